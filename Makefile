@@ -1,0 +1,33 @@
+# Entry points for people and CI; the build itself is CMake.
+BUILD   ?= build
+JOBS    ?= $(shell nproc)
+RUNDIR  ?= run
+
+.PHONY: setup configure build run test bench format clean
+
+setup:
+	bash tools/setup.sh
+
+configure: setup
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+# The program looks for its database, templates and help file in the working directory.
+run: build
+	mkdir -p $(RUNDIR)
+	cp -f $(BUILD)/workdir/* $(RUNDIR)/ 2>/dev/null || true
+	cd $(RUNDIR) && ../$(BUILD)/app/quillbook
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	cd $(BUILD) && for b in bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <memory>
+
+// The narrow interface between the data layer and a database engine. The single encrypted file
+// (SQLCipher) is the engine in use; everything engine-specific stays behind this interface.
+namespace qb::engine {
+
+class Statement {
+public:
+    virtual ~Statement() = default;
+    // Resets the statement and binds the values to its placeholders, in order.
+    virtual void bind(const QVariantList& params) = 0;
+    // Runs to the next row; false when there is none (or for a statement without result).
+    virtual bool step() = 0;
+    virtual int columnCount() const = 0;
+    virtual QString columnName(int column) const = 0;
+    // The table and column a result column comes from; empty for an expression.
+    virtual QString originTable(int column) const = 0;
+    virtual QString originColumn(int column) const = 0;
+    // The type a column was declared with ("double", "date", ...); empty for an expression.
+    virtual QString declaredType(int column) const = 0;
+    // The value of a column of the current row: qlonglong, double, QString or null.
+    virtual QVariant value(int column) const = 0;
+    // Ends a run before its last row, releasing what the engine holds for it.
+    virtual void reset() = 0;
+};
+
+class Connection {
+public:
+    virtual ~Connection() = default;
+    // A prepared statement, kept by the connection and reused for the same text.
+    virtual Statement& prepare(const QString& sql) = 0;
+    // Runs a statement that returns no rows.
+    virtual void execute(const QString& sql, const QVariantList& params = {}) = 0;
+    virtual qint64 lastInsertId() const = 0;
+    // Rows changed by the last insert, update or delete.
+    virtual int changes() const = 0;
+    // The hidden row identifier of a table as this engine names it in statements.
+    virtual QString rowIdColumn() const = 0;
+    // Writes a consistent copy of the open database to a new file, keyed like the original.
+    virtual void backupTo(const QString& path) const = 0;
+};
+
+// Opens an existing SQLCipher file with the key; refuses a missing file, a file that is not a
+// database and a wrong key, with a message that says which.
+std::unique_ptr<Connection> openSqlCipher(const QString& path, const QByteArray& key);
+// Creates a new, empty SQLCipher file keyed with the key; refuses an existing file.
+std::unique_ptr<Connection> createSqlCipher(const QString& path, const QByteArray& key);
+
+}  // namespace qb::engine

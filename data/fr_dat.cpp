@@ -1,0 +1,446 @@
+#include "fr_dat.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <cmath>
+
+#include "errors.h"
+
+namespace qb {
+
+// ---- Field ----
+
+QString Field::name() const { return query_->fieldName(index_); }
+QVariant Field::value() const { return query_->value(index_); }
+bool Field::isNull() const { return query_->value(index_).isNull(); }
+QString Field::asString() const {
+    const QVariant v = value();
+    return v.isNull() ? QString() : v.toString();
+}
+int Field::asInt() const { return value().toInt(); }
+double Field::asFloat() const { return value().toDouble(); }
+qint64 Field::asCents() const { return std::llround(value().toDouble() * 100.0); }
+QDate Field::asDate() const { return QDate::fromString(asString().left(10), Qt::ISODate); }
+void Field::setValue(const QVariant& value) { query_->setValue(index_, value); }
+
+// ---- Query ----
+
+Query::Query(Tdat& dat) : dat_(dat) {}
+
+void Query::setSql(const QString& sql, const QVariantList& params) {
+    close();
+    sql_ = sql;
+    params_ = params;
+}
+
+void Query::open() {
+    close();
+    engine::Connection& con = dat_.con();
+    engine::Statement& plain = con.prepare(sql_);
+    const int count = plain.columnCount();
+    QString table;
+    bool singleTable = count > 0;
+    columns_.clear();
+    for (int c = 0; c < count; ++c) {
+        columns_.push_back({plain.columnName(c), plain.originColumn(c), plain.declaredType(c)});
+        const QString origin = plain.originTable(c);
+        if (origin.isEmpty() || (!table.isEmpty() && origin.compare(table, Qt::CaseInsensitive)))
+            singleTable = false;
+        table = origin;
+    }
+    static const QRegularExpression notUpdatable(
+        QStringLiteral("\\b(distinct|group\\s+by|join|union)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression selectHead(QStringLiteral("^\\s*select\\s+"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    engine::Statement* statement = &plain;
+    if (singleTable && !sql_.contains(notUpdatable) && sql_.contains(selectHead)) {
+        // The same select with the row id in front, so that rows can be written back.
+        QString withRowId = sql_;
+        withRowId.replace(selectHead, QStringLiteral("select %1.%2, ").arg(table, con.rowIdColumn()));
+        try {
+            statement = &con.prepare(withRowId);
+            table_ = table;
+        } catch (const DbError&) {
+            statement = &plain;
+        }
+    }
+    const int offset = table_.isEmpty() ? 0 : 1;
+    statement->bind(params_);
+    while (statement->step()) {
+        Row row;
+        row.rowId = offset ? statement->value(0).toLongLong() : 0;
+        row.values.reserve(count);
+        for (int c = 0; c < count; ++c) row.values.append(statement->value(c + offset));
+        rows_.push_back(std::move(row));
+    }
+    state_ = State::Browse;
+    applyFilter();
+}
+
+void Query::exec() {
+    close();
+    dat_.con().execute(sql_, params_);
+}
+
+void Query::close() {
+    state_ = State::Inactive;
+    table_.clear();
+    columns_.clear();
+    rows_.clear();
+    visible_.clear();
+    current_ = -1;
+    eof_ = bof_ = true;
+}
+
+void Query::requireActive() const {
+    if (state_ == State::Inactive) throw DbError(QStringLiteral("数据集未打开"));
+}
+
+void Query::requireRow() const {
+    requireActive();
+    if (state_ == State::Browse && current_ < 0) throw DbError(QStringLiteral("数据集中没有记录"));
+}
+
+void Query::applyFilter() {
+    visible_.clear();
+    visible_.reserve(rows_.size());
+    for (int i = 0; i < int(rows_.size()); ++i) {
+        current_ = int(visible_.size());
+        visible_.push_back(i);
+        if (filter_ && !filter_(*this, current_)) visible_.pop_back();
+    }
+    setCurrent(visible_.empty() ? -1 : 0);
+}
+
+void Query::setCurrent(int visibleIndex) {
+    current_ = visibleIndex;
+    eof_ = bof_ = visible_.empty();
+}
+
+void Query::first() {
+    if (state_ == State::Edit || state_ == State::Insert) post();
+    requireActive();
+    setCurrent(visible_.empty() ? -1 : 0);
+}
+
+void Query::last() {
+    if (state_ == State::Edit || state_ == State::Insert) post();
+    requireActive();
+    setCurrent(int(visible_.size()) - 1);
+}
+
+void Query::next() {
+    if (state_ == State::Edit || state_ == State::Insert) post();
+    requireActive();
+    if (current_ + 1 < int(visible_.size())) {
+        ++current_;
+        bof_ = false;
+    } else {
+        eof_ = true;
+    }
+}
+
+void Query::prior() {
+    if (state_ == State::Edit || state_ == State::Insert) post();
+    requireActive();
+    if (current_ > 0) {
+        --current_;
+        eof_ = false;
+    } else {
+        bof_ = true;
+    }
+}
+
+int Query::recNo() const { return current_ + 1; }
+
+void Query::setRecNo(int recNo) {
+    if (state_ == State::Edit || state_ == State::Insert) post();
+    requireActive();
+    if (visible_.empty()) return;
+    setCurrent(std::clamp(recNo, 1, int(visible_.size())) - 1);
+}
+
+int Query::fieldIndex(const QString& name) const {
+    for (int i = 0; i < int(columns_.size()); ++i)
+        if (!columns_[i].name.compare(name, Qt::CaseInsensitive)) return i;
+    return -1;
+}
+
+Field Query::field(int index) {
+    if (index < 0 || index >= fieldCount())
+        throw DbError(QStringLiteral("字段序号 %1 超出范围").arg(index));
+    return Field(*this, index);
+}
+
+Field Query::fieldByName(const QString& name) {
+    const int index = fieldIndex(name);
+    if (index < 0) throw DbError(QStringLiteral("找不到字段 %1").arg(name));
+    return Field(*this, index);
+}
+
+Query::Row& Query::currentRow() {
+    if (state_ == State::Edit || state_ == State::Insert) return pending_;
+    requireRow();
+    return rows_[visible_[current_]];
+}
+
+const Query::Row& Query::currentRow() const { return const_cast<Query*>(this)->currentRow(); }
+
+QVariant Query::value(int index) const {
+    if (current_ < 0 && state_ != State::Insert) return QVariant();
+    return currentRow().values.value(index);
+}
+
+QVariant Query::valueAt(int row, int index) const {
+    return rows_.at(visible_.at(row)).values.value(index);
+}
+
+void Query::setValue(int index, const QVariant& value) {
+    if (state_ != State::Edit && state_ != State::Insert)
+        throw DbError(QStringLiteral("数据集不在编辑状态"));
+    if (index < 0 || index >= fieldCount())
+        throw DbError(QStringLiteral("字段序号 %1 超出范围").arg(index));
+    pending_.values[index] = converted(columns_[index], value);
+    modified_[index] = true;
+}
+
+// A value written to a field takes the column's type: typed text becomes a number or a date
+// text here, and text that is neither is refused with a message naming it.
+QVariant Query::converted(const Column& column, const QVariant& value) const {
+    const QString& type = column.declaredType;
+    if (value.typeId() == QMetaType::QDate || value.typeId() == QMetaType::QDateTime)
+        return type == QLatin1String("date") ? QVariant(value.toDate().toString(Qt::ISODate))
+                                             : value;
+    if (value.typeId() != QMetaType::QString) return value;
+    const bool real = type == QLatin1String("double");
+    const bool integer = type == QLatin1String("smallint") || type == QLatin1String("integer");
+    if (!real && !integer) return value;
+    const QString text = value.toString().trimmed();
+    if (text.isEmpty()) return QVariant();
+    bool ok = false;
+    const QVariant number = real ? QVariant(text.toDouble(&ok)) : QVariant(text.toLongLong(&ok));
+    if (!ok)
+        throw DbError(QStringLiteral("“%1”不是字段 %2 的有效数值").arg(value.toString(), column.name));
+    return number;
+}
+
+bool Query::modified(int index) const {
+    return (state_ == State::Edit || state_ == State::Insert) && modified_.at(index);
+}
+
+void Query::edit() {
+    if (state_ == State::Edit || state_ == State::Insert) return;
+    requireRow();
+    if (!updatable()) throw DbError(QStringLiteral("该数据集不能修改"));
+    pending_ = rows_[visible_[current_]];
+    modified_.assign(columns_.size(), false);
+    state_ = State::Edit;
+}
+
+void Query::append() {
+    if (state_ == State::Edit || state_ == State::Insert) post();
+    requireActive();
+    if (!updatable()) throw DbError(QStringLiteral("该数据集不能修改"));
+    pending_ = Row{0, QVector<QVariant>(fieldCount())};
+    modified_.assign(columns_.size(), false);
+    insertAt_ = int(rows_.size());
+    state_ = State::Insert;
+}
+
+void Query::insert() {
+    append();
+    if (current_ >= 0) insertAt_ = visible_[current_];
+}
+
+QVector<QVariant> Query::readRow(qint64 rowId) {
+    engine::Connection& con = dat_.con();
+    QStringList names;
+    for (const Column& column : columns_)
+        names << (column.originColumn.isEmpty() ? QStringLiteral("null") : column.originColumn);
+    engine::Statement& statement =
+        con.prepare(QStringLiteral("select %1 from %2 where %3=?")
+                        .arg(names.join(QLatin1Char(',')), table_, con.rowIdColumn()));
+    statement.bind({rowId});
+    QVector<QVariant> values(fieldCount());
+    if (statement.step())
+        for (int c = 0; c < fieldCount(); ++c) values[c] = statement.value(c);
+    statement.reset();
+    return values;
+}
+
+void Query::post() {
+    if (state_ != State::Edit && state_ != State::Insert) return;
+    engine::Connection& con = dat_.con();
+    QStringList names;
+    QVariantList values;
+    for (int c = 0; c < fieldCount(); ++c) {
+        if (!modified_[c] || columns_[c].originColumn.isEmpty()) continue;
+        names << columns_[c].originColumn;
+        values << pending_.values[c];
+    }
+    if (state_ == State::Edit) {
+        if (!names.isEmpty()) {
+            values << pending_.rowId;
+            con.execute(QStringLiteral("update %1 set %2=? where %3=?")
+                            .arg(table_, names.join(QStringLiteral("=?,")), con.rowIdColumn()),
+                        values);
+        }
+        pending_.values = readRow(pending_.rowId);
+        rows_[visible_[current_]] = pending_;
+    } else {
+        if (names.isEmpty()) {
+            con.execute(QStringLiteral("insert into %1 default values").arg(table_));
+        } else {
+            QStringList marks;
+            for (int i = 0; i < names.size(); ++i) marks << QStringLiteral("?");
+            con.execute(QStringLiteral("insert into %1(%2) values(%3)")
+                            .arg(table_, names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
+                        values);
+        }
+        pending_.rowId = con.lastInsertId();
+        pending_.values = readRow(pending_.rowId);
+        rows_.insert(rows_.begin() + insertAt_, pending_);
+        // The new row stays where it was put until the query is next opened.
+        state_ = State::Browse;
+        const qint64 newRow = pending_.rowId;
+        applyFilter();
+        gotoBookmark(newRow);
+    }
+    state_ = State::Browse;
+    if (afterPost) afterPost(*this);
+}
+
+void Query::cancel() {
+    if (state_ == State::Edit || state_ == State::Insert) state_ = State::Browse;
+}
+
+void Query::remove() {
+    if (state_ == State::Insert) {
+        cancel();
+        return;
+    }
+    cancel();
+    requireRow();
+    if (!updatable()) throw DbError(QStringLiteral("该数据集不能修改"));
+    engine::Connection& con = dat_.con();
+    const int row = visible_[current_];
+    con.execute(QStringLiteral("delete from %1 where %2=?").arg(table_, con.rowIdColumn()),
+                {rows_[row].rowId});
+    rows_.erase(rows_.begin() + row);
+    const int keep = current_;
+    applyFilter();
+    if (!visible_.empty()) setCurrent(std::min(keep, int(visible_.size()) - 1));
+}
+
+qint64 Query::rowId() const {
+    if (current_ < 0 && state_ != State::Insert) return 0;
+    return currentRow().rowId;
+}
+
+Query::Bookmark Query::bookmark() const { return updatable() ? rowId() : current_; }
+
+void Query::gotoBookmark(Bookmark bookmark) {
+    if (state_ == State::Edit || state_ == State::Insert) post();
+    requireActive();
+    if (!updatable()) {
+        if (bookmark >= 0 && bookmark < int(visible_.size())) setCurrent(int(bookmark));
+        return;
+    }
+    for (int i = 0; i < int(visible_.size()); ++i)
+        if (rows_[visible_[i]].rowId == bookmark) return setCurrent(i);
+}
+
+void Query::setFilter(Filter filter) {
+    if (state_ == State::Edit || state_ == State::Insert) post();
+    filter_ = std::move(filter);
+    if (active()) applyFilter();
+}
+
+// ---- Transaction ----
+
+Transaction::Transaction(Tdat& dat) : dat_(dat) {
+    name_ = QStringLiteral("qb_unit%1").arg(++dat_.savepointCounter_);
+    dat_.con().execute(QStringLiteral("savepoint ") + name_);
+    ++dat_.transactionDepth_;
+}
+
+Transaction::~Transaction() {
+    if (!open_) return;
+    try {
+        rollback();
+    } catch (...) {
+        // Nothing sensible is left to do when even the rollback fails.
+    }
+}
+
+void Transaction::commit() {
+    if (!open_) return;
+    dat_.con().execute(QStringLiteral("release ") + name_);
+    open_ = false;
+    --dat_.transactionDepth_;
+}
+
+void Transaction::rollback() {
+    if (!open_) return;
+    open_ = false;
+    --dat_.transactionDepth_;
+    if (!dat_.connected()) return;
+    dat_.con().execute(QStringLiteral("rollback to ") + name_);
+    dat_.con().execute(QStringLiteral("release ") + name_);
+}
+
+}  // namespace qb
+
+// ---- Tdat ----
+
+Tdat::Tdat() : gycx(*this), jhcx(*this) {}
+
+Tdat::~Tdat() { close(); }
+
+QString Tdat::pathIn(const QString& directory) {
+    return QDir(directory).filePath(QString::fromLatin1(kFileName));
+}
+
+void Tdat::openIn(const QString& directory) { open(pathIn(directory)); }
+
+void Tdat::open(const QString& path) {
+    close();
+    auto lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
+    // Only a dead owner makes a lock stale: a long working day must not free it.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        if (lock->error() == QLockFile::LockFailedError)
+            throw qb::DbError(
+                QStringLiteral("数据库 %1 正被另一个 Quillbook 程序使用，请先关闭那个程序。")
+                    .arg(path));
+        throw qb::DbError(QStringLiteral("无法在数据库旁建立锁文件：%1.lock").arg(path));
+    }
+    con_ = qb::engine::openSqlCipher(path, QByteArray(kPassword));
+    lock_ = std::move(lock);
+    path_ = path;
+}
+
+void Tdat::close() {
+    gycx.close();
+    jhcx.close();
+    con_.reset();
+    lock_.reset();
+    transactionDepth_ = 0;
+}
+
+qb::engine::Connection& Tdat::con() {
+    if (!con_) throw qb::DbError(QStringLiteral("没有连接数据库"));
+    return *con_;
+}
+
+void Tdat::execute(const QString& sql, const QVariantList& params) { con().execute(sql, params); }
+
+QVariant Tdat::scalar(const QString& sql, const QVariantList& params) {
+    qb::engine::Statement& statement = con().prepare(sql);
+    statement.bind(params);
+    QVariant result;
+    if (statement.step()) result = statement.value(0);
+    statement.reset();
+    return result;
+}

@@ -1,0 +1,204 @@
+#pragma once
+
+#include <QDate>
+#include <QLockFile>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <QVector>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "engine.h"
+
+class Tdat;
+
+namespace qb {
+
+class Query;
+
+// One column of the current row of a query, read and written like a dataset field.
+class Field {
+public:
+    Field(Query& query, int index) : query_(&query), index_(index) {}
+    QString name() const;
+    QVariant value() const;  // null stays null
+    bool isNull() const;
+    QString asString() const;  // null reads as empty text; numbers in their plain form
+    int asInt() const;         // null reads as 0
+    double asFloat() const;    // null reads as 0
+    qint64 asCents() const;    // an amount in whole cents; null reads as 0
+    QDate asDate() const;      // a "YYYY-MM-DD" text; null or unreadable gives an invalid date
+    void setValue(const QVariant& value);  // the row must be in edit or insert state
+
+private:
+    Query* query_;
+    int index_;
+};
+
+// A statement object on the shared connection, with the dataset operations the windows use:
+// a static result set held in memory, navigation, record numbers, bookmarks, a local filter,
+// and, for a select over one table, updatable rows addressed by the engine's row id.
+class Query {
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+    using Bookmark = qint64;
+    using Filter = std::function<bool(const Query&, int row)>;
+
+    explicit Query(Tdat& dat);
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+
+    // Replaces the statement. Values go only through the "?" placeholders, never into the text.
+    void setSql(const QString& sql, const QVariantList& params = {});
+    const QString& sql() const { return sql_; }
+    const QVariantList& params() const { return params_; }
+    // Takes over another query's statement and values, so that it reopens the same rows.
+    void copySql(const Query& other) { setSql(other.sql_, other.params_); }
+
+    void open();   // runs the select; current row is the first
+    void exec();   // runs an insert, update or delete
+    void close();  // drops the rows; a pending edit is discarded
+    bool active() const { return state_ != State::Inactive; }
+    State state() const { return state_; }
+
+    // Navigation over the rows that pass the filter.
+    bool isEmpty() const { return visible_.empty(); }
+    bool eof() const { return eof_; }
+    bool bof() const { return bof_; }
+    void first();
+    void next();
+    void prior();
+    void last();
+    int recNo() const;  // 1-based; 0 when empty
+    void setRecNo(int recNo);
+    int recordCount() const { return int(visible_.size()); }
+
+    int fieldCount() const { return int(columns_.size()); }
+    QString fieldName(int index) const { return columns_.at(index).name; }
+    int fieldIndex(const QString& name) const;  // matched without regard to case; -1 if absent
+    Field field(int index);
+    Field fieldByName(const QString& name);
+    QVariant value(int index) const;
+    QVariant valueAt(int row, int index) const;  // row: 0-based among the visible rows
+    void setValue(int index, const QVariant& value);
+
+    // Editing, for a select over a single table.
+    bool updatable() const { return !table_.isEmpty(); }
+    const QString& table() const { return table_; }
+    void edit();
+    void append();  // a new row after the last, current until posted or cancelled
+    void insert();  // a new row before the current one
+    void post();    // writes the current row; afterPost runs when it succeeded
+    void cancel();
+    void remove();  // deletes the current row from the table at once
+    bool modified(int index) const;  // this column was set since edit/append began
+
+    Bookmark bookmark() const;  // the row id of the current row (or its position)
+    void gotoBookmark(Bookmark bookmark);
+    qint64 rowId() const;  // the engine's row id of the current row; 0 for a read-only result
+
+    // Local filter over the rows already read; null clears it. The current row becomes the first.
+    void setFilter(Filter filter);
+    bool filtered() const { return bool(filter_); }
+
+    // Called after each successful post of this query's rows.
+    std::function<void(Query&)> afterPost;
+
+private:
+    struct Column {
+        QString name;
+        QString originColumn;  // empty for an expression: such a column is not written back
+        QString declaredType;
+    };
+    QVariant converted(const Column& column, const QVariant& value) const;
+    struct Row {
+        qint64 rowId = 0;
+        QVector<QVariant> values;
+    };
+
+    void requireActive() const;
+    void requireRow() const;
+    void applyFilter();
+    void setCurrent(int visibleIndex);
+    QVector<QVariant> readRow(qint64 rowId);
+    Row& currentRow();
+    const Row& currentRow() const;
+
+    Tdat& dat_;
+    QString sql_;
+    QVariantList params_;
+    QString table_;
+    std::vector<Column> columns_;
+    std::vector<Row> rows_;
+    std::vector<int> visible_;  // indexes into rows_ that pass the filter, in order
+    Filter filter_;
+    State state_ = State::Inactive;
+    int current_ = -1;  // index into visible_
+    bool eof_ = true;
+    bool bof_ = true;
+    Row pending_;                 // the row being edited or inserted
+    std::vector<bool> modified_;  // columns set during the pending edit
+    int insertAt_ = -1;           // where an inserted row goes into rows_
+};
+
+// A unit of work: committed only by commit(); destroyed uncommitted it rolls back. Units nest,
+// so an operation that is one transaction can also run inside a caller's transaction.
+class Transaction {
+public:
+    explicit Transaction(Tdat& dat);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+    void rollback();
+
+private:
+    Tdat& dat_;
+    QString name_;
+    bool open_ = true;
+};
+
+}  // namespace qb
+
+// The data module: the one connection and the two shared statement objects.
+class Tdat {
+public:
+    static constexpr const char* kFileName = "LedgerData.mdb";
+    static constexpr const char* kPassword = "mtk52096318";
+
+    Tdat();
+    ~Tdat();
+    Tdat(const Tdat&) = delete;
+    Tdat& operator=(const Tdat&) = delete;
+
+    // Opens the database file, keyed with the password, and locks it against a second
+    // program instance. Throws qb::DbError with a clear message on any failure.
+    void open(const QString& path);
+    // Opens "LedgerData.mdb" in the directory.
+    void openIn(const QString& directory);
+    void close();
+    bool connected() const { return bool(con_); }
+    const QString& path() const { return path_; }
+
+    qb::engine::Connection& con();
+    qb::Query gycx;
+    qb::Query jhcx;
+
+    // Runs a statement that returns no rows.
+    void execute(const QString& sql, const QVariantList& params = {});
+    // The first column of the first row of a select, null when there is no row.
+    QVariant scalar(const QString& sql, const QVariantList& params = {});
+
+    // The path of the database file in a directory.
+    static QString pathIn(const QString& directory);
+
+private:
+    friend class qb::Transaction;
+    std::unique_ptr<qb::engine::Connection> con_;
+    std::unique_ptr<QLockFile> lock_;
+    QString path_;
+    int transactionDepth_ = 0;
+    int savepointCounter_ = 0;
+};

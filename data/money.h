@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// Amounts are stored as double, but every amount is a whole number of cents: sums and running
+// balances are computed in integer cents so that no chain of lines drifts by a fen.
+namespace qb::money {
+
+using Cents = qint64;
+
+Cents toCents(double amount);
+double fromCents(Cents cents);
+// "0.00": two decimals, no thousands separator, a leading minus for negative values.
+QString text(Cents cents);
+// "#,##0.00": two decimals with thousands separators.
+QString grouped(Cents cents);
+// Reads an amount as typed: optional sign, digits, at most two decimals; blanks around it and
+// thousands separators are allowed. Anything else (more decimals, letters) gives nothing.
+std::optional<Cents> parse(const QString& typed);
+
+}  // namespace qb::money

@@ -1,0 +1,85 @@
+-- The ledger database: seven tables with fixed columns, order and types.
+--
+-- Types: dates are text "YYYY-MM-DD" (DATE), voucher numbers and counts are 16-bit integers
+-- (SMALLINT), amounts are double precision holding whole cents (DOUBLE), texts are TEXT.
+-- The database refuses what does not fit, as the journal's design requires:
+--   crereg/total/tmp_pr: ph 15, zy 50, bxr 10, jbr 10, zbh 10 characters; pzh and pzn 16-bit.
+-- Widths the journal leaves open, chosen here:
+--   accstar: zbid 10 (the width of zbh), zblb 20, zbmc 50, zh 40, flag 1
+--   basicset: OftenSummary 50 (a phrase is copied into crereg.zy, which holds 50)
+--   pruser: user 16, userpassword 16, userpopedom 10; a user name is never empty
+--   zhye (balance-table staging): zblb 20, zbmc 50, zh 40, ye 20 (the balance as "0.00" text)
+-- Statements never rely on keys: the tables carry none, and the engine's row id addresses rows.
+
+create table accstar (
+    zbid text check (zbid is null or length(zbid) <= 10),
+    zblb text check (zblb is null or length(zblb) <= 20),
+    zbmc text check (zbmc is null or length(zbmc) <= 50),
+    zh text check (zh is null or length(zh) <= 40),
+    qcye double check (qcye is null or typeof(qcye) in ('real', 'integer')),
+    flag text check (flag is null or length(flag) <= 1),
+    qyrq date check (qyrq is null or qyrq glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]')
+);
+
+create table crereg (
+    dzrq date check (dzrq is null or dzrq glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'),
+    pzh smallint check (pzh is null or (typeof(pzh) = 'integer' and pzh between -32768 and 32767)),
+    ph text check (ph is null or length(ph) <= 15),
+    zy text check (zy is null or length(zy) <= 50),
+    j_je double check (j_je is null or typeof(j_je) in ('real', 'integer')),
+    d_je double check (d_je is null or typeof(d_je) in ('real', 'integer')),
+    y_je double check (y_je is null or typeof(y_je) in ('real', 'integer')),
+    pzn smallint check (pzn is null or (typeof(pzn) = 'integer' and pzn between -32768 and 32767)),
+    bxr text check (bxr is null or length(bxr) <= 10),
+    jbr text check (jbr is null or length(jbr) <= 10),
+    zbh text check (zbh is null or length(zbh) <= 10)
+);
+
+create table total (
+    dzrq date check (dzrq is null or dzrq glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'),
+    pzh smallint check (pzh is null or (typeof(pzh) = 'integer' and pzh between -32768 and 32767)),
+    ph text check (ph is null or length(ph) <= 15),
+    zy text check (zy is null or length(zy) <= 50),
+    j_je double check (j_je is null or typeof(j_je) in ('real', 'integer')),
+    d_je double check (d_je is null or typeof(d_je) in ('real', 'integer')),
+    y_je double check (y_je is null or typeof(y_je) in ('real', 'integer')),
+    zbh text check (zbh is null or length(zbh) <= 10)
+);
+
+create table basicset (
+    OftenSummary text check (OftenSummary is null or length(OftenSummary) <= 50)
+);
+
+create table pruser (
+    "user" text not null check (length(trim("user")) > 0 and length("user") <= 16),
+    userpassword text check (userpassword is null or length(userpassword) <= 16),
+    userpopedom text check (userpopedom is null or length(userpopedom) <= 10)
+);
+
+create table tmp_pr (
+    sn integer primary key autoincrement,
+    dzrq date,
+    pzh smallint,
+    ph text check (ph is null or length(ph) <= 15),
+    zy text,
+    j_je double,
+    d_je double,
+    y_je double,
+    pzn smallint,
+    bxr text,
+    jbr text,
+    zbh text
+);
+
+create table zhye (
+    zblb text check (zblb is null or length(zblb) <= 20),
+    zbmc text check (zbmc is null or length(zbmc) <= 50),
+    zh text check (zh is null or length(zh) <= 40),
+    ye text check (ye is null or length(ye) <= 20)
+);
+
+-- The month look-ups: a book's rows of a month in journal order, a book's summary rows of a
+-- month, and a book by name and category.
+create index crereg_book_month on crereg (zbh, dzrq, pzh);
+create index total_book_month on total (zbh, dzrq);
+create index accstar_name_category on accstar (zbmc, zblb);

@@ -1,0 +1,228 @@
+// SQLCipher declares its keying functions only with this defined.
+#define SQLITE_HAS_CODEC 1
+#include <sqlcipher/sqlite3.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <unordered_map>
+
+#include "engine.h"
+#include "errors.h"
+
+namespace qb::engine {
+namespace {
+
+QString engineMessage(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+
+class SqliteStatement : public Statement {
+public:
+    SqliteStatement(sqlite3* db, const QString& sql) : db_(db) {
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt_, nullptr) !=
+            SQLITE_OK) {
+            throw DbError(engineMessage(db) + QStringLiteral("\n") + sql);
+        }
+    }
+    ~SqliteStatement() override { sqlite3_finalize(stmt_); }
+
+    void bind(const QVariantList& params) override {
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+        if (params.size() != sqlite3_bind_parameter_count(stmt_))
+            throw DbError(QStringLiteral("statement expects %1 values, got %2")
+                              .arg(sqlite3_bind_parameter_count(stmt_))
+                              .arg(params.size()));
+        for (int i = 0; i < params.size(); ++i) bindOne(i + 1, params[i]);
+    }
+
+    bool step() override {
+        const int rc = sqlite3_step(stmt_);
+        if (rc == SQLITE_ROW) return true;
+        if (rc == SQLITE_DONE) return false;
+        const QString message = engineMessage(db_);
+        sqlite3_reset(stmt_);
+        throw DbError(message);
+    }
+
+    int columnCount() const override { return sqlite3_column_count(stmt_); }
+    QString columnName(int c) const override {
+        return QString::fromUtf8(sqlite3_column_name(stmt_, c));
+    }
+    QString originTable(int c) const override {
+        return QString::fromUtf8(sqlite3_column_table_name(stmt_, c));
+    }
+    QString originColumn(int c) const override {
+        return QString::fromUtf8(sqlite3_column_origin_name(stmt_, c));
+    }
+
+    QString declaredType(int c) const override {
+        return QString::fromUtf8(sqlite3_column_decltype(stmt_, c)).toLower();
+    }
+
+    QVariant value(int c) const override {
+        switch (sqlite3_column_type(stmt_, c)) {
+            case SQLITE_INTEGER:
+                return QVariant(qlonglong(sqlite3_column_int64(stmt_, c)));
+            case SQLITE_FLOAT:
+                return QVariant(sqlite3_column_double(stmt_, c));
+            case SQLITE_NULL:
+                return QVariant();
+            case SQLITE_BLOB:
+                return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt_, c)),
+                                           sqlite3_column_bytes(stmt_, c)));
+            default:
+                return QVariant(QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c)),
+                    sqlite3_column_bytes(stmt_, c)));
+        }
+    }
+
+    void reset() override { sqlite3_reset(stmt_); }
+
+private:
+    void bindOne(int index, const QVariant& v) {
+        int rc = SQLITE_OK;
+        if (!v.isValid() || (v.isNull() && v.typeId() != QMetaType::QString)) {
+            rc = sqlite3_bind_null(stmt_, index);
+        } else {
+            switch (v.typeId()) {
+                case QMetaType::Bool:
+                case QMetaType::Int:
+                case QMetaType::UInt:
+                case QMetaType::Short:
+                case QMetaType::LongLong:
+                case QMetaType::ULongLong:
+                    rc = sqlite3_bind_int64(stmt_, index, v.toLongLong());
+                    break;
+                case QMetaType::Double:
+                case QMetaType::Float:
+                    rc = sqlite3_bind_double(stmt_, index, v.toDouble());
+                    break;
+                case QMetaType::QDate:
+                    rc = bindText(index, v.toDate().toString(Qt::ISODate));
+                    break;
+                case QMetaType::QDateTime:
+                    rc = bindText(index, v.toDateTime().date().toString(Qt::ISODate));
+                    break;
+                case QMetaType::QByteArray: {
+                    const QByteArray bytes = v.toByteArray();
+                    rc = sqlite3_bind_blob(stmt_, index, bytes.constData(), int(bytes.size()),
+                                           SQLITE_TRANSIENT);
+                    break;
+                }
+                default:
+                    rc = bindText(index, v.toString());
+            }
+        }
+        if (rc != SQLITE_OK) throw DbError(engineMessage(db_));
+    }
+
+    int bindText(int index, const QString& text) {
+        const QByteArray utf8 = text.toUtf8();
+        return sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()),
+                                 SQLITE_TRANSIENT);
+    }
+
+    sqlite3* db_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+class SqliteConnection : public Connection {
+public:
+    SqliteConnection(const QString& path, const QByteArray& key, bool create) : key_(key) {
+        const QFileInfo info(path);
+        if (create && info.exists())
+            throw DbError(QStringLiteral("数据库文件已存在，不会覆盖：%1").arg(path));
+        if (!create && !info.exists())
+            throw DbError(QStringLiteral("找不到数据库文件：%1").arg(path));
+        const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+        if (sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr) != SQLITE_OK) {
+            const QString message = db_ ? engineMessage(db_) : QStringLiteral("out of memory");
+            sqlite3_close(db_);
+            db_ = nullptr;
+            throw DbError(QStringLiteral("无法打开数据库文件 %1：%2").arg(path, message));
+        }
+        sqlite3_key(db_, key.constData(), int(key.size()));
+        // Keying always succeeds; the first read tells a wrong key or a foreign file.
+        if (sqlite3_exec(db_, "select count(*) from sqlite_master", nullptr, nullptr, nullptr) !=
+            SQLITE_OK) {
+            const QString message = engineMessage(db_);
+            sqlite3_close(db_);
+            db_ = nullptr;
+            throw DbError(
+                QStringLiteral("无法打开数据库文件 %1：文件不是本系统的数据库，或数据库口令不符（%2）")
+                    .arg(path, message));
+        }
+        // One self-contained file: a plain copy of it is a whole backup.
+        execute(QStringLiteral("pragma journal_mode=delete"), {});
+        execute(QStringLiteral("pragma synchronous=full"), {});
+        sqlite3_busy_timeout(db_, 2000);
+    }
+
+    ~SqliteConnection() override {
+        statements_.clear();
+        sqlite3_close(db_);
+    }
+
+    Statement& prepare(const QString& sql) override {
+        auto found = statements_.find(sql);
+        if (found != statements_.end()) return *found->second;
+        // Values are bound, so the set of statement texts is small; a runaway cache is cleared.
+        if (statements_.size() > 256) statements_.clear();
+        auto statement = std::make_unique<SqliteStatement>(db_, sql);
+        Statement& result = *statement;
+        statements_.emplace(sql, std::move(statement));
+        return result;
+    }
+
+    void execute(const QString& sql, const QVariantList& params) override {
+        Statement& statement = prepare(sql);
+        statement.bind(params);
+        while (statement.step()) {
+        }
+    }
+
+    qint64 lastInsertId() const override { return sqlite3_last_insert_rowid(db_); }
+    int changes() const override { return sqlite3_changes(db_); }
+    QString rowIdColumn() const override { return QStringLiteral("rowid"); }
+
+    void backupTo(const QString& path) const override {
+        // Written beside the target first, so a failed backup never destroys an older one. The
+        // copy is keyed too, or it would come out as a plain unencrypted file.
+        const QString part = path + QStringLiteral(".part");
+        QFile::remove(part);
+        {
+            SqliteConnection target(part, key_, true);
+            sqlite3_backup* backup = sqlite3_backup_init(target.db_, "main", db_, "main");
+            if (!backup) throw DbError(engineMessage(target.db_));
+            const int rc = sqlite3_backup_step(backup, -1);
+            sqlite3_backup_finish(backup);
+            if (rc != SQLITE_DONE) {
+                const QString message = engineMessage(target.db_);
+                QFile::remove(part);
+                throw DbError(message);
+            }
+        }
+        if ((QFile::exists(path) && !QFile::remove(path)) || !QFile::rename(part, path)) {
+            QFile::remove(part);
+            throw DbError(QStringLiteral("无法写入备份文件：%1").arg(path));
+        }
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+    QByteArray key_;
+    std::unordered_map<QString, std::unique_ptr<SqliteStatement>> statements_;
+};
+
+}  // namespace
+
+std::unique_ptr<Connection> openSqlCipher(const QString& path, const QByteArray& key) {
+    return std::make_unique<SqliteConnection>(path, key, false);
+}
+
+std::unique_ptr<Connection> createSqlCipher(const QString& path, const QByteArray& key) {
+    return std::make_unique<SqliteConnection>(path, key, true);
+}
+
+}  // namespace qb::engine

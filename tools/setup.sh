@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Quillbook need.
+# Does nothing when they are all present, so `make run` stays quick on a prepared machine.
+set -euo pipefail
+packages=(
+    build-essential cmake ninja-build pkg-config ccache
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-gtk-platformtheme
+    libsqlcipher-dev sqlcipher
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libquazip1-qt6-dev libchm-dev fp-utils
+    fonts-wqy-zenhei poppler-utils xvfb xauth clang-format
+)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update
+$sudo apt-get install -y --no-install-recommends "${missing[@]}"
