@@ -1,0 +1,48 @@
+#include "messagebox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+
+QMessageBox::Icon boxIcon(qb::MsgIcon icon) {
+    switch (icon) {
+        case qb::MsgIcon::Information:
+            return QMessageBox::Information;
+        case qb::MsgIcon::Warning:
+            return QMessageBox::Warning;
+        case qb::MsgIcon::Question:
+            return QMessageBox::Question;
+        case qb::MsgIcon::Critical:
+            return QMessageBox::Critical;
+        case qb::MsgIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void MessageBoxService::plain(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+qb::MsgAnswer MessageBoxService::ask(const QString& caption, const QString& text,
+                                     qb::MsgIcon icon, qb::MsgButtons buttons) {
+    QMessageBox::StandardButtons standard = QMessageBox::Ok;
+    if (buttons == qb::MsgButtons::OkCancel) standard = QMessageBox::Ok | QMessageBox::Cancel;
+    if (buttons == qb::MsgButtons::YesNo) standard = QMessageBox::Yes | QMessageBox::No;
+    QMessageBox box(boxIcon(icon), caption, text, standard, QApplication::activeWindow());
+    switch (box.exec()) {
+        case QMessageBox::Cancel:
+            return qb::MsgAnswer::Cancel;
+        case QMessageBox::Yes:
+            return qb::MsgAnswer::Yes;
+        case QMessageBox::No:
+            return qb::MsgAnswer::No;
+        default:
+            return qb::MsgAnswer::Ok;
+    }
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class QAction;
+class QAbstractButton;
+class Tdat;
+
+// What every window shares with the main window: the data module, the logged-in user and the
+// role, and the main window itself for the few entries a child window switches.
+struct Session {
+    enum Role { Administrator = 0, Operator = 1, OrdinaryUser = 2 };
+
+    explicit Session(Tdat& dat) : dat(dat) {}
+
+    Tdat& dat;
+    QString login_user;  // written into the handler column of new lines
+    int role_code = Administrator;
+    QPointer<QWidget> mainWindow;  // null when a window is used on its own (tests)
+
+    // A menu entry (QAction) or tool button of the main window by its object name; null
+    // when there is no main window or no such control.
+    QAction* mainAction(const char* objectName) const;
+    QAbstractButton* mainButton(const char* objectName) const;
+    // Enables or disables a main-window entry, if there is one.
+    void setMainActionEnabled(const char* objectName, bool enabled) const;
+};
