@@ -24,7 +24,7 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	cd $(BUILD) && for b in bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	cd $(BUILD) && for b in bench/bench_*; do if [ -x "$$b" ]; then "$$b" || exit 1; fi; done
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
