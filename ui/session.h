@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 class QAction;
 class QAbstractButton;
@@ -19,6 +20,9 @@ struct Session {
     QString login_user;  // written into the handler column of new lines
     int role_code = Administrator;
     QPointer<QWidget> mainWindow;  // null when a window is used on its own (tests)
+    // Closes every child window but the given one (after a restore replaced the database);
+    // set by the main window.
+    std::function<void(QWidget* keep)> closeChildWindows;
 
     // A menu entry (QAction) or tool button of the main window by its object name; null
     // when there is no main window or no such control.
