@@ -1,0 +1,103 @@
+#include "zbinfo.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include "errors.h"
+
+namespace qb::zbinfo {
+namespace {
+
+QString overrideDirectory;
+
+// UTF-8 when the bytes are valid UTF-8, otherwise the GB18030 superset of the old GBK files.
+QString decode(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError()) {
+        QStringDecoder gb("GB18030");
+        text = gb.isValid() ? gb.decode(bytes) : QString::fromLocal8Bit(bytes);
+    }
+    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    return text;
+}
+
+bool containsKey(const QStringList& keys, const QString& key) {
+    return keys.contains(key, Qt::CaseInsensitive);
+}
+
+// The entries once each, in first-seen order, as the reader will give them back.
+QStringList uniqueKeys(const QStringList& entries) {
+    QStringList keys;
+    for (const QString& entry : entries) {
+        const QString key = entry.section(QLatin1Char('='), 0, 0).trimmed();
+        if (!key.isEmpty() && !containsKey(keys, key)) keys << key;
+    }
+    return keys;
+}
+
+void appendSection(QByteArray& out, const QString& section, const QStringList& keys) {
+    if (keys.isEmpty()) return;
+    out += '[' + section.toUtf8() + "]\r\n";
+    for (const QString& key : keys)
+        out += key.toUtf8() + "=\r\n";
+}
+
+[[noreturn]] void unableToWrite(const QString& file) {
+    throw DbError(QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(file)));
+}
+
+}  // namespace
+
+void setDirectory(const QString& directory) {
+    overrideDirectory = directory;
+}
+
+QString path() {
+    const QString dir =
+        overrideDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : overrideDirectory;
+    return QDir(dir).absoluteFilePath(QStringLiteral("zbinfo.ini"));
+}
+
+QStringList readKeys(const QString& file, const QString& section) {
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly)) return {};
+    const QStringList lines = decode(in.readAll()).split(QLatin1Char('\n'));
+    QStringList keys;
+    bool inSection = false, seen = false;
+    for (const QString& raw : lines) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            if (seen) break;  // the first section of that name is the one read
+            const qsizetype close = line.indexOf(QLatin1Char(']'));
+            const QString name = line.mid(1, close < 0 ? -1 : close - 1).trimmed();
+            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
+            seen = inSection;
+            continue;
+        }
+        if (!inSection || line.isEmpty() || line.startsWith(QLatin1Char(';'))) continue;
+        const QString key = line.section(QLatin1Char('='), 0, 0).trimmed();
+        if (!key.isEmpty() && !containsKey(keys, key)) keys << key;
+    }
+    return keys;
+}
+
+void writeLists(const QString& file, const QStringList& names, const QStringList& categories) {
+    const QStringList nameKeys = uniqueKeys(names);
+    const QStringList categoryKeys = uniqueKeys(categories);
+    if (nameKeys.isEmpty() && categoryKeys.isEmpty()) {
+        if (QFile::exists(file) && !QFile::remove(file)) unableToWrite(file);
+        return;
+    }
+    QByteArray out;
+    appendSection(out, kNames, nameKeys);
+    appendSection(out, kCategories, categoryKeys);
+    QSaveFile save(file);
+    if (!save.open(QIODevice::WriteOnly) || save.write(out) != out.size() || !save.commit())
+        unableToWrite(file);
+}
+
+}  // namespace qb::zbinfo

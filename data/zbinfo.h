@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The settings file "zbinfo.ini" beside the program file: the lists of book names and book
+// categories offered when books are created and looked up. It is an INI file of key names
+// without values; files written by older programs in the Chinese ANSI code page still read.
+namespace qb::zbinfo {
+
+inline const QString kNames = QStringLiteral("帐簿名称");
+inline const QString kCategories = QStringLiteral("帐簿类别");
+
+// The directory holding the file: the program file's directory unless set (tests, tools).
+// An empty text restores the program file's directory.
+void setDirectory(const QString& directory);
+QString path();
+
+// The key names of a section in file order: text before the first "=", blanks around it
+// dropped, each name once (the first of names equal without regard to case). A missing file
+// or section gives an empty list.
+QStringList readKeys(const QString& file, const QString& section);
+inline QStringList names() {
+    return readKeys(path(), kNames);
+}
+inline QStringList categories() {
+    return readKeys(path(), kCategories);
+}
+
+// Rewrites the file with the two sections (a section without entries is left out; with both
+// empty the file is removed). The new file replaces the old one only once it is complete, so a
+// failed save keeps the previous lists; it throws qb::DbError "Unable to write to <path>".
+void writeLists(const QString& file, const QStringList& names, const QStringList& categories);
+inline void save(const QStringList& names, const QStringList& categories) {
+    writeLists(path(), names, categories);
+}
+
+}  // namespace qb::zbinfo
