@@ -95,8 +95,11 @@ void writeLists(const QString& file, const QStringList& names, const QStringList
     QByteArray out;
     appendSection(out, kNames, nameKeys);
     appendSection(out, kCategories, categoryKeys);
+    // Unbuffered, so that a short write (a full disk, a size limit) shows in write()'s count:
+    // a buffered flush at commit may drop the rest of the file and still report success.
     QSaveFile save(file);
-    if (!save.open(QIODevice::WriteOnly) || save.write(out) != out.size() || !save.commit())
+    if (!save.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || save.write(out) != out.size() ||
+        !save.commit())
         unableToWrite(file);
 }
 
