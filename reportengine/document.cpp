@@ -1,0 +1,115 @@
+#include "document.h"
+
+#include <QFontMetricsF>
+#include <QPagedPaintDevice>
+#include <QPainter>
+
+namespace qb::report {
+
+namespace {
+
+constexpr double kPaddingMm = 0.8;  // between a text and its frame
+constexpr double kSmallestShrink = 0.6;
+
+void drawText(QPainter& painter, const Item& item, const QFont& font, double pxPerMm,
+              const QRectF& box) {
+    if (item.text.isEmpty()) return;
+    const QRectF inner = box.adjusted(kPaddingMm * pxPerMm, 0, -kPaddingMm * pxPerMm, 0);
+    if (item.wrap) {
+        painter.setFont(font);
+        painter.drawText(inner, item.align | Qt::TextWordWrap, item.text);
+        return;
+    }
+    // A text wider than its box is set smaller, down to a limit, and clipped past that, so it
+    // never runs into the next column.
+    QFont fitted = font;
+    const double width = QFontMetricsF(font, painter.device()).horizontalAdvance(item.text);
+    const bool tooWide = width > inner.width();
+    if (tooWide)
+        fitted.setPointSizeF(font.pointSizeF() * std::max(kSmallestShrink, inner.width() / width));
+    painter.setFont(fitted);
+    if (tooWide) {
+        painter.save();
+        painter.setClipRect(inner);
+        painter.drawText(inner, item.align | Qt::TextSingleLine, item.text);
+        painter.restore();
+    } else {
+        painter.drawText(inner, item.align | Qt::TextSingleLine, item.text);
+    }
+}
+
+}  // namespace
+
+std::vector<std::pair<int, int>> Document::find(const QString& needle) const {
+    std::vector<std::pair<int, int>> hits;
+    if (needle.isEmpty()) return hits;
+    for (int p = 0; p < int(pages.size()); ++p)
+        for (int i = 0; i < int(pages[p].items.size()); ++i)
+            if (pages[p].items[i].text.contains(needle, Qt::CaseInsensitive))
+                hits.emplace_back(p, i);
+    return hits;
+}
+
+void paintPage(QPainter& painter, const Document& document, int page, double pixelsPerMm) {
+    // Point sizes are resolved with the device's resolution; scale them so that a font is as
+    // tall relative to the page as on paper, whatever the device and the zoom.
+    const double deviceDpi = painter.device()->logicalDpiY();
+    const double fontScale = pixelsPerMm * 25.4 / deviceDpi;
+    std::vector<QFont> fonts = document.fonts;
+    for (QFont& f : fonts)
+        f.setPointSizeF(f.pointSizeF() * fontScale);
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    QPen pen(Qt::black);
+    pen.setCapStyle(Qt::SquareCap);
+    for (const Item& item : document.pages.at(page).items) {
+        const QRectF box(item.mm.topLeft() * pixelsPerMm, item.mm.bottomRight() * pixelsPerMm);
+        pen.setWidthF(std::max(1.0, item.penMm * pixelsPerMm));
+        painter.setPen(pen);
+        switch (item.kind) {
+            case Item::Kind::Line:
+                painter.drawLine(box.topLeft(), box.bottomRight());
+                break;
+            case Item::Kind::Rect:
+                painter.setBrush(Qt::NoBrush);
+                painter.drawRect(box);
+                break;
+            case Item::Kind::Text:
+                if (item.frame & Item::Left) painter.drawLine(box.topLeft(), box.bottomLeft());
+                if (item.frame & Item::Top) painter.drawLine(box.topLeft(), box.topRight());
+                if (item.frame & Item::Right) painter.drawLine(box.topRight(), box.bottomRight());
+                if (item.frame & Item::Bottom)
+                    painter.drawLine(box.bottomLeft(), box.bottomRight());
+                drawText(painter, item, fonts.at(item.font), pixelsPerMm, box);
+                break;
+        }
+    }
+    painter.restore();
+}
+
+bool paintDocument(const Document& document, QPagedPaintDevice& device, int first, int last) {
+    const int count = int(document.pages.size());
+    if (last < 0 || last >= count) last = count - 1;
+    first = std::max(0, first);
+    if (first > last) return false;
+    QPageLayout layout = document.layout;
+    layout.setMargins(QMarginsF(0, 0, 0, 0));
+    layout.setMinimumMargins(QMarginsF(0, 0, 0, 0));
+    device.setPageLayout(layout);
+    QPainter painter;
+    if (!painter.begin(&device)) return false;
+    const int dpi = device.logicalDpiX();
+    const double pxPerMm = dpi / 25.4;
+    // A printer that keeps a margin of its own puts the painter's origin inside it.
+    const QRect paint = device.pageLayout().paintRectPixels(dpi);
+    painter.translate(-paint.topLeft());
+    for (int p = first; p <= last; ++p) {
+        if (p > first && !device.newPage()) return false;
+        paintPage(painter, document, p, pxPerMm);
+    }
+    return painter.end();
+}
+
+}  // namespace qb::report

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QFont>
+#include <QPageLayout>
+#include <QRectF>
+#include <QString>
+#include <vector>
+
+class QPagedPaintDevice;
+class QPainter;
+
+namespace qb::report {
+
+// One thing to draw on a page, in millimetres from the paper's top-left corner.
+struct Item {
+    enum class Kind { Text, Line, Rect };
+    enum Side { Left = 1, Top = 2, Right = 4, Bottom = 8 };
+    Kind kind = Kind::Text;
+    QRectF mm;           // a line runs from topLeft to bottomRight
+    QString text;        // Text only: the final text
+    int font = 0;        // Text only: index into Document::fonts
+    int align = 0;       // Text only: Qt::Alignment flags
+    bool wrap = false;   // Text only: break into lines instead of shrinking to fit
+    int frame = 0;       // Text only: Side flags of the frame lines
+    double penMm = 0.2;  // width of frame lines, lines and rectangles
+};
+
+struct Page {
+    std::vector<Item> items;
+};
+
+// A prepared report: everything laid out and every text final, ready to paint on a screen,
+// a printer or a PDF file, independent of the template and the data it came from.
+struct Document {
+    QPageLayout layout;        // paper, orientation and margins
+    std::vector<QFont> fonts;  // point sizes as on paper
+    std::vector<Page> pages;
+
+    QSizeF paperMm() const { return layout.fullRect(QPageLayout::Millimeter).size(); }
+    // Texts that contain the needle (case-insensitive), as (page, item) pairs in page order.
+    std::vector<std::pair<int, int>> find(const QString& needle) const;
+};
+
+// Paints a page with the paper's top-left corner at the painter's origin, pixelsPerMm device
+// pixels to the millimetre (fonts scale with it, whatever the device's resolution).
+void paintPage(QPainter& painter, const Document& document, int page, double pixelsPerMm);
+// Paints every page on a paged device (printer, PDF writer), one device page per page; the
+// device's page layout is set to the document's, without margins, so positions hold to the
+// millimetre. first and last (0-based, inclusive; -1: the last page) choose a range of pages.
+// False when the device cannot be painted on.
+bool paintDocument(const Document& document, QPagedPaintDevice& device, int first = 0,
+                   int last = -1);
+
+}  // namespace qb::report

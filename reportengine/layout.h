@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QPageLayout>
+#include <QString>
+#include <memory>
+
+#include "document.h"
+
+namespace qb::report {
+
+class DataSource;
+struct Template;
+
+// Lays a template and its rows out into pages. Bands keep their heights, so a detail line is
+// never cut: it goes whole onto the next page when it does not fit. Every page starts with
+// the page header and the column header (the title comes between them on the first page) and
+// ends with the page footer; a detail line that meets a break condition ends its page.
+// Nothing when a field is unknown or a band cannot fit on a page; error says why.
+std::shared_ptr<Document> layOut(const Template& tpl, const QPageLayout& layout,
+                                 const DataSource* source, QString* error);
+
+}  // namespace qb::report

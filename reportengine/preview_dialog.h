@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+
+namespace qb::report {
+
+class Report;
+class ReportPreview;
+
+// The modal preview of a report: zoom, page setup, print, find, save as PDF, save as a
+// workbook (when the caller offers it) and close. Page setup lays the report out anew.
+class PreviewDialog : public QDialog {
+    Q_OBJECT
+public:
+    // The report must be prepared and outlive the dialog.
+    PreviewDialog(Report& report, QWidget* parent = nullptr);
+
+    // Shows the button "导出Excel", which calls the action.
+    void setWorkbookExport(std::function<void()> action);
+    ReportPreview* preview() const { return preview_; }
+
+    void setZoomChoice(int index);
+    bool pageSetup();
+    bool print();
+    bool find(const QString& needle);
+    bool savePdf();
+
+private:
+    void updatePageLabel(int page, int count);
+
+    Report& report_;
+    ReportPreview* preview_;
+    QComboBox* zoom_;
+    QLineEdit* findText_;
+    QLabel* pageLabel_;
+    QToolButton* workbook_;
+    std::function<void()> exportWorkbook_;
+};
+
+// Prepares the report and runs its modal preview. False when it could not be prepared (the
+// reason was told through the message service).
+bool showPreview(Report& report, QWidget* parent, const QString& title,
+                 std::function<void()> exportWorkbook = {});
+
+}  // namespace qb::report

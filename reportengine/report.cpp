@@ -1,0 +1,151 @@
+#include "report.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include "layout.h"
+#include "messages.h"
+#include "template.h"
+#include "zhye_default.h"
+
+namespace qb::report {
+
+namespace {
+
+// The templates ask for 宋体, as the cashier's printouts always did; the installed CJK font
+// stands in for it so that screens, paper and PDF files show Chinese.
+void substituteFonts() {
+    static const bool done = [] {
+        if (QFont::substitutes(QStringLiteral("宋体")).isEmpty())
+            QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("WenQuanYi Zen Hei"));
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+QString escaped(QString text) {
+    text.replace(QLatin1Char('{'), QStringLiteral("{{"));
+    text.replace(QLatin1Char('}'), QStringLiteral("}}"));
+    return text;
+}
+
+}  // namespace
+
+Report::Report() {
+    substituteFonts();
+}
+Report::~Report() = default;
+
+bool Report::fail(const QString& message) const {
+    qb::messages().plain(message);
+    return false;
+}
+
+bool Report::load(const QString& path) {
+    template_.reset();
+    document_.reset();
+    QFile file(path);
+    if (!file.exists()) return fail(QStringLiteral("找不到报表模板文件：%1").arg(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("报表模板文件 %1 无法读取：%2").arg(path, file.errorString()));
+    return loadXml(file.readAll(), path);
+}
+
+bool Report::loadOrDefault(const QString& path, const QByteArray& builtinXml) {
+    if (!QFileInfo::exists(path)) return loadXml(builtinXml, QFileInfo(path).fileName());
+    return load(path);
+}
+
+bool Report::loadXml(const QByteArray& xml, const QString& origin) {
+    template_.reset();
+    document_.reset();
+    origin_ = origin;
+    QString error;
+    auto tpl = readTemplate(xml, &error);
+    if (!tpl) return fail(QStringLiteral("报表模板 %1 格式错误，%2").arg(origin, error));
+    template_ = std::make_unique<Template>(std::move(*tpl));
+    layout_ = template_->layout;
+    stale_ = true;
+    return true;
+}
+
+bool Report::hasObject(const QString& name) const {
+    return template_ && template_->object(name) != nullptr;
+}
+
+bool Report::setText(const QString& name, const QString& text) {
+    if (!template_) return fail(QStringLiteral("没有载入报表模板，无法设置“%1”").arg(name));
+    TemplateObject* object = template_->object(name);
+    if (!object) return fail(QStringLiteral("报表模板 %1 中没有对象“%2”").arg(origin_, name));
+    object->text = escaped(text);
+    stale_ = true;
+    return true;
+}
+
+QString Report::text(const QString& name) const {
+    const TemplateObject* object = template_ ? template_->object(name) : nullptr;
+    return object ? object->text : QString();
+}
+
+void Report::setDataSource(std::shared_ptr<const DataSource> source) {
+    source_ = std::move(source);
+    stale_ = true;
+}
+
+QPageLayout Report::pageLayout() const {
+    return layout_;
+}
+
+void Report::setPageLayout(const QPageLayout& layout) {
+    layout_ = layout;
+    stale_ = true;
+}
+
+bool Report::prepare() {
+    if (!template_) return fail(QStringLiteral("没有载入报表模板"));
+    QString error;
+    auto document = layOut(*template_, layout_, source_.get(), &error);
+    if (!document) return fail(QStringLiteral("报表 %1 无法生成：%2").arg(origin_, error));
+    document_ = std::move(document);
+    stale_ = false;
+    return true;
+}
+
+bool Report::ensurePrepared() {
+    return (!stale_ && document_) || prepare();
+}
+
+bool Report::writePdf(const QString& path) {
+    if (!ensurePrepared()) return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("无法写入 %1：%2").arg(path, file.errorString()));
+    {
+        QPdfWriter writer(&file);
+        writer.setCreator(QStringLiteral("Quillbook"));
+        writer.setTitle(QFileInfo(origin_).completeBaseName());
+        if (!paintDocument(*document_, writer)) {
+            file.cancelWriting();
+            return fail(QStringLiteral("无法写入 %1").arg(path));
+        }
+    }
+    if (!file.commit())
+        return fail(QStringLiteral("无法写入 %1：%2").arg(path, file.errorString()));
+    return true;
+}
+
+bool Report::print(QPagedPaintDevice& device) {
+    if (!ensurePrepared()) return false;
+    if (!paintDocument(*document_, device)) return fail(QStringLiteral("无法打印报表"));
+    return true;
+}
+
+const QByteArray& builtinBalanceTable() {
+    static const QByteArray xml(kBuiltinBalanceTable);
+    return xml;
+}
+
+}  // namespace qb::report

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QByteArray>
+#include <QPageLayout>
+#include <QString>
+#include <memory>
+
+#include "datasource.h"
+#include "document.h"
+
+class QPagedPaintDevice;
+
+namespace qb::report {
+
+struct Template;
+
+// A report: a template loaded from a file, the texts the program puts into its named objects,
+// and the rows of its detail band. Failures (missing file, broken template, unknown object or
+// field) are told through qb::messages() and answered with false; nothing throws.
+//
+//   qb::report::Report report;
+//   if (!report.load(QDir::current().filePath("pr.rls"))) return;
+//   report.setDataSource(std::make_shared<qb::report::QueryDataSource>(query));
+//   if (!report.setText("memo3", category)) return;
+//   qb::report::showPreview(report, this);  // preview_dialog.h
+class Report {
+public:
+    Report();
+    ~Report();
+    Report(const Report&) = delete;
+    Report& operator=(const Report&) = delete;
+
+    // Loads a template file; a missing or unreadable file gives a message and false.
+    bool load(const QString& path);
+    // Like load(), but a missing file silently takes the built-in layout instead.
+    bool loadOrDefault(const QString& path, const QByteArray& builtinXml);
+    // Loads a template from memory; origin names it in messages.
+    bool loadXml(const QByteArray& xml, const QString& origin);
+    bool loaded() const { return bool(template_); }
+    const QString& origin() const { return origin_; }
+
+    // Named text objects. setText puts in plain text (braces are not placeholders); an unknown
+    // name (or no template) gives a message and false. text() gives the object's text in its
+    // template form.
+    bool hasObject(const QString& name) const;
+    bool setText(const QString& name, const QString& text);
+    QString text(const QString& name) const;
+
+    // The detail band's rows; none means the detail band prints nothing.
+    void setDataSource(std::shared_ptr<const DataSource> source);
+
+    // Paper, orientation and margins; the template's own until changed (page setup).
+    QPageLayout pageLayout() const;
+    void setPageLayout(const QPageLayout& layout);
+
+    // Lays the report out into pages. False (with a message) when nothing is loaded or the
+    // template names a field the data source lacks.
+    bool prepare();
+    // The pages of the last successful prepare(); empty before.
+    std::shared_ptr<const Document> document() const { return document_; }
+    int pageCount() const { return document_ ? int(document_->pages.size()) : 0; }
+
+    // Prepares when needed and writes a PDF file, without any window. A failed write gives
+    // a message and false and leaves no half-written file.
+    bool writePdf(const QString& path);
+    // Prepares when needed and paints every page on a printer or other paged device.
+    bool print(QPagedPaintDevice& device);
+
+private:
+    bool fail(const QString& message) const;
+    bool ensurePrepared();
+
+    std::unique_ptr<Template> template_;
+    QString origin_;
+    std::shared_ptr<const DataSource> source_;
+    QPageLayout layout_;
+    std::shared_ptr<const Document> document_;
+    bool stale_ = true;
+};
+
+// The balance table's layout, used when its template file is missing.
+const QByteArray& builtinBalanceTable();
+
+}  // namespace qb::report
