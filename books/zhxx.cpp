@@ -79,6 +79,7 @@ Tfr_zhxx::Tfr_zhxx(Session&, QWidget* parent) : QWidget(parent) {
     placeList(grid, 3, QStringLiteral("帐簿类别："), Edit2, ListBox2, add2, del2);
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(3, 2);
+    grid->setRowStretch(3, 1);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
