@@ -7,7 +7,8 @@ class Tdat;
 
 // The month operations on one book's bookkeeping: closed test, sums, look-ups and the writes of
 // the marker rows that posting keeps in crereg and total. Stateless; each runs one statement on
-// the data module's shared query objects (gycx or jhcx). Amount texts are "0.00" texts.
+// the data module's shared query objects (gycx or jhcx), every value bound, and closes it again
+// (max_voucher_no excepted). Amount texts are "0.00" texts.
 namespace gymk {
 
 enum ClosedMode { MessageMode = 0, SilentMode = 1 };
@@ -27,23 +28,29 @@ bool month_closed(Tdat& dat, const QString& verb, const QString& bookId, int mod
 Sums month_sums(Tdat& dat, const QString& bookId, int mode, const QDate& date);
 // The zbid of the first book with that name and category; empty when there is none.
 QString book_id_of(Tdat& dat, const QString& name, const QString& category);
-// The balance of the month's last line in dzrq, pzh order, "0.00" when the month has none.
+// The balance of the month's last line in journal order, "0.00" when the month has none. A line
+// without a balance (NULL) reads as "0.00".
 QString last_balance(Tdat& dat, const QString& bookId, const QDate& date);
-// The balance of the month's opening or carry-forward row in total; "0.00" when there is none.
+// The balance of the month's opening or carry-forward row in total. A month without such a row
+// (before the book's start, after its last posting, an unknown book) and a NULL balance give
+// "0.00".
 QString opening_balance(Tdat& dat, const QString& bookId, const QDate& date);
+// The amount texts below are read with qb::money::parse: a malformed one is a qb::DbError and
+// nothing is written.
 void update_totals_row(Tdat& dat, const QString& debit, const QString& credit,
                        const QString& balance, const QString& bookId, const QDate& date,
                        const QString& summary);
-// table: "crereg" or "total".
+// table: "crereg" or "total"; any other name is refused with a qb::DbError.
 void set_carry_balance(Tdat& dat, const QString& table, const QString& bookId, const QDate& date,
                        double balance);
 void insert_totals_row(Tdat& dat, const QDate& date, const QString& voucherNo,
                        const QString& summary, const QString& debit, const QString& credit,
                        const QString& balance, const QString& bookId);
-// table: "crereg" or "total".
+// table: "crereg" or "total"; any other name is refused with a qb::DbError.
 void insert_carry_row(Tdat& dat, const QString& table, const QString& balance,
                       const QString& bookId, const QDate& date);
-// The highest voucher number of the book's month, 0 for a month without rows.
+// The highest voucher number of the book's month, 0 for a month without rows. Leaves jhcx open
+// on its result.
 int max_voucher_no(Tdat& dat, const QString& bookId, const QDate& date);
 
 }  // namespace gymk
