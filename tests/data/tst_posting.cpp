@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include "gymk.h"
+#include "ledger.h"
+#include "templedger.h"
+
+namespace L = qb::ledger;
+
+namespace {
+
+const QDate kMay(2024, 5, 1);
+
+// A book posted through April: May opens with 500.00 carried and 400.00 / 200.00 cumulative.
+struct PostedApril : TempLedger {
+    const QString id = "2024041";
+    PostedApril() {
+        line(id, "2024-05-01", 0, "月结转余额", 0, 0, 500);
+        total("2024-04-01", 2, "本月累计", 400, 200, 500);
+        total("2024-05-01", 0, "月结转余额", 0, 0, 500);
+        total("2024-05-01", 1, "本月合计", 0, 0, 500);
+        total("2024-05-01", 2, "本月累计", 400, 200, 500);
+    }
+    void total(const QString& date, int voucher, const QString& summary, double debit,
+               double credit, double balance) {
+        dat.execute("insert into total(dzrq,pzh,ph,zy,j_je,d_je,y_je,zbh) values(?,?,'',?,?,?,?,?)",
+                    {date, voucher, summary, debit, credit, balance, id});
+    }
+    // "j/d/y" of the book's total row of that month and summary.
+    QString totalRow(const QString& month, const QString& summary) {
+        return dat
+            .scalar(
+                "select group_concat(dzrq||' '||pzh||' '||ph||' '||j_je||'/'||d_je||'/'||y_je)"
+                " from total where zbh=? and substr(dzrq,1,7)=? and zy=?",
+                {id, month, summary})
+            .toString();
+    }
+    QString carryRow(const QString& day) {
+        return dat
+            .scalar(
+                "select group_concat(pzh||' '||j_je||'/'||d_je||'/'||y_je) from crereg "
+                "where zbh=? and dzrq=? and zy='月结转余额'",
+                {id, day})
+            .toString();
+    }
+};
+
+}  // namespace
+
+TEST(Posting, FirstPostingOfMayStoresTheMonthAndOpensJune) {
+    PostedApril b;
+    b.line(b.id, "2024-05-03", 1, "收货款", 300, 0, 800);
+    b.line(b.id, "2024-05-10", 2, "付电费", 0, 120, 680);
+    const L::PostResult r = L::post_month(b.dat, b.id, QDate(2024, 5, 17));
+    EXPECT_FALSE(r.reposted);
+    EXPECT_EQ(r.laterMonthsUpdated, 0);
+    EXPECT_EQ(r.closing, 68000);
+    EXPECT_EQ(b.totalRow("2024-05", "本月合计"), "2024-05-01 1  300.0/120.0/680.0");
+    EXPECT_EQ(b.totalRow("2024-05", "本月累计"), "2024-05-01 2  700.0/320.0/680.0");
+    EXPECT_EQ(b.carryRow("2024-06-01"), "0 0.0/0.0/680.0");
+    EXPECT_EQ(b.totalRow("2024-06", "月结转余额"), "2024-06-01 0  0.0/0.0/680.0");
+    EXPECT_EQ(b.totalRow("2024-06", "本月合计"), "2024-06-01 1  0.0/0.0/680.0");
+    EXPECT_EQ(b.totalRow("2024-06", "本月累计"), "2024-06-01 2  700.0/320.0/680.0");
+    EXPECT_TRUE(gymk::month_closed(b.dat, "", b.id, gymk::SilentMode, kMay));
+    EXPECT_EQ(gymk::last_balance(b.dat, b.id, QDate(2024, 6, 1)), "680.00");
+    EXPECT_EQ(gymk::month_sums(b.dat, b.id, gymk::CumulativeMode, QDate(2024, 6, 5)).debit, 700.0);
+}
+
+TEST(Posting, ValuesComeFromTheRowsNotFromStaleBalances) {
+    PostedApril b;
+    b.line(b.id, "2024-05-03", 1, "收货款", 300, 0, 1);  // a balance left stale
+    b.line(b.id, "2024-05-10", 2, "付电费", 0, 120, 2);
+    EXPECT_EQ(L::post_month(b.dat, b.id, kMay).closing, 68000);
+    EXPECT_EQ(b.carryRow("2024-06-01"), "0 0.0/0.0/680.0");
+    // Lines typed into June before May was posted now follow June's carry-forward row.
+    PostedApril c;
+    const qint64 june = c.line(c.id, "2024-06-03", 1, "早录", 10, 0, 10);
+    L::post_month(c.dat, c.id, kMay);
+    EXPECT_EQ(c.dat.scalar("select y_je from crereg where rowid=?", {june}).toDouble(), 510.0);
+}
+
+TEST(Posting, AMonthWithoutLinesCarriesItsBalanceOrZero) {
+    PostedApril b;
+    L::post_month(b.dat, b.id, kMay);
+    EXPECT_EQ(b.totalRow("2024-05", "本月合计"), "2024-05-01 1  0.0/0.0/500.0");
+    EXPECT_EQ(b.totalRow("2024-06", "本月累计"), "2024-06-01 2  400.0/200.0/500.0");
+    // A month with no rows at all, and no total rows of its own: posted all the same.
+    TempLedger empty;
+    const L::PostResult r = L::post_month(empty.dat, "X", QDate(2023, 2, 10));
+    EXPECT_EQ(r.closing, 0);
+    EXPECT_EQ(
+        empty.dat.scalar("select count(*) from total where zbh='X' and dzrq='2023-03-01'").toInt(),
+        3);
+    EXPECT_EQ(empty.dat.scalar("select count(*) from total where dzrq<'2023-03-01'").toInt(), 0);
+    EXPECT_EQ(gymk::last_balance(empty.dat, "X", QDate(2023, 3, 1)), "0.00");
+}
+
+TEST(Posting, DecemberOpensNextJanuaryAndCumulativeSumsGoOn) {
+    PostedApril b;
+    b.total("2024-11-01", 2, "本月累计", 1000, 400, 600);
+    b.total("2024-12-01", 1, "本月合计", 0, 0, 600);
+    b.total("2024-12-01", 2, "本月累计", 1000, 400, 600);
+    b.line(b.id, "2024-12-01", 0, "月结转余额", 0, 0, 600);
+    b.line(b.id, "2024-12-24", 1, "年终奖", 0, 250.55, 349.45);
+    L::post_month(b.dat, b.id, QDate(2024, 12, 31));
+    EXPECT_EQ(b.carryRow("2025-01-01"), "0 0.0/0.0/349.45");
+    EXPECT_EQ(b.totalRow("2025-01", "本月累计"), "2025-01-01 2  1000.0/650.55/349.45");
+    EXPECT_TRUE(gymk::month_closed(b.dat, "", b.id, gymk::SilentMode, QDate(2024, 12, 1)));
+    b.line(b.id, "2025-01-05", 1, "x", 10, 0, 359.45);
+    L::post_month(b.dat, b.id, QDate(2025, 1, 5));
+    EXPECT_EQ(b.totalRow("2025-01", "本月累计"), "2025-01-01 2  1010.0/650.55/359.45");
+}
+
+TEST(Posting, PostingAgainCarriesTheCorrectionThroughLaterPostedMonths) {
+    PostedApril b;
+    const qint64 wrong = b.line(b.id, "2024-05-03", 1, "收货款", 300, 0, 800);
+    b.line(b.id, "2024-05-10", 2, "付电费", 0, 120, 680);
+    L::post_month(b.dat, b.id, kMay);
+    b.line(b.id, "2024-06-05", 1, "收租金", 20, 0, 700);
+    L::post_month(b.dat, b.id, QDate(2024, 6, 1));
+    L::post_month(b.dat, b.id, QDate(2024, 7, 1));  // July: no lines of its own
+    const qint64 august = b.line(b.id, "2024-08-02", 1, "八月", 0, 5, 695);
+    ASSERT_EQ(b.totalRow("2024-08", "本月累计"), "2024-08-01 2  720.0/320.0/700.0");
+
+    // May's receipt was 30.00 too high: reversed, corrected, posted again.
+    const L::Reversal r = L::reverse_line(b.dat, wrong, "admin");
+    b.dat.execute(
+        "insert into crereg(dzrq,pzh,zy,j_je,d_je,y_je,jbr,zbh) "
+        "values('2024-05-03',1,?,270,0,0,'admin',?)",
+        {L::correcting_summary(r.formerSummary), b.id});
+    const L::PostResult again = L::post_month(b.dat, b.id, QDate(2024, 5, 31));
+    EXPECT_TRUE(again.reposted);
+    EXPECT_EQ(again.laterMonthsUpdated, 2);  // June and July
+    EXPECT_EQ(again.closing, 65000);
+    EXPECT_EQ(b.totalRow("2024-05", "本月合计"), "2024-05-01 1  270.0/120.0/650.0");
+    EXPECT_EQ(b.totalRow("2024-05", "本月累计"), "2024-05-01 2  670.0/320.0/650.0");
+    EXPECT_EQ(b.totalRow("2024-06", "本月合计"), "2024-06-01 1  20.0/0.0/670.0");
+    EXPECT_EQ(b.totalRow("2024-06", "本月累计"), "2024-06-01 2  690.0/320.0/670.0");
+    EXPECT_EQ(b.carryRow("2024-07-01"), "0 0.0/0.0/670.0");
+    EXPECT_EQ(b.totalRow("2024-07", "本月合计"), "2024-07-01 1  0.0/0.0/670.0");
+    EXPECT_EQ(b.carryRow("2024-08-01"), "0 0.0/0.0/670.0");
+    EXPECT_EQ(b.totalRow("2024-08", "月结转余额"), "2024-08-01 0  0.0/0.0/670.0");
+    EXPECT_EQ(b.totalRow("2024-08", "本月合计"), "2024-08-01 1  0.0/0.0/670.0");
+    EXPECT_EQ(b.totalRow("2024-08", "本月累计"), "2024-08-01 2  690.0/320.0/670.0");
+    EXPECT_EQ(b.dat.scalar("select y_je from crereg where rowid=?", {august}).toDouble(), 665.0);
+    // In May the reversed line leads its reversal entry and the correcting entry.
+    EXPECT_EQ(b.dat
+                  .scalar("select group_concat(y_je,' ') from (select y_je from crereg "
+                          "where zbh=? and dzrq between '2024-05-01' and '2024-05-31' order by " +
+                              L::journal_order() + ")",
+                          {b.id})
+                  .toString(),
+              "500.0 800.0 500.0 770.0 650.0");
+    // Posting again changes nothing more.
+    EXPECT_EQ(L::post_month(b.dat, b.id, kMay).laterMonthsUpdated, 2);
+    EXPECT_EQ(b.totalRow("2024-08", "本月累计"), "2024-08-01 2  690.0/320.0/670.0");
+}
