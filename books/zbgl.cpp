@@ -55,7 +55,6 @@ Tfr_zbgl::Tfr_zbgl(Session& session, QWidget* parent)
     : QWidget(parent), session_(session), Query1(session.dat) {
     setObjectName(QStringLiteral("fr_zbgl"));
     setWindowTitle(QStringLiteral("帐簿管理"));
-    setAttribute(Qt::WA_DeleteOnClose);
     showEditor = [](Tfr_zbgl_in& editor) { editor.exec(); };
 
     auto* add = toolButton(this, "b_add", QStringLiteral("添加"), QStyle::SP_FileDialogNewFolder);

@@ -54,7 +54,6 @@ void placeList(QGridLayout* grid, int column, const QString& caption, QLineEdit*
 Tfr_zhxx::Tfr_zhxx(Session&, QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("fr_zhxx"));
     setWindowTitle(QStringLiteral("帐户信息"));
-    setAttribute(Qt::WA_DeleteOnClose);
 
     // The widths the book table gives its name (50) and category (20) columns.
     Edit1 = edit(this, "Edit1", 50);

@@ -203,7 +203,7 @@ private slots:
             }
             QCOMPARE(count("select count(*) from accstar"), 0);
 
-            fill(e, "银行日记帐", "工商银行基本户", "6222 0200", "1,000.5");
+            fill(e, "银行日记帐", "工商银行基本户", "6222'0200", "1,000.5");
             e.findChild<QDateEdit*>("dtp")->setDate(QDate(2024, 1, 1));
             click(e, "SpeedButton1");
             QVERIFY(e.isVisible());
@@ -219,7 +219,7 @@ private slots:
         QCOMPARE(dat().scalar("select group_concat(zbid, ' ') from accstar").toString(),
                  QStringList({prefix + "1", prefix + "2", prefix + "3"}).join(' '));
         QCOMPARE(count("select count(*) from accstar where zbid=? and qcye=1000.5 and flag='0' "
-                       "and qyrq='2024-01-01' and zbmc='工商银行基本户'",
+                       "and qyrq='2024-01-01' and zbmc='工商银行基本户' and zh='6222''0200'",
                        {prefix + "1"}),
                  1);
         QCOMPARE(list(w)->topLevelItemCount(), 3);
@@ -227,8 +227,10 @@ private slots:
 
     void editModeRewritesTheFlagFromTheTick() {
         book("2024031", "基本户", 1000, "0", "2024-03-15");
+        book("2024032", "现金", 0, "0", "2024-03-15");
         Tfr_zbgl w(*session);
         tick(w, 0, true);  // ticked but not saved
+        tick(w, 1, true);
         select(w, 0);
         w.showEditor = [&](Tfr_zbgl_in& e) {
             QCOMPARE(e.findChild<QLabel*>("Label6")->text(), QStringLiteral("2024031"));
@@ -246,6 +248,9 @@ private slots:
         QCOMPARE(count("select count(*) from accstar where zbmc='工资卡' and qcye=88.8"), 1);
         QCOMPARE(rows("crereg", "2024031"), 0);
         QCOMPARE(rows("total", "2024031"), 0);
+        // The reload after storing keeps the other book's unsaved tick.
+        QCOMPARE(list(w)->topLevelItem(1)->checkState(0), Qt::Checked);
+        QCOMPARE(flag("2024032"), QStringLiteral("0"));
     }
 
     void theEditorTabsFromTheAmountToTheName() {
