@@ -70,15 +70,15 @@ QStringList readKeys(const QString& file, const QString& section) {
     bool inSection = false, seen = false;
     for (const QString& raw : lines) {
         const QString line = raw.trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
+        // A header is a whole line in brackets; an entry such as "[旧]帐户=" stays an entry.
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             if (seen) break;  // the first section of that name is the one read
-            const qsizetype close = line.indexOf(QLatin1Char(']'));
-            const QString name = line.mid(1, close < 0 ? -1 : close - 1).trimmed();
-            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
+            inSection =
+                line.mid(1, line.size() - 2).trimmed().compare(section, Qt::CaseInsensitive) == 0;
             seen = inSection;
             continue;
         }
-        if (!inSection || line.isEmpty() || line.startsWith(QLatin1Char(';'))) continue;
+        if (!inSection) continue;
         const QString key = line.section(QLatin1Char('='), 0, 0).trimmed();
         if (!key.isEmpty() && !containsKey(keys, key)) keys << key;
     }

@@ -69,10 +69,11 @@ private slots:
     }
 
     void keysAreTakenOnceBeforeTheFirstEquals() {
-        writeAll(file(), QStringLiteral("; comment\n[ 帐簿名称 ]\nCash=1\n  cash = 2\nA=B=C\n"
-                                        "plain line\n\nBank=\n[other]\nx=\n[帐簿名称]\nlater=\n")
-                             .toUtf8());
-        QCOMPARE(qb::zbinfo::names(), QStringList({"Cash", "A", "plain line", "Bank"}));
+        writeAll(file(),
+                 QStringLiteral("; comment\n[ 帐簿名称 ]\nCash=1\n  cash = 2\nA=B=C\n"
+                                "plain line\n\n[旧]Bank=\n;x=\n[other]\nx=\n[帐簿名称]\nlater=\n")
+                     .toUtf8());
+        QCOMPARE(qb::zbinfo::names(), QStringList({"Cash", "A", "plain line", "[旧]Bank", ";x"}));
         QVERIFY(qb::zbinfo::categories().isEmpty());
     }
 
