@@ -1,0 +1,222 @@
+#include "sjgl.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStorageInfo>
+#include <QStyle>
+
+#include "backup.h"
+#include "chm.h"
+#include "errors.h"
+#include "guarded.h"
+#include "messages.h"
+#include "schema.h"
+
+namespace {
+
+constexpr int kBackupWidth = 573;
+constexpr int kRestoreWidth = 360;
+
+const QString kDone = QStringLiteral("操作完成！");
+const QString kFailed = QStringLiteral("操作失败，请检查目录或文件是否正确。");
+
+QString targetIn(const QString& directory) {
+    return QDir::toNativeSeparators(qb::backupTarget(directory, QDate::currentDate()));
+}
+
+// The places a backup can go: the file system's root, the home folder and mounted volumes.
+QStringList drives() {
+    QStringList roots{QDir::rootPath(), QDir::homePath()};
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
+        if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath()))
+            roots << volume.rootPath();
+    return roots;
+}
+
+}  // namespace
+
+Tfr_sjgl::Tfr_sjgl(Session& session, QWidget* parent) : QWidget(parent), session_(session) {
+    setObjectName(QStringLiteral("fr_sjgl"));
+    setWindowTitle(QStringLiteral("数据管理"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    pickFile = [](QWidget* parent, const QString& filter) {
+        return QFileDialog::getOpenFileName(parent, QStringLiteral("打开"), QDir::currentPath(),
+                                            filter);
+    };
+
+    auto frame = [this](int top, QRadioButton*& choice, QLineEdit*& edit, const char* choiceName,
+                        const char* editName, const QString& caption) {
+        auto* box = new QGroupBox(this);
+        box->setGeometry(8, top, 336, 84);
+        choice = new QRadioButton(caption, box);
+        choice->setObjectName(QLatin1String(choiceName));
+        choice->setAutoExclusive(false);  // the two frames exclude each other by hand
+        choice->move(12, 12);
+        choice->adjustSize();
+        edit = new QLineEdit(box);
+        edit->setObjectName(QLatin1String(editName));
+        edit->setReadOnly(true);
+        edit->setGeometry(12, 44, 312, 24);
+        connect(choice, &QRadioButton::clicked, this,
+                [this, choice] { RadioButton1Click(choice); });
+    };
+    frame(8, RadioButton1, Edit1, "RadioButton1", "Edit1", QStringLiteral("数据备份"));
+    frame(100, RadioButton2, Edit2, "RadioButton2", "Edit2", QStringLiteral("数据还原"));
+
+    auto button = [this](const char* name, const QString& caption, int left) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        b->setGeometry(left, 198, 78, 28);
+        return b;
+    };
+    SpeedButton1 = button("SpeedButton1", QStringLiteral("打开"), 8);
+    QPushButton* run = button("SpeedButton3", QStringLiteral("确定"), 94);
+    QPushButton* quit = button("SpeedButton2", QStringLiteral("关闭"), 180);
+    QPushButton* help = button("SpeedButton4", QStringLiteral("帮助"), 266);
+
+    DriveComboBox1 = new QComboBox(this);
+    DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
+    DriveComboBox1->setGeometry(356, 14, 205, 26);
+    const QString here = QDir::currentPath();
+    int best = 0;
+    for (const QString& root : drives()) {
+        DriveComboBox1->addItem(style()->standardIcon(QStyle::SP_DriveHDIcon),
+                                QDir::toNativeSeparators(root), root);
+        // The drive of the working directory: the longest root that contains it.
+        const QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
+        if ((here + QLatin1Char('/')).startsWith(prefix) &&
+            root.size() > DriveComboBox1->itemData(best).toString().size())
+            best = DriveComboBox1->count() - 1;
+    }
+    DriveComboBox1->setCurrentIndex(best);
+    DirectoryListBox1 = new QListWidget(this);
+    DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
+    DirectoryListBox1->setGeometry(356, 46, 205, 180);
+
+    setFixedHeight(236);
+    RadioButton1->setChecked(true);
+    SpeedButton1->setEnabled(false);
+    setOuterWidth(kBackupWidth);
+    openDirectory(here);
+    Edit1->setText(targetIn(here));
+
+    connect(DriveComboBox1, &QComboBox::activated, this, &Tfr_sjgl::DriveComboBox1Change);
+    connect(DirectoryListBox1, &QListWidget::itemDoubleClicked, this,
+            &Tfr_sjgl::DirectoryListBox1DblClick);
+    connect(SpeedButton1, &QPushButton::clicked, this, &Tfr_sjgl::SpeedButton1Click);
+    connect(run, &QPushButton::clicked, this, &Tfr_sjgl::SpeedButton3Click);
+    connect(quit, &QPushButton::clicked, this, &QWidget::close);
+    connect(help, &QPushButton::clicked, this, &Tfr_sjgl::SpeedButton4Click);
+}
+
+void Tfr_sjgl::setOuterWidth(int width) {
+    // Inside the main window the frame of the sub-window counts towards the width.
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    const int frame = sub && sub->width() > this->width() ? sub->width() - this->width() : 0;
+    setFixedWidth(width - frame);
+    if (sub) sub->resize(width, sub->height());
+}
+
+void Tfr_sjgl::RadioButton1Click(QRadioButton* clicked) {
+    const bool backup = clicked == RadioButton1;
+    RadioButton1->setChecked(backup);
+    RadioButton2->setChecked(!backup);
+    SpeedButton1->setEnabled(!backup);
+    DriveComboBox1->setVisible(backup);
+    DirectoryListBox1->setVisible(backup);
+    setOuterWidth(backup ? kBackupWidth : kRestoreWidth);
+}
+
+// The list shows the path from the root down to the open directory, then its subdirectories.
+void Tfr_sjgl::openDirectory(const QString& path) {
+    directory_ = QDir(path).absolutePath();
+    DirectoryListBox1->clear();
+    QStringList parts = directory_.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString walked = QDir::rootPath();
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    auto add = [&](const QString& text, const QString& full, int depth, const QIcon& icon) {
+        auto* item = new QListWidgetItem(icon, QString(depth * 2, QLatin1Char(' ')) + text,
+                                         DirectoryListBox1);
+        item->setData(Qt::UserRole, full);
+        return item;
+    };
+    QListWidgetItem* current = add(QDir::toNativeSeparators(walked), walked, 0, open);
+    int depth = 0;
+    for (const QString& part : parts) {
+        walked = QDir(walked).filePath(part);
+        current = add(part, walked, ++depth, open);
+    }
+    const QDir dir(directory_);
+    for (const QString& sub : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+        add(sub, dir.filePath(sub), depth + 1, closed);
+    DirectoryListBox1->setCurrentItem(current);
+}
+
+void Tfr_sjgl::DriveComboBox1Change() {
+    openDirectory(DriveComboBox1->currentData().toString());
+}
+
+void Tfr_sjgl::DirectoryListBox1DblClick(QListWidgetItem* item) {
+    if (!item) return;
+    const QString path = item->data(Qt::UserRole).toString();
+    openDirectory(path);
+    Edit1->setText(targetIn(path));
+}
+
+void Tfr_sjgl::SpeedButton1Click() {
+    const QString file = pickFile(this, QStringLiteral("财务数据库 (*.dat *.DAT)"));
+    if (!file.isEmpty()) Edit2->setText(QDir::toNativeSeparators(file));
+}
+
+void Tfr_sjgl::SpeedButton3Click() {
+    if (RadioButton1->isChecked())
+        runBackup();
+    else
+        runRestore();
+}
+
+void Tfr_sjgl::runBackup() {
+    try {
+        qb::backupDatabase(session_.dat, QDir::fromNativeSeparators(Edit1->text()));
+    } catch (const qb::DbError&) {
+        qb::messages().plain(kFailed);
+        return;
+    }
+    qb::messages().plain(kDone);
+}
+
+void Tfr_sjgl::runRestore() {
+    const QString source = QDir::fromNativeSeparators(Edit2->text());
+    // No question about overwriting when there is nothing that could overwrite.
+    if (source.isEmpty() || !qb::isLedgerDatabase(source)) {
+        qb::messages().plain(kFailed);
+        return;
+    }
+    if (qb::messages().ask(
+            QStringLiteral("系统警告"),
+            QStringLiteral("“还原数据库”将会覆盖现有的数据，而且不可恢复，是否继续？"),
+            qb::MsgIcon::Information, qb::MsgButtons::YesNo) != qb::MsgAnswer::Yes)
+        return;
+    try {
+        qb::restoreDatabase(session_.dat, source);
+    } catch (const qb::DbError&) {
+        qb::messages().plain(kFailed);
+        return;
+    }
+    // Nothing may go on showing rows of the replaced file.
+    if (session_.closeChildWindows) session_.closeChildWindows(this);
+    qb::messages().plain(kDone);
+}
+
+void Tfr_sjgl::SpeedButton4Click() {
+    guarded([this] { show_help(this, help_file(QStringLiteral("数据管理.htm"))); });
+}

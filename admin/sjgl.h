@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDate>
+#include <QWidget>
+#include <functional>
+
+#include "session.h"
+
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+class QRadioButton;
+
+// "数据管理": backs the database up to a dated file in a chosen directory, and restores it
+// from a chosen backup.
+class Tfr_sjgl : public QWidget {
+    Q_OBJECT
+public:
+    explicit Tfr_sjgl(Session& session, QWidget* parent = nullptr);
+
+    // The file-open dialog of "打开": returns the chosen file, empty on cancel. Tests replace it.
+    std::function<QString(QWidget* parent, const QString& filter)> pickFile;
+
+    void RadioButton1Click(QRadioButton* clicked);          // switches between backup and restore
+    void DriveComboBox1Change();                            // the directory list moves to the drive
+    void DirectoryListBox1DblClick(QListWidgetItem* item);  // opens it, makes it the target
+    void SpeedButton1Click();                               // "打开": picks the restore source
+    void SpeedButton3Click();                               // "确定": runs the backup or restore
+    void SpeedButton4Click();                               // "帮助"
+
+    // The directory the list has open.
+    QString directory() const { return directory_; }
+
+private:
+    void openDirectory(const QString& path);
+    void setOuterWidth(int width);
+    void runBackup();
+    void runRestore();
+
+    Session& session_;
+    QRadioButton* RadioButton1;
+    QRadioButton* RadioButton2;
+    QLineEdit* Edit1;
+    QLineEdit* Edit2;
+    QComboBox* DriveComboBox1;
+    QListWidget* DirectoryListBox1;
+    QPushButton* SpeedButton1;
+    QString directory_;
+};

@@ -1,0 +1,262 @@
+#include "yhgl.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "chm.h"
+#include "guarded.h"
+#include "querymodel.h"
+
+namespace {
+
+const QString kAdministrator = QStringLiteral("管理员");
+
+// Names, passwords and roles all head for columns that hold 16 characters at most.
+QLineEdit* textBox(QWidget* parent, const char* name, bool secret) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setMaxLength(16);
+    if (secret) edit->setEchoMode(QLineEdit::Password);
+    return edit;
+}
+
+// Centred role texts.
+class RoleCentred : public QueryModel {
+public:
+    using QueryModel::QueryModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role == Qt::TextAlignmentRole && index.column() == 1) return int(Qt::AlignCenter);
+        return QueryModel::data(index, role);
+    }
+};
+
+}  // namespace
+
+Tfr_yhgl::Tfr_yhgl(Session& session, QWidget* parent)
+    : QWidget(parent), session_(session), query1(session.dat) {
+    setObjectName(QStringLiteral("fr_yhgl"));
+    setWindowTitle(QStringLiteral("用户管理"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    // The password column is read with the users but never shown.
+    model_ = new RoleCentred(query1, {0, 2}, this);
+    DBGrid1 = new QTableView(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setModel(model_);
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->verticalHeader()->hide();
+    DBGrid1->verticalHeader()->setDefaultSectionSize(20);
+    DBGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    DBGrid1->setFixedSize(150 + 100 + 2 * DBGrid1->frameWidth() + 18, 220);
+
+    Edit1 = textBox(this, "Edit1", false);
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setEditable(true);
+    ComboBox1->addItems({kAdministrator, QStringLiteral("操作员"), QStringLiteral("普通用户")});
+    ComboBox1->setCurrentIndex(-1);
+    Edit2 = textBox(this, "Edit2", true);
+    Edit3 = textBox(this, "Edit3", true);
+
+    auto button = [this](const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    QPushButton* add = button("SpeedButton1", QStringLiteral("添加"));
+    QPushButton* remove = button("SpeedButton2", QStringLiteral("删除"));
+    SpeedButton4 = button("SpeedButton4", QStringLiteral("保存"));
+    SpeedButton4->setEnabled(false);
+    QPushButton* help = button("SpeedButton5", QStringLiteral("帮助"));
+    QPushButton* quit = button("SpeedButton3", QStringLiteral("退出"));
+
+    auto* fields = new QFormLayout;
+    fields->addRow(QStringLiteral("用户名："), Edit1);
+    fields->addRow(QStringLiteral("身  份："), ComboBox1);
+    fields->addRow(QStringLiteral("口  令："), Edit2);
+    fields->addRow(QStringLiteral("确  认："), Edit3);
+    auto* right = new QVBoxLayout;
+    right->addLayout(fields);
+    right->addStretch();
+    auto* top = new QHBoxLayout;
+    top->addWidget(DBGrid1);
+    top->addLayout(right);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (QPushButton* b : {add, remove, SpeedButton4, help, quit})
+        buttons->addWidget(b);
+    auto* outer = new QVBoxLayout(this);
+    outer->addLayout(top);
+    outer->addLayout(buttons);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(add, &QPushButton::clicked, this, &Tfr_yhgl::SpeedButton1Click);
+    connect(remove, &QPushButton::clicked, this, &Tfr_yhgl::SpeedButton2Click);
+    connect(SpeedButton4, &QPushButton::clicked, this, &Tfr_yhgl::SpeedButton4Click);
+    connect(help, &QPushButton::clicked, this, &Tfr_yhgl::SpeedButton5Click);
+    connect(quit, &QPushButton::clicked, this, &QWidget::close);
+    connect(DBGrid1, &QTableView::doubleClicked, this, &Tfr_yhgl::DBGrid1DblClick);
+    // Moving to another user ends the edit without storing it.
+    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid() && query1.active()) query1.setRecNo(current.row() + 1);
+                if (editing_ && query1.rowId() != editing_) editing_ = 0;
+            });
+
+    guarded([this] { reopen(); });
+}
+
+// The grid goes first: it reads the query, which is gone before the base class closes.
+Tfr_yhgl::~Tfr_yhgl() {
+    delete DBGrid1;
+}
+
+void Tfr_yhgl::reopen() {
+    query1.setSql(QStringLiteral(
+        "select user as 用户名,userpassword as 口令,userpopedom as 身份 from pruser"));
+    query1.open();
+    model_->reload();
+    DBGrid1->setColumnWidth(0, 150);
+    DBGrid1->setColumnWidth(1, 100);
+    if (!query1.isEmpty()) DBGrid1->setCurrentIndex(model_->index(0, 0));
+}
+
+int Tfr_yhgl::currentRow() const {
+    const QModelIndex current = DBGrid1->currentIndex();
+    return current.isValid() && query1.active() && !query1.isEmpty() ? current.row() : -1;
+}
+
+void Tfr_yhgl::clearFields() {
+    Edit1->clear();
+    ComboBox1->setCurrentIndex(-1);
+    ComboBox1->setEditText(QString());
+    Edit2->clear();
+    Edit3->clear();
+}
+
+bool Tfr_yhgl::isLastAdministrator(qint64 rowId) {
+    const QString rowIdColumn = session_.dat.con().rowIdColumn();
+    const QVariant role = session_.dat.scalar(
+        QStringLiteral("select userpopedom from pruser where %1=?").arg(rowIdColumn), {rowId});
+    if (role.toString() != kAdministrator) return false;
+    const QVariant others = session_.dat.scalar(
+        QStringLiteral("select count(*) from pruser where userpopedom=? and %1<>?")
+            .arg(rowIdColumn),
+        {kAdministrator, rowId});
+    return others.toInt() == 0;
+}
+
+void Tfr_yhgl::SpeedButton1Click() {
+    if (Edit1->text().isEmpty()) {
+        qb::messages().plain(QStringLiteral("用户名不能为空"));
+        Edit1->setFocus();
+        return;
+    }
+    if (ComboBox1->currentText().isEmpty()) {
+        qb::messages().plain(QStringLiteral("身份不能为空"));
+        ComboBox1->setFocus();
+        return;
+    }
+    if (Edit2->text() != Edit3->text()) {
+        qb::messages().plain(QStringLiteral("请重新输入你的口令"));
+        Edit2->clear();
+        Edit3->clear();
+        Edit2->setFocus();
+        return;
+    }
+    try {
+        query1.append();
+        query1.field(0).setValue(Edit1->text().trimmed());
+        query1.field(1).setValue(Edit2->text().trimmed());
+        query1.field(2).setValue(ComboBox1->currentText().trimmed());
+        query1.post();
+    } catch (const qb::DbError&) {
+        query1.cancel();
+        qb::messages().plain(QStringLiteral("添加出错，请检查数据的合法性及完整性"));
+        return;
+    }
+    guarded([this] { reopen(); });
+    clearFields();
+    Edit1->setFocus();
+    editing_ = 0;
+    SpeedButton4->setEnabled(false);
+}
+
+void Tfr_yhgl::DBGrid1DblClick() {
+    if (currentRow() < 0) return;
+    Edit1->setText(query1.field(0).asString());
+    Edit2->setText(query1.field(1).asString());
+    Edit3->setText(query1.field(1).asString());
+    ComboBox1->setEditText(query1.field(2).asString());
+    editing_ = query1.rowId();
+    SpeedButton4->setEnabled(true);
+}
+
+void Tfr_yhgl::SpeedButton4Click() {
+    if (currentRow() < 0) return;
+    if (Edit2->text() != Edit3->text()) {
+        qb::messages().plain(QStringLiteral("口令错误，请重新输入！"));
+        return;
+    }
+    const QString saveError = QStringLiteral("保存出错，请检查数据的合法性及完整性！");
+    if (!editing_ || query1.rowId() != editing_) {
+        qb::messages().plain(saveError);
+        return;
+    }
+    const QString role = ComboBox1->currentText();
+    try {
+        if (role != kAdministrator && isLastAdministrator(editing_)) {
+            qb::messages().plain(
+                QStringLiteral(
+                    "%1 是唯一的管理员，不能取消其管理员身份：否则再也没有人能管理用户。")
+                    .arg(query1.field(0).asString()));
+            return;
+        }
+        query1.edit();
+        query1.field(0).setValue(Edit1->text());
+        query1.field(1).setValue(Edit2->text());
+        query1.field(2).setValue(role);
+        query1.post();
+    } catch (const qb::DbError&) {
+        query1.cancel();
+        qb::messages().plain(saveError);
+        return;
+    }
+    model_->reload();
+    DBGrid1->setCurrentIndex(model_->index(query1.recNo() - 1, 0));
+    clearFields();
+    editing_ = 0;
+    SpeedButton4->setEnabled(false);
+}
+
+void Tfr_yhgl::SpeedButton2Click() {
+    const int row = currentRow();
+    if (row < 0) return;
+    guarded([&] {
+        query1.setRecNo(row + 1);
+        if (isLastAdministrator(query1.rowId())) {
+            qb::messages().plain(
+                QStringLiteral("%1 是唯一的管理员，不能删除：否则再也没有人能管理用户。")
+                    .arg(query1.field(0).asString()));
+            return;
+        }
+        if (query1.rowId() == editing_) editing_ = 0;
+        query1.remove();
+        model_->reload();
+        if (!query1.isEmpty())
+            DBGrid1->setCurrentIndex(model_->index(std::min(row, query1.recordCount() - 1), 0));
+    });
+}
+
+void Tfr_yhgl::SpeedButton5Click() {
+    guarded([this] { show_help(this, help_file(QStringLiteral("用户管理.htm"))); });
+}

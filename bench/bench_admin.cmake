@@ -1,0 +1,1 @@
+qb_benchmark(admin qb_core)

@@ -1,0 +1,189 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+#include "answering_messages.h"
+#include "backup.h"
+#include "session.h"
+#include "sjgl.h"
+#include "templedger.h"
+
+class TestSjgl : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TempLedger> t;
+    std::unique_ptr<Session> session;
+    std::unique_ptr<Tfr_sjgl> window;
+    std::unique_ptr<AnsweringMessages> messages;
+    QList<QWidget*> closedFor;
+
+    template <typename W = QWidget>
+    W* child(const char* name) {
+        return window->findChild<W*>(name);
+    }
+    QString target() { return child<QLineEdit>("Edit1")->text(); }
+    QString stamp() { return qb::backupFileName(QDate::currentDate()); }
+    void click(const char* name) {
+        QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton);
+    }
+    void addPhrase(Tdat& dat, const QString& phrase) {
+        dat.execute("insert into basicset(OftenSummary) values(?)", {phrase});
+    }
+    QString phrases(Tdat& dat) {
+        return dat.scalar("select group_concat(OftenSummary,'|') from basicset").toString();
+    }
+    void doubleClickDirectory(const QString& name) {
+        QListWidget* list = child<QListWidget>("DirectoryListBox1");
+        const auto items = list->findItems(name, Qt::MatchEndsWith);
+        QVERIFY(!items.isEmpty());
+        const QPoint at = list->visualItemRect(items.first()).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          at);  // a double-click's first press
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+    void pick(const QString& file) {
+        window->pickFile = [file](QWidget*, const QString& filter) {
+            return filter == "财务数据库 (*.dat *.DAT)" ? file : QString();
+        };
+        click("SpeedButton1");
+    }
+
+private slots:
+    void init() {
+        t = std::make_unique<TempLedger>();
+        QDir::setCurrent(t->dir());
+        QDir(t->dir()).mkpath("备份/2026");
+        addPhrase(t->dat, "原有数据");
+        session = std::make_unique<Session>(t->dat);
+        closedFor.clear();
+        session->closeChildWindows = [this](QWidget* keep) { closedFor << keep; };
+        messages = std::make_unique<AnsweringMessages>();
+        window = std::make_unique<Tfr_sjgl>(*session);
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void cleanup() {
+        window.reset();
+        messages.reset();
+        session.reset();
+        QDir::setCurrent(QDir::tempPath());
+        t.reset();
+    }
+
+    void modesSwitchWidthAndKeepThePaths() {
+        QVERIFY(child<QRadioButton>("RadioButton1")->isChecked());
+        QCOMPARE(target(), QDir(t->dir()).filePath(stamp()));
+        QVERIFY(!child("SpeedButton1")->isEnabled());
+        QCOMPARE(window->width(), 573);
+        QVERIFY(child("DirectoryListBox1")->isVisible());
+
+        click("RadioButton2");
+        QVERIFY(!child<QRadioButton>("RadioButton1")->isChecked());
+        QVERIFY(child("SpeedButton1")->isEnabled());
+        QVERIFY(!child("DriveComboBox1")->isVisible() && !child("DirectoryListBox1")->isVisible());
+        QCOMPARE(window->width(), 360);
+        pick(t->dir() + "/x.DAT");
+        QCOMPARE(child<QLineEdit>("Edit2")->text(), t->dir() + "/x.DAT");
+        pick(QString());  // cancelled: nothing changes
+        QCOMPARE(child<QLineEdit>("Edit2")->text(), t->dir() + "/x.DAT");
+
+        click("RadioButton1");
+        QVERIFY(!child<QRadioButton>("RadioButton2")->isChecked());
+        QCOMPARE(window->width(), 573);
+        QCOMPARE(target(), QDir(t->dir()).filePath(stamp()));
+        QCOMPARE(child<QLineEdit>("Edit2")->text(), t->dir() + "/x.DAT");
+    }
+
+    void directoriesMoveTheTargetDrivesDoNot() {
+        doubleClickDirectory("备份");
+        QCOMPARE(window->directory(), t->dir() + "/备份");
+        QCOMPARE(target(), t->dir() + "/备份/" + stamp());
+        doubleClickDirectory("2026");
+        QCOMPARE(target(), t->dir() + "/备份/2026/" + stamp());
+        auto* drives = child<QComboBox>("DriveComboBox1");
+        QVERIFY(drives->count() >= 1);
+        QCOMPARE(drives->itemData(0).toString(), QDir::rootPath());
+        drives->setCurrentIndex(0);
+        window->DriveComboBox1Change();
+        QCOMPARE(window->directory(), QDir::rootPath());
+        QCOMPARE(target(), t->dir() + "/备份/2026/" + stamp());
+    }
+
+    void backupWritesAKeyedCopyAndOverwritesTheDaysFile() {
+        doubleClickDirectory("备份");
+        click("SpeedButton3");
+        QCOMPARE(messages->texts, QStringList({"操作完成！"}));
+        {
+            Tdat copy;
+            copy.open(target());
+            QCOMPARE(phrases(copy), QString("原有数据"));
+        }
+        addPhrase(t->dat, "O'Brien");
+        click("SpeedButton3");
+        Tdat copy;
+        copy.open(target());
+        QCOMPARE(phrases(copy), QString("原有数据|O'Brien"));
+        QVERIFY(messages->captions.isEmpty());  // a backup asks nothing
+
+        messages->texts.clear();
+        child<QLineEdit>("Edit1")->setText(t->dir() + "/no such folder/" + stamp());
+        click("SpeedButton3");
+        QCOMPARE(messages->texts, QStringList({"操作失败，请检查目录或文件是否正确。"}));
+    }
+
+    void restoreReplacesTheDataAndClosesTheOtherWindows() {
+        click("SpeedButton3");  // today's backup beside the database
+        addPhrase(t->dat, "备份之后");
+        click("RadioButton2");
+        pick(target());
+
+        messages->texts.clear();
+        messages->answer(qb::MsgAnswer::No);
+        click("SpeedButton3");
+        QCOMPARE(messages->captions, QStringList({"系统警告"}));
+        QCOMPARE(messages->texts,
+                 QStringList({"“还原数据库”将会覆盖现有的数据，而且不可恢复，是否继续？"}));
+        QCOMPARE(phrases(t->dat), QString("原有数据|备份之后"));
+        QVERIFY(closedFor.isEmpty());
+
+        messages->texts.clear();
+        messages->answer(qb::MsgAnswer::Yes);
+        click("SpeedButton3");
+        QCOMPARE(messages->texts.last(), QString("操作完成！"));
+        QCOMPARE(phrases(t->dat), QString("原有数据"));
+        QCOMPARE(closedFor, QList<QWidget*>({window.get()}));
+        // The replaced data waits in the safety copy.
+        const QStringList kept =
+            QDir(t->dir()).entryList({QString(Tdat::kFileName) + ".before-restore-*"});
+        QCOMPARE(kept.size(), 1);
+        Tdat old;
+        old.open(QDir(t->dir()).filePath(kept[0]));
+        QCOMPARE(phrases(old), QString("原有数据|备份之后"));
+    }
+
+    void restoreRefusesABadFileWithoutAsking() {
+        QFile junk(t->dir() + "/junk.DAT");
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'j'));
+        junk.close();
+        click("RadioButton2");
+        click("SpeedButton3");  // nothing picked
+        pick(junk.fileName());
+        click("SpeedButton3");
+        pick(t->path());  // the database itself
+        click("SpeedButton3");
+        QCOMPARE(messages->texts.size(), 4);
+        QCOMPARE(messages->texts.mid(0, 2), QStringList(2, "操作失败，请检查目录或文件是否正确。"));
+        QCOMPARE(messages->texts.last(), QString("操作失败，请检查目录或文件是否正确。"));
+        QCOMPARE(phrases(t->dat), QString("原有数据"));
+        QVERIFY(closedFor.isEmpty());
+        QCOMPARE(QDir(t->dir()).entryList({"*.before-restore-*"}), QStringList());
+    }
+};
+
+QTEST_MAIN(TestSjgl)
+#include "tst_sjgl.moc"

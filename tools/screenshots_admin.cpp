@@ -1,0 +1,62 @@
+// Pictures of the administration windows with a few phrases and users, for looking at them the
+// way a cashier would. Writes zy.png, yhgl.png, sjgl.png and sjgl-restore.png into the folder
+// given as the first argument (default /tmp/quillbook-shots).
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include "fr_dat.h"
+#include "schema.h"
+#include "session.h"
+#include "sjgl.h"
+#include "yhgl.h"
+#include "zy.h"
+
+namespace {
+
+void save(QWidget& window, const QString& folder, const QString& name) {
+    window.show();
+    QApplication::processEvents();
+    window.grab().save(QDir(folder).filePath(name));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("WenQuanYi Zen Hei"));
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+    const QString folder =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/quillbook-shots");
+    QDir().mkpath(folder);
+
+    QTemporaryDir tmp;
+    QDir::setCurrent(tmp.path());
+    qb::createDatabase(Tdat::pathIn(tmp.path()), QStringLiteral("张会计"), QStringLiteral("1"));
+    Tdat dat;
+    dat.openIn(tmp.path());
+    for (const char* phrase : {"提现金", "支付办公用品费", "收到货款", "报销差旅费", "缴纳电费",
+                               "银行手续费", "支付工资", "收回备用金"})
+        dat.execute(QStringLiteral("insert into basicset(OftenSummary) values(?)"),
+                    {QString::fromUtf8(phrase)});
+    dat.execute(QStringLiteral("insert into pruser values('李出纳','2','操作员')"));
+    dat.execute(QStringLiteral("insert into pruser values('王经理','3','普通用户')"));
+    QDir(tmp.path()).mkpath(QStringLiteral("备份"));
+    QDir(tmp.path()).mkpath(QStringLiteral("archive"));
+    Session session(dat);
+    session.login_user = QStringLiteral("张会计");
+
+    Tfr_zy zy(session);
+    save(zy, folder, QStringLiteral("zy.png"));
+    Tfr_yhgl yhgl(session);
+    save(yhgl, folder, QStringLiteral("yhgl.png"));
+    Tfr_sjgl sjgl(session);
+    save(sjgl, folder, QStringLiteral("sjgl.png"));
+    sjgl.findChild<QRadioButton*>(QStringLiteral("RadioButton2"))->click();
+    save(sjgl, folder, QStringLiteral("sjgl-restore.png"));
+    return 0;
+}
