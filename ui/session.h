@@ -23,6 +23,10 @@ struct Session {
     // Closes every child window but the given one (after a restore replaced the database);
     // set by the main window.
     std::function<void(QWidget* keep)> closeChildWindows;
+    // Opens a further register window, as the journal query does: the main window keeps its
+    // register entries disabled while it lives, but menu "账务处理" stays hidden. Set by the
+    // main window; returns null when no register window is available.
+    std::function<QWidget*()> openRegister;
 
     // A menu entry (QAction) or tool button of the main window by its object name; null
     // when there is no main window or no such control.
@@ -30,4 +34,7 @@ struct Session {
     QAbstractButton* mainButton(const char* objectName) const;
     // Enables or disables a main-window entry, if there is one.
     void setMainActionEnabled(const char* objectName, bool enabled) const;
+    // Shows a text in the status panel after "状态：" and paints it at once, for long
+    // operations that hold the user-interface thread.
+    void setStatusText(const QString& text) const;
 };

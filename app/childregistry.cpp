@@ -1,0 +1,160 @@
+#include "childregistry.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+
+#include "register_commands.h"
+#include "session.h"
+
+namespace {
+
+// The frame of a child window in the multiple-document area. It reports its closing once, when
+// the close was granted, and closes itself when the window inside closes itself (a window's own
+// "关闭" button closes the window, not its frame).
+class ChildFrame : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    using QMdiSubWindow::QMdiSubWindow;
+
+    void adopt(QWidget* window) {
+        setWidget(window);
+        window->installEventFilter(this);
+    }
+
+signals:
+    void frameClosed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        QMdiSubWindow::closeEvent(event);
+        if (event->isAccepted() && !closed_) {
+            closed_ = true;
+            emit frameClosed();
+        }
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == widget() && event->type() == QEvent::Close) {
+            // Whether the window granted its close is known only afterwards.
+            QPointer<QWidget> window = widget();
+            QMetaObject::invokeMethod(
+                this,
+                [this, window] {
+                    if (!closed_ && (!window || window->isHidden())) close();
+                },
+                Qt::QueuedConnection);
+        }
+        return QMdiSubWindow::eventFilter(watched, event);
+    }
+
+private:
+    bool closed_ = false;
+};
+
+}  // namespace
+
+const ChildWindows::Kind* ChildWindows::kind(const QString& entry) {
+    // The entries that open a child window, the tool button doing the same, and whether the
+    // menu keeps at most one window of the kind.
+    static const Kind kinds[] = {
+        {"N9", "SpeedButton1", true},   // register
+        {"N10", nullptr, true},         // balance table
+        {"N11", "SpeedButton2", true},  // journal query
+        {"N12", "SpeedButton3", true},  // book list
+        {"N13", "SpeedButton4", true},  // summary phrases
+        {"N6", "SpeedButton6", true},   // backup and restore
+        {"N14", nullptr, false},        // book names and categories
+        {"N5", nullptr, false},         // users
+    };
+    for (const Kind& k : kinds)
+        if (entry == QLatin1String(k.entry)) return &k;
+    return nullptr;
+}
+
+ChildWindows::ChildWindows(QMdiArea& area, Session& session)
+    : QObject(&area), area_(area), session_(session) {}
+
+void ChildWindows::plug(const QString& entry, ChildFactory make) {
+    Q_ASSERT(kind(entry));
+    factories_.insert(entry, std::move(make));
+}
+
+QWidget* ChildWindows::open(const QString& entry, bool fromMenu) {
+    const Kind* k = kind(entry);
+    const auto factory = factories_.constFind(entry);
+    if (!k || factory == factories_.constEnd()) return nullptr;
+
+    QWidget* window = (*factory)(session_);
+    auto* frame = new ChildFrame;
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->adopt(window);
+    frame->setWindowTitle(window->windowTitle());
+    frame->setWindowIcon(window->windowIcon());
+    area_.addSubWindow(frame);
+    living_[entry].append(window);
+    watch(frame, entry);
+
+    const bool isRegister = entry == QLatin1String("N9");
+    if (isRegister)
+        frame->showMaximized();
+    else
+        frame->show();
+    window->setFocus();
+    if (k->single) setEntries(*k, false);
+    if (isRegister && fromMenu)
+        if (QAction* menu = session_.mainAction("N18")) menu->setVisible(true);
+    emit opened(entry, window);
+    return window;
+}
+
+void ChildWindows::watch(QMdiSubWindow* frame, const QString& entry) {
+    auto* child = static_cast<ChildFrame*>(frame);
+    connect(child, &ChildFrame::frameClosed, this, [this, frame, entry] { forget(frame, entry); });
+}
+
+void ChildWindows::forget(QMdiSubWindow* frame, const QString& entry) {
+    QList<QPointer<QWidget>>& windows = living_[entry];
+    windows.removeIf([frame](const QPointer<QWidget>& w) { return !w || w == frame->widget(); });
+    const Kind* k = kind(entry);
+    if (k->single) setEntries(*k, true);
+    if (entry == QLatin1String("N9"))
+        if (QAction* menu = session_.mainAction("N18")) menu->setVisible(false);
+    emit closed(entry);
+}
+
+void ChildWindows::setEntries(const Kind& k, bool enabled) {
+    session_.setMainActionEnabled(k.entry, enabled);
+    if (k.button)
+        if (QAbstractButton* button = session_.mainButton(k.button)) button->setEnabled(enabled);
+}
+
+QWidget* ChildWindows::latest(const QString& entry) const {
+    const QList<QPointer<QWidget>> windows = living_.value(entry);
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it)
+        if (*it) return *it;
+    return nullptr;
+}
+
+int ChildWindows::count(const QString& entry) const {
+    const QList<QPointer<QWidget>> windows = living_.value(entry);
+    return int(std::count_if(windows.cbegin(), windows.cend(),
+                             [](const QPointer<QWidget>& w) { return !w.isNull(); }));
+}
+
+RegisterCommands* ChildWindows::latestRegister() const {
+    return dynamic_cast<RegisterCommands*>(latest(QStringLiteral("N9")));
+}
+
+bool ChildWindows::closeAll(QWidget* keep) {
+    bool all = true;
+    for (QMdiSubWindow* frame : area_.subWindowList(QMdiArea::CreationOrder)) {
+        if (keep && frame->widget() == keep) continue;
+        if (!frame->close()) all = false;
+    }
+    return all;
+}
+
+#include "childregistry.moc"

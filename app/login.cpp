@@ -1,0 +1,211 @@
+#include "login.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include "chm.h"
+#include "errors.h"
+#include "fr_dat.h"
+#include "main.h"
+#include "messages.h"
+#include "session.h"
+
+namespace {
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, QRect place) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(place);
+    return l;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& text, QRect place) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(place);
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace
+
+LoginPanel::LoginPanel(TForm1& main, Session& session)
+    : QObject(&main), main_(main), session_(session) {
+    shadow_ = new QFrame(&main);
+    shadow_->setObjectName(QStringLiteral("Panel2"));
+    shadow_->setFrameShape(QFrame::Box);
+    shadow_->setStyleSheet(
+        QStringLiteral("QFrame#Panel2 { background: black; border: 1px solid black; }"));
+    shadow_->resize(kWidth, kHeight);
+
+    panel_ = new QFrame(&main);
+    panel_->setObjectName(QStringLiteral("Panel1"));
+    panel_->setAutoFillBackground(true);
+    QPalette green = panel_->palette();
+    green.setColor(QPalette::Window, QColor(0xCC, 0xFF, 0xCC));
+    panel_->setPalette(green);
+    panel_->resize(kWidth, kHeight);
+
+    QLabel* bar = label(panel_, "Label5", QString(), QRect(0, 0, kWidth, 22));
+    bar->setStyleSheet(QStringLiteral("background: #1f4e9c;"));
+    QLabel* title = label(panel_, "Label6", QStringLiteral("系统登录"), QRect(10, 0, 200, 22));
+    title->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
+
+    label(panel_, "Label1", QStringLiteral("用户名："), QRect(48, 40, 60, 22));
+    name_ = new QComboBox(panel_);
+    name_->setObjectName(QStringLiteral("ComboBox1"));
+    name_->setEditable(true);
+    name_->setInsertPolicy(QComboBox::NoInsert);
+    name_->setGeometry(110, 40, 150, 22);
+
+    label(panel_, "Label3", QStringLiteral("权  限："), QRect(48, 70, 60, 22));
+    role_ = label(panel_, "Label4", QString(), QRect(110, 70, 150, 22));
+    role_->setStyleSheet(QStringLiteral("color: blue;"));
+
+    label(panel_, "Label2", QStringLiteral("口  令："), QRect(48, 100, 60, 22));
+    password_ = new QLineEdit(panel_);
+    password_->setObjectName(QStringLiteral("Edit1"));
+    password_->setEchoMode(QLineEdit::Password);
+    password_->setGeometry(110, 100, 150, 22);
+
+    QPushButton* ok =
+        button(panel_, "SpeedButton8", QStringLiteral("登录"), QRect(48, 138, 66, 26));
+    QPushButton* close =
+        button(panel_, "SpeedButton7", QStringLiteral("关闭"), QRect(124, 138, 66, 26));
+    QPushButton* help =
+        button(panel_, "SpeedButton9", QStringLiteral("帮助"), QRect(200, 138, 66, 26));
+    QWidget::setTabOrder(name_, password_);
+    QWidget::setTabOrder(password_, ok);
+    QWidget::setTabOrder(ok, close);
+    QWidget::setTabOrder(close, help);
+
+    connect(name_, &QComboBox::editTextChanged, this, &LoginPanel::nameChanged);
+    connect(name_->lineEdit(), &QLineEdit::returnPressed, password_,
+            [this] { password_->setFocus(); });
+    connect(password_, &QLineEdit::returnPressed, this, [this] {
+        login();
+        if (!isShown()) main_.mdiArea()->setFocus();
+    });
+    connect(ok, &QPushButton::clicked, this, &LoginPanel::login);
+    connect(close, &QPushButton::clicked, this, &LoginPanel::hide);
+    connect(help, &QPushButton::clicked, this, [this] {
+        try {
+            show_help(&main_, help_file(QStringLiteral("系统登录.htm")));
+        } catch (const std::exception& e) {
+            qb::messages().plain(QString::fromUtf8(e.what()));
+        }
+    });
+}
+
+int LoginPanel::roleCode(const QString& roleText) {
+    if (roleText == QStringLiteral("管理员")) return Session::Administrator;
+    if (roleText == QStringLiteral("操作员")) return Session::Operator;
+    return Session::OrdinaryUser;
+}
+
+void LoginPanel::present() {
+    centre(main_.frameGeometry().size());
+    shadow_->show();
+    panel_->show();
+    shadow_->raise();
+    panel_->raise();
+    main_.setWorkingMenusEnabled(false);
+    fillNames();
+    name_->setFocus();
+}
+
+void LoginPanel::hide() {
+    panel_->hide();
+    shadow_->hide();
+}
+
+bool LoginPanel::isShown() const {
+    return !panel_->isHidden();
+}
+
+void LoginPanel::centre(QSize outer) {
+    // Integer division truncates toward zero, also for a window smaller than the panel.
+    const int left = (outer.width() - kWidth) / 2;
+    const int top = (outer.height() - kHeight) / 2;
+    panel_->move(left, top);
+    shadow_->move(left + kShadow, top + kShadow);
+}
+
+void LoginPanel::fillNames() {
+    const QSignalBlocker quiet(name_);
+    const QString typed = name_->currentText();
+    name_->clear();
+    name_->setEditText(typed);
+    try {
+        qb::Query& q = session_.dat.gycx;
+        q.setSql(QStringLiteral("select user from pruser"));
+        q.open();
+        if (q.isEmpty()) {
+            qb::messages().plain(QStringLiteral("数据库损坏"));
+            return;
+        }
+        for (q.first(); !q.eof(); q.next())
+            name_->addItem(q.field(0).asString());
+        name_->setCurrentIndex(-1);
+        name_->setEditText(typed);
+    } catch (const qb::DbError& e) {
+        qb::messages().plain(e.message());
+    }
+}
+
+void LoginPanel::nameChanged(const QString& name) {
+    // Without a database there is nothing to look up; the login reports that once.
+    if (!session_.dat.connected()) return;
+    try {
+        qb::Query& q = session_.dat.gycx;
+        q.setSql(QStringLiteral("select userpopedom from pruser where user=?"), {name});
+        q.open();
+        if (q.isEmpty()) {
+            role_->clear();
+            return;
+        }
+        role_->setText(q.field(0).asString());
+        name_->setFocus();
+    } catch (const qb::DbError& e) {
+        qb::messages().plain(e.message());
+    }
+}
+
+void LoginPanel::login() {
+    const QString name = name_->currentText();
+    try {
+        qb::Query& q = session_.dat.gycx;
+        q.setSql(QStringLiteral("select userpassword from pruser where user=?"), {name});
+        q.open();
+        if (q.isEmpty()) {
+            qb::messages().plain(QStringLiteral("用户名错误，请重新输入！"));
+            name_->setFocus();
+            return;
+        }
+        if (q.field(0).asString() != password_->text()) {
+            qb::messages().plain(QStringLiteral("口令错误，请重新输入！"));
+            password_->clear();
+            password_->setFocus();
+            return;
+        }
+    } catch (const qb::DbError& e) {
+        qb::messages().plain(e.message());
+        return;
+    }
+    session_.login_user = name;
+    if (QLabel* panel4 = main_.findChild<QLabel*>(QStringLiteral("StatusPanel4")))
+        panel4->setText(name + QStringLiteral("  [") + role_->text() + QStringLiteral("]"));
+    session_.role_code = roleCode(role_->text());
+    main_.setWorkingMenusEnabled(true);
+    main_.qxsz();
+    name_->setCurrentIndex(-1);
+    name_->setEditText(QString());
+    password_->clear();
+    hide();
+}

@@ -1,0 +1,253 @@
+#include "main.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "about.h"
+#include "chm.h"
+#include "launchers.h"
+#include "login.h"
+#include "messages.h"
+#include "register_commands.h"
+#include "session.h"
+
+TForm1::TForm1(Session& session, QWidget* parent)
+    : QMainWindow(parent), session_(session), area_(new QMdiArea(this)) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Quillbook"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/quillbook.svg")));
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    setFont(font);
+    resize(716, 460);
+
+    area_->setObjectName(QStringLiteral("MdiArea"));
+    area_->setBackground(QColor(0x5a, 0x78, 0x9e));
+    setCentralWidget(area_);
+
+    session_.mainWindow = this;
+    children_ = new ChildWindows(*area_, session_);
+    session_.closeChildWindows = [this](QWidget* keep) { children_->closeAll(keep); };
+    session_.openRegister = [this] { return children_->open(QStringLiteral("N9"), false); };
+    runDialog = [](QDialog& dialog) { dialog.exec(); };
+
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+    login_ = new LoginPanel(*this, session_);
+    login_->hide();
+}
+
+TForm1::~TForm1() {
+    session_.closeChildWindows = nullptr;
+    session_.openRegister = nullptr;
+}
+
+QAction* TForm1::entry(QMenu* menu, const char* name, const QString& caption, const char* icon,
+                       std::function<void()> action, const QString& key) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QLatin1String(name));
+    if (icon) a->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(icon))));
+    if (!key.isEmpty()) a->setShortcut(QKeySequence(key));
+    // A key works only while its entry and the entry's menu are usable.
+    connect(a, &QAction::triggered, this, [menu, a, action = std::move(action)] {
+        if (a->isEnabled() && menu->menuAction()->isEnabled()) action();
+    });
+    return a;
+}
+
+void TForm1::buildMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto menu = [bar](const char* name, const QString& caption) {
+        QMenu* m = bar->addMenu(caption);
+        m->setObjectName(QLatin1String(name));
+        m->menuAction()->setObjectName(QLatin1String(name));
+        return m;
+    };
+    auto open = [this](const char* name) { return [this, name] { openChild(name); }; };
+
+    QMenu* n2 = menu("N2", QStringLiteral("账簿管理(&Z)"));
+    entry(n2, "N9", QStringLiteral("登记凭证"), "register", open("N9"), QStringLiteral("Ctrl+A"));
+    entry(n2, "N10", QStringLiteral("账户余额表"), "balance", open("N10"),
+          QStringLiteral("Ctrl+Y"));
+    entry(n2, "N11", QStringLiteral("日记帐查询"), "find", open("N11"), QStringLiteral("Ctrl+F"));
+
+    QMenu* n18 = menu("N18", QStringLiteral("账务处理"));
+    entry(n18, "N20", QStringLiteral("账务月结"), "post",
+          [this] { forward(&RegisterCommands::zwyj); });
+    entry(n18, "N25", QStringLiteral("冲账"), "reverse",
+          [this] { forward(&RegisterCommands::cz); });
+    entry(n18, "N26", QStringLiteral("重新计算余额"), "recalc",
+          [this] { forward(&RegisterCommands::rejsye); });
+    n18->addSeparator()->setObjectName(QStringLiteral("N27"));
+    entry(n18, "N28", QStringLiteral("导出"), "export",
+          [this] { forward(&RegisterCommands::turnexcel); });
+    n18->menuAction()->setVisible(false);
+
+    QMenu* n4 = menu("N4", QStringLiteral("初始化(&C)"));
+    entry(n4, "N12", QStringLiteral("帐薄初始化"), "books", open("N12"));
+    entry(n4, "N13", QStringLiteral("摘要"), "phrases", open("N13"));
+    entry(n4, "N14", QStringLiteral("帐户信息"), "accounts", open("N14"));
+
+    QMenu* n7 = menu("N7", QStringLiteral("快捷工具(&T)"));
+    entry(
+        n7, "N15", QStringLiteral("计算器"), "calculator",
+        [] { start_first(calculator_programs()); }, QStringLiteral("Ctrl+C"));
+    entry(
+        n7, "N16", QStringLiteral("记事本"), "notepad", [] { start_first(editor_programs()); },
+        QStringLiteral("Ctrl+W"));
+
+    QMenu* n1 = menu("N1", QStringLiteral("系统(&S)"));
+    entry(n1, "N5", QStringLiteral("用户管理"), "users", open("N5"));
+    entry(n1, "N6", QStringLiteral("数据管理"), "backup", open("N6"));
+
+    // Ctrl+F and Ctrl+A belong to the first entries carrying them (N11, N9); these two only
+    // show the key.
+    QMenu* n21 = menu("N21", QStringLiteral("帮助(&H)"));
+    entry(n21, "N22", QStringLiteral("联机帮助\tCtrl+F"), "help", [this] { showHelp(); });
+    entry(n21, "N23", QStringLiteral("关于......\tCtrl+A"), "about", [this] { about(); });
+    n21->addSeparator()->setObjectName(QStringLiteral("N3"));
+    entry(
+        n21, "N19", QStringLiteral("重新登录"), "relogin", [this] { relogin(); },
+        QStringLiteral("Ctrl+I"));
+    n21->addSeparator()->setObjectName(QStringLiteral("N24"));
+    entry(
+        n21, "N8", QStringLiteral("系统退出"), "exit", [this] { close(); },
+        QStringLiteral("Ctrl+X"));
+
+    workingMenus_ = {n1, n2, n4, n7};
+}
+
+void TForm1::addToolButton(const char* name, const QString& caption, const char* entryName,
+                           int width) {
+    auto* action = findChild<QAction*>(QLatin1String(entryName));
+    auto* b = new QToolButton(toolBar_);
+    b->setObjectName(QLatin1String(name));
+    b->setText(caption);
+    b->setIcon(action->icon());
+    b->setIconSize(QSize(28, 28));
+    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    b->setAutoRaise(true);
+    b->setFixedSize(width, 55);
+    b->setFocusPolicy(Qt::NoFocus);
+    connect(b, &QToolButton::clicked, action, &QAction::trigger);
+    toolBar_->addWidget(b);
+}
+
+void TForm1::buildToolBar() {
+    toolBar_ = addToolBar(QStringLiteral("ToolBar1"));
+    toolBar_->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar_->setMovable(false);
+    toolBar_->setFixedHeight(63);
+    toolBar_->setStyleSheet(QStringLiteral("QToolBar#ToolBar1 { background: #fff8dc; }"));
+    addToolButton("SpeedButton1", QStringLiteral("登  记"), "N9");
+    addToolButton("SpeedButton2", QStringLiteral("查  找"), "N11");
+    addToolButton("SpeedButton3", QStringLiteral("账簿管理"), "N12");
+    addToolButton("SpeedButton4", QStringLiteral("摘要设置"), "N13");
+    addToolButton("SpeedButton6", QStringLiteral("数据管理"), "N6");
+    addToolButton("SpeedButton5", QStringLiteral("系统退出"), "N8", 73);
+}
+
+void TForm1::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    struct Panel {
+        const char* text;
+        int width;
+        bool right;
+    };
+    const Panel panels[] = {
+        {"状态：", 50, true}, {"", 250, false}, {"登录用户：", 70, true}, {"", 50, false}};
+    int n = 0;
+    for (const Panel& p : panels) {
+        auto* label = new QLabel(QString::fromUtf8(p.text), bar);
+        label->setObjectName(QStringLiteral("StatusPanel%1").arg(++n));
+        label->setMinimumWidth(p.width);
+        if (p.right) {
+            label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            label->setFixedWidth(p.width);
+        } else {
+            label->setFrameShape(QFrame::StyledPanel);
+        }
+        bar->addWidget(label, n == 4 ? 1 : 0);
+    }
+}
+
+void TForm1::setWorkingMenusEnabled(bool enabled) {
+    for (QMenu* menu : workingMenus_)
+        menu->menuAction()->setEnabled(enabled);
+    toolBar_->setEnabled(enabled);
+}
+
+void TForm1::qxsz() {
+    const int role = session_.role_code;
+    const bool admin = role == Session::Administrator;
+    const bool keeper = admin || role == Session::Operator;
+    session_.mainButton("SpeedButton3")->setEnabled(admin);
+    session_.setMainActionEnabled("N12", admin);
+    session_.mainButton("SpeedButton6")->setEnabled(keeper);
+    session_.setMainActionEnabled("N6", keeper);
+    session_.setMainActionEnabled("N5", admin);
+    session_.setMainActionEnabled("N14", admin);
+}
+
+void TForm1::relogin() {
+    if (qb::messages().ask(QStringLiteral("系统提示"),
+                           QStringLiteral("系统将关闭所有子窗口，重新登录，确认数据已保存？"),
+                           qb::MsgIcon::Information, qb::MsgButtons::YesNo) != qb::MsgAnswer::Yes)
+        return;
+    children_->closeAll();
+    login_->present();
+}
+
+void TForm1::openChild(const char* entryName) {
+    children_->open(QLatin1String(entryName));
+}
+
+void TForm1::forward(void (RegisterCommands::*command)()) {
+    if (RegisterCommands* reg = children_->latestRegister()) (reg->*command)();
+}
+
+void TForm1::showHelp() {
+    try {
+        show_help(this, help_file());
+    } catch (const std::exception& e) {
+        qb::messages().plain(QString::fromUtf8(e.what()));
+    }
+}
+
+void TForm1::about() {
+    TForm2 box(this);
+    runDialog(box);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shown_) return;
+    // The first showing prepares the login.
+    shown_ = true;
+    login_->present();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (login_) login_->centre(frameGeometry().size());
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // Asked before any child window closes, so that No leaves every window as it was.
+    if (qb::messages().ask(QStringLiteral("系统提示"), QStringLiteral("你真的要关闭吗？"),
+                           qb::MsgIcon::Information, qb::MsgButtons::YesNo) != qb::MsgAnswer::Yes ||
+        !children_->closeAll()) {
+        event->ignore();
+        return;
+    }
+    close_help();
+    event->accept();
+}

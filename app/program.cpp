@@ -1,0 +1,21 @@
+#include <QDialog>
+
+#include "application.h"
+#include "childregistry.h"
+#include "firstrun.h"
+#include "messagebox.h"
+#include "startup.h"
+
+int main(int argc, char** argv) {
+    QbApplication app(argc, argv);
+    MessageBoxService boxes;
+    qb::ScopedMessageService service(&boxes);
+
+    StartOptions options;
+    options.plug = plug_child_windows;
+    options.runFirstRunDialog = [](FirstRunDialog& dialog) {
+        return dialog.exec() == QDialog::Accepted;
+    };
+    const std::unique_ptr<Shell> shell = start_shell(options);
+    return app.exec();
+}
