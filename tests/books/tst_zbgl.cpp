@@ -139,6 +139,18 @@ private slots:
         QCOMPARE(rows("crereg", "2024031"), 1);
         QCOMPARE(count("select count(*) from total where zbh='2024031' and dzrq='2024-03-15'"), 3);
         QCOMPARE(count("select count(*) from total where zbh='2024031' and dzrq='2024-05-02'"), 3);
+        QCOMPARE(answers->texts.filter("期初余额行").size(), 0);
+
+        // A new amount for an initialized book is stored, and the administrator told that the
+        // journal's opening row keeps the former one.
+        w.showEditor = [&](Tfr_zbgl_in& e) {
+            e.findChild<QLineEdit*>("Edit2")->setText("2000");
+            click(e, "SpeedButton1");
+        };
+        click(w, "SpeedButton1");
+        QVERIFY(answers->texts.last().contains("期初余额行仍是原来的 1,000.00"));
+        QCOMPARE(count("select count(*) from accstar where qcye=2000"), 1);
+        QCOMPARE(count("select count(*) from crereg where y_je=1000"), 1);
     }
 
     void deletingRemovesTheBookFromAllThreeTables() {
