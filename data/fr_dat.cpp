@@ -1,6 +1,7 @@
 #include "fr_dat.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <cmath>
 
@@ -406,6 +407,9 @@ void Tdat::openIn(const QString& directory) { open(pathIn(directory)); }
 
 void Tdat::open(const QString& path) {
     close();
+    // Said before the lock is tried, so a missing file is not reported as a lock failure.
+    if (!QFileInfo::exists(path))
+        throw qb::DbError(QStringLiteral("找不到数据库文件：%1").arg(path));
     auto lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
     // Only a dead owner makes a lock stale: a long working day must not free it.
     lock->setStaleLockTime(0);

@@ -1,0 +1,190 @@
+#include "commands.h"
+
+#include <QFile>
+#include <cstdio>
+
+#include "check.h"
+#include "errors.h"
+#include "fr_dat.h"
+#include "gymk.h"
+#include "ledger.h"
+#include "money.h"
+#include "months.h"
+#include "sample.h"
+#include "schema.h"
+
+namespace cli {
+namespace {
+
+// "--name value" pairs; anything else is a usage error.
+QString option(const QStringList& args, const QString& name, const QString& fallback = {}) {
+    const qsizetype at = args.indexOf(name);
+    if (at < 0) return fallback;
+    if (at + 1 >= args.size()) throw UsageError{name + QStringLiteral(" needs a value")};
+    return args[at + 1];
+}
+
+void onlyOptions(const QStringList& args, const QStringList& known) {
+    for (qsizetype i = 0; i < args.size(); i += 2)
+        if (!known.contains(args[i]))
+            throw UsageError{QStringLiteral("unknown option: ") + args[i]};
+}
+
+int number(const QStringList& args, const QString& name, int fallback) {
+    const QString text = option(args, name);
+    if (text.isEmpty()) return fallback;
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < 0) throw UsageError{name + QStringLiteral(" needs a whole number ≥ 0")};
+    return value;
+}
+
+// NAME CATEGORY YYYY-MM: the book's identifier and the month's first day.
+std::pair<QString, QDate> bookMonth(Tdat& dat, const QStringList& args) {
+    if (args.size() != 3) throw UsageError{QStringLiteral("expected NAME CATEGORY YYYY-MM")};
+    const QDate month = QDate::fromString(args[2] + QStringLiteral("-01"), Qt::ISODate);
+    if (!month.isValid() || args[2].size() != 7)
+        throw UsageError{QStringLiteral("month must be written YYYY-MM, not ") + args[2]};
+    const QString id = gymk::book_id_of(dat, args[0], args[1]);
+    if (id.isEmpty())
+        throw qb::DbError(QStringLiteral("找不到帐簿“%1”（%2）").arg(args[0], args[1]));
+    return {id, month};
+}
+
+QString csv(const QString& field) {
+    if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"')) &&
+        !field.contains(QLatin1Char('\n')))
+        return field;
+    return QLatin1Char('"') + QString(field).replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+QString csvRow(const QStringList& fields) {
+    QStringList quoted;
+    for (const QString& field : fields)
+        quoted << csv(field);
+    return quoted.join(QLatin1Char(',')) + QLatin1Char('\n');
+}
+
+}  // namespace
+
+void out(const QString& text) {
+    std::fputs(text.toUtf8().constData(), stdout);
+}
+
+int init(const QString& dir, const QStringList& args) {
+    onlyOptions(args, {QStringLiteral("--admin"), QStringLiteral("--password")});
+    const QString admin = option(args, QStringLiteral("--admin"));
+    if (admin.isEmpty()) throw UsageError{QStringLiteral("init needs --admin NAME")};
+    qb::createDatabase(Tdat::pathIn(dir), admin, option(args, QStringLiteral("--password")));
+    out(QStringLiteral("已建立数据库 %1，管理员 %2\n").arg(Tdat::pathIn(dir), admin));
+    return 0;
+}
+
+int sample(const QString& dir, const QStringList& args) {
+    onlyOptions(args,
+                {QStringLiteral("--books"), QStringLiteral("--months"), QStringLiteral("--lines"),
+                 QStringLiteral("--admin"), QStringLiteral("--password")});
+    qb::sample::Options options;
+    options.books = number(args, QStringLiteral("--books"), options.books);
+    options.months = number(args, QStringLiteral("--months"), options.months);
+    options.linesPerMonth = number(args, QStringLiteral("--lines"), options.linesPerMonth);
+    const QString admin = option(args, QStringLiteral("--admin"), QStringLiteral("admin"));
+    options.handler = admin;
+    const QString path = Tdat::pathIn(dir);
+    if (options.months < 1) throw UsageError{QStringLiteral("--months must be at least 1")};
+    qb::createDatabase(path, admin, option(args, QStringLiteral("--password"), admin));
+    qb::sample::Result result;
+    try {
+        Tdat dat;
+        dat.open(path);
+        result = qb::sample::generate(dat, options);
+    } catch (const qb::DbError&) {
+        QFile::remove(path);  // made just now: no half-filled database stays behind
+        throw;
+    }
+    out(QStringLiteral("已建立示例数据库 %1：%2 本帐簿，%3 行日记帐，%4 笔冲账（管理员 %5）\n")
+            .arg(path)
+            .arg(result.books)
+            .arg(result.lines)
+            .arg(result.reversals)
+            .arg(admin));
+    return 0;
+}
+
+int check(const QString& dir) {
+    Tdat dat;
+    dat.openIn(dir);
+    const std::vector<qb::check::Problem> problems = qb::check::verify(dat);
+    for (const qb::check::Problem& p : problems)
+        out(QStringLiteral("%1 %2：%3\n").arg(p.bookId, p.month, p.text));
+    out(problems.empty() ? QStringLiteral("检查完毕，没有发现问题。\n")
+                         : QStringLiteral("发现 %1 处问题。\n").arg(problems.size()));
+    return problems.empty() ? 0 : 1;
+}
+
+int journal(const QString& dir, const QStringList& args) {
+    Tdat dat;
+    dat.openIn(dir);
+    const auto [id, month] = bookMonth(dat, args);
+    QString text =
+        csvRow({QStringLiteral("记账日期"), QStringLiteral("凭证号"), QStringLiteral("票号"),
+                QStringLiteral("摘要"), QStringLiteral("借方"), QStringLiteral("贷方"),
+                QStringLiteral("余额"), QStringLiteral("凭证张数"), QStringLiteral("报销人"),
+                QStringLiteral("经办人")});
+    const qb::ledger::MonthSql view = qb::ledger::month_view(id, month);
+    qb::Query q(dat);
+    q.setSql(view.sql, view.params);
+    q.open();
+    for (q.first(); !q.eof(); q.next()) {
+        QStringList fields;
+        for (int c = 0; c < 10; ++c)
+            fields << (c >= 4 && c <= 6 && !q.field(c).isNull()
+                           ? qb::money::text(q.field(c).asCents())
+                           : q.field(c).asString());
+        text += csvRow(fields);
+    }
+    const gymk::Sums sums = gymk::month_sums(dat, id, gymk::MonthSumMode, month);
+    const gymk::Sums before = gymk::month_sums(dat, id, gymk::CumulativeMode, month);
+    const QString closing = gymk::last_balance(dat, id, month);
+    const auto amount = [](double value) { return qb::money::text(qb::money::toCents(value)); };
+    text += csvRow({{},
+                    {},
+                    {},
+                    QStringLiteral("本月合计"),
+                    amount(sums.debit),
+                    amount(sums.credit),
+                    closing,
+                    {},
+                    {},
+                    {}});
+    text += csvRow({{},
+                    {},
+                    {},
+                    QStringLiteral("本月累计"),
+                    amount(before.debit + sums.debit),
+                    amount(before.credit + sums.credit),
+                    closing,
+                    {},
+                    {},
+                    {}});
+    out(text);
+    return 0;
+}
+
+int post(const QString& dir, const QStringList& args) {
+    Tdat dat;
+    dat.openIn(dir);
+    const auto [id, month] = bookMonth(dat, args);
+    const qb::ledger::PostResult r = qb::ledger::post_month(dat, id, month);
+    out(QStringLiteral("%1 %2：%3，期末余额 %4\n")
+            .arg(args[0], qb::months::monthText(month),
+                 r.reposted ? QStringLiteral("二次过帐完成") : QStringLiteral("过帐完成"),
+                 qb::money::text(r.closing)));
+    if (r.laterMonthsUpdated > 0)
+        out(QStringLiteral("其后已结帐的 %1 个月已按更正后的数字重新结转。\n")
+                .arg(r.laterMonthsUpdated));
+    return 0;
+}
+
+}  // namespace cli

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "fr_dat.h"
+
+namespace {
+
+struct Outcome {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Outcome cli(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(QB_CLI), args);
+    p.waitForFinished(120000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+}  // namespace
+
+TEST(Cli, SampleCheckJournalAndPost) {
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    const Outcome made =
+        cli({"--dir", dir, "sample", "--books", "3", "--months", "3", "--lines", "6"});
+    ASSERT_EQ(made.code, 0) << made.err.toStdString();
+    EXPECT_TRUE(made.out.contains("3 本帐簿"));
+    EXPECT_EQ(cli({"--dir", dir, "sample"}).code, 1);  // never over an existing database
+    EXPECT_EQ(cli({"--dir", dir, "check"}).code, 0);
+
+    const QString month = QDate::currentDate().addMonths(-1).toString("yyyy-MM");
+    const Outcome journal = cli({"--dir", dir, "journal", "本部", "银行日记帐", month});
+    ASSERT_EQ(journal.code, 0) << journal.err.toStdString();
+    const QStringList rows = journal.out.trimmed().split('\n');
+    ASSERT_EQ(rows.size(), 1 + 7 + 2);  // header, carry-forward row and six lines, two totals
+    EXPECT_EQ(rows[0], "记账日期,凭证号,票号,摘要,借方,贷方,余额,凭证张数,报销人,经办人");
+    EXPECT_TRUE(rows[1].startsWith(month + "-01,0,,月结转余额,0.00,0.00,"));
+    EXPECT_TRUE(rows[8].startsWith(",,,本月合计,"));
+    EXPECT_TRUE(rows[9].startsWith(",,,本月累计,"));
+    EXPECT_EQ(rows[7].section(',', 6, 6), rows[8].section(',', 6, 6));  // closing balance
+
+    const Outcome post = cli({"--dir", dir, "post", "本部", "银行日记帐", month});
+    EXPECT_EQ(post.code, 0);
+    EXPECT_TRUE(post.out.contains("二次过帐完成")) << post.out.toStdString();
+
+    {  // A balance spoilt behind the program's back is found.
+        Tdat dat;
+        dat.openIn(dir);
+        dat.execute("update crereg set y_je=y_je+1 where pzh=3");
+    }
+    const Outcome checked = cli({"--dir", dir, "check"});
+    EXPECT_EQ(checked.code, 1);
+    EXPECT_TRUE(checked.out.contains("余额不连续"));
+}
+
+TEST(Cli, RefusesClearly) {
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    EXPECT_EQ(cli({"--help"}).code, 0);
+    EXPECT_EQ(cli({"--dir", dir, "frobnicate"}).code, 2);
+    EXPECT_EQ(cli({"--dir", dir, "init"}).code, 2);
+    const Outcome missing = cli({"--dir", dir + "/nowhere", "check"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_TRUE(missing.err.contains("找不到数据库文件")) << missing.err.toStdString();
+    ASSERT_EQ(cli({"--dir", dir, "init", "--admin", "O'Neil", "--password", "x"}).code, 0);
+    EXPECT_EQ(cli({"--dir", dir, "init", "--admin", "a", "--password", "x"}).code, 1);
+    const Outcome noBook = cli({"--dir", dir, "post", "无此帐簿", "银行卡", "2024-05"});
+    EXPECT_EQ(noBook.code, 1);
+    EXPECT_TRUE(noBook.err.contains("找不到帐簿")) << noBook.err.toStdString();
+    EXPECT_EQ(cli({"--dir", dir, "journal", "x", "y", "2024-13"}).code, 2);
+}
