@@ -10,6 +10,8 @@ namespace qb::report {
 
 namespace {
 
+constexpr int kNoSource = -2;
+
 // An amount in cents from a number or from amount text ("1234.50", "1,234.50").
 std::optional<qb::money::Cents> centsOf(const QVariant& value) {
     if (value.isNull()) return std::nullopt;
@@ -78,8 +80,9 @@ std::optional<Expression> Expression::compile(const QString& text, const DataSou
         if (error) *error = message;
         return std::nullopt;
     };
+    // Without a data source there are no rows: fields print nothing, sums are zero.
     auto fieldOf = [&](const QString& name) -> int {
-        if (!source) return -1;
+        if (!source) return kNoSource;
         const QRegularExpressionMatch m = position.match(name);
         if (m.hasMatch()) {
             const int index = m.captured(1).toInt();
@@ -124,10 +127,10 @@ std::optional<Expression> Expression::compile(const QString& text, const DataSou
             part.text = QString::number(source ? source->rowCount() : 0);
         } else if (const QRegularExpressionMatch m = sumOf.match(name); m.hasMatch()) {
             const int field = fieldOf(m.captured(1).trimmed());
-            if (field < 0) return fail(QStringLiteral("数据中没有字段“%1”").arg(m.captured(1)));
+            if (field == -1) return fail(QStringLiteral("数据中没有字段“%1”").arg(m.captured(1)));
             // A sum is the same wherever it prints: taken once, in exact cents.
             qb::money::Cents total = 0;
-            for (int row = 0; row < source->rowCount(); ++row)
+            for (int row = 0; source && row < source->rowCount(); ++row)
                 total += centsOf(source->value(row, field)).value_or(0);
             const QString format = part.text.isEmpty() ? QStringLiteral("#,##0.00") : part.text;
             part.text = formatValue(qb::money::fromCents(total), format, part.blankZero);
@@ -135,7 +138,7 @@ std::optional<Expression> Expression::compile(const QString& text, const DataSou
         } else {
             part.kind = Part::Kind::Field;
             part.field = fieldOf(name);
-            if (part.field < 0) return fail(QStringLiteral("数据中没有字段“%1”").arg(name));
+            if (part.field == -1) return fail(QStringLiteral("数据中没有字段“%1”").arg(name));
         }
         if (part.kind != Part::Kind::Literal) e.constant_ = false;
         e.parts_.push_back(std::move(part));
@@ -161,7 +164,7 @@ QString Expression::evaluate(const TextContext& context) const {
                 if (context.row >= 0) out += QString::number(context.row + 1);
                 break;
             case Part::Kind::Field:
-                if (context.source && context.row >= 0)
+                if (context.source && context.row >= 0 && part.field >= 0)
                     out += formatValue(context.source->value(context.row, part.field), part.text,
                                        part.blankZero);
                 break;

@@ -51,6 +51,8 @@ public:
     // Finds the next text that holds the needle after the last hit (wrapping round), marks it
     // and brings it into view. False when no text holds it.
     bool findNext(const QString& needle);
+    // The (page, item) of the text found last; (-1, -1) when none.
+    std::pair<int, int> lastHit() const { return hit_; }
 
     // Asks for a printer through the print dialog and prints the pages on show. False when
     // there is nothing to print, the dialog was cancelled or printing failed.
