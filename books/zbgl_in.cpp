@@ -116,7 +116,6 @@ void Tfr_zbgl_in::setBook(const QString& bookId, const qb::ledger::BookFields& f
     ComboBox2->setEditText(fields.name);
     Edit1->setText(fields.account);
     Edit2->setText(qb::money::text(fields.opening));
-    storedOpening_ = fields.opening;
     if (fields.startDate.isValid()) dtp->setDate(fields.startDate);
     Tag = ticked ? 1 : 0;
 }
@@ -158,28 +157,27 @@ void Tfr_zbgl_in::SpeedButton1Click() {
             qb::ledger::add_book(session_.dat, fields);
         else
             qb::ledger::update_book(session_.dat, Label6->text(), fields, Tag == 1);
-        if (!Label6->text().isEmpty()) warnIfOpeningRowsDiffer(*opening);
     } catch (const qb::DbError& e) {
         qb::messages().plain(QStringLiteral("帐簿没有保存：%1").arg(e.message()));
         return;
     }
+    if (!Label6->text().isEmpty()) warnIfOpeningRowDiffers(*opening);
     clearFields();
     emit stored();
 }
 
-// Changing the book's amount does not touch the opening rows its initialization wrote: the
+// Changing the book's amount does not touch the opening row its initialization wrote: the
 // journal keeps the former balance, and the administrator must know that.
-void Tfr_zbgl_in::warnIfOpeningRowsDiffer(qb::money::Cents opening) {
-    if (opening == storedOpening_) return;
-    const QVariant rows =
-        session_.dat.scalar(QStringLiteral("select count(*) from crereg where zbh=? and zy=?"),
+void Tfr_zbgl_in::warnIfOpeningRowDiffers(qb::money::Cents opening) {
+    const QVariant journal =
+        session_.dat.scalar(QStringLiteral("select y_je from crereg where zbh=? and zy=?"),
                             {Label6->text(), QStringLiteral("期初余额")});
-    if (rows.toInt() == 0) return;
+    if (journal.isNull() || qb::money::toCents(journal.toDouble()) == opening) return;
     qb::messages().plain(
         QStringLiteral("帐簿已修改。\n注意：此帐簿已经初始化，日记帐的期初余额行仍是"
                        "原来的 %1，不随新的期初金额 %2 改变。")
-            .arg(qb::money::grouped(storedOpening_), qb::money::grouped(opening)));
-    storedOpening_ = opening;
+            .arg(qb::money::grouped(qb::money::toCents(journal.toDouble())),
+                 qb::money::grouped(opening)));
 }
 
 void Tfr_zbgl_in::clearFields() {

@@ -32,11 +32,10 @@ signals:
 private:
     bool complete();
     void clearFields();
-    void warnIfOpeningRowsDiffer(qb::money::Cents opening);
+    void warnIfOpeningRowDiffers(qb::money::Cents opening);
 
     Session& session_;
     int Tag = 0;
-    qb::money::Cents storedOpening_ = 0;  // edit mode: the amount the book had
     QComboBox* ComboBox1;
     QComboBox* ComboBox2;
     QLineEdit* Edit1;
