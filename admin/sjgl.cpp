@@ -5,12 +5,12 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QTreeWidget>
 
 #include "backup.h"
 #include "chm.h"
@@ -97,8 +97,15 @@ Tfr_sjgl::Tfr_sjgl(Session& session, QWidget* parent) : QWidget(parent), session
             best = DriveComboBox1->count() - 1;
     }
     DriveComboBox1->setCurrentIndex(best);
-    DirectoryListBox1 = new QListWidget(this);
+    DirectoryListBox1 = new QTreeWidget(this);
     DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
+    DirectoryListBox1->setHeaderHidden(true);
+    DirectoryListBox1->setRootIsDecorated(false);
+    DirectoryListBox1->setItemsExpandable(false);
+    DirectoryListBox1->setExpandsOnDoubleClick(false);
+    DirectoryListBox1->setIndentation(12);
+    // The tree never folds, so it shows no fold marks.
+    DirectoryListBox1->setStyleSheet(QStringLiteral("QTreeView::branch { image: none; }"));
     DirectoryListBox1->setGeometry(356, 46, 205, 180);
 
     setFixedHeight(236);
@@ -109,8 +116,8 @@ Tfr_sjgl::Tfr_sjgl(Session& session, QWidget* parent) : QWidget(parent), session
     Edit1->setText(targetIn(here));
 
     connect(DriveComboBox1, &QComboBox::activated, this, &Tfr_sjgl::DriveComboBox1Change);
-    connect(DirectoryListBox1, &QListWidget::itemDoubleClicked, this,
-            &Tfr_sjgl::DirectoryListBox1DblClick);
+    connect(DirectoryListBox1, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { DirectoryListBox1DblClick(item); });
     connect(SpeedButton1, &QPushButton::clicked, this, &Tfr_sjgl::SpeedButton1Click);
     connect(run, &QPushButton::clicked, this, &Tfr_sjgl::SpeedButton3Click);
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
@@ -135,39 +142,41 @@ void Tfr_sjgl::RadioButton1Click(QRadioButton* clicked) {
     setOuterWidth(backup ? kBackupWidth : kRestoreWidth);
 }
 
-// The list shows the path from the root down to the open directory, then its subdirectories.
+// The tree shows the path from the root down to the open directory, then its subdirectories.
 void Tfr_sjgl::openDirectory(const QString& path) {
     directory_ = QDir(path).absolutePath();
     DirectoryListBox1->clear();
-    QStringList parts = directory_.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    QString walked = QDir::rootPath();
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
-    auto add = [&](const QString& text, const QString& full, int depth, const QIcon& icon) {
-        auto* item = new QListWidgetItem(icon, QString(depth * 2, QLatin1Char(' ')) + text,
-                                         DirectoryListBox1);
-        item->setData(Qt::UserRole, full);
+    auto add = [&](QTreeWidgetItem* parent, const QString& text, const QString& full,
+                   const QIcon& icon) {
+        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(DirectoryListBox1);
+        item->setText(0, text);
+        item->setIcon(0, icon);
+        item->setData(0, Qt::UserRole, full);
+        item->setExpanded(true);
         return item;
     };
-    QListWidgetItem* current = add(QDir::toNativeSeparators(walked), walked, 0, open);
-    int depth = 0;
-    for (const QString& part : parts) {
+    QString walked = QDir::rootPath();
+    QTreeWidgetItem* current = add(nullptr, QDir::toNativeSeparators(walked), walked, open);
+    for (const QString& part : directory_.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         walked = QDir(walked).filePath(part);
-        current = add(part, walked, ++depth, open);
+        current = add(current, part, walked, open);
     }
     const QDir dir(directory_);
     for (const QString& sub : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
-        add(sub, dir.filePath(sub), depth + 1, closed);
+        add(current, sub, dir.filePath(sub), closed);
     DirectoryListBox1->setCurrentItem(current);
+    DirectoryListBox1->scrollToItem(current);
 }
 
 void Tfr_sjgl::DriveComboBox1Change() {
     openDirectory(DriveComboBox1->currentData().toString());
 }
 
-void Tfr_sjgl::DirectoryListBox1DblClick(QListWidgetItem* item) {
+void Tfr_sjgl::DirectoryListBox1DblClick(QTreeWidgetItem* item) {
     if (!item) return;
-    const QString path = item->data(Qt::UserRole).toString();
+    const QString path = item->data(0, Qt::UserRole).toString();
     openDirectory(path);
     Edit1->setText(targetIn(path));
 }

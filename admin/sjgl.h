@@ -8,10 +8,10 @@
 
 class QComboBox;
 class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
 class QPushButton;
 class QRadioButton;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 // "数据管理": backs the database up to a dated file in a chosen directory, and restores it
 // from a chosen backup.
@@ -25,7 +25,7 @@ public:
 
     void RadioButton1Click(QRadioButton* clicked);          // switches between backup and restore
     void DriveComboBox1Change();                            // the directory list moves to the drive
-    void DirectoryListBox1DblClick(QListWidgetItem* item);  // opens it, makes it the target
+    void DirectoryListBox1DblClick(QTreeWidgetItem* item);  // opens it, makes it the target
     void SpeedButton1Click();                               // "打开": picks the restore source
     void SpeedButton3Click();                               // "确定": runs the backup or restore
     void SpeedButton4Click();                               // "帮助"
@@ -45,7 +45,7 @@ private:
     QLineEdit* Edit1;
     QLineEdit* Edit2;
     QComboBox* DriveComboBox1;
-    QListWidget* DirectoryListBox1;
+    QTreeWidget* DirectoryListBox1;
     QPushButton* SpeedButton1;
     QString directory_;
 };

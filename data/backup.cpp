@@ -16,7 +16,7 @@ bool sameFile(const QString& a, const QString& b) {
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
-// Puts the file that was moved aside back in place and opens it again.
+// Puts the database that was moved aside back in place and opens it again.
 void putBack(Tdat& dat, const QString& aside, const QString& path) {
     QFile::remove(path);
     QFile::rename(aside, path);
@@ -60,40 +60,36 @@ QString restoreDatabase(Tdat& dat, const QString& source, const QDateTime& momen
     if (!isLedgerDatabase(source, &why))
         throw DbError(QStringLiteral("%1 不是本系统的数据库：%2").arg(source, why));
 
-    // A consistent copy of the source beside the database, so the swap below is two renames on
-    // one file system and the database is never half written.
+    // The backup is copied beside the database first and checked again there, so the swap below
+    // is two renames on one file system and the database is never half written.
     const QString staged = path + QStringLiteral(".restoring");
     QFile::remove(staged);
-    engine::openSqlCipher(source, QByteArray(Tdat::kPassword))->backupTo(staged);
-    const QString safety = safetyCopyPath(path, moment);
-    try {
-        dat.con().backupTo(safety);
-    } catch (const DbError&) {
+    if (!QFile::copy(source, staged) || !isLedgerDatabase(staged, &why)) {
         QFile::remove(staged);
-        throw;
+        throw DbError(QStringLiteral("无法复制还原文件 %1 %2").arg(source, why));
     }
-
-    const QString aside = path + QStringLiteral(".replaced");
-    QFile::remove(aside);
+    // Once closed, the database file is whole and consistent: it becomes the safety copy.
+    QString safety = safetyCopyPath(path, moment);
+    for (int n = 2; QFileInfo::exists(safety); ++n)
+        safety = safetyCopyPath(path, moment) + QStringLiteral("-%1").arg(n);
     dat.close();
-    if (!QFile::rename(path, aside)) {
+    if (!QFile::rename(path, safety)) {
         QFile::remove(staged);
         dat.open(path);
         throw DbError(QStringLiteral("无法替换数据库文件：%1").arg(path));
     }
     if (!QFile::rename(staged, path)) {
         QFile::remove(staged);
-        putBack(dat, aside, path);
+        putBack(dat, safety, path);
         throw DbError(QStringLiteral("无法替换数据库文件：%1").arg(path));
     }
     try {
         dat.open(path);
     } catch (const DbError& e) {
-        putBack(dat, aside, path);
+        putBack(dat, safety, path);
         throw DbError(
             QStringLiteral("还原后的数据库无法打开，已恢复原数据库：%1").arg(e.message()));
     }
-    QFile::remove(aside);
     return safety;
 }
 

@@ -114,6 +114,11 @@ TEST(Restore, GoodBackupComesBackAndTheReplacedFileIsKept) {
     Tdat old;
     old.open(safety);
     EXPECT_EQ(phrases(old), "before|typed after the backup");
+    // A second restore in the same second keeps both safety copies.
+    const QString again = qb::restoreDatabase(t.dat, backup, moment);
+    EXPECT_NE(again, safety);
+    EXPECT_TRUE(QFile::exists(again) && QFile::exists(safety));
+    EXPECT_EQ(phrases(t.dat), "before");
     // Nothing half-done is left beside the database, and it is still locked against others.
     EXPECT_EQ(QDir(t.dir()).entryList({"*.restoring", "*.replaced", "*.part"}, QDir::Files),
               QStringList());

@@ -1,8 +1,8 @@
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "answering_messages.h"
@@ -36,13 +36,13 @@ class TestSjgl : public QObject {
         return dat.scalar("select group_concat(OftenSummary,'|') from basicset").toString();
     }
     void doubleClickDirectory(const QString& name) {
-        QListWidget* list = child<QListWidget>("DirectoryListBox1");
-        const auto items = list->findItems(name, Qt::MatchEndsWith);
+        auto* tree = child<QTreeWidget>("DirectoryListBox1");
+        const auto items = tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
         QVERIFY(!items.isEmpty());
-        const QPoint at = list->visualItemRect(items.first()).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+        const QPoint at = tree->visualItemRect(items.first()).center();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                           at);  // a double-click's first press
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
     }
     void pick(const QString& file) {
         window->pickFile = [file](QWidget*, const QString& filter) {
