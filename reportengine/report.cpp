@@ -15,12 +15,15 @@ namespace qb::report {
 
 namespace {
 
-// The templates ask for 宋体, as the cashier's printouts always did; the installed CJK font
+// The templates ask for 宋体, as the cashier's printouts always did; an installed CJK font
 // stands in for it so that screens, paper and PDF files show Chinese.
 void substituteFonts() {
     static const bool done = [] {
         if (QFont::substitutes(QStringLiteral("宋体")).isEmpty())
-            QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("WenQuanYi Zen Hei"));
+            QFont::insertSubstitutions(
+                QStringLiteral("宋体"),
+                {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Serif CJK SC"),
+                 QStringLiteral("Noto Sans CJK SC")});
         return true;
     }();
     Q_UNUSED(done);

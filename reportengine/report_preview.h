@@ -75,7 +75,7 @@ private:
     Pages* pages_;
     std::shared_ptr<const Document> document_;
     double zoom_ = 1.0;
-    Fit fit_ = Fit::None;
+    Fit fit_ = Fit::Width;  // embedded, the sheet fills the width of its area
     std::pair<int, int> hit_{-1, -1};
 };
 

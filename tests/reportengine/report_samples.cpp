@@ -1,16 +1,28 @@
-// Renders each template with sample data to PDF: report_samples <template dir> <output dir>
-// [journal lines] [books]. Used by tools/report_check.sh to look at and check the output.
-#include <QCoreApplication>
+// Renders each template with sample data to PDF, and takes pictures of the two previews:
+// report_samples <template dir> <output dir> [journal lines] [books].
+// Used by tools/report_check.sh to look at and check the output.
+#include <QApplication>
 #include <QDir>
-#include <QGuiApplication>
 #include <cstdio>
 
+#include "preview_dialog.h"
 #include "report.h"
+#include "report_preview.h"
 #include "samples.h"
+
+namespace {
+
+bool shoot(QWidget& widget, const QString& path) {
+    widget.show();
+    QApplication::processEvents();
+    return widget.grab().save(path);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
         std::fprintf(stderr, "usage: report_samples <template dir> <output dir> [lines] [books]\n");
@@ -35,6 +47,16 @@ int main(int argc, char** argv) {
         return 1;
     table.setDataSource(samples::balances(books));
     if (!table.writePdf(out.filePath("zhye.pdf"))) return 1;
+
+    qb::report::PreviewDialog dialog(journal);
+    dialog.setWorkbookExport([] {});
+    dialog.resize(1100, 760);
+    qb::report::ReportPreview rmp;
+    rmp.resize(900, 640);
+    rmp.setDocument(sheet.document());
+    if (!shoot(dialog, out.filePath("preview_dialog.png")) ||
+        !shoot(rmp, out.filePath("embedded_preview.png")))
+        return 1;
     std::printf("pr.pdf %d pages, qbk.pdf %d, zhye.pdf %d\n", journal.pageCount(),
                 sheet.pageCount(), table.pageCount());
     return 0;
