@@ -1,0 +1,343 @@
+#include "dj.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "chm.h"
+#include "errors.h"
+#include "filterrow.h"
+#include "griddelegate.h"
+#include "gymk.h"
+#include "journalgrid.h"
+#include "ledger.h"
+#include "monthmodel.h"
+#include "report.h"
+#include "report_preview.h"
+#include "session.h"
+
+namespace {
+
+const QString kSheet = QStringLiteral("结存表");
+
+// Node images: a book name closed and open, a journal and the one open, the summary sheet.
+QIcon nodeIcon(const char* normal, const char* selected) {
+    QIcon icon(QStringLiteral(":/register/%1.svg").arg(QLatin1String(normal)));
+    icon.addFile(QStringLiteral(":/register/%1.svg").arg(QLatin1String(selected)), QSize(),
+                 QIcon::Selected);
+    return icon;
+}
+
+QToolButton* toolButton(QWidget* parent, const char* name, const QString& text, const char* icon) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setText(text);
+    button->setIcon(QIcon(QStringLiteral(":/register/%1.svg").arg(QLatin1String(icon))));
+    button->setIconSize(QSize(20, 20));
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setAutoRaise(true);
+    return button;
+}
+
+}  // namespace
+
+Tfr_dj::Tfr_dj(Session& session, QWidget* parent)
+    : QWidget(parent),
+      session_(session),
+      dat_(session.dat),
+      Query1(session.dat),
+      recalc_query(session.dat),
+      aux_query(session.dat) {
+    Q_INIT_RESOURCE(register_icons);
+    setObjectName(QStringLiteral("fr_dj"));
+    setWindowTitle(QStringLiteral("登记"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    model_ = std::make_unique<MonthModel>(Query1);
+    model_->writeCell = [this](int row, int column, const QVariant& value) {
+        return writeCell(row, column, value);
+    };
+    Query1.afterPost = [this](qb::Query& query) { Query1AfterPost(query); };
+    buildLayout();
+}
+
+Tfr_dj::~Tfr_dj() {
+    Query1.afterPost = nullptr;
+    model_->writeCell = nullptr;
+    // The grid goes before the model it shows; an edit still open is dropped with it.
+    delete DBGridEh1;
+}
+
+void Tfr_dj::closeEvent(QCloseEvent* event) {
+    // What was typed into a cell is kept, as if the cashier had left the cell.
+    DBGridEh1->view()->finishEdit();
+    QWidget::closeEvent(event);
+}
+
+void Tfr_dj::buildLayout() {
+    auto* bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setAutoFillBackground(true);
+    QPalette cream = bar->palette();
+    cream.setColor(QPalette::Window, QColor(255, 251, 240));
+    bar->setPalette(cream);
+    auto* barLayout = new QHBoxLayout(bar);
+    barLayout->setContentsMargins(4, 2, 4, 2);
+    SpeedButton1 = toolButton(bar, "SpeedButton1", QStringLiteral("添加(&A)"), "add");
+    SpeedButton2 = toolButton(bar, "SpeedButton2", QStringLiteral("删除"), "delete");
+    SpeedButton4 = toolButton(bar, "SpeedButton4", QStringLiteral("刷新"), "refresh");
+    SpeedButton7 = toolButton(bar, "SpeedButton7", QStringLiteral("打印"), "print");
+    SpeedButton9 = toolButton(bar, "SpeedButton9", QStringLiteral("帮助"), "help");
+    SpeedButton8 = toolButton(bar, "SpeedButton8", QStringLiteral("关闭"), "close");
+    for (QToolButton* b :
+         {SpeedButton1, SpeedButton2, SpeedButton4, SpeedButton7, SpeedButton9, SpeedButton8})
+        barLayout->addWidget(b);
+    dtp = new QDateEdit(bar);
+    dtp->setObjectName(QStringLiteral("dtp"));
+    dtp->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
+    dtp->setCalendarPopup(true);
+    dtp->setEnabled(false);
+    barLayout->addSpacing(12);
+    barLayout->addWidget(dtp);
+    CheckBox1 = new QCheckBox(QStringLiteral("切换录入界面"), bar);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1->setEnabled(false);
+    barLayout->addSpacing(12);
+    barLayout->addWidget(CheckBox1);
+    barLayout->addStretch(1);
+
+    TreeView1 = new QTreeWidget(this);
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView1->setStyleSheet(QStringLiteral("QTreeWidget { background: #a6caf0; }"));
+    TreeView1->setMinimumWidth(120);
+
+    auto* right = new QWidget(this);
+    auto* strip = new QHBoxLayout;
+    Label2 = new QLabel(QStringLiteral("当前账簿："), right);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setStyleSheet(QStringLiteral("color: blue;"));
+    Label3 = new QLabel(right);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    Label1 = new QLabel(right);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->hide();
+    strip->addWidget(Label2);
+    strip->addWidget(Label3, 1);
+    strip->addWidget(Label1);
+
+    area_ = new QStackedWidget(right);
+    DBGridEh1 = new JournalGrid(*model_, area_);
+    rmp = new qb::report::ReportPreview(area_);
+    rmp->setObjectName(QStringLiteral("rmp"));
+    area_->addWidget(DBGridEh1);
+    area_->addWidget(rmp);
+    auto* rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->addLayout(strip);
+    rightLayout->addWidget(area_, 1);
+
+    auto* splitter = new QSplitter(this);
+    splitter->addWidget(TreeView1);
+    splitter->addWidget(right);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({209, 800});
+
+    // The entry panel is a later addition; its place stays reserved and hidden.
+    Panel2 = new QWidget(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->hide();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(bar);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(Panel2);
+
+    connect(SpeedButton1, &QToolButton::clicked, this, &Tfr_dj::SpeedButton1Click);
+    connect(SpeedButton2, &QToolButton::clicked, this, &Tfr_dj::SpeedButton2Click);
+    connect(SpeedButton4, &QToolButton::clicked, this, &Tfr_dj::SpeedButton4Click);
+    connect(SpeedButton7, &QToolButton::clicked, this, &Tfr_dj::SpeedButton7Click);
+    connect(SpeedButton9, &QToolButton::clicked, this,
+            [this] { show_help(this, help_file(QStringLiteral("账簿登记.htm"))); });
+    connect(SpeedButton8, &QToolButton::clicked, this, &QWidget::close);
+    connect(dtp, &QDateEdit::dateChanged, this, &Tfr_dj::dtpChange);
+    connect(TreeView1, &QTreeWidget::itemClicked, this, &Tfr_dj::TreeView1Click);
+    connect(TreeView1, &QTreeWidget::itemActivated, this, &Tfr_dj::TreeView1Click);
+}
+
+void Tfr_dj::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void Tfr_dj::FormShow() {
+    summary_report = std::make_unique<qb::report::Report>();
+    {
+        const QSignalBlocker quiet(dtp);
+        dtp->setDate(QDate::currentDate());
+    }
+    loadTree();
+    Query1.setSql(QStringLiteral("select * from CreReg where dzrq='1990-01-01'"));
+    Query1.open();
+    model_->resetFromQuery();
+    for (int row = 0; row < 2; ++row) {
+        DBGridEh1->setFooter(row, MonthModel::Zy,
+                             row ? QStringLiteral("本月累计") : QStringLiteral("本月合计"));
+        for (int column : {MonthModel::JJe, MonthModel::DJe, MonthModel::YJe})
+            DBGridEh1->setFooter(row, column, QStringLiteral("0.00"));
+    }
+    loadPhrases();
+}
+
+void Tfr_dj::loadTree() {
+    TreeView1->clear();
+    aux_query.setSql(QStringLiteral("select distinct(zbmc) from accstar where flag='1'"));
+    aux_query.open();
+    QStringList names;
+    for (int row = 0; row < aux_query.recordCount(); ++row)
+        names << aux_query.valueAt(row, 0).toString();
+    const QIcon nameIcon = nodeIcon("book", "book_open");
+    const QIcon categoryIcon = nodeIcon("journal", "journal_open");
+    const QIcon sheetIcon = nodeIcon("sheet", "sheet");
+    for (const QString& name : names) {
+        // Each name goes before those already there: the tree lists them in reverse.
+        auto* node = new QTreeWidgetItem(QStringList{name});
+        node->setIcon(0, nameIcon);
+        TreeView1->insertTopLevelItem(0, node);
+        aux_query.setSql(
+            QStringLiteral("select distinct(zblb) from accstar where zbmc=? and flag='1'"), {name});
+        aux_query.open();
+        if (aux_query.isEmpty()) continue;
+        (new QTreeWidgetItem(node, QStringList{kSheet}))->setIcon(0, sheetIcon);
+        for (int row = 0; row < aux_query.recordCount(); ++row)
+            (new QTreeWidgetItem(node, QStringList{aux_query.valueAt(row, 0).toString()}))
+                ->setIcon(0, categoryIcon);
+    }
+    aux_query.close();
+    TreeView1->expandAll();
+}
+
+void Tfr_dj::loadPhrases() {
+    aux_query.setSql(QStringLiteral("select * from basicset"));
+    aux_query.open();
+    QStringList phrases;
+    for (int row = 0; row < aux_query.recordCount(); ++row)
+        phrases << aux_query.valueAt(row, 0).toString();
+    aux_query.close();
+    DBGridEh1->delegate()->setPhrases(phrases);
+}
+
+QString Tfr_dj::selectedText() const {
+    QTreeWidgetItem* node = TreeView1->currentItem();
+    return node ? node->text(0) : QString();
+}
+
+bool Tfr_dj::journalOnShow() const {
+    return !Label3->text().isEmpty() && selectedText() != kSheet;
+}
+
+void Tfr_dj::TreeView1Click() {
+    Label3->clear();
+    QTreeWidgetItem* node = TreeView1->currentItem();
+    if (TreeView1->topLevelItemCount() == 0 || !node) return;
+    for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton4})
+        b->setEnabled(true);
+    for (const char* entry : {"N20", "N25", "N26"})
+        session_.setMainActionEnabled(entry, true);
+    if (!node->parent()) return;
+    if (node->text(0) == kSheet) return showSheet(node->parent());
+    area_->setCurrentWidget(DBGridEh1);
+    openMonth(node);
+}
+
+void Tfr_dj::openMonth(QTreeWidgetItem* node) {
+    const QString name = node->parent()->text(0);
+    const QString category = node->text(0);
+    const QDate date = dtp->date();
+    DBGridEh1->view()->finishEdit();
+    current_book_id = gymk::book_id_of(dat_, name, category);
+    const qb::ledger::MonthSql view = qb::ledger::month_view(current_book_id, date);
+    Query1.setSql(view.sql, view.params);
+    try {
+        Query1.open();
+    } catch (...) {
+        model_->resetFromQuery();
+        throw;
+    }
+    shownMonth_ = QDate(date.year(), date.month(), 1);
+    model_->setMonth(shownMonth_);
+    model_->resetFromQuery();
+    const gymk::Sums before = gymk::month_sums(dat_, current_book_id, gymk::CumulativeMode, date);
+    prev_cum_debit = qb::money::toCents(before.debit);
+    prev_cum_credit = qb::money::toCents(before.credit);
+    refreshFooters();
+    Label1->setText(current_book_id);
+    Label3->setText(QStringLiteral("%1-%2[%3]").arg(name, category, current_book_id));
+    setEditable(gymk::month_closed(dat_, QString(), current_book_id, gymk::SilentMode, date));
+    dtp->setEnabled(true);
+    if (model_->rowCount() > 0) DBGridEh1->setCurrent(0, MonthModel::Dzrq);
+}
+
+// A closed month is read-only for everybody; an open one for an ordinary user.
+void Tfr_dj::setEditable(bool closed) {
+    model_->setReadOnly(closed || session_.role_code == Session::OrdinaryUser);
+    SpeedButton1->setEnabled(!closed);
+    SpeedButton2->setEnabled(!closed);
+    // The entry panel is a later addition: its switch stays disabled.
+    CheckBox1->setEnabled(false);
+    session_.setMainActionEnabled("N25", closed);
+}
+
+void Tfr_dj::refreshFooters() {
+    using qb::money::grouped;
+    const qb::money::Cents debit = model_->sum(MonthModel::JJe);
+    const qb::money::Cents credit = model_->sum(MonthModel::DJe);
+    DBGridEh1->setFooter(0, MonthModel::JJe, grouped(debit));
+    DBGridEh1->setFooter(0, MonthModel::DJe, grouped(credit));
+    DBGridEh1->setFooter(1, MonthModel::JJe, grouped(debit + prev_cum_debit));
+    DBGridEh1->setFooter(1, MonthModel::DJe, grouped(credit + prev_cum_credit));
+    const auto balance = qb::money::parse(gymk::last_balance(dat_, current_book_id, shownMonth_));
+    const QString closing = grouped(balance.value_or(0));
+    DBGridEh1->setFooter(0, MonthModel::YJe, closing);
+    DBGridEh1->setFooter(1, MonthModel::YJe, closing);
+}
+
+void Tfr_dj::dtpChange() {
+    if (selectedText() == kSheet || Label1->text().isEmpty()) return;
+    try {
+        TreeView1Click();
+    } catch (const qb::DbError&) {
+        // A month that cannot be read leaves the previous view as it was.
+    }
+}
+
+void Tfr_dj::SpeedButton4Click() {
+    if (!Query1.active()) return;
+    DBGridEh1->view()->finishEdit();
+    const int row = DBGridEh1->currentRow();
+    reloadKeeping(row >= 0 ? model_->rowIdAt(row) : 0, DBGridEh1->currentColumn());
+}
+
+void Tfr_dj::SpeedButton7Click() {
+    if (Label3->text().isEmpty()) return;
+    // Printing the journal is a later addition.
+}
+
+void Tfr_dj::reloadKeeping(qint64 rowId, int column) {
+    model_->reload();
+    const int row = model_->rowOf(rowId);
+    if (row >= 0) DBGridEh1->setCurrent(row, column < 0 ? MonthModel::Dzrq : column);
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+#include "fr_dat.h"
+#include "money.h"
+#include "register_commands.h"
+
+class JournalGrid;
+class MonthModel;
+class QCheckBox;
+class QDateEdit;
+class QLabel;
+class QStackedWidget;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+struct Session;
+
+namespace qb::report {
+class Report;
+class ReportPreview;
+}  // namespace qb::report
+
+// The register "登记": the cashier's working screen. A tree of books on the left; on the right
+// one month of one journal in an editable grid with its footer rows, or a book's summary sheet.
+// Every change of a line goes through the ledger operations, and the grid is re-read from the
+// database after it, so what it shows is what is stored.
+class Tfr_dj : public QWidget, public RegisterCommands {
+    Q_OBJECT
+public:
+    explicit Tfr_dj(Session& session, QWidget* parent = nullptr);
+    ~Tfr_dj() override;
+
+    // The main window's "账务处理" commands.
+    void zwyj() override;       // post the month on show, or post it again
+    void cz() override;         // reversal: a later addition
+    void rejsye() override;     // rebuild the month's running balances
+    void turnexcel() override;  // export: a later addition
+
+    // Opens what the selected tree node names for the picked month.
+    void TreeView1Click();
+    void SpeedButton1Click();  // add a line
+    void SpeedButton2Click();  // delete the current line
+    void SpeedButton4Click();  // refresh
+    void SpeedButton7Click();  // print: a later addition
+    void dtpChange();
+
+    const QString& currentBookId() const { return current_book_id; }
+    JournalGrid* grid() const { return DBGridEh1; }
+    MonthModel* monthModel() const { return model_.get(); }
+    const qb::report::Report* summaryReport() const { return summary_report.get(); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout();
+    void FormShow();
+    void loadTree();
+    void loadPhrases();
+    void openMonth(QTreeWidgetItem* node);
+    void setEditable(bool closed);
+    void refreshFooters();
+    void showSheet(QTreeWidgetItem* nameNode);
+    void create_jcb(const QString& bookName);
+    void jcb_dat(const QString& bookName, const QString& category, const QStringList& cells);
+    // Re-reads the month view and puts the cursor back on the line, wherever it now stands.
+    void reloadKeeping(qint64 rowId, int column);
+    bool writeCell(int row, int column, const QVariant& value);
+    void Query1AfterPost(qb::Query& query);
+    bool canChangeMonth(const char* verb) const;
+    bool journalOnShow() const;
+    QString selectedText() const;
+
+    Session& session_;
+    Tdat& dat_;
+
+    // Window state shared by the register's commands.
+    QString current_book_id;
+    qb::money::Cents prev_cum_debit = 0;
+    qb::money::Cents prev_cum_credit = 0;
+    qb::Query Query1;
+    qb::Query recalc_query;
+    qb::Query aux_query;
+    QString followup_date;
+    std::unique_ptr<qb::report::Report> summary_report;
+
+    QDate shownMonth_;       // the month the grid holds
+    int postedColumn_ = -1;  // the column a grid edit wrote; -1: a post from elsewhere
+    bool shown_ = false;
+    std::unique_ptr<MonthModel> model_;
+
+    QToolButton* SpeedButton1 = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QToolButton* SpeedButton4 = nullptr;
+    QToolButton* SpeedButton7 = nullptr;
+    QToolButton* SpeedButton8 = nullptr;
+    QToolButton* SpeedButton9 = nullptr;
+    QDateEdit* dtp = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QStackedWidget* area_ = nullptr;
+    JournalGrid* DBGridEh1 = nullptr;
+    qb::report::ReportPreview* rmp = nullptr;  // the summary sheet's preview area
+    QWidget* Panel2 = nullptr;
+};

@@ -1,0 +1,107 @@
+// Month-end posting and the rebuilding of a month's running balances. Both work from the
+// month's rows as the database holds them, never from what a filtered grid happens to show.
+#include <QDateEdit>
+
+#include "dj.h"
+#include "errors.h"
+#include "gymk.h"
+#include "journalgrid.h"
+#include "ledger.h"
+#include "messages.h"
+#include "monthmodel.h"
+#include "session.h"
+
+namespace {
+const QString kNoPosting =
+    QStringLiteral("对不起，你没有'过账'的权限！请以管理员或操作员身份登录.");
+const QString kCaption = QStringLiteral("系统提示");
+
+bool confirmed(const QString& question) {
+    return qb::messages().ask(kCaption, question, qb::MsgIcon::Information,
+                              qb::MsgButtons::OkCancel) == qb::MsgAnswer::Ok;
+}
+}  // namespace
+
+void Tfr_dj::zwyj() {
+    if (session_.role_code == Session::OrdinaryUser) {
+        qb::messages().plain(kNoPosting);
+        return;
+    }
+    if (!journalOnShow()) return;
+    DBGridEh1->view()->finishEdit();
+    const QDate month = shownMonth_;
+    const QDate next = month.addMonths(1);
+    const bool closed =
+        gymk::month_closed(dat_, QString(), current_book_id, gymk::SilentMode, month);
+    if (!closed) {
+        if (!confirmed(QStringLiteral("你真的要结转本月数据吗？"))) return;
+    } else {
+        if (session_.role_code != Session::Administrator) {
+            qb::messages().plain(
+                QStringLiteral("对不起，你没有修改权限！请以管理员或操作员身份登录."));
+            return;
+        }
+        if (!confirmed(QStringLiteral("本月数据已结转，你要重新过账吗？？"))) return;
+    }
+    qb::ledger::PostResult result;
+    try {
+        qb::Transaction unit(dat_);
+        // Posting again starts from balances rebuilt from the month's first row.
+        if (closed) qb::ledger::recalc_month(dat_, current_book_id, month);
+        result = qb::ledger::post_month(dat_, current_book_id, month);
+        unit.commit();
+    } catch (const qb::DbError& error) {
+        qb::messages().plain(error.message());
+        model_->reload();
+        refreshFooters();
+        return;
+    }
+    if (!result.reposted) {
+        qb::messages().plain(QStringLiteral("过帐完成！"));
+    } else if (result.laterMonthsUpdated > 0) {
+        qb::messages().plain(QStringLiteral("二次过帐完成！\n已同时更新其后 %1 个已过账月份。")
+                                 .arg(result.laterMonthsUpdated));
+    } else {
+        qb::messages().plain(QStringLiteral("二次过帐完成！"));
+    }
+    {
+        const QSignalBlocker quiet(dtp);
+        dtp->setDate(next);
+    }
+    TreeView1Click();
+}
+
+void Tfr_dj::rejsye() {
+    if (session_.role_code == Session::OrdinaryUser) {
+        qb::messages().plain(kNoPosting);
+        return;
+    }
+    if (!journalOnShow()) return;
+    DBGridEh1->view()->finishEdit();
+    const int row = DBGridEh1->currentRow();
+    const qint64 rowId = row >= 0 ? model_->rowIdAt(row) : 0;
+    try {
+        qb::ledger::recalc_month(dat_, current_book_id, shownMonth_);
+    } catch (const qb::DbError& error) {
+        qb::messages().plain(error.message());
+    }
+    reloadKeeping(rowId, DBGridEh1->currentColumn());
+    refreshFooters();
+}
+
+void Tfr_dj::cz() {
+    if (session_.role_code != Session::Administrator) {
+        qb::messages().plain(QStringLiteral("对不起，你没有这个权限！请以管理员身份登录."));
+        return;
+    }
+    // The reversal of a line is a later addition.
+}
+
+void Tfr_dj::turnexcel() {
+    if (session_.role_code == Session::OrdinaryUser) {
+        qb::messages().plain(
+            QStringLiteral("对不起，你没有'导出'的权限！请以管理员或操作员身份登录."));
+        return;
+    }
+    // The workbook export is a later addition.
+}

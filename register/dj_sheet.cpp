@@ -1,0 +1,67 @@
+// The summary sheet "结存表": a book name's bank, cash and card journals for the picked month,
+// rendered from the template "qbk.rmf" into the preview area.
+#include <QDateEdit>
+#include <QDir>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QTreeWidgetItem>
+
+#include "dj.h"
+#include "gymk.h"
+#include "report.h"
+#include "report_preview.h"
+#include "session.h"
+
+namespace {
+// Per category the cells for the opening balance, debit, credit and closing balance (twice).
+struct SheetRow {
+    const char* category;
+    const char* cells[5];
+};
+const SheetRow kSheetRows[] = {
+    {"银行日记帐", {"mm1", "mm4", "mm7", "mm10", "mm13"}},
+    {"现金日记帐", {"mm2", "mm5", "mm8", "mm11", "mm14"}},
+    {"银行卡", {"mm3", "mm6", "mm9", "mm12", "mm15"}},
+};
+}  // namespace
+
+void Tfr_dj::showSheet(QTreeWidgetItem* nameNode) {
+    const QString name = nameNode->text(0);
+    // A missing template or object is told by the report and leaves the window as it was.
+    if (!summary_report->load(QDir::current().filePath(QStringLiteral("qbk.rmf")))) return;
+    Label3->setText(name + QStringLiteral("-结存表"));
+    for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton4})
+        b->setEnabled(false);
+    for (const char* entry : {"N20", "N25", "N26"})
+        session_.setMainActionEnabled(entry, false);
+    create_jcb(name);
+    if (!rmp->showReport(*summary_report)) return;
+    rmp->fitWidth();
+    area_->setCurrentWidget(rmp);
+}
+
+void Tfr_dj::create_jcb(const QString& bookName) {
+    const QDate date = dtp->date();
+    summary_report->setText(QStringLiteral("Memo35"), QStringLiteral("账簿：") + bookName);
+    summary_report->setText(QStringLiteral("Memo36"),
+                            QStringLiteral("日期：") + date.toString(QStringLiteral("yyyy-MM")));
+    for (const SheetRow& row : kSheetRows) {
+        QStringList cells;
+        for (const char* cell : row.cells)
+            cells << QLatin1String(cell);
+        jcb_dat(bookName, QString::fromUtf8(row.category), cells);
+    }
+}
+
+void Tfr_dj::jcb_dat(const QString& bookName, const QString& category, const QStringList& cells) {
+    const QDate date = dtp->date();
+    const QString bookId = gymk::book_id_of(dat_, bookName, category);
+    const gymk::Sums sums = gymk::month_sums(dat_, bookId, gymk::MonthSumMode, date);
+    const QString closing = gymk::last_balance(dat_, bookId, date);
+    const QString texts[5] = {gymk::opening_balance(dat_, bookId, date),
+                              qb::money::text(qb::money::toCents(sums.debit)),
+                              qb::money::text(qb::money::toCents(sums.credit)), closing, closing};
+    for (int i = 0; i < 5; ++i)
+        summary_report->setText(cells[i], texts[i]);
+}
