@@ -20,22 +20,29 @@ void drawText(QPainter& painter, const Item& item, const QFont& font, double pxP
         painter.drawText(inner, item.align | Qt::TextWordWrap, item.text);
         return;
     }
-    // A text wider than its box is set smaller, down to a limit, and clipped past that, so it
-    // never runs into the next column.
-    QFont fitted = font;
-    const double width = QFontMetricsF(font, painter.device()).horizontalAdvance(item.text);
-    const bool tooWide = width > inner.width();
-    if (tooWide)
-        fitted.setPointSizeF(font.pointSizeF() * std::max(kSmallestShrink, inner.width() / width));
-    painter.setFont(fitted);
-    if (tooWide) {
-        painter.save();
-        painter.setClipRect(inner);
+    const QFontMetricsF metrics(font, painter.device());
+    const double width = metrics.horizontalAdvance(item.text);
+    if (width <= inner.width()) {
+        painter.setFont(font);
         painter.drawText(inner, item.align | Qt::TextSingleLine, item.text);
-        painter.restore();
-    } else {
-        painter.drawText(inner, item.align | Qt::TextSingleLine, item.text);
+        return;
     }
+    // A text wider than its box is set smaller on one line, or on two lines when the box is
+    // tall enough and that keeps it larger; past the smallest size it is clipped, so it never
+    // runs into the next column.
+    const double oneLine = inner.width() / width;
+    const double twoLines =
+        std::min(0.95 * 2 * inner.width() / width, inner.height() / (2 * metrics.lineSpacing()));
+    const bool wrap = oneLine < kSmallestShrink && twoLines > oneLine;
+    QFont fitted = font;
+    fitted.setPointSizeF(font.pointSizeF() *
+                         std::min(1.0, std::max(kSmallestShrink, wrap ? twoLines : oneLine)));
+    painter.setFont(fitted);
+    painter.save();
+    painter.setClipRect(inner);
+    painter.drawText(inner, item.align | (wrap ? Qt::TextWrapAnywhere : Qt::TextSingleLine),
+                     item.text);
+    painter.restore();
 }
 
 }  // namespace

@@ -96,6 +96,8 @@ PreviewDialog::PreviewDialog(Report& report, QWidget* parent)
     connect(preview_, &ReportPreview::pageChanged, this, &PreviewDialog::updatePageLabel);
     auto* findKey = new QShortcut(QKeySequence::Find, this);
     connect(findKey, &QShortcut::activated, findText_, [this] { findText_->setFocus(); });
+    auto* printKey = new QShortcut(QKeySequence::Print, this);
+    connect(printKey, &QShortcut::activated, this, &PreviewDialog::print);
 
     resize(1000, 720);
     preview_->setDocument(report_.document());

@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QScrollBar>
 
+#include "messages.h"
 #include "report.h"
 
 namespace qb::report {
@@ -183,7 +184,9 @@ bool ReportPreview::print() {
     printer.setPageLayout(document_->layout);
     printer.setFromTo(1, pageCount());
     if (!asking().printDialog(printer, this)) return false;
-    return printTo(printer);
+    if (printTo(printer)) return true;
+    qb::messages().plain(QStringLiteral("打印失败：打印机无法使用"));
+    return false;
 }
 
 bool ReportPreview::printTo(QPrinter& printer) {

@@ -55,7 +55,7 @@ public:
     std::pair<int, int> lastHit() const { return hit_; }
 
     // Asks for a printer through the print dialog and prints the pages on show. False when
-    // there is nothing to print, the dialog was cancelled or printing failed.
+    // there is nothing to print, the dialog was cancelled or printing failed (then told).
     bool print();
     // Prints the pages on show on a printer set up already (page range honoured).
     bool printTo(QPrinter& printer);

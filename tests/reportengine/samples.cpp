@@ -50,11 +50,16 @@ std::shared_ptr<qb::report::TableDataSource> journal(int lines) {
         balance += in ? amount : -amount;
         debit += in ? amount : 0;
         credit += in ? 0 : amount;
-        rows->addRow({++sn, date, i - 1, QStringLiteral("ZP%1").arg(100200 + i),
-                      QString::fromUtf8(kSummaries[i % 6]), qb::money::fromCents(in ? amount : 0),
-                      qb::money::fromCents(in ? 0 : amount), qb::money::fromCents(balance), i % 4,
-                      in ? QString() : QStringLiteral("李四"), QStringLiteral("王会计"),
-                      "2026030001"});
+        // One summary of the full 50 characters, as a reversal's markers can make it.
+        const QString summary =
+            i == 7 ? QStringLiteral(
+                         "冲账[2026-03-02 "
+                         "支付华东分公司第三季度仓库租金及物业管理费用含税金额一并结清完毕共计]")
+                   : QString::fromUtf8(kSummaries[i % 6]);
+        rows->addRow({++sn, date, i - 1, QStringLiteral("ZP%1").arg(100200 + i), summary,
+                      qb::money::fromCents(in ? amount : 0), qb::money::fromCents(in ? 0 : amount),
+                      qb::money::fromCents(balance), i % 4, in ? QString() : QStringLiteral("李四"),
+                      QStringLiteral("王会计"), "2026030001"});
     }
     return rows;
 }
