@@ -1,0 +1,314 @@
+// The ledger engine against a large sample database: month reads (through qb::Query and the bare
+// SQLite API), the month operations, posting, and recalculation and propagation of a month of
+// 3,000 lines. The database (about 1.2 million lines) is generated once and kept in
+// /tmp/quillbook-bench-core; delete that folder to make it anew.
+#define SQLITE_HAS_CODEC 1
+#include <benchmark/benchmark.h>
+#include <sqlcipher/sqlite3.h>
+
+#include <QDir>
+#include <QFile>
+#include <chrono>
+#include <optional>
+
+#include "fr_dat.h"
+#include "gymk.h"
+#include "ledger.h"
+#include "months.h"
+#include "sample.h"
+#include "schema.h"
+
+namespace {
+
+const QString kDir = QStringLiteral("/tmp/quillbook-bench-core");
+constexpr int kBooks = 100, kMonths = 120, kLines = 100, kBigMonth = 3000;
+const QString kBigName = QStringLiteral("大额测试");
+const QString kBigCategory = QStringLiteral("银行日记帐");
+
+// The month of 3,000 lines lives in a book of its own, in the open month.
+void addBigMonth(Tdat& dat, const QDate& month) {
+    qb::Transaction t(dat);
+    const QString id = qb::ledger::add_book(dat, {kBigCategory, kBigName, "1", 100000000, month});
+    qb::ledger::save_book_ticks(dat, {{id, true, month, 100000000}});
+    qb::money::Cents balance = 100000000;
+    for (int i = 1; i <= kBigMonth; ++i) {
+        const qb::money::Cents debit = i % 3 ? 0 : 12345, credit = i % 3 ? 4321 : 0;
+        balance += debit - credit;
+        dat.execute(
+            "insert into crereg(dzrq,pzh,ph,zy,j_je,d_je,y_je,pzn,bxr,jbr,zbh) "
+            "values(?,?,'','付货款',?,?,?,1,'张伟','admin',?)",
+            {qb::months::iso(month.addDays((i - 1) * month.daysInMonth() / kBigMonth)), i,
+             qb::money::fromCents(debit), qb::money::fromCents(credit),
+             qb::money::fromCents(balance), id});
+    }
+    t.commit();
+}
+
+struct Fixture {
+    Tdat dat;
+    QStringList books;
+    QDate openMonth = qb::months::firstDay(QDate::currentDate());
+    QString bigBook;
+    qint64 bigFirstLine = 0;
+
+    Fixture() {
+        const QString path = Tdat::pathIn(kDir);
+        if (!QFile::exists(path)) {
+            QDir().mkpath(kDir);
+            const QString part = kDir + "/building";
+            QDir(part).removeRecursively();
+            QDir().mkpath(part);
+            qb::createDatabase(Tdat::pathIn(part), "admin", "admin");
+            {
+                Tdat building;
+                building.openIn(part);
+                qb::sample::Options options;
+                options.books = kBooks;
+                options.months = kMonths;
+                options.linesPerMonth = kLines;
+                options.lastMonth = openMonth;
+                qb::sample::generate(building, options);
+                addBigMonth(building, openMonth);
+            }
+            QFile::rename(Tdat::pathIn(part), path);
+            QDir(part).removeRecursively();
+        }
+        dat.open(path);
+        qb::Query q(dat);
+        q.setSql("select zbid from accstar where zbmc<>? order by zbid", {kBigName});
+        q.open();
+        for (q.first(); !q.eof(); q.next())
+            books << q.field(0).asString();
+        bigBook = gymk::book_id_of(dat, kBigName, kBigCategory);
+        bigFirstLine =
+            dat.scalar("select rowid from crereg where zbh=? and pzh=1", {bigBook}).toLongLong();
+        openMonth = qb::months::firstDay(
+            QDate::fromString(dat.scalar("select max(dzrq) from total").toString(), Qt::ISODate));
+    }
+    // A posted month of some book, different on each call.
+    std::pair<QString, QDate> someMonth(int i) const {
+        return {books[(i * 37) % books.size()], openMonth.addMonths(-1 - (i * 13) % (kMonths - 1))};
+    }
+};
+
+Fixture& fixture() {
+    static Fixture f;
+    return f;
+}
+
+// ---- Reading a month ----
+
+void readThroughQuery(Fixture& f, int i, qb::Query& q) {
+    const auto [book, month] = f.someMonth(i);
+    const qb::ledger::MonthSql view = qb::ledger::month_view(book, month);
+    q.setSql(view.sql, view.params);
+    q.open();
+    benchmark::DoNotOptimize(q.recordCount());
+}
+
+// The same statement on the bare API, every column of every row read.
+struct Bare {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    Bare() {
+        sqlite3_open_v2(Tdat::pathIn(kDir).toUtf8().constData(), &db, SQLITE_OPEN_READONLY,
+                        nullptr);
+        sqlite3_key(db, Tdat::kPassword, int(strlen(Tdat::kPassword)));
+        const QByteArray sql = qb::ledger::month_view("", QDate()).sql.toUtf8();
+        sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);
+    }
+    ~Bare() {
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+    }
+    int read(const QString& book, const QDate& month) {
+        sqlite3_reset(stmt);
+        const QByteArray id = book.toUtf8(), first = qb::months::iso(month).toUtf8(),
+                         last = qb::months::iso(qb::months::lastDay(month)).toUtf8();
+        sqlite3_bind_text(stmt, 1, id.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, 2, first.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, 3, last.constData(), -1, SQLITE_TRANSIENT);
+        int rows = 0;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            for (int c = 0; c < sqlite3_column_count(stmt); ++c)
+                switch (sqlite3_column_type(stmt, c)) {
+                    case SQLITE_TEXT:
+                        benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
+                        break;
+                    default:
+                        benchmark::DoNotOptimize(sqlite3_column_double(stmt, c));
+                }
+            ++rows;
+        }
+        return rows;
+    }
+};
+
+void BM_MonthRead_Query(benchmark::State& state) {
+    Fixture& f = fixture();
+    qb::Query q(f.dat);
+    int i = 0;
+    for (auto _ : state)
+        readThroughQuery(f, i++, q);
+}
+BENCHMARK(BM_MonthRead_Query)->Unit(benchmark::kMicrosecond);
+
+void BM_MonthRead_Bare(benchmark::State& state) {
+    Fixture& f = fixture();
+    Bare bare;
+    int i = 0;
+    for (auto _ : state) {
+        const auto [book, month] = f.someMonth(i++);
+        benchmark::DoNotOptimize(bare.read(book, month));
+    }
+}
+BENCHMARK(BM_MonthRead_Bare)->Unit(benchmark::kMicrosecond);
+
+// Both ways on the same months in one run; "ratio" is the access layer's time over the bare API's.
+void BM_MonthRead_QueryOverBare(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    Fixture& f = fixture();
+    qb::Query q(f.dat);
+    Bare bare;
+    Clock::duration throughQuery{}, throughBare{};
+    int i = 0;
+    for (auto _ : state) {
+        const auto [book, month] = f.someMonth(i);
+        const Clock::time_point start = Clock::now();
+        readThroughQuery(f, i, q);
+        const Clock::time_point middle = Clock::now();
+        benchmark::DoNotOptimize(bare.read(book, month));
+        throughBare += Clock::now() - middle;
+        throughQuery += middle - start;
+        ++i;
+    }
+    state.counters["query_us"] =
+        std::chrono::duration<double, std::micro>(throughQuery).count() / i;
+    state.counters["bare_us"] = std::chrono::duration<double, std::micro>(throughBare).count() / i;
+    state.counters["ratio"] = double(throughQuery.count()) / double(throughBare.count());
+}
+BENCHMARK(BM_MonthRead_QueryOverBare)->Unit(benchmark::kMicrosecond);
+
+// ---- The month operations ----
+
+template <typename Operation>
+void monthOperation(benchmark::State& state, Operation operation) {
+    Fixture& f = fixture();
+    qb::Transaction t(f.dat);  // writes are undone afterwards
+    int i = 0;
+    for (auto _ : state) {
+        const auto [book, month] = f.someMonth(i++);
+        operation(f.dat, book, month);
+    }
+}
+
+#define MONTH_OPERATION(name, body)                                                                \
+    void BM_##name(benchmark::State& state) {                                                      \
+        monthOperation(state, []([[maybe_unused]] Tdat& dat, [[maybe_unused]] const QString& book, \
+                                 [[maybe_unused]] const QDate& month) { body; });                  \
+    }                                                                                              \
+    BENCHMARK(BM_##name)->Unit(benchmark::kMicrosecond)
+
+MONTH_OPERATION(month_closed,
+                benchmark::DoNotOptimize(gymk::month_closed(dat, "", book, gymk::SilentMode,
+                                                            month)));
+MONTH_OPERATION(month_sums_month,
+                benchmark::DoNotOptimize(gymk::month_sums(dat, book, gymk::MonthSumMode, month)));
+MONTH_OPERATION(month_sums_cumulative,
+                benchmark::DoNotOptimize(gymk::month_sums(dat, book, gymk::CumulativeMode, month)));
+MONTH_OPERATION(book_id_of,
+                benchmark::DoNotOptimize(gymk::book_id_of(dat, "南京分公司", "银行卡")));
+MONTH_OPERATION(last_balance, benchmark::DoNotOptimize(gymk::last_balance(dat, book, month)));
+MONTH_OPERATION(opening_balance, benchmark::DoNotOptimize(gymk::opening_balance(dat, book, month)));
+MONTH_OPERATION(update_totals_row,
+                gymk::update_totals_row(dat, "1.00", "2.00", "3.00", book, month, "本月合计"));
+MONTH_OPERATION(set_carry_balance, gymk::set_carry_balance(dat, "crereg", book, month, 4.5));
+MONTH_OPERATION(insert_totals_row,
+                gymk::insert_totals_row(dat, month, "1", "本月合计", "0", "0", "1.00", book));
+MONTH_OPERATION(insert_carry_row, gymk::insert_carry_row(dat, "total", "1.00", book, month));
+MONTH_OPERATION(max_voucher_no, benchmark::DoNotOptimize(gymk::max_voucher_no(dat, book, month)));
+
+// ---- Posting, recalculation, propagation ----
+// "Engine": inside a transaction that is undone afterwards, so the figure is the engine's own
+// work. "Committed": each round is its own transaction written to the file (fsync included).
+
+// The first posting of a book's open month, undone after each round.
+void BM_PostMonth_Engine(benchmark::State& state) {
+    Fixture& f = fixture();
+    qb::Transaction outer(f.dat);
+    int i = 0;
+    for (auto _ : state) {
+        qb::Transaction t(f.dat);
+        qb::ledger::post_month(f.dat, f.books[i++ % f.books.size()], f.openMonth);
+    }
+}
+BENCHMARK(BM_PostMonth_Engine)->Unit(benchmark::kMillisecond);
+
+// Posting again a month whose following month is posted too, undone after each round.
+void BM_PostMonthAgain_Engine(benchmark::State& state) {
+    Fixture& f = fixture();
+    qb::Transaction outer(f.dat);
+    int i = 0;
+    for (auto _ : state) {
+        qb::Transaction t(f.dat);
+        qb::ledger::post_month(f.dat, f.books[i++ % f.books.size()], f.openMonth.addMonths(-2));
+    }
+}
+BENCHMARK(BM_PostMonthAgain_Engine)->Unit(benchmark::kMillisecond);
+
+// Posting again, committed: the figures do not change, so the file stays as it was.
+void BM_PostMonthAgain_Committed(benchmark::State& state) {
+    Fixture& f = fixture();
+    int i = 0;
+    for (auto _ : state)
+        qb::ledger::post_month(f.dat, f.books[i++ % f.books.size()], f.openMonth.addMonths(-2));
+}
+BENCHMARK(BM_PostMonthAgain_Committed)->Unit(benchmark::kMillisecond);
+
+// A fen more or less on the month's first entry, so that all 3,000 balances must change.
+void changeFirstLine(Fixture& f, int i) {
+    f.dat.execute("update crereg set j_je=j_je+? where rowid=?",
+                  {i % 2 ? -0.01 : 0.01, f.bigFirstLine});
+}
+
+template <typename Operation>
+void bigMonth(benchmark::State& state, bool committed, Operation operation) {
+    Fixture& f = fixture();
+    std::optional<qb::Transaction> outer;
+    if (!committed) outer.emplace(f.dat);
+    int i = 0;
+    for (auto _ : state) {
+        qb::Transaction t(f.dat);
+        changeFirstLine(f, i++);
+        operation(f);
+        t.commit();
+    }
+}
+
+void recalc(Fixture& f) {
+    benchmark::DoNotOptimize(qb::ledger::recalc_month(f.dat, f.bigBook, f.openMonth));
+}
+void propagate(Fixture& f) {
+    qb::ledger::propagate_from(f.dat, f.bigFirstLine);
+}
+
+void BM_Recalc3000_Engine(benchmark::State& state) {
+    bigMonth(state, false, recalc);
+}
+void BM_Recalc3000_Committed(benchmark::State& state) {
+    bigMonth(state, true, recalc);
+}
+void BM_Propagate3000_Engine(benchmark::State& state) {
+    bigMonth(state, false, propagate);
+}
+void BM_Propagate3000_Committed(benchmark::State& state) {
+    bigMonth(state, true, propagate);
+}
+BENCHMARK(BM_Recalc3000_Engine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Recalc3000_Committed)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Propagate3000_Engine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Propagate3000_Committed)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
