@@ -48,13 +48,23 @@ std::shared_ptr<Document> layOut(const Template& tpl, const QPageLayout& layout,
                                  const DataSource* source, QString* error) {
     auto document = std::make_shared<Document>();
     document->layout = layout;
+    const QRectF paper = layout.fullRect(QPageLayout::Millimeter);
+    const QMarginsF margins = layout.margins(QPageLayout::Millimeter);
+    // Paper narrower than the template was drawn for (a landscape journal set up portrait)
+    // gets the whole report scaled down to its width, rather than columns cut off.
+    double widest = 0;
+    for (const Band& band : tpl.bands)
+        for (const TemplateObject& o : band.objects)
+            widest = std::max(widest, o.mm.normalized().right());
+    const double room = paper.width() - margins.left() - margins.right();
+    const double scale = widest > room ? room / widest : 1.0;
     QHash<QString, int> fontIndex;
     auto fontOf = [&](const FontSpec& spec) {
         const QString key =
             QStringLiteral("%1|%2|%3").arg(spec.family).arg(spec.size).arg(spec.bold);
         if (const auto it = fontIndex.constFind(key); it != fontIndex.constEnd()) return *it;
         QFont font(spec.family);
-        font.setPointSizeF(spec.size);
+        font.setPointSizeF(spec.size * scale);
         font.setBold(spec.bold);
         document->fonts.push_back(font);
         fontIndex.insert(key, int(document->fonts.size() - 1));
@@ -87,16 +97,14 @@ std::shared_ptr<Document> layOut(const Template& tpl, const QPageLayout& layout,
     const CompiledBand* footer = bandOf(Band::Kind::PageFooter);
     const CompiledBand* summary = bandOf(Band::Kind::Summary);
 
-    const QRectF paper = layout.fullRect(QPageLayout::Millimeter);
-    const QMarginsF margins = layout.margins(QPageLayout::Millimeter);
     const double top = margins.top();
     const double footerTop =
-        paper.height() - margins.bottom() - (footer ? footer->band->heightMm : 0);
-    auto height = [](const CompiledBand* cb) { return cb ? cb->band->heightMm : 0.0; };
+        paper.height() - margins.bottom() - (footer ? footer->band->heightMm * scale : 0);
+    auto height = [&](const CompiledBand* cb) { return cb ? cb->band->heightMm * scale : 0.0; };
     const double headers = height(pageHeader) + height(columnHeader);
     for (const CompiledBand* cb : {detail, summary, title}) {
         const double extra = cb == title ? 0 : height(title);
-        if (cb && top + headers + extra + cb->band->heightMm > footerTop + 1e-6) {
+        if (cb && top + headers + extra + height(cb) > footerTop + 1e-6) {
             if (error) *error = QStringLiteral("带区太高，一页放不下");
             return nullptr;
         }
@@ -120,7 +128,7 @@ std::shared_ptr<Document> layOut(const Template& tpl, const QPageLayout& layout,
     auto place = [&](const CompiledBand* cb, int row = -1) {
         if (!cb) return;
         pages.back().push_back({cb, row, y});
-        y += cb->band->heightMm;
+        y += height(cb);
     };
     auto newPage = [&] {
         pages.emplace_back();
@@ -152,8 +160,9 @@ std::shared_ptr<Document> layOut(const Template& tpl, const QPageLayout& layout,
             size_t text = 0;
             for (const TemplateObject& o : placed.band->band->objects) {
                 Item item;
-                item.mm = o.mm.translated(origin);
-                item.penMm = o.penMm;
+                item.mm =
+                    QRectF(origin + o.mm.topLeft() * scale, origin + o.mm.bottomRight() * scale);
+                item.penMm = o.penMm * scale;
                 if (o.kind == TemplateObject::Kind::Line) {
                     item.kind = Item::Kind::Line;
                 } else if (o.kind == TemplateObject::Kind::Rect) {

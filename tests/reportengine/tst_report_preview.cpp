@@ -152,6 +152,11 @@ private slots:
         QCOMPARE(journal_.pageLayout().orientation(), QPageLayout::Portrait);
         QCOMPARE(dialog.preview()->pageCount(), 4);
         QCOMPARE(dialog.preview()->document()->layout.orientation(), QPageLayout::Portrait);
+        // The landscape columns are scaled down to the narrower paper, not cut off.
+        const double right = 210 - journal_.pageLayout().margins(QPageLayout::Millimeter).right();
+        for (const Page& page : dialog.preview()->document()->pages)
+            for (const Item& item : page.items)
+                QVERIFY(item.mm.right() <= right + 1e-6);
     }
 
     void modalPreviewRunsThroughTheHook() {
