@@ -6,23 +6,40 @@
 #include <cmath>
 
 #include "errors.h"
+#include "money.h"
 
 namespace qb {
 
 // ---- Field ----
 
-QString Field::name() const { return query_->fieldName(index_); }
-QVariant Field::value() const { return query_->value(index_); }
-bool Field::isNull() const { return query_->value(index_).isNull(); }
+QString Field::name() const {
+    return query_->fieldName(index_);
+}
+QVariant Field::value() const {
+    return query_->value(index_);
+}
+bool Field::isNull() const {
+    return query_->value(index_).isNull();
+}
 QString Field::asString() const {
     const QVariant v = value();
     return v.isNull() ? QString() : v.toString();
 }
-int Field::asInt() const { return value().toInt(); }
-double Field::asFloat() const { return value().toDouble(); }
-qint64 Field::asCents() const { return std::llround(value().toDouble() * 100.0); }
-QDate Field::asDate() const { return QDate::fromString(asString().left(10), Qt::ISODate); }
-void Field::setValue(const QVariant& value) { query_->setValue(index_, value); }
+int Field::asInt() const {
+    return value().toInt();
+}
+double Field::asFloat() const {
+    return value().toDouble();
+}
+qint64 Field::asCents() const {
+    return std::llround(value().toDouble() * 100.0);
+}
+QDate Field::asDate() const {
+    return QDate::fromString(asString().left(10), Qt::ISODate);
+}
+void Field::setValue(const QVariant& value) {
+    query_->setValue(index_, value);
+}
 
 // ---- Query ----
 
@@ -58,12 +75,13 @@ void Query::open() {
     if (singleTable && !sql_.contains(notUpdatable) && sql_.contains(selectHead)) {
         // The same select with the row id in front, so that rows can be written back.
         QString withRowId = sql_;
-        withRowId.replace(selectHead, QStringLiteral("select %1.%2, ").arg(table, con.rowIdColumn()));
+        withRowId.replace(selectHead,
+                          QStringLiteral("select %1.%2, ").arg(table, con.rowIdColumn()));
         try {
             statement = &con.prepare(withRowId);
             table_ = table;
         } catch (const DbError&) {
-            statement = &plain;
+            statement = &con.prepare(sql_);  // afresh: preparing may have emptied the cache
         }
     }
     const int offset = table_.isEmpty() ? 0 : 1;
@@ -72,7 +90,8 @@ void Query::open() {
         Row row;
         row.rowId = offset ? statement->value(0).toLongLong() : 0;
         row.values.reserve(count);
-        for (int c = 0; c < count; ++c) row.values.append(statement->value(c + offset));
+        for (int c = 0; c < count; ++c)
+            row.values.append(statement->value(c + offset));
         rows_.push_back(std::move(row));
     }
     state_ = State::Browse;
@@ -153,7 +172,9 @@ void Query::prior() {
     }
 }
 
-int Query::recNo() const { return current_ + 1; }
+int Query::recNo() const {
+    return current_ + 1;
+}
 
 void Query::setRecNo(int recNo) {
     if (state_ == State::Edit || state_ == State::Insert) post();
@@ -186,7 +207,9 @@ Query::Row& Query::currentRow() {
     return rows_[visible_[current_]];
 }
 
-const Query::Row& Query::currentRow() const { return const_cast<Query*>(this)->currentRow(); }
+const Query::Row& Query::currentRow() const {
+    return const_cast<Query*>(this)->currentRow();
+}
 
 QVariant Query::value(int index) const {
     if (current_ < 0 && state_ != State::Insert) return QVariant();
@@ -207,22 +230,36 @@ void Query::setValue(int index, const QVariant& value) {
 }
 
 // A value written to a field takes the column's type: typed text becomes a number or a date
-// text here, and text that is neither is refused with a message naming it.
+// text here, and text that is neither is refused with a message naming it. Every double column
+// holds money, so amounts become whole cents: typed text with more than two decimals is
+// refused, a computed number is rounded to the cent.
 QVariant Query::converted(const Column& column, const QVariant& value) const {
     const QString& type = column.declaredType;
     if (value.typeId() == QMetaType::QDate || value.typeId() == QMetaType::QDateTime)
         return type == QLatin1String("date") ? QVariant(value.toDate().toString(Qt::ISODate))
                                              : value;
-    if (value.typeId() != QMetaType::QString) return value;
     const bool real = type == QLatin1String("double");
     const bool integer = type == QLatin1String("smallint") || type == QLatin1String("integer");
+    if (value.typeId() != QMetaType::QString) {
+        if (real && !value.isNull() && value.canConvert<double>())
+            return money::fromCents(money::toCents(value.toDouble()));
+        return value;
+    }
     if (!real && !integer) return value;
     const QString text = value.toString().trimmed();
     if (text.isEmpty()) return QVariant();
+    if (real) {
+        const std::optional<money::Cents> cents = money::parse(text);
+        if (!cents)
+            throw DbError(QStringLiteral("“%1”不是字段 %2 的有效金额（最多两位小数）")
+                              .arg(value.toString(), column.name));
+        return money::fromCents(*cents);
+    }
     bool ok = false;
-    const QVariant number = real ? QVariant(text.toDouble(&ok)) : QVariant(text.toLongLong(&ok));
+    const QVariant number(text.toLongLong(&ok));
     if (!ok)
-        throw DbError(QStringLiteral("“%1”不是字段 %2 的有效数值").arg(value.toString(), column.name));
+        throw DbError(
+            QStringLiteral("“%1”不是字段 %2 的有效数值").arg(value.toString(), column.name));
     return number;
 }
 
@@ -265,7 +302,8 @@ QVector<QVariant> Query::readRow(qint64 rowId) {
     statement.bind({rowId});
     QVector<QVariant> values(fieldCount());
     if (statement.step())
-        for (int c = 0; c < fieldCount(); ++c) values[c] = statement.value(c);
+        for (int c = 0; c < fieldCount(); ++c)
+            values[c] = statement.value(c);
     statement.reset();
     return values;
 }
@@ -294,10 +332,12 @@ void Query::post() {
             con.execute(QStringLiteral("insert into %1 default values").arg(table_));
         } else {
             QStringList marks;
-            for (int i = 0; i < names.size(); ++i) marks << QStringLiteral("?");
-            con.execute(QStringLiteral("insert into %1(%2) values(%3)")
-                            .arg(table_, names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
-                        values);
+            for (int i = 0; i < names.size(); ++i)
+                marks << QStringLiteral("?");
+            con.execute(
+                QStringLiteral("insert into %1(%2) values(%3)")
+                    .arg(table_, names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
+                values);
         }
         pending_.rowId = con.lastInsertId();
         pending_.values = readRow(pending_.rowId);
@@ -339,7 +379,9 @@ qint64 Query::rowId() const {
     return currentRow().rowId;
 }
 
-Query::Bookmark Query::bookmark() const { return updatable() ? rowId() : current_; }
+Query::Bookmark Query::bookmark() const {
+    return updatable() ? rowId() : current_;
+}
 
 void Query::gotoBookmark(Bookmark bookmark) {
     if (state_ == State::Edit || state_ == State::Insert) post();
@@ -397,13 +439,17 @@ void Transaction::rollback() {
 
 Tdat::Tdat() : gycx(*this), jhcx(*this) {}
 
-Tdat::~Tdat() { close(); }
+Tdat::~Tdat() {
+    close();
+}
 
 QString Tdat::pathIn(const QString& directory) {
     return QDir(directory).filePath(QString::fromLatin1(kFileName));
 }
 
-void Tdat::openIn(const QString& directory) { open(pathIn(directory)); }
+void Tdat::openIn(const QString& directory) {
+    open(pathIn(directory));
+}
 
 void Tdat::open(const QString& path) {
     close();
@@ -438,7 +484,9 @@ qb::engine::Connection& Tdat::con() {
     return *con_;
 }
 
-void Tdat::execute(const QString& sql, const QVariantList& params) { con().execute(sql, params); }
+void Tdat::execute(const QString& sql, const QVariantList& params) {
+    con().execute(sql, params);
+}
 
 QVariant Tdat::scalar(const QString& sql, const QVariantList& params) {
     qb::engine::Statement& statement = con().prepare(sql);

@@ -32,7 +32,8 @@ TEST(Query, NavigatesLikeADataset) {
     EXPECT_EQ(q.field(3).asString(), "月结转余额");
     EXPECT_EQ(q.fieldByName("ZY").asString(), "月结转余额");  // names without regard to case
     int seen = 0;
-    for (q.first(); !q.eof(); q.next()) ++seen;
+    for (q.first(); !q.eof(); q.next())
+        ++seen;
     EXPECT_EQ(seen, 3);
     EXPECT_EQ(q.recNo(), 3);
     q.setRecNo(2);
@@ -160,16 +161,29 @@ TEST(Query, LocalFilterNarrowsWithoutReading) {
     EXPECT_EQ(q.recordCount(), 3);
 }
 
+TEST(Query, AmountsAreWholeCents) {
+    Month m;
+    qb::Query& q = m.open();
+    q.setRecNo(2);
+    q.edit();
+    EXPECT_THROW(q.field(4).setValue("1.005"), qb::DbError);  // typed: at most two decimals
+    q.field(4).setValue(" 1,234.5 ");
+    q.field(5).setValue(0.1 + 0.2);  // computed: rounded to the cent
+    q.field(6).setValue(1234.567);
+    q.post();
+    EXPECT_EQ(
+        m.dat.scalar("select j_je||'/'||d_je||'/'||y_je from crereg where zy='收货款'").toString(),
+        "1234.5/0.3/1234.57");
+}
+
 TEST(Query, WildcardsAndQuotesAreOrdinaryText) {
     TempLedger t;
     for (const char* s : {"50% off", "5000 off", "a_b", "axb", "O'Neil"})
         t.dat.execute("insert into basicset(OftenSummary) values(?)", {QString::fromUtf8(s)});
-    EXPECT_EQ(t.dat.scalar("select count(*) from basicset where OftenSummary=?", {"50% off"})
-                  .toInt(),
-              1);
-    EXPECT_EQ(t.dat.scalar("select count(*) from basicset where OftenSummary=?", {"O'Neil"})
-                  .toInt(),
-              1);
+    EXPECT_EQ(
+        t.dat.scalar("select count(*) from basicset where OftenSummary=?", {"50% off"}).toInt(), 1);
+    EXPECT_EQ(
+        t.dat.scalar("select count(*) from basicset where OftenSummary=?", {"O'Neil"}).toInt(), 1);
 }
 
 TEST(Transaction, RollsBackUnlessCommittedAndNests) {
