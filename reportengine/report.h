@@ -60,7 +60,8 @@ public:
     std::shared_ptr<const Document> document() const { return document_; }
     int pageCount() const { return document_ ? int(document_->pages.size()) : 0; }
 
-    // Prepares when needed and writes a PDF file, without any window. A failed write gives
+    // Prepares when needed (after a load, setText, setDataSource or setPageLayout) and writes
+    // a PDF file, without any window. A failed write gives
     // a message and false and leaves no half-written file.
     bool writePdf(const QString& path);
     // Prepares when needed and paints every page on a printer or other paged device.

@@ -50,7 +50,13 @@ private slots:
         rmp.show();
         QVERIFY(rmp.showReport(sheet));
         QCOMPARE(rmp.pageCount(), 1);
-        QVERIFY(!rmp.widget()->grab().isNull());
+        // The sheet is painted: its ruled lines and texts darken the white paper.
+        const QImage shot = rmp.widget()->grab().toImage();
+        int dark = 0;
+        for (int y = 0; y < shot.height(); y += 2)
+            for (int x = 0; x < shot.width(); x += 2)
+                dark += qGray(shot.pixel(x, y)) < 60;
+        QVERIFY(dark > 500);
 
         QTemporaryDir dir;
         const QString pdf = dir.filePath("printed.pdf");
@@ -69,6 +75,20 @@ private slots:
         QVERIFY(!rmp.print());  // cancelled
         rmp.clear();
         QVERIFY(!rmp.print());  // nothing shown: no dialog
+    }
+
+    void printingHonoursThePageRange() {
+        ReportPreview preview;
+        QVERIFY(preview.showReport(journal_));
+        QTemporaryDir dir;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFileName(dir.filePath("range.pdf"));
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(2, 3);
+        QVERIFY(preview.printTo(printer));
+        const QString text = pdfText(dir.filePath("range.pdf"));
+        QVERIFY(text.contains("第2页共4页") && text.contains("第3页共4页"));
+        QVERIFY(!text.contains("第1页") && !text.contains("第4页"));
     }
 
     void failedPrepareKeepsWhatWasShown() {
