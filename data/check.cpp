@@ -8,14 +8,12 @@
 #include "ledger.h"
 #include "money.h"
 #include "months.h"
+#include "rowkinds.h"
 
 namespace qb::check {
 namespace {
 
 using money::Cents;
-
-const QString kOpening = QStringLiteral("期初余额");
-const QString kCarry = QStringLiteral("月结转余额");
 
 struct Figures {
     Cents debit = 0;
@@ -69,11 +67,11 @@ std::map<QString, Month> readBook(Tdat& dat, const QString& bookId) {
     lines.bind({bookId});
     while (lines.step()) {
         const QString day = lines.value(0).toString(), summary = lines.value(1).toString();
-        const bool marker = summary == kOpening || summary == kCarry;
+        const bool marker = rows::isMarker(summary);
         Month& month = book[monthOf(day)];
         month.lines.push_back({day, summary, cents(lines.value(2)), cents(lines.value(3)),
                                cents(lines.value(4)), !lines.value(1).isNull() && !marker});
-        if (summary == kCarry) month.journalCarry = cents(lines.value(4));
+        if (summary == rows::kCarry) month.journalCarry = cents(lines.value(4));
     }
     engine::Statement& totals = dat.con().prepare(
         QStringLiteral("select dzrq,zy,j_je,d_je,y_je from total where zbh=? order by rowid"));
@@ -84,11 +82,11 @@ std::map<QString, Month> readBook(Tdat& dat, const QString& bookId) {
         const QString summary = totals.value(1).toString();
         const Figures figures{cents(totals.value(2)), cents(totals.value(3)),
                               cents(totals.value(4))};
-        if (summary == kCarry)
+        if (summary == rows::kCarry)
             month.totalCarry = figures.balance;
-        else if (summary == QStringLiteral("本月合计") && !month.monthTotal)
+        else if (summary == rows::kMonthTotal && !month.monthTotal)
             month.monthTotal = figures;
-        else if (summary == QStringLiteral("本月累计") && !month.cumulative)
+        else if (summary == rows::kCumulative && !month.cumulative)
             month.cumulative = figures;
     }
     return book;
@@ -152,24 +150,21 @@ private:
     void posted(const QString& month, const Month& content,
                 std::optional<Figures> cumulativeBefore) {
         const Figures sums = content.sums();
-        const Figures monthTotal{sums.debit, sums.credit, content.closing()};
-        if (!content.monthTotal)
-            report(month, QStringLiteral("已结帐，但缺少本月合计行"));
-        else if (content.monthTotal->debit != monthTotal.debit ||
-                 content.monthTotal->credit != monthTotal.credit ||
-                 content.monthTotal->balance != monthTotal.balance)
-            report(month, QStringLiteral("本月合计行为 %1，按日记帐应为 %2")
-                              .arg(figuresText(*content.monthTotal), figuresText(monthTotal)));
+        compare(month, rows::kMonthTotal, content.monthTotal,
+                {sums.debit, sums.credit, content.closing()});
         const Figures before = cumulativeBefore.value_or(Figures{});
-        const Figures cumulative{before.debit + sums.debit, before.credit + sums.credit,
-                                 content.closing()};
-        if (!content.cumulative)
-            report(month, QStringLiteral("已结帐，但缺少本月累计行"));
-        else if (content.cumulative->debit != cumulative.debit ||
-                 content.cumulative->credit != cumulative.credit ||
-                 content.cumulative->balance != cumulative.balance)
-            report(month, QStringLiteral("本月累计行为 %1，应为 %2")
-                              .arg(figuresText(*content.cumulative), figuresText(cumulative)));
+        compare(month, rows::kCumulative, content.cumulative,
+                {before.debit + sums.debit, before.credit + sums.credit, content.closing()});
+    }
+
+    void compare(const QString& month, const QString& summary, const std::optional<Figures>& stored,
+                 const Figures& expected) {
+        if (!stored)
+            report(month, QStringLiteral("已结帐，但缺少%1行").arg(summary));
+        else if (stored->debit != expected.debit || stored->credit != expected.credit ||
+                 stored->balance != expected.balance)
+            report(month, QStringLiteral("%1行为 %2，按日记帐应为 %3")
+                              .arg(summary, figuresText(*stored), figuresText(expected)));
     }
 
     QString bookId_;

@@ -6,12 +6,13 @@
 #include "messages.h"
 #include "money.h"
 #include "months.h"
+#include "rowkinds.h"
 
 namespace gymk {
 namespace {
 
-const QString kOpening = QStringLiteral("期初余额");
-const QString kCarry = QStringLiteral("月结转余额");
+using qb::rows::kCarry;
+using qb::rows::kOpening;
 
 // A month range's two bound ends, for "dzrq between ? and ?".
 QVariantList monthRange(const QDate& date) {
@@ -73,7 +74,7 @@ Sums month_sums(Tdat& dat, const QString& bookId, int mode, const QDate& date) {
         q.setSql(QStringLiteral("select round(j_je*100),round(d_je*100) from total "
                                 "where dzrq between ? and ? and zbh=? and zy=?"),
                  monthRange(qb::months::previousMonth(date)) +
-                     QVariantList{bookId, QStringLiteral("本月累计")});
+                     QVariantList{bookId, qb::rows::kCumulative});
     }
     q.open();
     Sums sums;

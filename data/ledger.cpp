@@ -3,16 +3,13 @@
 #include "errors.h"
 #include "fr_dat.h"
 #include "months.h"
+#include "rowkinds.h"
 
 namespace qb::ledger {
 namespace {
 
 using money::Cents;
-
-const QString kOpening = QStringLiteral("期初余额");
-const QString kCarry = QStringLiteral("月结转余额");
-const QString kMonthTotal = QStringLiteral("本月合计");
-const QString kCumulative = QStringLiteral("本月累计");
+using namespace rows;
 constexpr int kSummaryWidth = 50;  // crereg.zy
 constexpr int kHandlerWidth = 10;  // crereg.jbr
 
@@ -25,7 +22,7 @@ Cents cents(const QVariant& amount) {
 }
 
 bool isMarker(const QVariant& summary) {
-    return summary.toString() == kOpening || summary.toString() == kCarry;
+    return rows::isMarker(summary.toString());
 }
 
 // Runs a select and hands each row to the visitor; the statement is released afterwards.

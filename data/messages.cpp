@@ -29,14 +29,20 @@ MessageService* current = nullptr;
 
 }  // namespace
 
-MessageService& messages() { return current ? *current : consoleMessages; }
+MessageService& messages() {
+    return current ? *current : consoleMessages;
+}
 
-void setMessageService(MessageService* service) { current = service; }
+void setMessageService(MessageService* service) {
+    current = service;
+}
 
 ScopedMessageService::ScopedMessageService(MessageService* service) : previous_(current) {
     current = service;
 }
 
-ScopedMessageService::~ScopedMessageService() { current = previous_; }
+ScopedMessageService::~ScopedMessageService() {
+    current = previous_;
+}
 
 }  // namespace qb

@@ -5,9 +5,13 @@
 
 namespace qb::money {
 
-Cents toCents(double amount) { return std::llround(amount * 100.0); }
+Cents toCents(double amount) {
+    return std::llround(amount * 100.0);
+}
 
-double fromCents(Cents cents) { return double(cents) / 100.0; }
+double fromCents(Cents cents) {
+    return double(cents) / 100.0;
+}
 
 QString text(Cents cents) {
     const Cents whole = cents < 0 ? -cents : cents;

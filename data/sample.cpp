@@ -9,16 +9,13 @@
 #include "ledger.h"
 #include "money.h"
 #include "months.h"
+#include "rowkinds.h"
 
 namespace qb::sample {
 namespace {
 
 using money::Cents;
-
-const QString kOpening = QStringLiteral("期初余额");
-const QString kCarry = QStringLiteral("月结转余额");
-const QString kMonthTotal = QStringLiteral("本月合计");
-const QString kCumulative = QStringLiteral("本月累计");
+using namespace rows;
 
 const QStringList kCategories{QStringLiteral("现金日记帐"), QStringLiteral("银行日记帐"),
                               QStringLiteral("银行卡")};

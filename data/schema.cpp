@@ -30,7 +30,8 @@ void createDatabase(const QString& path, const QString& adminName, const QString
     try {
         auto con = engine::createSqlCipher(path, QByteArray(Tdat::kPassword));
         con->execute(QStringLiteral("begin"));
-        for (const QString& statement : schemaStatements()) con->execute(statement);
+        for (const QString& statement : schemaStatements())
+            con->execute(statement);
         con->execute(QStringLiteral("insert into pruser(user,userpassword,userpopedom) "
                                     "values(?,?,?)"),
                      {adminName, adminPassword, QStringLiteral("管理员")});

@@ -12,7 +12,9 @@
 namespace qb::engine {
 namespace {
 
-QString engineMessage(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+QString engineMessage(sqlite3* db) {
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
 
 class SqliteStatement : public Statement {
 public:
@@ -32,7 +34,8 @@ public:
             throw DbError(QStringLiteral("statement expects %1 values, got %2")
                               .arg(sqlite3_bind_parameter_count(stmt_))
                               .arg(params.size()));
-        for (int i = 0; i < params.size(); ++i) bindOne(i + 1, params[i]);
+        for (int i = 0; i < params.size(); ++i)
+            bindOne(i + 1, params[i]);
     }
 
     bool step() override {
@@ -71,9 +74,9 @@ public:
                 return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt_, c)),
                                            sqlite3_column_bytes(stmt_, c)));
             default:
-                return QVariant(QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c)),
-                    sqlite3_column_bytes(stmt_, c)));
+                return QVariant(
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c)),
+                                      sqlite3_column_bytes(stmt_, c)));
         }
     }
 
@@ -150,7 +153,8 @@ public:
             sqlite3_close(db_);
             db_ = nullptr;
             throw DbError(
-                QStringLiteral("无法打开数据库文件 %1：文件不是本系统的数据库，或数据库口令不符（%2）")
+                QStringLiteral(
+                    "无法打开数据库文件 %1：文件不是本系统的数据库，或数据库口令不符（%2）")
                     .arg(path, message));
         }
         // One self-contained file: a plain copy of it is a whole backup.
