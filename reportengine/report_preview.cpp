@@ -7,6 +7,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QWheelEvent>
+#include <cmath>
 
 #include "messages.h"
 #include "report.h"
@@ -149,6 +151,16 @@ void ReportPreview::relayout() {
 void ReportPreview::resizeEvent(QResizeEvent* event) {
     QScrollArea::resizeEvent(event);
     relayout();
+}
+
+void ReportPreview::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QScrollArea::wheelEvent(event);
+        return;
+    }
+    const int steps = event->angleDelta().y() / 120;
+    if (steps != 0) setZoom(zoom_ * std::pow(1.1, steps));
+    event->accept();
 }
 
 int ReportPreview::currentPage() const {

@@ -65,6 +65,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;  // with Ctrl: zoom
 
 private:
     class Pages;
