@@ -58,7 +58,6 @@ Tfr_dj::Tfr_dj(Session& session, QWidget* parent)
     Q_INIT_RESOURCE(register_icons);
     setObjectName(QStringLiteral("fr_dj"));
     setWindowTitle(QStringLiteral("登记"));
-    setAttribute(Qt::WA_DeleteOnClose);
     model_ = std::make_unique<MonthModel>(Query1);
     model_->writeCell = [this](int row, int column, const QVariant& value) {
         return writeCell(row, column, value);

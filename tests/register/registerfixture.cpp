@@ -23,7 +23,6 @@ RegisterFixture::RegisterFixture(int role) : session(ledger.dat) {
     }
     session.mainWindow = &main;
     window = std::make_unique<Tfr_dj>(session);
-    window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->resize(1100, 640);
     grid = window->grid();
 }
