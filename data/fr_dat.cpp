@@ -402,9 +402,14 @@ void Query::setFilter(Filter filter) {
 
 // ---- Transaction ----
 
+// The outermost unit is a plain transaction; nested units are savepoints named by their depth,
+// so the same few statements are reused. A savepoint as the outermost unit would make the engine
+// copy every changed page into a second journal as well.
 Transaction::Transaction(Tdat& dat) : dat_(dat) {
-    name_ = QStringLiteral("qb_unit%1").arg(++dat_.savepointCounter_);
-    dat_.con().execute(QStringLiteral("savepoint ") + name_);
+    const int depth = dat_.transactionDepth_;
+    if (depth > 0) name_ = QStringLiteral("qb_unit%1").arg(depth);
+    dat_.con().execute(name_.isEmpty() ? QStringLiteral("begin")
+                                       : QStringLiteral("savepoint ") + name_);
     ++dat_.transactionDepth_;
 }
 
@@ -419,7 +424,8 @@ Transaction::~Transaction() {
 
 void Transaction::commit() {
     if (!open_) return;
-    dat_.con().execute(QStringLiteral("release ") + name_);
+    dat_.con().execute(name_.isEmpty() ? QStringLiteral("commit")
+                                       : QStringLiteral("release ") + name_);
     open_ = false;
     --dat_.transactionDepth_;
 }
@@ -429,6 +435,10 @@ void Transaction::rollback() {
     open_ = false;
     --dat_.transactionDepth_;
     if (!dat_.connected()) return;
+    if (name_.isEmpty()) {
+        dat_.con().execute(QStringLiteral("rollback"));
+        return;
+    }
     dat_.con().execute(QStringLiteral("rollback to ") + name_);
     dat_.con().execute(QStringLiteral("release ") + name_);
 }

@@ -200,5 +200,4 @@ private:
     std::unique_ptr<QLockFile> lock_;
     QString path_;
     int transactionDepth_ = 0;
-    int savepointCounter_ = 0;
 };
