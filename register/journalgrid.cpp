@@ -1,5 +1,6 @@
 #include "journalgrid.h"
 
+#include <QEvent>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -58,7 +59,9 @@ JournalGrid::JournalGrid(MonthModel& model, QWidget* parent) : QWidget(parent), 
     layout->setSpacing(0);
     layout->addWidget(view_, 1);
     layout->addWidget(footer_);
-    fitColumns();
+    // Columns share whatever width the cells get, also after a new month resets the titles.
+    view_->viewport()->installEventFilter(this);
+    connect(proxy_, &QAbstractItemModel::modelReset, this, &JournalGrid::fitColumns);
 }
 
 QLineEdit* JournalGrid::filterEditor(int column) const {
@@ -105,7 +108,7 @@ void JournalGrid::fitColumns() {
     }
 }
 
-void JournalGrid::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    fitColumns();
+bool JournalGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view_->viewport() && event->type() == QEvent::Resize) fitColumns();
+    return QWidget::eventFilter(watched, event);
 }

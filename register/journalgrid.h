@@ -44,7 +44,7 @@ public:
     void fitColumns();
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     MonthModel& model_;
