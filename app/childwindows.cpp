@@ -3,14 +3,18 @@
 // the program links its library (see CMakeLists.txt).
 #include "childregistry.h"
 #include "dj.h"
+#include "sjgl.h"
+#include "yhgl.h"
 #include "zbgl.h"
 #include "zhxx.h"
+#include "zy.h"
 
 void plug_child_windows(ChildWindows& windows) {
     windows.plug(QStringLiteral("N9"), make_child<Tfr_dj>());  // register
     // N10 balance table TForm3; N11 journal query Tfr_find
     windows.plug(QStringLiteral("N12"), make_child<Tfr_zbgl>());  // book list
-    // N13 summary phrases Tfr_zy
+    windows.plug(QStringLiteral("N13"), make_child<Tfr_zy>());    // summary phrases
     windows.plug(QStringLiteral("N14"), make_child<Tfr_zhxx>());  // book names and categories
-    // N5 users Tfr_yhgl; N6 backup and restore Tfr_sjgl
+    windows.plug(QStringLiteral("N5"), make_child<Tfr_yhgl>());   // users
+    windows.plug(QStringLiteral("N6"), make_child<Tfr_sjgl>());   // backup and restore
 }

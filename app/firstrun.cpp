@@ -27,7 +27,8 @@ QLineEdit* field(const char* name, bool secret) {
 
 }  // namespace
 
-FirstRunDialog::FirstRunDialog(bool offerSample, QWidget* parent) : QDialog(parent) {
+FirstRunDialog::FirstRunDialog(bool offerSample, QWidget* parent)
+    : QDialog(parent), offerSample_(offerSample) {
     setObjectName(QStringLiteral("FirstRun"));
     setWindowTitle(QStringLiteral("新建数据库"));
     auto* form = new QFormLayout(this);
@@ -43,8 +44,8 @@ FirstRunDialog::FirstRunDialog(bool offerSample, QWidget* parent) : QDialog(pare
     sample_->setObjectName(QStringLiteral("CheckBox1"));
     sample_->setToolTip(
         QStringLiteral("在新数据库中建立几本示例账簿和几个月的日记账，便于熟悉系统"));
-    sample_->setVisible(offerSample);
     form->addRow(sample_);
+    sample_->setVisible(offerSample);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->setObjectName(QStringLiteral("Buttons"));
     form->addRow(buttons);
@@ -59,7 +60,7 @@ QString FirstRunDialog::password() const {
     return password_->text();
 }
 bool FirstRunDialog::sample() const {
-    return sample_->isVisible() && sample_->isChecked();
+    return offerSample_ && sample_->isChecked();
 }
 
 QString FirstRunDialog::problem() const {
@@ -79,7 +80,7 @@ void FirstRunDialog::accept() {
 }
 
 bool first_run(const QString& directory, const std::function<bool(FirstRunDialog&)>& exec,
-               const std::function<void(const QString& path)>& sample) {
+               const std::function<void(const QString& path, const QString& admin)>& sample) {
     const QString path = QDir::toNativeSeparators(Tdat::pathIn(directory));
     const QString missing = QStringLiteral("没有找到数据库文件：\n%1").arg(path);
     const auto refuse = [&] {
@@ -97,7 +98,7 @@ bool first_run(const QString& directory, const std::function<bool(FirstRunDialog
     if (!exec(dialog)) return refuse();
     try {
         qb::createDatabase(Tdat::pathIn(directory), dialog.name(), dialog.password());
-        if (dialog.sample()) sample(Tdat::pathIn(directory));
+        if (dialog.sample()) sample(Tdat::pathIn(directory), dialog.name());
     } catch (const qb::DbError& e) {
         qb::messages().plain(e.message());
     }

@@ -25,6 +25,7 @@ private:
     QLineEdit* password_;
     QLineEdit* again_;
     QCheckBox* sample_;
+    bool offerSample_;
 };
 
 // The start without a database file in the directory: asks whether to create one and for its
@@ -32,4 +33,4 @@ private:
 // exists. Refusing explains what is missing and where. exec runs the dialog (replaced in tests);
 // sample fills a new database, null when no sample data is offered.
 bool first_run(const QString& directory, const std::function<bool(FirstRunDialog&)>& exec,
-               const std::function<void(const QString& path)>& sample);
+               const std::function<void(const QString& path, const QString& admin)>& sample);

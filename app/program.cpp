@@ -4,6 +4,7 @@
 #include "childregistry.h"
 #include "firstrun.h"
 #include "messagebox.h"
+#include "sample.h"
 #include "startup.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +16,13 @@ int main(int argc, char** argv) {
     options.plug = plug_child_windows;
     options.runFirstRunDialog = [](FirstRunDialog& dialog) {
         return dialog.exec() == QDialog::Accepted;
+    };
+    options.sample = [](const QString& path, const QString& admin) {
+        Tdat dat;
+        dat.open(path);
+        qb::sample::Options sample;
+        sample.handler = admin;
+        qb::sample::generate(dat, sample);
     };
     const std::unique_ptr<Shell> shell = start_shell(options);
     return app.exec();

@@ -22,7 +22,8 @@ struct StartOptions {
     int pauseMs = 2000;                       // the splash pause; no events are handled meanwhile
     std::function<void(ChildWindows&)> plug;  // plugs the child windows
     std::function<bool(FirstRunDialog&)> runFirstRunDialog;  // runs the new-database dialog
-    std::function<void(const QString& path)> sample;         // fills a new database, optional
+    std::function<void(const QString& path, const QString& admin)>
+        sample;  // fills a new database, optional
 };
 
 // The start in its fixed order: splash, application title, main window, data module opened in

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QPushButton>
+#include <QStringList>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "register_commands.h"
+#include "session.h"
+
+// A child window as the real ones are built: constructed with the session, closing itself with
+// its own "关闭" button.
+class TestWindow : public QWidget {
+public:
+    explicit TestWindow(Session&, QWidget* parent = nullptr) : QWidget(parent) {
+        setWindowTitle(QStringLiteral("测试窗口"));
+        auto* close = new QPushButton(QStringLiteral("关闭"), this);
+        close->setObjectName(QStringLiteral("CloseButton"));
+        (new QVBoxLayout(this))->addWidget(close);
+        connect(close, &QPushButton::clicked, this, &QWidget::close);
+    }
+};
+
+// A register window that records the commands of menu "账务处理" it receives.
+class TestRegister : public TestWindow, public RegisterCommands {
+public:
+    using TestWindow::TestWindow;
+    void zwyj() override { calls << QStringLiteral("zwyj"); }
+    void cz() override { calls << QStringLiteral("cz"); }
+    void rejsye() override { calls << QStringLiteral("rejsye"); }
+    void turnexcel() override { calls << QStringLiteral("turnexcel"); }
+    QStringList calls;
+};

@@ -1,0 +1,114 @@
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "answering_messages.h"
+#include "firstrun.h"
+#include "schema.h"
+#include "startup.h"
+
+// The start of the program: the first run without a database, and a database that cannot be
+// opened.
+class StartupTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString path() const { return Tdat::pathIn(dir.path()); }
+
+    // Fills the new-database dialog and presses OK, as the cashier would.
+    static std::function<bool(FirstRunDialog&)> typing(QString name, QString pw, QString again,
+                                                       bool sample = false) {
+        return [=](FirstRunDialog& d) {
+            d.findChild<QLineEdit*>("Edit1")->setText(name);
+            d.findChild<QLineEdit*>("Edit2")->setText(pw);
+            d.findChild<QLineEdit*>("Edit3")->setText(again);
+            d.findChild<QCheckBox*>("CheckBox1")->setChecked(sample);
+            d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+            return d.result() == QDialog::Accepted;
+        };
+    }
+
+private slots:
+    void cleanup() { QFile::remove(path()); }
+
+    void refusingTheNewDatabaseSaysWhatIsMissingAndWhere() {
+        AnsweringMessages messages;
+        messages.answer(qb::MsgAnswer::No);
+        QVERIFY(!first_run(dir.path(), typing("boss", "1", "1"), nullptr));
+        QVERIFY(!QFile::exists(path()));
+        QCOMPARE(messages.texts.size(), 2);
+        QVERIFY(messages.texts[0].contains(QDir::toNativeSeparators(path())));
+        QVERIFY(messages.texts[1].contains(QDir::toNativeSeparators(path())));
+    }
+
+    void badAdministratorInputIsRefused_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("pw");
+        QTest::addColumn<QString>("again");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty name") << "  "
+                                    << "1"
+                                    << "1"
+                                    << "用户名不能为空！";
+        QTest::newRow("passwords differ") << "boss"
+                                          << "1"
+                                          << "2"
+                                          << "两次输入的口令不一致，请重新输入！";
+    }
+    void badAdministratorInputIsRefused() {
+        QFETCH(QString, name);
+        QFETCH(QString, pw);
+        QFETCH(QString, again);
+        QFETCH(QString, message);
+        AnsweringMessages messages;
+        QVERIFY(!first_run(dir.path(), typing(name, pw, again), nullptr));
+        QVERIFY(messages.texts.contains(message));
+        QVERIFY(!QFile::exists(path()));
+    }
+
+    void newDatabaseWithItsAdministratorAndSampleData() {
+        AnsweringMessages messages;
+        QString sampled;
+        QVERIFY(
+            first_run(dir.path(), typing("老板's", "密码", "密码", true),
+                      [&](const QString& p, const QString& admin) { sampled = p + "|" + admin; }));
+        QVERIFY(qb::isLedgerDatabase(path()));
+        QCOMPARE(sampled, path() + "|老板's");
+        Tdat dat;
+        dat.open(path());
+        QCOMPARE(dat.scalar("select userpassword from pruser where user=?", {"老板's"}).toString(),
+                 QStringLiteral("密码"));
+        QCOMPARE(dat.scalar("select userpopedom from pruser").toString(), QStringLiteral("管理员"));
+    }
+
+    void startShowsTheLoginPanel() {
+        AnsweringMessages messages;
+        qb::createDatabase(path(), "admin", "admin");
+        QDir::setCurrent(dir.path());
+        auto shell = start_shell(StartOptions{0, nullptr, nullptr, nullptr});
+        QVERIFY(shell->dat.connected());
+        QVERIFY(shell->main->isVisible());
+        QVERIFY(shell->main->findChild<QWidget*>("Panel1")->isVisible());
+        QCOMPARE(shell->session.mainWindow.data(), shell->main.get());
+        QCOMPARE(QApplication::applicationDisplayName(), QStringLiteral("Quillbook"));
+        QVERIFY(messages.texts.isEmpty());
+    }
+
+    void aDatabaseInUseIsReportedAndTheProgramGoesOn() {
+        AnsweringMessages messages;
+        qb::createDatabase(path(), "admin", "admin");
+        Tdat other;
+        other.open(path());
+        QDir::setCurrent(dir.path());
+        auto shell = start_shell(StartOptions{0, nullptr, nullptr, nullptr});
+        QVERIFY(!shell->dat.connected());
+        QVERIFY(shell->main->isVisible());
+        QVERIFY(messages.texts.size() >= 1);
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"
