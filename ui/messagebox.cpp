@@ -21,20 +21,26 @@ QMessageBox::Icon boxIcon(qb::MsgIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// A carriage return breaks the line in the message texts; the box breaks lines at "\n".
+QString lines(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
 }  // namespace
 
 void MessageBoxService::plain(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), lines(text),
                     QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 
-qb::MsgAnswer MessageBoxService::ask(const QString& caption, const QString& text,
-                                     qb::MsgIcon icon, qb::MsgButtons buttons) {
+qb::MsgAnswer MessageBoxService::ask(const QString& caption, const QString& text, qb::MsgIcon icon,
+                                     qb::MsgButtons buttons) {
     QMessageBox::StandardButtons standard = QMessageBox::Ok;
     if (buttons == qb::MsgButtons::OkCancel) standard = QMessageBox::Ok | QMessageBox::Cancel;
     if (buttons == qb::MsgButtons::YesNo) standard = QMessageBox::Yes | QMessageBox::No;
-    QMessageBox box(boxIcon(icon), caption, text, standard, QApplication::activeWindow());
+    QMessageBox box(boxIcon(icon), caption, lines(text), standard, QApplication::activeWindow());
     switch (box.exec()) {
         case QMessageBox::Cancel:
             return qb::MsgAnswer::Cancel;
