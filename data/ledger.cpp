@@ -110,6 +110,11 @@ void chainFromPosition(Tdat& dat, const QString& bookId, const QDate& date,
         chain(dat, lines, 0, broughtIn(dat, bookId, date));
 }
 
+// Writing rows for no book would leave rows that no window ever shows.
+void requireBook(const QString& bookId) {
+    if (bookId.trimmed().isEmpty()) throw DbError(QStringLiteral("没有选定帐簿"));
+}
+
 size_t positionOf(const std::vector<Line>& lines, qint64 rowId) {
     for (size_t i = 0; i < lines.size(); ++i)
         if (lines[i].rowId == rowId) return i;
@@ -340,6 +345,8 @@ int save_book_ticks(Tdat& dat, const std::vector<BookTick>& ticks) {
 // ---- Journal lines ----
 
 NewLine add_line(Tdat& dat, const QString& bookId, const QDate& date, const QString& handler) {
+    requireBook(bookId);
+    if (!date.isValid()) throw DbError(QStringLiteral("记账日期无效"));
     Transaction t(dat);
     NewLine line;
     line.voucher =
@@ -418,6 +425,8 @@ int recalc_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMonth) {
 // ---- Posting ----
 
 PostResult post_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMonth) {
+    requireBook(bookId);
+    if (!anyDayOfMonth.isValid()) throw DbError(QStringLiteral("过帐月份无效"));
     Transaction t(dat);
     QDate month = months::firstDay(anyDayOfMonth);
     PostResult result;

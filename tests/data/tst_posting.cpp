@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "errors.h"
 #include "gymk.h"
 #include "ledger.h"
 #include "templedger.h"
@@ -92,6 +93,8 @@ TEST(Posting, AMonthWithoutLinesCarriesItsBalanceOrZero) {
         3);
     EXPECT_EQ(empty.dat.scalar("select count(*) from total where dzrq<'2023-03-01'").toInt(), 0);
     EXPECT_EQ(gymk::last_balance(empty.dat, "X", QDate(2023, 3, 1)), "0.00");
+    EXPECT_THROW(L::post_month(empty.dat, " ", QDate(2023, 2, 10)), qb::DbError);  // no book
+    EXPECT_THROW(L::add_line(empty.dat, "", QDate(2023, 2, 10), "admin"), qb::DbError);
 }
 
 TEST(Posting, DecemberOpensNextJanuaryAndCumulativeSumsGoOn) {
