@@ -78,12 +78,14 @@ std::vector<Line> monthLines(Tdat& dat, const QString& bookId, const QDate& date
 // Gives lines[from..] their running balance after `balance`; writes only what changed.
 int chain(Tdat& dat, std::vector<Line>& lines, size_t from, Cents balance) {
     int changed = 0;
+    engine::Statement& update =
+        dat.con().prepare(QStringLiteral("update crereg set y_je=? where rowid=?"));
     for (size_t i = from; i < lines.size(); ++i) {
         balance += lines[i].debit - lines[i].credit;
         if (lines[i].balance == balance) continue;
         lines[i].balance = balance;
-        dat.con().execute(QStringLiteral("update crereg set y_je=? where rowid=?"),
-                          {money::fromCents(balance), lines[i].rowId});
+        update.bind({money::fromCents(balance), lines[i].rowId});
+        update.step();
         ++changed;
     }
     return changed;
