@@ -36,8 +36,9 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     line(layout, "Label2", QStringLiteral("Version 2.1"));
     line(layout, "Label3", QStringLiteral("青羽账务软件工作室"), true);
     line(layout, "Label4", QStringLiteral("地址：杭州市西湖区文三路 88 号"));
-    line(layout, "Label5", QStringLiteral("电话：0571-8800 6600    E-mail：support@quillbook.cn"));
-    line(layout, "Label6", QStringLiteral("网址：www.quillbook.cn"));
+    line(layout, "Label5", QStringLiteral("电话：0571-8800 6600"));
+    line(layout, "Label6",
+         QStringLiteral("E-mail：support@quillbook.cn    网址：www.quillbook.cn"));
     auto* rule = new QFrame;
     rule->setObjectName(QStringLiteral("Bevel1"));
     rule->setFrameShape(QFrame::HLine);

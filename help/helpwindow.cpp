@@ -79,6 +79,8 @@ QString HelpWindow::showTopic(const QString& path, const QString& topic) {
         return QStringLiteral("帮助文件中没有“%1”这一页：\n%2").arg(page, path);
     if (!file_->title().isEmpty()) setWindowTitle(file_->title());
     browser_->setSource(pageUrl(page));
+    for (QTreeWidgetItemIterator it(tree_); *it; ++it)
+        if ((*it)->data(0, Qt::UserRole).toString() == page) tree_->setCurrentItem(*it);
     return QString();
 }
 
