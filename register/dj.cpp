@@ -328,6 +328,8 @@ void Tfr_dj::SpeedButton4Click() {
     DBGridEh1->view()->finishEdit();
     const int row = DBGridEh1->currentRow();
     reloadKeeping(row >= 0 ? model_->rowIdAt(row) : 0, DBGridEh1->currentColumn());
+    // Lines written elsewhere since the month was opened count in the footers too.
+    if (!current_book_id.isEmpty()) refreshFooters();
 }
 
 void Tfr_dj::SpeedButton7Click() {
