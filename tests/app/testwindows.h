@@ -4,9 +4,13 @@
 #include <QStringList>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <memory>
 
+#include "answering_messages.h"
+#include "main.h"
 #include "register_commands.h"
 #include "session.h"
+#include "templedger.h"
 
 // A child window as the real ones are built: constructed with the session, closing itself with
 // its own "关闭" button.
@@ -30,4 +34,12 @@ public:
     void rejsye() override { calls << QStringLiteral("rejsye"); }
     void turnexcel() override { calls << QStringLiteral("turnexcel"); }
     QStringList calls;
+};
+
+// A main window on a new ledger (administrator "admin" / "admin"), its messages answered.
+struct MainOnLedger {
+    AnsweringMessages messages;
+    TempLedger ledger;
+    Session session{ledger.dat};
+    std::unique_ptr<TForm1> main = std::make_unique<TForm1>(session);
 };

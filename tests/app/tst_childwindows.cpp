@@ -18,21 +18,20 @@
 class ChildWindowsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<AnsweringMessages> messages;
-    std::unique_ptr<TempLedger> ledger;
-    std::unique_ptr<Session> session;
-    std::unique_ptr<TForm1> main;
+    std::unique_ptr<MainOnLedger> s;
 
-    ChildWindows& children() { return main->childWindows(); }
-    QAction* action(const char* name) { return main->findChild<QAction*>(QLatin1String(name)); }
-    QWidget* button(const char* name) { return main->findChild<QToolButton*>(QLatin1String(name)); }
+    ChildWindows& children() { return s->main->childWindows(); }
+    QAction* action(const char* name) { return s->main->findChild<QAction*>(QLatin1String(name)); }
+    QWidget* button(const char* name) {
+        return s->main->findChild<QToolButton*>(QLatin1String(name));
+    }
     // Its own state: the tool bar as a whole is disabled again after re-login.
     bool buttonEnabled(const char* name) {
         QWidget* b = button(name);
         return b->isEnabledTo(b->parentWidget());
     }
     bool menuShown() {
-        return main->findChild<QMenu*>(QStringLiteral("N18"))->menuAction()->isVisible();
+        return s->main->findChild<QMenu*>(QStringLiteral("N18"))->menuAction()->isVisible();
     }
     static QMdiSubWindow* frameOf(QWidget* w) {
         return qobject_cast<QMdiSubWindow*>(w->parentWidget());
@@ -41,22 +40,14 @@ class ChildWindowsTest : public QObject {
 
 private slots:
     void init() {
-        messages = std::make_unique<AnsweringMessages>();
-        ledger = std::make_unique<TempLedger>();
-        session = std::make_unique<Session>(ledger->dat);
-        main = std::make_unique<TForm1>(*session);
+        s = std::make_unique<MainOnLedger>();
         for (const char* entry : {"N10", "N11", "N12", "N13", "N6", "N14", "N5"})
             children().plug(QLatin1String(entry), make_child<TestWindow>());
         children().plug(QStringLiteral("N9"), make_child<TestRegister>());
-        main->show();
-        main->setWorkingMenusEnabled(true);
+        s->main->show();
+        s->main->setWorkingMenusEnabled(true);
     }
-    void cleanup() {
-        main.reset();
-        session.reset();
-        ledger.reset();
-        messages.reset();
-    }
+    void cleanup() { s.reset(); }
 
     void singleInstanceEntriesComeBackHoweverTheWindowCloses_data() {
         QTest::addColumn<QString>("entry");
@@ -94,7 +85,7 @@ private slots:
         QVERIFY(a->isEnabled());
         if (!button.isEmpty()) QVERIFY(buttonEnabled(qPrintable(button)));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(main->mdiArea()->subWindowList().isEmpty());
+        QVERIFY(s->main->mdiArea()->subWindowList().isEmpty());
     }
 
     void multiInstanceEntriesStayEnabled() {
@@ -121,7 +112,7 @@ private slots:
         auto* first = dynamic_cast<TestRegister*>(children().latest(QStringLiteral("N9")));
         QVERIFY(children().latestRegister() == first);
         // A second register as the journal query opens it: the latest one gets the commands.
-        auto* second = dynamic_cast<TestRegister*>(session->openRegister());
+        auto* second = dynamic_cast<TestRegister*>(s->session.openRegister());
         QVERIFY(second && second != first);
         for (const char* entry : {"N20", "N25", "N26", "N28"})
             action(entry)->trigger();
@@ -139,7 +130,7 @@ private slots:
     }
 
     void registerFromTheQueryLeavesTheMenuHidden() {
-        QWidget* reg = session->openRegister();
+        QWidget* reg = s->session.openRegister();
         QVERIFY(reg);
         QVERIFY(!menuShown());
         QVERIFY(!action("N9")->isEnabled());
@@ -152,7 +143,7 @@ private slots:
         action("N14")->trigger();
         QWidget* keep = children().latest(QStringLiteral("N14"));
         action("N13")->trigger();
-        session->closeChildWindows(keep);
+        s->session.closeChildWindows(keep);
         QCOMPARE(children().count(QStringLiteral("N10")), 0);
         QCOMPARE(children().count(QStringLiteral("N13")), 0);
         QCOMPARE(children().latest(QStringLiteral("N14")), keep);
@@ -160,17 +151,14 @@ private slots:
     }
 
     void anEntryWithoutAWindowOpensNothing() {
-        cleanup();
-        messages = std::make_unique<AnsweringMessages>();
-        ledger = std::make_unique<TempLedger>();
-        session = std::make_unique<Session>(ledger->dat);
-        main = std::make_unique<TForm1>(*session);
-        main->setWorkingMenusEnabled(true);
+        s.reset();  // its message service goes first
+        s = std::make_unique<MainOnLedger>();
+        s->main->setWorkingMenusEnabled(true);
         action("N12")->trigger();
-        QVERIFY(main->mdiArea()->subWindowList().isEmpty());
+        QVERIFY(s->main->mdiArea()->subWindowList().isEmpty());
         QVERIFY(action("N12")->isEnabled());
-        QVERIFY(!session->openRegister());
-        QVERIFY(messages->texts.isEmpty());
+        QVERIFY(!s->session.openRegister());
+        QVERIFY(s->messages.texts.isEmpty());
     }
 };
 

@@ -20,21 +20,18 @@
 class LoginTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<AnsweringMessages> messages;
-    std::unique_ptr<TempLedger> ledger;
-    std::unique_ptr<Session> session;
-    std::unique_ptr<TForm1> main;
+    std::unique_ptr<MainOnLedger> s;
 
     template <class T>
     T* find(const char* name) {
-        T* w = main->findChild<T*>(QLatin1String(name));
+        T* w = s->main->findChild<T*>(QLatin1String(name));
         if (!w) qFatal("no control %s", name);
         return w;
     }
     QComboBox* nameBox() { return find<QComboBox>("ComboBox1"); }
     QLineEdit* passwordBox() { return find<QLineEdit>("Edit1"); }
     bool enabled(const char* name) {
-        if (auto* a = main->findChild<QAction*>(QLatin1String(name))) return a->isEnabled();
+        if (auto* a = s->main->findChild<QAction*>(QLatin1String(name))) return a->isEnabled();
         return find<QWidget>(name)->isEnabled();
     }
     bool workingMenusEnabled() {
@@ -48,29 +45,21 @@ class LoginTest : public QObject {
         QTest::mouseClick(find<QPushButton>("SpeedButton8"), Qt::LeftButton);
     }
     void addUser(const QString& name, const QString& password, const QString& role) {
-        ledger->dat.execute(
+        s->ledger.dat.execute(
             QStringLiteral("insert into pruser(user,userpassword,userpopedom) values(?,?,?)"),
             {name, password, role});
     }
 
 private slots:
     void init() {
-        messages = std::make_unique<AnsweringMessages>();
-        ledger = std::make_unique<TempLedger>();
+        s = std::make_unique<MainOnLedger>();
         addUser(QStringLiteral("张会计"), QStringLiteral("op1"), QStringLiteral("操作员"));
         addUser(QStringLiteral("user"), QString(), QStringLiteral("普通用户"));
         addUser(QStringLiteral("odd"), QStringLiteral("x"), QStringLiteral("出纳"));
-        session = std::make_unique<Session>(ledger->dat);
-        main = std::make_unique<TForm1>(*session);
-        main->childWindows().plug(QStringLiteral("N13"), make_child<TestWindow>());
-        main->show();
+        s->main->childWindows().plug(QStringLiteral("N13"), make_child<TestWindow>());
+        s->main->show();
     }
-    void cleanup() {
-        main.reset();
-        session.reset();
-        ledger.reset();
-        messages.reset();
-    }
+    void cleanup() { s.reset(); }
 
     void firstShowingListsUsersWithMenusDisabled() {
         QVERIFY(find<QWidget>("Panel1")->isVisible());
@@ -81,21 +70,18 @@ private slots:
         QCOMPARE(nameBox()->count(), 4);
         QCOMPARE(nameBox()->itemText(0), QStringLiteral("admin"));
         QCOMPARE(nameBox()->itemText(1), QStringLiteral("张会计"));
-        QVERIFY(messages->texts.isEmpty());
+        QVERIFY(s->messages.texts.isEmpty());
     }
 
     void noUsersMeansDamagedDatabase() {
-        cleanup();
-        messages = std::make_unique<AnsweringMessages>();
-        ledger = std::make_unique<TempLedger>();
-        ledger->dat.execute(QStringLiteral("delete from pruser"));
-        session = std::make_unique<Session>(ledger->dat);
-        main = std::make_unique<TForm1>(*session);
-        main->show();
-        QCOMPARE(messages->texts, QStringList{QStringLiteral("数据库损坏")});
+        s.reset();  // its message service goes first
+        s = std::make_unique<MainOnLedger>();
+        s->ledger.dat.execute(QStringLiteral("delete from pruser"));
+        s->main->show();
+        QCOMPARE(s->messages.texts, QStringList{QStringLiteral("数据库损坏")});
         QCOMPARE(nameBox()->count(), 0);
         typeLogin(QStringLiteral("admin"), QStringLiteral("admin"));
-        QCOMPARE(messages->texts.last(), QStringLiteral("用户名错误，请重新输入！"));
+        QCOMPARE(s->messages.texts.last(), QStringLiteral("用户名错误，请重新输入！"));
     }
 
     void roleLabelFollowsTheName() {
@@ -113,16 +99,16 @@ private slots:
         for (const QString& name :
              {QStringLiteral("nobody"), QStringLiteral("o'brien' or '1'='1")}) {
             typeLogin(name, QStringLiteral("admin"));
-            QCOMPARE(messages->texts.last(), QStringLiteral("用户名错误，请重新输入！"));
+            QCOMPARE(s->messages.texts.last(), QStringLiteral("用户名错误，请重新输入！"));
             QCOMPARE(passwordBox()->text(), QStringLiteral("admin"));
         }
         typeLogin(QStringLiteral("admin"), QStringLiteral("wrong"));
-        QCOMPARE(messages->texts.last(), QStringLiteral("口令错误，请重新输入！"));
+        QCOMPARE(s->messages.texts.last(), QStringLiteral("口令错误，请重新输入！"));
         QCOMPARE(passwordBox()->text(), QString());
-        QCOMPARE(messages->texts.size(), 3);
+        QCOMPARE(s->messages.texts.size(), 3);
         QVERIFY(find<QWidget>("Panel1")->isVisible());
         QVERIFY(!workingMenusEnabled());
-        QCOMPARE(session->login_user, QString());
+        QCOMPARE(s->session.login_user, QString());
     }
 
     void rolesNarrowTheEntries_data() {
@@ -149,9 +135,9 @@ private slots:
         QFETCH(bool, admin);
         QFETCH(bool, keeper);
         typeLogin(name, password);
-        QVERIFY(messages->texts.isEmpty());
-        QCOMPARE(session->login_user, name);
-        QCOMPARE(session->role_code, role);
+        QVERIFY(s->messages.texts.isEmpty());
+        QCOMPARE(s->session.login_user, name);
+        QCOMPARE(s->session.role_code, role);
         QCOMPARE(find<QLabel>("StatusPanel4")->text(), name + "  [" + roleText + "]");
         QVERIFY(!find<QWidget>("Panel1")->isVisible());
         QVERIFY(!find<QWidget>("Panel2")->isVisible());
@@ -170,8 +156,8 @@ private slots:
     }
 
     void enterGoesFromNameToPasswordToLogin() {
-        main->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(main.get()));
+        s->main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(s->main.get()));
         nameBox()->setFocus();
         QTest::keyClicks(nameBox(), QStringLiteral("admin"));
         QTest::keyClick(nameBox(), Qt::Key_Return);
@@ -180,22 +166,22 @@ private slots:
         QTest::keyClicks(passwordBox(), QStringLiteral("admin"));
         QTest::keyClick(passwordBox(), Qt::Key_Return);
         QVERIFY(!find<QWidget>("Panel1")->isVisible());
-        QCOMPARE(session->login_user, QStringLiteral("admin"));
+        QCOMPARE(s->session.login_user, QStringLiteral("admin"));
     }
 
     void reloginClosesChildWindowsOrNothingOnNo() {
         typeLogin(QStringLiteral("张会计"), QStringLiteral("op1"));
-        main->childWindows().open(QStringLiteral("N13"));
-        messages->answer(qb::MsgAnswer::No);
-        main->findChild<QAction*>(QStringLiteral("N19"))->trigger();
-        QCOMPARE(messages->texts.last(),
+        s->main->childWindows().open(QStringLiteral("N13"));
+        s->messages.answer(qb::MsgAnswer::No);
+        s->main->findChild<QAction*>(QStringLiteral("N19"))->trigger();
+        QCOMPARE(s->messages.texts.last(),
                  QStringLiteral("系统将关闭所有子窗口，重新登录，确认数据已保存？"));
-        QCOMPARE(messages->captions.last(), QStringLiteral("系统提示"));
-        QCOMPARE(main->childWindows().count(QStringLiteral("N13")), 1);
+        QCOMPARE(s->messages.captions.last(), QStringLiteral("系统提示"));
+        QCOMPARE(s->main->childWindows().count(QStringLiteral("N13")), 1);
         QVERIFY(workingMenusEnabled());
 
-        main->findChild<QAction*>(QStringLiteral("N19"))->trigger();
-        QCOMPARE(main->childWindows().count(QStringLiteral("N13")), 0);
+        s->main->findChild<QAction*>(QStringLiteral("N19"))->trigger();
+        QCOMPARE(s->main->childWindows().count(QStringLiteral("N13")), 0);
         QVERIFY(find<QWidget>("Panel1")->isVisible());
         QVERIFY(!workingMenusEnabled());
         // Closing the panel leaves the menus disabled and the last user in the status bar.
@@ -203,15 +189,15 @@ private slots:
         QVERIFY(!find<QWidget>("Panel1")->isVisible());
         QVERIFY(!workingMenusEnabled());
         QCOMPARE(find<QLabel>("StatusPanel4")->text(), QStringLiteral("张会计  [操作员]"));
-        QCOMPARE(session->login_user, QStringLiteral("张会计"));
-        QCOMPARE(session->role_code, 1);
+        QCOMPARE(s->session.login_user, QStringLiteral("张会计"));
+        QCOMPARE(s->session.role_code, 1);
     }
 
     void panelStaysCentred() {
         for (const QSize size :
              {QSize(716, 460), QSize(1200, 800), QSize(901, 555), QSize(300, 150)}) {
-            main->resize(size);
-            const QSize outer = main->frameGeometry().size();
+            s->main->resize(size);
+            const QSize outer = s->main->frameGeometry().size();
             const QPoint expected((outer.width() - 313) / 2, (outer.height() - 177) / 2);
             QCOMPARE(find<QWidget>("Panel1")->pos(), expected);
             QCOMPARE(find<QWidget>("Panel2")->pos(), expected + QPoint(8, 8));
@@ -220,20 +206,16 @@ private slots:
     }
 
     void withoutDatabaseTheLoginSaysSo() {
-        cleanup();
-        messages = std::make_unique<AnsweringMessages>();
-        Tdat closed;
-        session = std::make_unique<Session>(closed);
-        main = std::make_unique<TForm1>(*session);
-        main->show();
-        QCOMPARE(messages->texts.size(), 1);
+        s->ledger.dat.close();
+        s->messages.texts.clear();
+        s->main = std::make_unique<TForm1>(s->session);
+        s->main->show();
+        QCOMPARE(s->messages.texts.size(), 1);
         nameBox()->setEditText(QStringLiteral("admin"));  // typing stays quiet
-        QCOMPARE(messages->texts.size(), 1);
+        QCOMPARE(s->messages.texts.size(), 1);
         typeLogin(QStringLiteral("admin"), QStringLiteral("admin"));
-        QCOMPARE(messages->texts.size(), 2);
+        QCOMPARE(s->messages.texts.size(), 2);
         QVERIFY(!workingMenusEnabled());
-        main.reset();
-        session.reset();
     }
 };
 

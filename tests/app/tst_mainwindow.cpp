@@ -25,49 +25,38 @@
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<AnsweringMessages> messages;
-    std::unique_ptr<TempLedger> ledger;
-    std::unique_ptr<Session> session;
-    std::unique_ptr<TForm1> main;
+    std::unique_ptr<MainOnLedger> s;
     int dialogs = 0;
 
-    QAction* action(const char* name) { return main->findChild<QAction*>(QLatin1String(name)); }
+    QAction* action(const char* name) { return s->main->findChild<QAction*>(QLatin1String(name)); }
     void login() {
-        main->findChild<QComboBox*>("ComboBox1")->setEditText("admin");
-        main->findChild<QLineEdit*>("Edit1")->setText("admin");
-        main->findChild<QPushButton*>("SpeedButton8")->click();
+        s->main->findChild<QComboBox*>("ComboBox1")->setEditText("admin");
+        s->main->findChild<QLineEdit*>("Edit1")->setText("admin");
+        s->main->findChild<QPushButton*>("SpeedButton8")->click();
     }
     void press(int key) {
-        QTest::keyClick(main.get(), Qt::Key(key), Qt::ControlModifier);
+        QTest::keyClick(s->main.get(), Qt::Key(key), Qt::ControlModifier);
         QCoreApplication::processEvents();
     }
 
 private slots:
     void init() {
-        messages = std::make_unique<AnsweringMessages>();
-        ledger = std::make_unique<TempLedger>();
-        session = std::make_unique<Session>(ledger->dat);
-        main = std::make_unique<TForm1>(*session);
+        s = std::make_unique<MainOnLedger>();
         dialogs = 0;
-        main->runDialog = [this](QDialog& d) {
+        s->main->runDialog = [this](QDialog& d) {
             ++dialogs;
             QVERIFY(qobject_cast<TForm2*>(&d));
         };
-        main->childWindows().plug("N9", make_child<TestRegister>());
-        main->childWindows().plug("N11", make_child<TestWindow>());
-        main->show();
-        main->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(main.get()));
+        s->main->childWindows().plug("N9", make_child<TestRegister>());
+        s->main->childWindows().plug("N11", make_child<TestWindow>());
+        s->main->show();
+        s->main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(s->main.get()));
     }
-    void cleanup() {
-        main.reset();
-        session.reset();
-        ledger.reset();
-        messages.reset();
-    }
+    void cleanup() { s.reset(); }
 
     void menusAndToolBarAsDesigned() {
-        QCOMPARE(main->windowTitle(), QStringLiteral("Quillbook"));
+        QCOMPARE(s->main->windowTitle(), QStringLiteral("Quillbook"));
         const QList<QPair<const char*, QString>> entries = {
             {"N9", "登记凭证"},    {"N10", "账户余额表"}, {"N11", "日记帐查询"},
             {"N20", "账务月结"},   {"N25", "冲账"},       {"N26", "重新计算余额"},
@@ -78,7 +67,7 @@ private slots:
         for (const auto& [name, caption] : entries)
             QCOMPARE(action(name)->text().section('\t', 0, 0), caption);
         QStringList menus;
-        for (QAction* m : main->menuBar()->actions())
+        for (QAction* m : s->main->menuBar()->actions())
             menus << m->objectName() + ":" + m->text();
         QCOMPARE(menus, (QStringList{"N2:账簿管理(&Z)", "N18:账务处理", "N4:初始化(&C)",
                                      "N7:快捷工具(&T)", "N1:系统(&S)", "N21:帮助(&H)"}));
@@ -96,43 +85,43 @@ private slots:
             {"SpeedButton3", "账簿管理"}, {"SpeedButton4", "摘要设置"},
             {"SpeedButton6", "数据管理"}, {"SpeedButton5", "系统退出"}};
         for (const auto& [name, caption] : buttons)
-            QCOMPARE(main->findChild<QToolButton*>(name)->text(), caption);
+            QCOMPARE(s->main->findChild<QToolButton*>(name)->text(), caption);
         QStringList panels;
         for (int i = 1; i <= 4; ++i)
-            panels << main->findChild<QLabel*>(QString("StatusPanel%1").arg(i))->text();
+            panels << s->main->findChild<QLabel*>(QString("StatusPanel%1").arg(i))->text();
         QCOMPARE(panels, (QStringList{"状态：", "", "登录用户：", ""}));
-        session->setStatusText("导出完成");
-        QCOMPARE(main->findChild<QLabel*>("StatusPanel2")->text(), QStringLiteral("导出完成"));
+        s->session.setStatusText("导出完成");
+        QCOMPARE(s->main->findChild<QLabel*>("StatusPanel2")->text(), QStringLiteral("导出完成"));
     }
 
     void keysBeforeLoginOnlyReachTheHelpMenu() {
         press(Qt::Key_A);
         press(Qt::Key_F);
         QCOMPARE(dialogs, 0);
-        QCOMPARE(main->childWindows().count("N9"), 0);
-        QCOMPARE(main->childWindows().count("N11"), 0);
+        QCOMPARE(s->main->childWindows().count("N9"), 0);
+        QCOMPARE(s->main->childWindows().count("N11"), 0);
         press(Qt::Key_I);  // re-login asks
-        QCOMPARE(messages->texts.last(),
+        QCOMPARE(s->messages.texts.last(),
                  QStringLiteral("系统将关闭所有子窗口，重新登录，确认数据已保存？"));
-        messages->answer(qb::MsgAnswer::No);
+        s->messages.answer(qb::MsgAnswer::No);
         press(Qt::Key_X);  // exit asks
-        QCOMPARE(messages->texts.last(), QStringLiteral("你真的要关闭吗？"));
-        QVERIFY(main->isVisible());
+        QCOMPARE(s->messages.texts.last(), QStringLiteral("你真的要关闭吗？"));
+        QVERIFY(s->main->isVisible());
     }
 
     void ctrlAAndCtrlFGoToTheFirstEntryOnly() {
         login();
         press(Qt::Key_A);
-        QCOMPARE(main->childWindows().count("N9"), 1);
+        QCOMPARE(s->main->childWindows().count("N9"), 1);
         press(Qt::Key_A);  // the register is open: nothing, and no about box
-        QCOMPARE(main->childWindows().count("N9"), 1);
+        QCOMPARE(s->main->childWindows().count("N9"), 1);
         press(Qt::Key_F);
-        QCOMPARE(main->childWindows().count("N11"), 1);
-        main->activateWindow();
+        QCOMPARE(s->main->childWindows().count("N11"), 1);
+        s->main->activateWindow();
         press(Qt::Key_F);  // the query is open: nothing, and no help
-        QCOMPARE(main->childWindows().count("N11"), 1);
+        QCOMPARE(s->main->childWindows().count("N11"), 1);
         QCOMPARE(dialogs, 0);
-        QVERIFY(messages->texts.isEmpty());
+        QVERIFY(s->messages.texts.isEmpty());
         action("N23")->trigger();  // the menu still opens the about box
         QCOMPARE(dialogs, 1);
     }
@@ -150,16 +139,16 @@ private slots:
     void closingAsksAndNoKeepsEverythingOpen() {
         login();
         action("N9")->trigger();
-        messages->answer(qb::MsgAnswer::No);
+        s->messages.answer(qb::MsgAnswer::No);
         action("N8")->trigger();
-        QCOMPARE(messages->captions.last(), QStringLiteral("系统提示"));
-        QCOMPARE(messages->texts.last(), QStringLiteral("你真的要关闭吗？"));
-        QVERIFY(main->isVisible());
-        QCOMPARE(main->childWindows().count("N9"), 1);
+        QCOMPARE(s->messages.captions.last(), QStringLiteral("系统提示"));
+        QCOMPARE(s->messages.texts.last(), QStringLiteral("你真的要关闭吗？"));
+        QVERIFY(s->main->isVisible());
+        QCOMPARE(s->main->childWindows().count("N9"), 1);
         QVERIFY(!action("N9")->isEnabled());
-        QTest::mouseClick(main->findChild<QToolButton*>("SpeedButton5"), Qt::LeftButton);  // Yes
-        QVERIFY(!main->isVisible());
-        QCOMPARE(main->childWindows().count("N9"), 0);
+        QTest::mouseClick(s->main->findChild<QToolButton*>("SpeedButton5"), Qt::LeftButton);  // Yes
+        QVERIFY(!s->main->isVisible());
+        QCOMPARE(s->main->childWindows().count("N9"), 0);
     }
 
     void toolsWithoutProgramsDoNothing() {
@@ -169,7 +158,18 @@ private slots:
         action("N15")->trigger();
         action("N16")->trigger();
         qputenv("PATH", path);
-        QVERIFY(messages->texts.isEmpty());
+        QVERIFY(s->messages.texts.isEmpty());
+    }
+
+    void helpWithoutItsFileSaysWhatIsMissing() {
+        QTemporaryDir empty;
+        QDir::setCurrent(empty.path());
+        action("N22")->trigger();
+        s->main->findChild<QPushButton*>("SpeedButton9")->click();  // the login panel's help
+        QCOMPARE(s->messages.texts.size(), 2);
+        for (const QString& text : s->messages.texts)
+            QVERIFY2(text.contains(QDir(empty.path()).filePath("qbk.chm")), qPrintable(text));
+        QVERIFY(s->main->isVisible());
     }
 
     void errorsLeavingAHandlerAreShownAndTheProgramGoesOn() {
@@ -184,7 +184,7 @@ private slots:
         QVERIFY(!QCoreApplication::sendEvent(&receiver, &e));
         receiver.db = false;
         QVERIFY(!QCoreApplication::sendEvent(&receiver, &e));
-        QCOMPARE(messages->texts, (QStringList{"数据库已被锁定", "出错了"}));
+        QCOMPARE(s->messages.texts, (QStringList{"数据库已被锁定", "出错了"}));
     }
 };
 
