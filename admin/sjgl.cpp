@@ -45,7 +45,6 @@ QStringList drives() {
 Tfr_sjgl::Tfr_sjgl(Session& session, QWidget* parent) : QWidget(parent), session_(session) {
     setObjectName(QStringLiteral("fr_sjgl"));
     setWindowTitle(QStringLiteral("数据管理"));
-    setAttribute(Qt::WA_DeleteOnClose);
     pickFile = [](QWidget* parent, const QString& filter) {
         return QFileDialog::getOpenFileName(parent, QStringLiteral("打开"), QDir::currentPath(),
                                             filter);
@@ -127,9 +126,15 @@ Tfr_sjgl::Tfr_sjgl(Session& session, QWidget* parent) : QWidget(parent), session
 void Tfr_sjgl::setOuterWidth(int width) {
     // Inside the main window the frame of the sub-window counts towards the width.
     auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
-    const int frame = sub && sub->width() > this->width() ? sub->width() - this->width() : 0;
+    const int frame =
+        sub ? 2 * sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub) : 0;
     setFixedWidth(width - frame);
     if (sub) sub->resize(width, sub->height());
+}
+
+void Tfr_sjgl::showEvent(QShowEvent* event) {
+    setOuterWidth(RadioButton1->isChecked() ? kBackupWidth : kRestoreWidth);
+    QWidget::showEvent(event);
 }
 
 void Tfr_sjgl::RadioButton1Click(QRadioButton* clicked) {

@@ -33,6 +33,9 @@ public:
     // The directory the list has open.
     QString directory() const { return directory_; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void openDirectory(const QString& path);
     void setOuterWidth(int width);

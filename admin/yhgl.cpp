@@ -42,7 +42,6 @@ Tfr_yhgl::Tfr_yhgl(Session& session, QWidget* parent)
     : QWidget(parent), session_(session), query1(session.dat) {
     setObjectName(QStringLiteral("fr_yhgl"));
     setWindowTitle(QStringLiteral("用户管理"));
-    setAttribute(Qt::WA_DeleteOnClose);
 
     // The password column is read with the users but never shown.
     model_ = new RoleCentred(query1, {0, 2}, this);

@@ -20,7 +20,6 @@ Tfr_zy::Tfr_zy(Session& session, QWidget* parent)
     : QWidget(parent), session_(session), query(session.dat) {
     setObjectName(QStringLiteral("fr_zy"));
     setWindowTitle(QStringLiteral("摘要"));
-    setAttribute(Qt::WA_DeleteOnClose);
 
     auto* label = new QLabel(QStringLiteral("摘要名称："), this);
     Edit1 = new QLineEdit(this);

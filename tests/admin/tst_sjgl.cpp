@@ -62,7 +62,6 @@ private slots:
         session->closeChildWindows = [this](QWidget* keep) { closedFor << keep; };
         messages = std::make_unique<AnsweringMessages>();
         window = std::make_unique<Tfr_sjgl>(*session);
-        window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }

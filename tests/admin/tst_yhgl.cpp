@@ -62,7 +62,6 @@ private slots:
         session->login_user = "admin";
         messages = std::make_unique<AnsweringMessages>();
         window = std::make_unique<Tfr_yhgl>(*session);
-        window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -194,7 +193,6 @@ private slots:
         window.reset();
         t->dat.execute("delete from pruser");
         window = std::make_unique<Tfr_yhgl>(*session);
-        window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->show();
         QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
         QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(10, 10));

@@ -50,7 +50,6 @@ private slots:
         session = std::make_unique<Session>(t->dat);
         messages = std::make_unique<AnsweringMessages>();
         window = std::make_unique<Tfr_zy>(*session);
-        window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->show();
     }
     void cleanup() {
