@@ -92,7 +92,7 @@ public:
     void insert();  // a new row before the current one
     void post();    // writes the current row; afterPost runs when it succeeded
     void cancel();
-    void remove();  // deletes the current row from the table at once
+    void remove();                   // deletes the current row from the table at once
     bool modified(int index) const;  // this column was set since edit/append began
 
     Bookmark bookmark() const;  // the row id of the current row (or its position)

@@ -31,7 +31,8 @@ TEST(Schema, NewDatabaseHasTablesAndAdministrator) {
     t.dat.gycx.setSql("select * from crereg");
     t.dat.gycx.open();
     QStringList names;
-    for (int i = 0; i < t.dat.gycx.fieldCount(); ++i) names << t.dat.gycx.fieldName(i);
+    for (int i = 0; i < t.dat.gycx.fieldCount(); ++i)
+        names << t.dat.gycx.fieldName(i);
     EXPECT_EQ(names.join(','), "dzrq,pzh,ph,zy,j_je,d_je,y_je,pzn,bxr,jbr,zbh");
 }
 
@@ -81,14 +82,14 @@ TEST(Schema, WidthsAndTypesAreEnforced) {
     TempLedger t;
     const QString insert =
         "insert into crereg(dzrq,pzh,ph,zy,j_je,d_je,y_je,zbh) values(?,?,?,?,?,?,?,?)";
-    EXPECT_NO_THROW(t.dat.execute(insert, {"2024-05-01", 1, "", QString(50, u'字'), 1.0, 0.0, 1.0,
-                                           "2024051"}));
-    EXPECT_THROW(t.dat.execute(insert, {"2024-05-01", 1, "", QString(51, u'字'), 1.0, 0.0, 1.0,
-                                        "2024051"}),
-                 qb::DbError);
-    EXPECT_THROW(t.dat.execute(insert, {"2024-05-01", 1, QString(16, 'x'), "a", 1.0, 0.0, 1.0,
-                                        "2024051"}),
-                 qb::DbError);
+    EXPECT_NO_THROW(
+        t.dat.execute(insert, {"2024-05-01", 1, "", QString(50, u'字'), 1.0, 0.0, 1.0, "2024051"}));
+    EXPECT_THROW(
+        t.dat.execute(insert, {"2024-05-01", 1, "", QString(51, u'字'), 1.0, 0.0, 1.0, "2024051"}),
+        qb::DbError);
+    EXPECT_THROW(
+        t.dat.execute(insert, {"2024-05-01", 1, QString(16, 'x'), "a", 1.0, 0.0, 1.0, "2024051"}),
+        qb::DbError);
     EXPECT_THROW(t.dat.execute(insert, {"2024-05-01", 40000, "", "a", 1.0, 0.0, 1.0, "2024051"}),
                  qb::DbError);
     EXPECT_THROW(t.dat.execute(insert, {"2024-05-01", 1, "", "a", "abc", 0.0, 1.0, "2024051"}),
