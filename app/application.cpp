@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include <QFont>
+#include <QIcon>
 #include <QStyleFactory>
 
 #include "errors.h"
@@ -27,6 +28,7 @@ QString error_text(const std::exception& error) {
 void setup_look() {
     QApplication::setApplicationDisplayName(QStringLiteral("Quillbook"));
     QApplication::setApplicationName(QStringLiteral("Quillbook"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quillbook.svg")));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("WenQuanYi Zen Hei"));
 }

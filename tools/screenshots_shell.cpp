@@ -1,5 +1,6 @@
 // The pictures of the application shell, for looking at it: splash, main window with the login
 // panel, after login as each role, the about box and the help window.
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -8,6 +9,7 @@
 
 #include "about.h"
 #include "application.h"
+#include "childregistry.h"
 #include "chm.h"
 #include "login.h"
 #include "main.h"
@@ -62,6 +64,19 @@ int main(int argc, char** argv) {
         main.findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(users[i][1]);
         main.loginPanel().login();
         save(main, out, QStringLiteral("main_") + roles[i]);
+    }
+
+    // Every child window the program has, opened by its entry in the main window.
+    plug_child_windows(main.childWindows());
+    main.loginPanel().present();
+    main.findChild<QComboBox*>(QStringLiteral("ComboBox1"))->setEditText(QStringLiteral("admin"));
+    main.findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("admin"));
+    main.loginPanel().login();
+    for (const char* entry : {"N9", "N10", "N11", "N12", "N13", "N14", "N5", "N6"}) {
+        if (!main.childWindows().plugged(QLatin1String(entry))) continue;
+        main.findChild<QAction*>(QLatin1String(entry))->trigger();
+        save(main, out, QStringLiteral("child_") + QLatin1String(entry));
+        main.childWindows().closeAll();
     }
 
     TForm2 about;

@@ -3,14 +3,31 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QLabel>
+#include <QMdiArea>
+
+namespace {
+
+// The child windows inside the main window's document area have controls of the same names
+// ("SpeedButton1" is the register's "添加(&A)"): only the main window's own menu, bars and
+// panels count.
+template <class T>
+T* ownControl(QWidget* mainWindow, const char* objectName) {
+    if (!mainWindow) return nullptr;
+    for (QObject* child : mainWindow->children()) {
+        if (!child->isWidgetType() || qobject_cast<QMdiArea*>(child)) continue;
+        if (auto* control = child->findChild<T*>(QLatin1String(objectName))) return control;
+    }
+    return nullptr;
+}
+
+}  // namespace
 
 QAction* Session::mainAction(const char* objectName) const {
-    return mainWindow ? mainWindow->findChild<QAction*>(QLatin1String(objectName)) : nullptr;
+    return ownControl<QAction>(mainWindow, objectName);
 }
 
 QAbstractButton* Session::mainButton(const char* objectName) const {
-    return mainWindow ? mainWindow->findChild<QAbstractButton*>(QLatin1String(objectName))
-                      : nullptr;
+    return ownControl<QAbstractButton>(mainWindow, objectName);
 }
 
 void Session::setMainActionEnabled(const char* objectName, bool enabled) const {
@@ -19,7 +36,7 @@ void Session::setMainActionEnabled(const char* objectName, bool enabled) const {
 
 void Session::setStatusText(const QString& text) const {
     if (!mainWindow) return;
-    if (QLabel* panel = mainWindow->findChild<QLabel*>(QStringLiteral("StatusPanel2"))) {
+    if (auto* panel = ownControl<QLabel>(mainWindow, "StatusPanel2")) {
         panel->setText(text);
         panel->repaint();
     }

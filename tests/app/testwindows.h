@@ -20,7 +20,13 @@ public:
         setWindowTitle(QStringLiteral("测试窗口"));
         auto* close = new QPushButton(QStringLiteral("关闭"), this);
         close->setObjectName(QStringLiteral("CloseButton"));
-        (new QVBoxLayout(this))->addWidget(close);
+        // Child windows have buttons named like the main window's tool buttons.
+        for (const char* name : {"SpeedButton1", "SpeedButton3", "SpeedButton6"})
+            (new QPushButton(QLatin1String(name), this))->setObjectName(QLatin1String(name));
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(close);
+        for (QPushButton* b : findChildren<QPushButton*>())
+            layout->addWidget(b);
         connect(close, &QPushButton::clicked, this, &QWidget::close);
     }
 };

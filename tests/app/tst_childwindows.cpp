@@ -71,6 +71,8 @@ private slots:
         QVERIFY(window);
         QVERIFY(!a->isEnabled());
         if (!button.isEmpty()) QVERIFY(!buttonEnabled(qPrintable(button)));
+        for (QPushButton* own : window->findChildren<QPushButton*>())  // same names, untouched
+            QVERIFY(own->isEnabled());
         a->trigger();  // a disabled entry opens nothing more
         QCOMPARE(children().count(entry), 1);
 
