@@ -5,25 +5,15 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include "answering_messages.h"
 #include "backup.h"
-#include "session.h"
 #include "sjgl.h"
-#include "templedger.h"
+#include "window_fixture.h"
 
-class TestSjgl : public QObject {
+class TestSjgl : public QObject, WindowFixture<Tfr_sjgl> {
     Q_OBJECT
 
-    std::unique_ptr<TempLedger> t;
-    std::unique_ptr<Session> session;
-    std::unique_ptr<Tfr_sjgl> window;
-    std::unique_ptr<AnsweringMessages> messages;
     QList<QWidget*> closedFor;
 
-    template <typename W = QWidget>
-    W* child(const char* name) {
-        return window->findChild<W*>(name);
-    }
     QString target() { return child<QLineEdit>("Edit1")->text(); }
     QString stamp() { return qb::backupFileName(QDate::currentDate()); }
     void click(const char* name) {
@@ -53,25 +43,14 @@ class TestSjgl : public QObject {
 
 private slots:
     void init() {
-        t = std::make_unique<TempLedger>();
-        QDir::setCurrent(t->dir());
+        begin();
         QDir(t->dir()).mkpath("备份/2026");
         addPhrase(t->dat, "原有数据");
-        session = std::make_unique<Session>(t->dat);
         closedFor.clear();
         session->closeChildWindows = [this](QWidget* keep) { closedFor << keep; };
-        messages = std::make_unique<AnsweringMessages>();
-        window = std::make_unique<Tfr_sjgl>(*session);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        showWindow();
     }
-    void cleanup() {
-        window.reset();
-        messages.reset();
-        session.reset();
-        QDir::setCurrent(QDir::tempPath());
-        t.reset();
-    }
+    void cleanup() { end(); }
 
     void modesSwitchWidthAndKeepThePaths() {
         QVERIFY(child<QRadioButton>("RadioButton1")->isChecked());

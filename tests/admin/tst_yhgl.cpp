@@ -4,18 +4,11 @@
 #include <QTableView>
 #include <QtTest>
 
-#include "answering_messages.h"
-#include "session.h"
-#include "templedger.h"
+#include "window_fixture.h"
 #include "yhgl.h"
 
-class TestYhgl : public QObject {
+class TestYhgl : public QObject, WindowFixture<Tfr_yhgl> {
     Q_OBJECT
-
-    std::unique_ptr<TempLedger> t;
-    std::unique_ptr<Session> session;
-    std::unique_ptr<Tfr_yhgl> window;
-    std::unique_ptr<AnsweringMessages> messages;
 
     QLineEdit* edit(const char* name) { return window->findChild<QLineEdit*>(name); }
     QComboBox* role() { return window->findChild<QComboBox*>("ComboBox1"); }
@@ -56,21 +49,12 @@ class TestYhgl : public QObject {
 
 private slots:
     void init() {
-        t = std::make_unique<TempLedger>();
+        begin();
         t->dat.execute("insert into pruser values('bob','pw','操作员')");
-        session = std::make_unique<Session>(t->dat);
         session->login_user = "admin";
-        messages = std::make_unique<AnsweringMessages>();
-        window = std::make_unique<Tfr_yhgl>(*session);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        showWindow();
     }
-    void cleanup() {
-        window.reset();
-        messages.reset();
-        session.reset();
-        t.reset();
-    }
+    void cleanup() { end(); }
 
     void listNeverShowsPasswords() {
         QAbstractItemModel* model = grid()->model();
@@ -192,8 +176,7 @@ private slots:
     void anEmptyListIgnoresDoubleClickStoreAndDelete() {
         window.reset();
         t->dat.execute("delete from pruser");
-        window = std::make_unique<Tfr_yhgl>(*session);
-        window->show();
+        showWindow();
         QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
         QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
         window->DBGrid1DblClick();

@@ -3,18 +3,11 @@
 #include <QTableView>
 #include <QtTest>
 
-#include "answering_messages.h"
-#include "session.h"
-#include "templedger.h"
+#include "window_fixture.h"
 #include "zy.h"
 
-class TestZy : public QObject {
+class TestZy : public QObject, WindowFixture<Tfr_zy> {
     Q_OBJECT
-
-    std::unique_ptr<TempLedger> t;
-    std::unique_ptr<Session> session;
-    std::unique_ptr<Tfr_zy> window;
-    std::unique_ptr<AnsweringMessages> messages;
 
     QLineEdit* edit() { return window->findChild<QLineEdit*>("Edit1"); }
     QTableView* grid() { return window->findChild<QTableView*>("DBGrid1"); }
@@ -43,21 +36,13 @@ class TestZy : public QObject {
 
 private slots:
     void init() {
-        t = std::make_unique<TempLedger>();
+        begin();
         for (const char* p :
              {"提现金", "提取备用金", "收到货款", "100%完成", "1000元", "O'Brien 报销"})
             t->dat.execute("insert into basicset(OftenSummary) values(?)", {QString(p)});
-        session = std::make_unique<Session>(t->dat);
-        messages = std::make_unique<AnsweringMessages>();
-        window = std::make_unique<Tfr_zy>(*session);
-        window->show();
+        showWindow();
     }
-    void cleanup() {
-        window.reset();
-        messages.reset();
-        session.reset();
-        t.reset();
-    }
+    void cleanup() { end(); }
 
     void narrowsAsTheUserTypes() {
         QCOMPARE(shown().size(), 6);
