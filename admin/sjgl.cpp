@@ -83,7 +83,7 @@ Tfr_sjgl::Tfr_sjgl(Session& session, QWidget* parent) : QWidget(parent), session
 
     DriveComboBox1 = new QComboBox(this);
     DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
-    DriveComboBox1->setGeometry(356, 14, 205, 26);
+    DriveComboBox1->setGeometry(352, 14, 205, 26);
     const QString here = QDir::currentPath();
     int best = 0;
     for (const QString& root : drives()) {
@@ -105,7 +105,7 @@ Tfr_sjgl::Tfr_sjgl(Session& session, QWidget* parent) : QWidget(parent), session
     DirectoryListBox1->setIndentation(12);
     // The tree never folds, so it shows no fold marks.
     DirectoryListBox1->setStyleSheet(QStringLiteral("QTreeView::branch { image: none; }"));
-    DirectoryListBox1->setGeometry(356, 46, 205, 180);
+    DirectoryListBox1->setGeometry(352, 46, 205, 180);
 
     setFixedHeight(236);
     RadioButton1->setChecked(true);

@@ -1,9 +1,12 @@
 // Pictures of the administration windows with a few phrases and users, for looking at them the
-// way a cashier would. Writes zy.png, yhgl.png, sjgl.png and sjgl-restore.png into the folder
+// way a cashier would. Writes zy.png, yhgl.png, sjgl.png, sjgl-restore.png and sjgl-framed.png
+// (inside a document area) into the folder
 // given as the first argument (default /tmp/quillbook-shots).
 #include <QApplication>
 #include <QDir>
 #include <QFont>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
@@ -58,5 +61,17 @@ int main(int argc, char** argv) {
     save(sjgl, folder, QStringLiteral("sjgl.png"));
     sjgl.findChild<QRadioButton*>(QStringLiteral("RadioButton2"))->click();
     save(sjgl, folder, QStringLiteral("sjgl-restore.png"));
+
+    // In a frame of the main window's document area, after switching modes there and back.
+    QMdiArea area;
+    area.resize(760, 420);
+    QMdiSubWindow* frame = area.addSubWindow(new Tfr_sjgl(session));
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    area.show();
+    frame->show();
+    auto* framed = static_cast<Tfr_sjgl*>(frame->widget());
+    framed->findChild<QRadioButton*>(QStringLiteral("RadioButton2"))->click();
+    framed->findChild<QRadioButton*>(QStringLiteral("RadioButton1"))->click();
+    save(area, folder, QStringLiteral("sjgl-framed.png"));
     return 0;
 }

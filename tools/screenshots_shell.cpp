@@ -11,6 +11,7 @@
 #include "application.h"
 #include "childregistry.h"
 #include "chm.h"
+#include "firstrun.h"
 #include "login.h"
 #include "main.h"
 #include "sample.h"
@@ -78,6 +79,10 @@ int main(int argc, char** argv) {
         save(main, out, QStringLiteral("child_") + QLatin1String(entry));
         main.childWindows().closeAll();
     }
+
+    FirstRunDialog firstRun(true);
+    firstRun.show();
+    save(firstRun, out, QStringLiteral("firstrun"));
 
     TForm2 about;
     about.show();

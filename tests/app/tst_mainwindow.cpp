@@ -185,6 +185,17 @@ private slots:
         receiver.db = false;
         QVERIFY(!QCoreApplication::sendEvent(&receiver, &e));
         QCOMPARE(s->messages.texts, (QStringList{"数据库已被锁定", "出错了"}));
+        // The usual way: a button's handler fails; the window stays usable.
+        QPushButton button("保存");
+        int clicks = 0;
+        QObject::connect(&button, &QPushButton::clicked, [&] {
+            if (++clicks == 1) throw qb::DbError(QStringLiteral("磁盘已满"));
+        });
+        button.show();
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QCOMPARE(clicks, 2);
+        QCOMPARE(s->messages.texts.last(), QStringLiteral("磁盘已满"));
     }
 };
 
