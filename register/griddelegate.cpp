@@ -9,11 +9,37 @@
 
 #include "monthmodel.h"
 
+namespace {
+
+// A line stays in its month, so the day is what gets typed ("20", Tab): the editor keeps to the
+// month of the date it was given and starts on the day.
+class DayEdit : public QDateEdit {
+public:
+    using QDateEdit::QDateEdit;
+    void setDay(const QDate& day) {
+        const QDate first(day.year(), day.month(), 1);
+        setDateRange(first, first.addMonths(1).addDays(-1));
+        setDate(day);
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QDateEdit::showEvent(event);
+        setSelectedSection(DaySection);
+    }
+    void focusInEvent(QFocusEvent* event) override {
+        QDateEdit::focusInEvent(event);
+        setSelectedSection(DaySection);
+    }
+};
+
+}  // namespace
+
 QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                     const QModelIndex& index) const {
     switch (index.column()) {
         case MonthModel::Dzrq: {
-            auto* edit = new QDateEdit(parent);
+            auto* edit = new DayEdit(parent);
             edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
             edit->setCalendarPopup(true);
             edit->setFrame(false);
@@ -55,8 +81,8 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
 
 void GridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
     const QVariant value = index.data(Qt::EditRole);
-    if (auto* date = qobject_cast<QDateEdit*>(editor)) {
-        date->setDate(value.toDate().isValid() ? value.toDate() : QDate::currentDate());
+    if (auto* date = dynamic_cast<DayEdit*>(editor)) {
+        date->setDay(value.toDate().isValid() ? value.toDate() : QDate::currentDate());
     } else if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         combo->setEditText(value.toString());
     } else {

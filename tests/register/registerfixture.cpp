@@ -4,6 +4,8 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSortFilterProxyModel>
 #include <QTest>
 #include <QTreeWidget>
@@ -16,8 +18,11 @@
 RegisterFixture::RegisterFixture(int role) : session(ledger.dat) {
     session.login_user = QStringLiteral("张会计");
     session.role_code = role;
+    // The entries live in the menu "账务处理", as in the program's main window.
+    QMenu* menu = main.menuBar()->addMenu(QStringLiteral("账务处理"));
     for (const char* name : {"N20", "N25", "N26"}) {
-        auto* action = new QAction(&main);
+        auto* action = new QAction(menu);
+        menu->addAction(action);
         action->setObjectName(QLatin1String(name));
         action->setEnabled(false);
     }

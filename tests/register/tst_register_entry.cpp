@@ -185,8 +185,9 @@ void RegisterEntry::keyboardOnlyEntry() {
     QTRY_COMPARE(model->rowCount(), 2);
     QCOMPARE(f.grid->currentRow(), 1);
     QCOMPARE(f.grid->currentColumn(), int(MonthModel::Dzrq));
-    key(Qt::Key_Tab);  // voucher number kept
+    keys(QStringLiteral("20"));  // the day: a line keeps to its month
     key(Qt::Key_Tab);
+    key(Qt::Key_Tab);  // voucher number kept
     keys(QStringLiteral("A-77"));
     key(Qt::Key_Tab);
     keys(QStringLiteral("报销"));
@@ -197,6 +198,7 @@ void RegisterEntry::keyboardOnlyEntry() {
     key(Qt::Key_Tab);
     keys(QStringLiteral("88.5"));
     key(Qt::Key_Tab);
+    QCOMPARE(f.shown(1, MonthModel::Dzrq), QStringLiteral("2024-06-20"));
     QCOMPARE(f.shown(1, MonthModel::Ph), QStringLiteral("A-77"));
     QCOMPARE(f.shown(1, MonthModel::Zy), QStringLiteral("报销差旅费"));
     QCOMPARE(f.shown(1, MonthModel::DJe), QStringLiteral("88.50"));
