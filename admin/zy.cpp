@@ -24,7 +24,9 @@ Tfr_zy::Tfr_zy(Session& session, QWidget* parent)
     auto* label = new QLabel(QStringLiteral("摘要名称："), this);
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setMaxLength(50);  // a phrase must fit the summary of a journal line
     label->setBuddy(Edit1);
+    setFocusProxy(Edit1);
 
     model_ = new QueryModel(query, {0}, this);
     model_->setEditable(true);
@@ -142,8 +144,11 @@ void Tfr_zy::postPending() {
     if (query.state() != qb::Query::State::Edit) return;
     const int row = query.recNo() - 1;
     const QString text = query.value(0).toString().trimmed();
+    if (text.size() > Edit1->maxLength())
+        qb::messages().plain(
+            QStringLiteral("摘要最多 %1 个字，这次修改没有保存。").arg(Edit1->maxLength()));
     // Emptying a cell is no way to delete a phrase: such a change is dropped.
-    if (text.isEmpty() || !guarded([&] {
+    if (text.isEmpty() || text.size() > Edit1->maxLength() || !guarded([&] {
             query.setValue(0, text);
             query.post();
         }))

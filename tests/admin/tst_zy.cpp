@@ -99,11 +99,19 @@ private slots:
     }
 
     void aPhraseTooLongIsRefused() {
+        // The box takes no more than a journal line's summary holds...
         type(QString(51, QChar(u'长')));
-        click("SpeedButton3");
-        QCOMPARE(messages->texts.size(), 1);
-        QVERIFY(messages->texts[0] != "数据已保存！");
+        QCOMPARE(edit()->text().size(), 50);
+        type("");
+        // ...and a change in the grid that the database refuses is reported and dropped.
+        QAbstractItemModel* model = grid()->model();
+        const QString first = model->index(0, 0).data().toString();
+        QVERIFY(model->setData(model->index(0, 0), QString(51, QChar(u'长'))));
+        grid()->setCurrentIndex(model->index(1, 0));
+        QCOMPARE(messages->texts, QStringList({"摘要最多 50 个字，这次修改没有保存。"}));
+        QCOMPARE(model->index(0, 0).data().toString(), first);
         QCOMPARE(stored().size(), 6);
+        QVERIFY(stored().contains(first));
     }
 
     void changeInPlaceIsStoredWhenTheCursorLeavesTheRow() {
