@@ -31,12 +31,18 @@ QString targetIn(const QString& directory) {
     return QDir::toNativeSeparators(qb::backupTarget(directory, QDate::currentDate()));
 }
 
-// The places a backup can go: the file system's root, the home folder and mounted volumes.
+// The places a backup can go: the file system's root, the home folder and the writable volumes
+// of disks and network shares (not the system's own pseudo file systems).
 QStringList drives() {
     QStringList roots{QDir::rootPath(), QDir::homePath()};
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
-        if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath()))
+    static const QList<QByteArray> shares{"nfs", "nfs4", "cifs", "smb3"};
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        const bool disk = volume.device().startsWith("/dev/");
+        if (volume.isValid() && volume.isReady() && !volume.isReadOnly() &&
+            (disk || shares.contains(volume.fileSystemType())) &&
+            !roots.contains(volume.rootPath()))
             roots << volume.rootPath();
+    }
     return roots;
 }
 
