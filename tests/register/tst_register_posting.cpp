@@ -1,5 +1,6 @@
 // Month-end posting, posting again, recalculation and the summary sheet, through the window.
 #include <QDateEdit>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -21,6 +22,7 @@ private slots:
     void filteredGridDoesNotChangeWhatIsPosted();
     void recalculationRebuildsBalances();
     void summarySheetCells();
+    void summarySheetWithoutTemplate();
 };
 
 static const QString kBook = QStringLiteral("2024011");
@@ -237,6 +239,21 @@ void RegisterPosting::summarySheetCells() {
         QCOMPARE(sheet.text(QStringLiteral("mm%1").arg(3 + 3 * i)), cardRow[i]);
     }
     QVERIFY(f.messages.texts.isEmpty());
+}
+
+void RegisterPosting::summarySheetWithoutTemplate() {
+    RegisterFixture f;
+    may(f);
+    f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 8));
+    const QString here = QDir::currentPath();
+    QDir::setCurrent(f.ledger.dir());  // no "qbk.rmf" there
+    f.open(QStringLiteral("甲公司/结存表"), QDate(2024, 5, 8));
+    QDir::setCurrent(here);
+    // The report says what is missing; the journal stays on show.
+    QCOMPARE(f.messages.texts.size(), 1);
+    QVERIFY(f.messages.texts[0].contains(QStringLiteral("qbk.rmf")));
+    QVERIFY(f.grid->isVisible());
+    QCOMPARE(f.window->monthModel()->rowCount(), 4);
 }
 
 QTEST_MAIN(RegisterPosting)
