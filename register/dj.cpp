@@ -3,9 +3,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -13,7 +11,6 @@
 
 #include "chm.h"
 #include "errors.h"
-#include "filterrow.h"
 #include "griddelegate.h"
 #include "gymk.h"
 #include "journalgrid.h"

@@ -6,7 +6,6 @@
 
 #include "dj.h"
 #include "errors.h"
-#include "filterrow.h"
 #include "gymk.h"
 #include "journalgrid.h"
 #include "ledger.h"
