@@ -3,8 +3,11 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <limits>
 
 #include "monthmodel.h"
@@ -22,6 +25,21 @@ public:
         setDate(day);
     }
 
+    // As if the drop-down arrow had been pressed.
+    void dropDown() {
+        QStyleOptionComboBox option;
+        option.initFrom(this);
+        option.editable = true;
+        option.subControls = QStyle::SC_All;
+        const QPoint arrow =
+            style()
+                ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, this)
+                .center();
+        QMouseEvent press(QEvent::MouseButtonPress, arrow, mapToGlobal(arrow), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        mousePressEvent(&press);
+    }
+
 protected:
     void showEvent(QShowEvent* event) override {
         QDateEdit::showEvent(event);
@@ -34,6 +52,10 @@ protected:
 };
 
 }  // namespace
+
+void GridDelegate::dropDown(QWidget* editor) {
+    if (auto* date = dynamic_cast<DayEdit*>(editor)) date->dropDown();
+}
 
 QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                     const QModelIndex& index) const {

@@ -12,6 +12,8 @@ public:
 
     void setPhrases(const QStringList& phrases) { phrases_ = phrases; }
     const QStringList& phrases() const { return phrases_; }
+    // Opens the calendar of a date editor; other editors are left alone.
+    static void dropDown(QWidget* editor);
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;

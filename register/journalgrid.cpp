@@ -18,6 +18,15 @@ void GridView::finishEdit() {
     }
 }
 
+// A date picked with the mouse gets its calendar at once; from the keyboard the day is typed.
+bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    if (!QTableView::edit(index, trigger, event)) return false;
+    if (index.column() == MonthModel::Dzrq &&
+        (trigger == DoubleClicked || trigger == SelectedClicked))
+        GridDelegate::dropDown(indexWidget(index));
+    return true;
+}
+
 JournalGrid::JournalGrid(MonthModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     setObjectName(QStringLiteral("DBGridEh1"));
     proxy_ = new FilterProxy(this);

@@ -18,6 +18,9 @@ public:
     // Writes what the open editor holds and closes it; nothing when no cell is being edited.
     void finishEdit();
     bool editing() const { return state() == EditingState; }
+
+protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 };
 
 // The register's data grid: titles with a filter row under them, the rows of the month view,

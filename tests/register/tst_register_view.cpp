@@ -1,6 +1,8 @@
 // The register's month view: the book tree, the footers, the read-only states with the main
 // window's entries, and the cell styles.
+#include <QApplication>
 #include <QBrush>
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QFont>
 #include <QLabel>
@@ -24,6 +26,7 @@ private slots:
     void ordinaryUserSeesOpenMonthReadOnly();
     void cellStylesFollowTheRowKind();
     void typedDateMustStayInTheMonth();
+    void doubleClickedDateDropsItsCalendar();
     void amountEditorRefusesThirdDecimal();
     void filterRowFiltersLocally();
     void dateChangeFollowsTheOpenJournal();
@@ -229,6 +232,22 @@ void RegisterView::typedDateMustStayInTheMonth() {
                  .toString(),
              QStringLiteral("2024-05-31"));
     QCOMPARE(f.shown(1, MonthModel::Dzrq), QStringLiteral("2024-05-31"));
+}
+
+void RegisterView::doubleClickedDateDropsItsCalendar() {
+    RegisterFixture f;
+    f.book(QStringLiteral("2024011"), QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), 500,
+           QStringLiteral("2024-05-01"));
+    f.line(QStringLiteral("2024011"), QStringLiteral("2024-05-03"), 1, QStringLiteral("收款"), 100,
+           0, 600);
+    f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 3));
+    QAbstractItemView* view = f.grid->view();
+    const QRect cell = view->visualRect(f.cell(1, MonthModel::Dzrq));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QVERIFY(QApplication::activePopupWidget()->findChild<QCalendarWidget*>());
+    QApplication::activePopupWidget()->close();
 }
 
 void RegisterView::amountEditorRefusesThirdDecimal() {
