@@ -6,6 +6,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "errors.h"
 #include "fr_dat.h"
@@ -48,6 +49,8 @@ FirstRunDialog::FirstRunDialog(bool offerSample, QWidget* parent)
     sample_->setVisible(offerSample);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->setObjectName(QStringLiteral("Buttons"));
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &FirstRunDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &FirstRunDialog::reject);

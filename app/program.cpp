@@ -1,4 +1,7 @@
 #include <QDialog>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "application.h"
 #include "childregistry.h"
@@ -9,6 +12,12 @@
 
 int main(int argc, char** argv) {
     QbApplication app(argc, argv);
+    // Qt's own dialogs (file pickers, standard buttons) in Chinese, when the translations are
+    // installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     MessageBoxService boxes;
     qb::ScopedMessageService service(&boxes);
 

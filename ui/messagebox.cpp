@@ -1,5 +1,6 @@
 #include "messagebox.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 
@@ -27,11 +28,23 @@ QString lines(QString text) {
         .replace(QLatin1Char('\r'), QLatin1Char('\n'));
 }
 
+// The buttons speak Chinese also where Qt's own translations are not installed.
+void nameButtons(QMessageBox& box) {
+    const std::pair<QMessageBox::StandardButton, const char*> names[] = {
+        {QMessageBox::Ok, "确定"},
+        {QMessageBox::Cancel, "取消"},
+        {QMessageBox::Yes, "是(&Y)"},
+        {QMessageBox::No, "否(&N)"}};
+    for (const auto& [which, name] : names)
+        if (QAbstractButton* b = box.button(which)) b->setText(QString::fromUtf8(name));
+}
+
 }  // namespace
 
 void MessageBoxService::plain(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), lines(text),
                     QMessageBox::Ok, QApplication::activeWindow());
+    nameButtons(box);
     box.exec();
 }
 
@@ -41,6 +54,7 @@ qb::MsgAnswer MessageBoxService::ask(const QString& caption, const QString& text
     if (buttons == qb::MsgButtons::OkCancel) standard = QMessageBox::Ok | QMessageBox::Cancel;
     if (buttons == qb::MsgButtons::YesNo) standard = QMessageBox::Yes | QMessageBox::No;
     QMessageBox box(boxIcon(icon), caption, lines(text), standard, QApplication::activeWindow());
+    nameButtons(box);
     switch (box.exec()) {
         case QMessageBox::Cancel:
             return qb::MsgAnswer::Cancel;
