@@ -13,9 +13,11 @@ namespace {
 template <class T>
 T* ownControl(QWidget* mainWindow, const char* objectName) {
     if (!mainWindow) return nullptr;
+    const QString name = QLatin1String(objectName);
+    if (auto* control = mainWindow->findChild<T*>(name, Qt::FindDirectChildrenOnly)) return control;
     for (QObject* child : mainWindow->children()) {
         if (!child->isWidgetType() || qobject_cast<QMdiArea*>(child)) continue;
-        if (auto* control = child->findChild<T*>(QLatin1String(objectName))) return control;
+        if (auto* control = child->findChild<T*>(name)) return control;
     }
     return nullptr;
 }
