@@ -14,6 +14,9 @@ class JournalGrid;
 class QTreeWidgetItem;
 class Tfr_dj;
 
+// The book most cases use: 甲公司's cash journal.
+inline const QString kCashBook = QStringLiteral("2024011");
+
 // Types text, Chinese included, into a widget key by key.
 void typeText(QWidget* widget, const QString& text);
 
@@ -27,6 +30,9 @@ struct RegisterFixture {
     // opening, month-total and cumulative rows in total.
     void book(const QString& id, const QString& name, const QString& category, double opening,
               const QString& start);
+    void cashBook(double opening = 500, const QString& start = QStringLiteral("2024-05-01")) {
+        book(kCashBook, QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), opening, start);
+    }
     // The rows a posted month leaves for the next one: the carry-forward line and the three
     // total rows of the month that begins on first.
     void carried(const QString& id, const QString& first, double balance, double cumDebit,

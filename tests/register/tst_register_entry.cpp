@@ -21,12 +21,9 @@ private slots:
     void keyboardOnlyEntry();
 };
 
-static const QString kBook = QStringLiteral("2024011");
-
 static void june(RegisterFixture& f) {
-    f.book(kBook, QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), 300,
-           QStringLiteral("2024-05-01"));
-    f.carried(kBook, QStringLiteral("2024-06-01"), 500, 0, 0);
+    f.cashBook(300);
+    f.carried(kCashBook, QStringLiteral("2024-06-01"), 500, 0, 0);
 }
 
 static void click(RegisterFixture& f, const char* name) {
@@ -54,10 +51,10 @@ void RegisterEntry::addNumbersAfterTheCarryForwardRow() {
     QCOMPARE(f.shown(added, MonthModel::Dzrq), QStringLiteral("2024-06-12"));
     QCOMPARE(f.shown(added, MonthModel::Jbr), QStringLiteral("张会计"));
     QCOMPARE(f.shown(added, MonthModel::YJe), QStringLiteral("500.00"));
-    QCOMPARE(f.shown(added, MonthModel::Zbh), kBook);
+    QCOMPARE(f.shown(added, MonthModel::Zbh), kCashBook);
     QVERIFY(f.grid->view()->hasFocus() || QApplication::focusWidget() == nullptr);
     // Numbering follows the month's highest voucher number, whatever the dates.
-    f.line(kBook, QStringLiteral("2024-06-02"), 7, QStringLiteral("收款"), 0, 0, 500);
+    f.line(kCashBook, QStringLiteral("2024-06-02"), 7, QStringLiteral("收款"), 0, 0, 500);
     click(f, "SpeedButton1");
     added = f.grid->currentRow();
     QCOMPARE(f.shown(added, MonthModel::Pzh), QStringLiteral("8"));
@@ -68,7 +65,7 @@ void RegisterEntry::addNumbersAfterTheCarryForwardRow() {
 void RegisterEntry::addIsRefusedInAClosedMonth() {
     RegisterFixture f;
     june(f);
-    f.line(kBook, QStringLiteral("2024-05-03"), 1, QStringLiteral("收款"), 200, 0, 500);
+    f.line(kCashBook, QStringLiteral("2024-05-03"), 1, QStringLiteral("收款"), 200, 0, 500);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 12));
     // The buttons are off for a closed month; the command itself refuses all the same.
     f.window->SpeedButton1Click();
@@ -81,9 +78,9 @@ void RegisterEntry::addIsRefusedInAClosedMonth() {
 void RegisterEntry::deleteSparesMarkerRowsAndKeepsTheChain() {
     RegisterFixture f;
     june(f);
-    f.line(kBook, QStringLiteral("2024-06-02"), 1, QStringLiteral("收款"), 100, 0, 600);
-    f.line(kBook, QStringLiteral("2024-06-03"), 2, QStringLiteral("付款"), 0, 30, 570);
-    f.line(kBook, QStringLiteral("2024-06-04"), 3, QStringLiteral("收款"), 10, 0, 580);
+    f.line(kCashBook, QStringLiteral("2024-06-02"), 1, QStringLiteral("收款"), 100, 0, 600);
+    f.line(kCashBook, QStringLiteral("2024-06-03"), 2, QStringLiteral("付款"), 0, 30, 570);
+    f.line(kCashBook, QStringLiteral("2024-06-04"), 3, QStringLiteral("收款"), 10, 0, 580);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 6, 1));
     f.grid->setCurrent(0, MonthModel::Zy);
     click(f, "SpeedButton2");
@@ -103,11 +100,11 @@ void RegisterEntry::debitCarriesTheBalanceDown() {
     RegisterFixture f;
     june(f);
     const qint64 first =
-        f.line(kBook, QStringLiteral("2024-06-02"), 1, QStringLiteral("收款"), 0, 0, 500);
+        f.line(kCashBook, QStringLiteral("2024-06-02"), 1, QStringLiteral("收款"), 0, 0, 500);
     const qint64 second =
-        f.line(kBook, QStringLiteral("2024-06-03"), 2, QStringLiteral("付款"), 0, 50, 450);
+        f.line(kCashBook, QStringLiteral("2024-06-03"), 2, QStringLiteral("付款"), 0, 50, 450);
     const qint64 third =
-        f.line(kBook, QStringLiteral("2024-06-04"), 3, QStringLiteral("收款"), 20.5, 0, 470.5);
+        f.line(kCashBook, QStringLiteral("2024-06-04"), 3, QStringLiteral("收款"), 20.5, 0, 470.5);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 6, 1));
     f.type(1, MonthModel::JJe, QStringLiteral("100"));
     QCOMPARE(f.stored(first, "y_je"), 600.0);
@@ -131,7 +128,7 @@ void RegisterEntry::summaryOnlyEditKeepsBalances() {
     RegisterFixture f;
     june(f);
     const qint64 line =
-        f.line(kBook, QStringLiteral("2024-06-02"), 1, QStringLiteral("收款"), 100, 0, 600);
+        f.line(kCashBook, QStringLiteral("2024-06-02"), 1, QStringLiteral("收款"), 100, 0, 600);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 6, 1));
     f.type(1, MonthModel::Zy, QStringLiteral("收回备用金"));
     f.type(1, MonthModel::Ph, QStringLiteral("No.0012"));
@@ -149,9 +146,9 @@ void RegisterEntry::movingALineKeepsTheChain() {
     RegisterFixture f;
     june(f);
     const qint64 early =
-        f.line(kBook, QStringLiteral("2024-06-02"), 1, QStringLiteral("收款"), 100, 0, 600);
+        f.line(kCashBook, QStringLiteral("2024-06-02"), 1, QStringLiteral("收款"), 100, 0, 600);
     const qint64 late =
-        f.line(kBook, QStringLiteral("2024-06-20"), 2, QStringLiteral("付款"), 0, 40, 560);
+        f.line(kCashBook, QStringLiteral("2024-06-20"), 2, QStringLiteral("付款"), 0, 40, 560);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 6, 1));
     // The receipt moves after the payment: both balances follow the new order.
     QVERIFY(f.window->monthModel()->setData(f.window->monthModel()->index(1, MonthModel::Dzrq),

@@ -25,29 +25,27 @@ private slots:
     void summarySheetWithoutTemplate();
 };
 
-static const QString kBook = QStringLiteral("2024011");
 static const QString kPostNoRight =
     QStringLiteral("对不起，你没有'过账'的权限！请以管理员或操作员身份登录.");
 
 // May 2024 brought in 500.00 with April's cumulative 400.00 / 200.00, then 300.00 in and
 // 120.00 out: closing 680.00, cumulative 700.00 / 320.00.
 static void may(RegisterFixture& f) {
-    f.book(kBook, QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), 100,
-           QStringLiteral("2024-04-01"));
+    f.cashBook(100, QStringLiteral("2024-04-01"));
     f.ledger.dat.execute(
         QStringLiteral("update total set j_je=400,d_je=200,y_je=500 "
                        "where zy='本月累计' and dzrq='2024-04-01'"));
-    f.carried(kBook, QStringLiteral("2024-05-01"), 500, 400, 200);
-    f.line(kBook, QStringLiteral("2024-05-03"), 1, QStringLiteral("收货款"), 200, 0, 700);
-    f.line(kBook, QStringLiteral("2024-05-10"), 2, QStringLiteral("付运费"), 0, 120, 580);
-    f.line(kBook, QStringLiteral("2024-05-20"), 3, QStringLiteral("收押金"), 100, 0, 680);
+    f.carried(kCashBook, QStringLiteral("2024-05-01"), 500, 400, 200);
+    f.line(kCashBook, QStringLiteral("2024-05-03"), 1, QStringLiteral("收货款"), 200, 0, 700);
+    f.line(kCashBook, QStringLiteral("2024-05-10"), 2, QStringLiteral("付运费"), 0, 120, 580);
+    f.line(kCashBook, QStringLiteral("2024-05-20"), 3, QStringLiteral("收押金"), 100, 0, 680);
 }
 
 // A total row's debit, credit and balance; empty when there is no such row.
 static QVector<double> total(RegisterFixture& f, const QString& date, const QString& summary) {
     qb::Query q(f.ledger.dat);
     q.setSql(QStringLiteral("select j_je,d_je,y_je,pzh from total where zbh=? and dzrq=? and zy=?"),
-             {kBook, date, summary});
+             {kCashBook, date, summary});
     q.open();
     if (q.recordCount() != 1) return {};
     return {q.field(0).asFloat(), q.field(1).asFloat(), q.field(2).asFloat(), q.field(3).asFloat()};
@@ -101,13 +99,13 @@ void RegisterPosting::cancelWritesNothing() {
 
 void RegisterPosting::decemberIntoJanuary() {
     RegisterFixture f;
-    f.book(kBook, QStringLiteral("甲公司"), QStringLiteral("银行日记帐"), 1000,
+    f.book(kCashBook, QStringLiteral("甲公司"), QStringLiteral("银行日记帐"), 1000,
            QStringLiteral("2024-11-01"));
     f.ledger.dat.execute(
         QStringLiteral("update total set j_je=5000,d_je=4000 "
                        "where zy='本月累计' and dzrq='2024-11-01'"));
-    f.carried(kBook, QStringLiteral("2024-12-01"), 1000, 5000, 4000);
-    f.line(kBook, QStringLiteral("2024-12-31"), 1, QStringLiteral("利息"), 0.1, 0, 1000.1);
+    f.carried(kCashBook, QStringLiteral("2024-12-01"), 1000, 5000, 4000);
+    f.line(kCashBook, QStringLiteral("2024-12-31"), 1, QStringLiteral("利息"), 0.1, 0, 1000.1);
     f.open(QStringLiteral("甲公司/银行日记帐"), QDate(2024, 12, 31));
     f.window->zwyj();
     QCOMPARE(f.messages.texts.last(), QStringLiteral("过帐完成！"));
@@ -137,8 +135,8 @@ void RegisterPosting::postingAgainByRole() {
                           kPostNoRight}));
 
     // A correction slipped into the closed month (as a reversal would make) is taken up.
-    f.line(kBook, QStringLiteral("2024-05-25"), 4, QStringLiteral("冲账[2024-05-20 收押金]"), -100,
-           0, 0);
+    f.line(kCashBook, QStringLiteral("2024-05-25"), 4, QStringLiteral("冲账[2024-05-20 收押金]"),
+           -100, 0, 0);
     f.messages.texts.clear();
     f.session.role_code = Session::Administrator;
     f.messages.answer(qb::MsgAnswer::Ok);
@@ -160,11 +158,11 @@ void RegisterPosting::postingAgainCarriesIntoLaterMonths() {
     may(f);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 20));
     f.window->zwyj();  // May, then June from the register's move
-    f.line(kBook, QStringLiteral("2024-06-05"), 1, QStringLiteral("收款"), 20, 0, 700);
+    f.line(kCashBook, QStringLiteral("2024-06-05"), 1, QStringLiteral("收款"), 20, 0, 700);
     f.window->zwyj();
     QCOMPARE(picked(f), QDate(2024, 7, 1));
-    f.line(kBook, QStringLiteral("2024-05-25"), 4, QStringLiteral("冲账[2024-05-20 收押金]"), -100,
-           0, 0);
+    f.line(kCashBook, QStringLiteral("2024-05-25"), 4, QStringLiteral("冲账[2024-05-20 收押金]"),
+           -100, 0, 0);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 1));
     f.messages.texts.clear();
     f.window->zwyj();
@@ -194,12 +192,12 @@ void RegisterPosting::filteredGridDoesNotChangeWhatIsPosted() {
 
 void RegisterPosting::recalculationRebuildsBalances() {
     RegisterFixture f;
-    f.book(kBook, QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), 100,
-           QStringLiteral("2024-04-01"));
-    f.carried(kBook, QStringLiteral("2024-05-01"), 500, 0, 0);
+    f.cashBook(100, QStringLiteral("2024-04-01"));
+    f.carried(kCashBook, QStringLiteral("2024-05-01"), 500, 0, 0);
     const qint64 a =
-        f.line(kBook, QStringLiteral("2024-05-03"), 1, QStringLiteral("收"), 200, 0, 1);
-    const qint64 b = f.line(kBook, QStringLiteral("2024-05-04"), 2, QStringLiteral("付"), 0, 50, 2);
+        f.line(kCashBook, QStringLiteral("2024-05-03"), 1, QStringLiteral("收"), 200, 0, 1);
+    const qint64 b =
+        f.line(kCashBook, QStringLiteral("2024-05-04"), 2, QStringLiteral("付"), 0, 50, 2);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 20));
     QCOMPARE(f.footer(0, MonthModel::YJe), QStringLiteral("2.00"));
     f.session.role_code = Session::OrdinaryUser;

@@ -99,10 +99,8 @@ void RegisterView::emptyMonthShowsCarriedCumulativeFooters() {
 
 void RegisterView::clickingBookNameKeepsRowsButEmptiesCaption() {
     RegisterFixture f;
-    f.book(QStringLiteral("2024011"), QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), 500,
-           QStringLiteral("2024-05-01"));
-    f.line(QStringLiteral("2024011"), QStringLiteral("2024-05-03"), 1, QStringLiteral("收款"), 100,
-           0, 600);
+    f.cashBook();
+    f.line(kCashBook, QStringLiteral("2024-05-03"), 1, QStringLiteral("收款"), 100, 0, 600);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 3));
     QCOMPARE(f.window->monthModel()->rowCount(), 2);
     f.open(QStringLiteral("甲公司"), QDate(2024, 5, 3));
@@ -117,11 +115,9 @@ void RegisterView::clickingBookNameKeepsRowsButEmptiesCaption() {
 
 void RegisterView::closedMonthIsReadOnlyForEverybody() {
     RegisterFixture f;
-    f.book(QStringLiteral("2024011"), QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), 500,
-           QStringLiteral("2024-05-01"));
-    f.line(QStringLiteral("2024011"), QStringLiteral("2024-05-03"), 1, QStringLiteral("收款"), 100,
-           0, 600);
-    f.carried(QStringLiteral("2024011"), QStringLiteral("2024-06-01"), 600, 100, 0);
+    f.cashBook();
+    f.line(kCashBook, QStringLiteral("2024-05-03"), 1, QStringLiteral("收款"), 100, 0, 600);
+    f.carried(kCashBook, QStringLiteral("2024-06-01"), 600, 100, 0);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 3));
     MonthModel* model = f.window->monthModel();
     QVERIFY(model->readOnly());
@@ -152,10 +148,8 @@ void RegisterView::closedMonthIsReadOnlyForEverybody() {
 
 void RegisterView::ordinaryUserSeesOpenMonthReadOnly() {
     RegisterFixture f(Session::OrdinaryUser);
-    f.book(QStringLiteral("2024011"), QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), 500,
-           QStringLiteral("2024-05-01"));
-    f.line(QStringLiteral("2024011"), QStringLiteral("2024-05-03"), 1, QStringLiteral("收款"), 100,
-           0, 600);
+    f.cashBook();
+    f.line(kCashBook, QStringLiteral("2024-05-03"), 1, QStringLiteral("收款"), 100, 0, 600);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 3));
     MonthModel* model = f.window->monthModel();
     QVERIFY(model->readOnly());
@@ -170,15 +164,15 @@ void RegisterView::ordinaryUserSeesOpenMonthReadOnly() {
 
 void RegisterView::cellStylesFollowTheRowKind() {
     RegisterFixture f;
-    const QString id = QStringLiteral("2024011");
-    f.book(id, QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), 500,
-           QStringLiteral("2024-05-01"));
-    f.line(id, QStringLiteral("2024-05-02"), 1, QStringLiteral("收款"), 100, 0, 600);
-    f.line(id, QStringLiteral("2024-05-03"), 2, QStringLiteral("付款"), 0, 50, 550);
-    f.line(id, QStringLiteral("2024-05-04"), 3, QStringLiteral("被冲账 [付房租]"), 0, 30, 520);
-    f.line(id, QStringLiteral("2024-05-04"), 3, QStringLiteral("冲账[2024-05-04 付房租]"), 0, -30,
-           550);
-    f.line(id, QStringLiteral("2024-05-05"), 4, QStringLiteral("被冲账 [收押金]"), 80, 0, 630);
+    f.cashBook();
+    f.line(kCashBook, QStringLiteral("2024-05-02"), 1, QStringLiteral("收款"), 100, 0, 600);
+    f.line(kCashBook, QStringLiteral("2024-05-03"), 2, QStringLiteral("付款"), 0, 50, 550);
+    f.line(kCashBook, QStringLiteral("2024-05-04"), 3, QStringLiteral("被冲账 [付房租]"), 0, 30,
+           520);
+    f.line(kCashBook, QStringLiteral("2024-05-04"), 3, QStringLiteral("冲账[2024-05-04 付房租]"), 0,
+           -30, 550);
+    f.line(kCashBook, QStringLiteral("2024-05-05"), 4, QStringLiteral("被冲账 [收押金]"), 80, 0,
+           630);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 1));
     MonthModel* model = f.window->monthModel();
     QCOMPARE(model->rowCount(), 6);
@@ -214,11 +208,9 @@ void RegisterView::cellStylesFollowTheRowKind() {
 
 void RegisterView::typedDateMustStayInTheMonth() {
     RegisterFixture f;
-    const QString id = QStringLiteral("2024011");
-    f.book(id, QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), 500,
-           QStringLiteral("2024-05-01"));
+    f.cashBook();
     const qint64 rowId =
-        f.line(id, QStringLiteral("2024-05-03"), 1, QStringLiteral("收款"), 100, 0, 600);
+        f.line(kCashBook, QStringLiteral("2024-05-03"), 1, QStringLiteral("收款"), 100, 0, 600);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 3));
     MonthModel* model = f.window->monthModel();
     QVERIFY(!model->setData(model->index(1, MonthModel::Dzrq), QDate(2024, 6, 2)));
@@ -236,10 +228,8 @@ void RegisterView::typedDateMustStayInTheMonth() {
 
 void RegisterView::doubleClickedDateDropsItsCalendar() {
     RegisterFixture f;
-    f.book(QStringLiteral("2024011"), QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), 500,
-           QStringLiteral("2024-05-01"));
-    f.line(QStringLiteral("2024011"), QStringLiteral("2024-05-03"), 1, QStringLiteral("收款"), 100,
-           0, 600);
+    f.cashBook();
+    f.line(kCashBook, QStringLiteral("2024-05-03"), 1, QStringLiteral("收款"), 100, 0, 600);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 3));
     QAbstractItemView* view = f.grid->view();
     const QRect cell = view->visualRect(f.cell(1, MonthModel::Dzrq));
@@ -252,11 +242,9 @@ void RegisterView::doubleClickedDateDropsItsCalendar() {
 
 void RegisterView::amountEditorRefusesThirdDecimal() {
     RegisterFixture f;
-    const QString id = QStringLiteral("2024011");
-    f.book(id, QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), 500,
-           QStringLiteral("2024-05-01"));
+    f.cashBook();
     const qint64 rowId =
-        f.line(id, QStringLiteral("2024-05-03"), 1, QStringLiteral("收款"), 0, 0, 500);
+        f.line(kCashBook, QStringLiteral("2024-05-03"), 1, QStringLiteral("收款"), 0, 0, 500);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 3));
     // The editor takes no letter and no third decimal: "12.345x" arrives as 12.34.
     f.type(1, MonthModel::JJe, QStringLiteral("12.345x"));
@@ -271,12 +259,10 @@ void RegisterView::amountEditorRefusesThirdDecimal() {
 
 void RegisterView::filterRowFiltersLocally() {
     RegisterFixture f;
-    const QString id = QStringLiteral("2024011");
-    f.book(id, QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), 500,
-           QStringLiteral("2024-05-01"));
-    f.line(id, QStringLiteral("2024-05-02"), 1, QStringLiteral("收房租"), 100, 0, 600);
-    f.line(id, QStringLiteral("2024-05-03"), 2, QStringLiteral("付工资"), 0, 50, 550);
-    f.line(id, QStringLiteral("2024-05-04"), 3, QStringLiteral("收货款"), 30, 0, 580);
+    f.cashBook();
+    f.line(kCashBook, QStringLiteral("2024-05-02"), 1, QStringLiteral("收房租"), 100, 0, 600);
+    f.line(kCashBook, QStringLiteral("2024-05-03"), 2, QStringLiteral("付工资"), 0, 50, 550);
+    f.line(kCashBook, QStringLiteral("2024-05-04"), 3, QStringLiteral("收货款"), 30, 0, 580);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 1));
     f.grid->filterEditor(MonthModel::Zy)->setText(QStringLiteral("收"));
     QCOMPARE(f.grid->view()->model()->rowCount(), 2);
@@ -290,11 +276,9 @@ void RegisterView::filterRowFiltersLocally() {
 
 void RegisterView::dateChangeFollowsTheOpenJournal() {
     RegisterFixture f;
-    const QString id = QStringLiteral("2024011");
-    f.book(id, QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), 500,
-           QStringLiteral("2024-05-01"));
-    f.carried(id, QStringLiteral("2024-06-01"), 500, 0, 0);
-    f.line(id, QStringLiteral("2024-06-03"), 1, QStringLiteral("收款"), 10, 0, 510);
+    f.cashBook();
+    f.carried(kCashBook, QStringLiteral("2024-06-01"), 500, 0, 0);
+    f.line(kCashBook, QStringLiteral("2024-06-03"), 1, QStringLiteral("收款"), 10, 0, 510);
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 3));
     QCOMPARE(f.window->monthModel()->rowCount(), 1);
     f.window->findChild<QDateEdit*>(QStringLiteral("dtp"))->setDate(QDate(2024, 6, 15));
