@@ -1,2 +1,2 @@
 # Loading the book list.
-qb_benchmark(books qb_books qb_testsupport)
+qb_qt_benchmark(books qb_books qb_testsupport)

@@ -1,8 +1,6 @@
 // How long the book list takes to load and to appear with 500 books.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-
 #include "fr_dat.h"
 #include "session.h"
 #include "templedger.h"
@@ -46,12 +44,3 @@ void BM_BookListOpen(benchmark::State& state) {
 BENCHMARK(BM_BookListOpen)->Arg(500)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -2,7 +2,6 @@
 // written as a PDF file. Targets: prepare under one second, PDF under three.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include "report.h"
@@ -37,12 +36,3 @@ void writeJournalPdf(benchmark::State& state) {
 BENCHMARK(writeJournalPdf)->Arg(3000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
