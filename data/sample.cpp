@@ -110,9 +110,12 @@ private:
 
     void lines(const QString& id, const QDate& month, bool cash, Cents& balance, Cents& debit,
                Cents& credit) {
+        // The open month has lines only up to the given day, as on a real working day.
+        const bool open = month == months::firstDay(options_.lastMonth);
+        const int latest = open ? options_.lastMonth.day() : month.daysInMonth();
         std::vector<int> days(options_.linesPerMonth);
         for (int& day : days)
-            day = uniform(1, month.daysInMonth());
+            day = uniform(1, latest);
         std::sort(days.begin(), days.end());
         for (int voucher = 1; voucher <= int(days.size()); ++voucher) {
             const QString partner = pick(kPartners), monthNo = QString::number(month.month());

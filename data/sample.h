@@ -15,7 +15,7 @@ struct Options {
     int books = 6;           // book i has name i / 3 in category i % 3
     int months = 6;          // the last month stays open
     int linesPerMonth = 20;  // entries a month, besides the opening or carry-forward row
-    QDate lastMonth = QDate::currentDate();     // any day of the open month
+    QDate lastMonth = QDate::currentDate();     // the open month, with lines up to this day
     QString handler = QStringLiteral("admin");  // the user recorded as handler
     int reversals = 3;        // books that get a reversal (needs two months or more)
     quint32 seed = 20240501;  // the same options give the same books
