@@ -135,9 +135,7 @@ QString RegisterFixture::footer(int row, int column) const {
     return grid->footer(row, column);
 }
 
-double RegisterFixture::stored(qint64 rowId, const char* column) {
-    return ledger.dat
-        .scalar(QStringLiteral("select %1 from crereg where rowid=?").arg(QLatin1String(column)),
-                {rowId})
-        .toDouble();
+QVariant RegisterFixture::storedValue(qint64 rowId, const char* column) {
+    return ledger.dat.scalar(
+        QStringLiteral("select %1 from crereg where rowid=?").arg(QLatin1String(column)), {rowId});
 }

@@ -50,7 +50,13 @@ struct RegisterFixture {
     void type(int sourceRow, int column, const QString& text, Qt::Key leave = Qt::Key_Tab);
     QString shown(int sourceRow, int column) const;  // the grid's text of a cell
     QString footer(int row, int column) const;
-    double stored(qint64 rowId, const char* column);  // a crereg value as the database holds it
+    QVariant storedValue(qint64 rowId, const char* column);  // a crereg value as stored
+    double stored(qint64 rowId, const char* column) {
+        return storedValue(rowId, column).toDouble();
+    }
+    QString storedText(qint64 rowId, const char* column) {
+        return storedValue(rowId, column).toString();
+    }
     bool entryEnabled(const char* name) const {
         return main.findChild<QAction*>(name)->isEnabled();
     }

@@ -132,9 +132,7 @@ void RegisterEntry::summaryOnlyEditKeepsBalances() {
     f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 6, 1));
     f.type(1, MonthModel::Zy, QStringLiteral("收回备用金"));
     f.type(1, MonthModel::Ph, QStringLiteral("No.0012"));
-    QCOMPARE(f.ledger.dat.scalar(QStringLiteral("select zy from crereg where rowid=?"), {line})
-                 .toString(),
-             QStringLiteral("收回备用金"));
+    QCOMPARE(f.storedText(line, "zy"), QStringLiteral("收回备用金"));
     QCOMPARE(f.shown(1, MonthModel::Ph), QStringLiteral("No.0012"));
     QCOMPARE(f.stored(line, "y_je"), 600.0);
     QCOMPARE(f.footer(0, MonthModel::YJe), QStringLiteral("600.00"));
