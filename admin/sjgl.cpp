@@ -18,6 +18,7 @@
 #include "guarded.h"
 #include "messages.h"
 #include "schema.h"
+#include "widgets.h"
 
 namespace {
 
@@ -76,9 +77,7 @@ Tfr_sjgl::Tfr_sjgl(Session& session, QWidget* parent) : QWidget(parent), session
     frame(100, RadioButton2, Edit2, "RadioButton2", "Edit2", QStringLiteral("数据还原"));
 
     auto button = [this](const char* name, const QString& caption, int left) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
+        QPushButton* b = namedButton(this, name, caption);
         b->setGeometry(left, 198, 78, 28);
         return b;
     };

@@ -12,6 +12,7 @@
 #include "chm.h"
 #include "guarded.h"
 #include "querymodel.h"
+#include "widgets.h"
 
 namespace {
 
@@ -65,18 +66,12 @@ Tfr_yhgl::Tfr_yhgl(Session& session, QWidget* parent)
     Edit2 = textBox(this, "Edit2", true);
     Edit3 = textBox(this, "Edit3", true);
 
-    auto button = [this](const char* name, const QString& caption) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    QPushButton* add = button("SpeedButton1", QStringLiteral("添加"));
-    QPushButton* remove = button("SpeedButton2", QStringLiteral("删除"));
-    SpeedButton4 = button("SpeedButton4", QStringLiteral("保存"));
+    QPushButton* add = namedButton(this, "SpeedButton1", QStringLiteral("添加"));
+    QPushButton* remove = namedButton(this, "SpeedButton2", QStringLiteral("删除"));
+    SpeedButton4 = namedButton(this, "SpeedButton4", QStringLiteral("保存"));
     SpeedButton4->setEnabled(false);
-    QPushButton* help = button("SpeedButton5", QStringLiteral("帮助"));
-    QPushButton* quit = button("SpeedButton3", QStringLiteral("退出"));
+    QPushButton* help = namedButton(this, "SpeedButton5", QStringLiteral("帮助"));
+    QPushButton* quit = namedButton(this, "SpeedButton3", QStringLiteral("退出"));
 
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("用户名："), Edit1);

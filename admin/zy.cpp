@@ -11,6 +11,7 @@
 #include "chm.h"
 #include "guarded.h"
 #include "querymodel.h"
+#include "widgets.h"
 
 namespace {
 const QString kAll = QStringLiteral("select * from BasicSet order by OftenSummary");
@@ -44,17 +45,11 @@ Tfr_zy::Tfr_zy(Session& session, QWidget* parent)
     DBGrid1->setFixedWidth(260 + 2 * DBGrid1->frameWidth() + 18);
     DBGrid1->installEventFilter(this);
 
-    auto button = [this](const char* name, const QString& caption) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    QPushButton* add = button("SpeedButton1", QStringLiteral("添加(A)"));
-    QPushButton* remove = button("SpeedButton2", QStringLiteral("删除(&D)"));
-    QPushButton* save = button("SpeedButton3", QStringLiteral("保存(&S)"));
-    QPushButton* help = button("SpeedButton5", QStringLiteral("帮助(&H)"));
-    QPushButton* quit = button("SpeedButton4", QStringLiteral("关闭(Q)"));
+    QPushButton* add = namedButton(this, "SpeedButton1", QStringLiteral("添加(A)"));
+    QPushButton* remove = namedButton(this, "SpeedButton2", QStringLiteral("删除(&D)"));
+    QPushButton* save = namedButton(this, "SpeedButton3", QStringLiteral("保存(&S)"));
+    QPushButton* help = namedButton(this, "SpeedButton5", QStringLiteral("帮助(&H)"));
+    QPushButton* quit = namedButton(this, "SpeedButton4", QStringLiteral("关闭(Q)"));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(label, 0, 0);

@@ -15,6 +15,7 @@
 #include "main.h"
 #include "messages.h"
 #include "session.h"
+#include "widgets.h"
 
 namespace {
 
@@ -26,10 +27,8 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, QRect plac
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& text, QRect place) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
+    QPushButton* b = namedButton(parent, name, text);
     b->setGeometry(place);
-    b->setAutoDefault(false);
     return b;
 }
 

@@ -12,6 +12,7 @@
 #include "fr_dat.h"
 #include "messages.h"
 #include "session.h"
+#include "widgets.h"
 #include "zbinfo.h"
 
 namespace {
@@ -52,9 +53,7 @@ QLineEdit* edit(QWidget* parent, const char* name, int row, int maxLength) {
 
 QPushButton* button(QWidget* parent, const char* name, const QString& text, int index,
                     QStyle::StandardPixmap icon) {
-    auto* b = new QPushButton(parent->style()->standardIcon(icon), text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
+    QPushButton* b = namedButton(parent, name, text, parent->style()->standardIcon(icon));
     b->setGeometry(38 + index * 100, 214, 88, 30);
     return b;
 }

@@ -11,16 +11,14 @@
 #include "chm.h"
 #include "errors.h"
 #include "messages.h"
+#include "widgets.h"
 #include "zbinfo.h"
 
 namespace {
 
 QPushButton* button(QWidget* parent, const char* name, const QString& text,
                     QStyle::StandardPixmap icon) {
-    auto* b = new QPushButton(parent->style()->standardIcon(icon), text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
+    return namedButton(parent, name, text, parent->style()->standardIcon(icon));
 }
 
 QLineEdit* edit(QWidget* parent, const char* name, int maxLength) {

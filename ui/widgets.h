@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+class QPushButton;
+class QWidget;
+
+// A push button carrying its component name. It never becomes a dialog's default button, so
+// Enter stays with the field that has the focus (the windows give Enter its own meaning).
+QPushButton* namedButton(QWidget* parent, const char* objectName, const QString& caption,
+                         const QIcon& icon = QIcon());
