@@ -83,7 +83,7 @@ void FirstRunDialog::accept() {
 }
 
 bool first_run(const QString& directory, const std::function<bool(FirstRunDialog&)>& exec,
-               const std::function<void(const QString& path, const QString& admin)>& sample) {
+               const SampleFill& sample) {
     const QString path = QDir::toNativeSeparators(Tdat::pathIn(directory));
     const QString missing = QStringLiteral("没有找到数据库文件：\n%1").arg(path);
     const auto refuse = [&] {
@@ -100,8 +100,9 @@ bool first_run(const QString& directory, const std::function<bool(FirstRunDialog
     FirstRunDialog dialog(static_cast<bool>(sample));
     if (!exec(dialog)) return refuse();
     try {
-        qb::createDatabase(Tdat::pathIn(directory), dialog.name(), dialog.password());
-        if (dialog.sample()) sample(Tdat::pathIn(directory), dialog.name());
+        qb::NewLedger filled;
+        if (dialog.sample()) filled.fill = [&](Tdat& dat) { sample(dat, dialog.name()); };
+        qb::createDatabase(Tdat::pathIn(directory), dialog.name(), dialog.password(), filled);
     } catch (const qb::DbError& e) {
         qb::messages().plain(e.message());
     }

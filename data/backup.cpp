@@ -97,6 +97,10 @@ QString dailyBackupFolder(const QString& databasePath) {
     return QFileInfo(databasePath).absoluteDir().filePath(QStringLiteral("backup"));
 }
 
+QString dailyBackupFile(const QString& databasePath, const QDate& day) {
+    return backupTarget(dailyBackupFolder(databasePath), day);
+}
+
 DailyBackup dailyBackup(Tdat& dat, const QDate& day, const Verifier& verify) {
     const QDir folder(dailyBackupFolder(dat.path()));
     if (!folder.exists() &&
@@ -104,7 +108,7 @@ DailyBackup dailyBackup(Tdat& dat, const QDate& day, const Verifier& verify) {
                       QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
         throw DbError(QStringLiteral("无法建立备份文件夹 %1").arg(folder.path()));
     DailyBackup result;
-    result.file = backupTarget(folder.path(), day);
+    result.file = dailyBackupFile(dat.path(), day);
     if (QFileInfo::exists(result.file)) return result;
     {
         files::PrivateFile copy(result.file, files::PrivateFile::Name::UniqueBeside);

@@ -46,6 +46,8 @@ void backupDatabase(Tdat& dat, const QString& target);
 // kDailyBackupsKept of them kept.
 inline constexpr int kDailyBackupsKept = 30;
 QString dailyBackupFolder(const QString& databasePath);
+// The day's backup file in that folder.
+QString dailyBackupFile(const QString& databasePath, const QDate& day);
 
 struct DailyBackup {
     QString file;         // the day's backup

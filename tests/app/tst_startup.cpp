@@ -71,14 +71,14 @@ private slots:
 
     void newDatabaseWithItsAdministratorAndSampleData() {
         AnsweringMessages messages;
-        QString sampled;
-        QVERIFY(
-            first_run(dir.path(), typing("老板's", "密码", "密码", true),
-                      [&](const QString& p, const QString& admin) { sampled = p + "|" + admin; }));
-        QVERIFY(qb::isLedgerDatabase(path()));
-        QCOMPARE(sampled, path() + "|老板's");
+        QVERIFY(first_run(dir.path(), typing("老板's", "密码", "密码", true),
+                          [&](Tdat& building, const QString& admin) {
+                              QVERIFY(!QFile::exists(path()));  // not under its name until whole
+                              building.execute("insert into basicset values(?)", {admin});
+                          }));
         Tdat dat;
         dat.open(path());
+        QCOMPARE(dat.scalar("select OftenSummary from basicset").toString(), "老板's");
         QCOMPARE(dat.scalar("select userpassword from pruser where user=?", {"老板's"}).toString(),
                  QStringLiteral("密码"));
         QCOMPARE(dat.scalar("select userpopedom from pruser").toString(), QStringLiteral("管理员"));
@@ -88,7 +88,7 @@ private slots:
         AnsweringMessages messages;
         qb::createDatabase(path(), "admin", "admin");
         QDir::setCurrent(dir.path());
-        auto shell = start_shell(StartOptions{0, nullptr, nullptr, nullptr});
+        auto shell = start_shell(StartOptions{0, nullptr, nullptr, nullptr, nullptr});
         QVERIFY(shell->dat.connected());
         QVERIFY(shell->main->isVisible());
         QVERIFY(shell->main->findChild<QWidget*>("Panel1")->isVisible());
@@ -103,7 +103,7 @@ private slots:
         Tdat other;
         other.open(path());
         QDir::setCurrent(dir.path());
-        auto shell = start_shell(StartOptions{0, nullptr, nullptr, nullptr});
+        auto shell = start_shell(StartOptions{0, nullptr, nullptr, nullptr, nullptr});
         QVERIFY(!shell->dat.connected());
         QVERIFY(shell->main->isVisible());
         QVERIFY(messages.texts.size() >= 1);
