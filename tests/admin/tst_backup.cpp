@@ -151,3 +151,29 @@ TEST(Restore, RefusesWhatIsNotALedgerAndChangesNothing) {
     EXPECT_EQ(QDir(dir).entryList({"*.before-restore-*", "*.restoring", "*.replaced"}),
               QStringList());
 }
+
+TEST(DailyBackup, KeepsThirtyAndDropsTheOldestOnlyForAVerifiedCopy) {
+    TempLedger t;
+    addPhrase(t.dat, "kept");
+    const QDir folder(qb::dailyBackupFolder(t.path()));
+    const QDate first(2026, 1, 1);
+    QDir().mkpath(folder.path());
+    for (int day = 0; day < 30; ++day)
+        writeFile(qb::dailyBackupFile(t.path(), first.addDays(day)), "older copy");
+    const QString oldest = qb::dailyBackupFile(t.path(), first);
+
+    const auto broken = [](const QString&, const QString&, const qb::RowCounts*) -> qb::RowCounts {
+        throw qb::DbError("damaged");
+    };
+    EXPECT_THROW(qb::dailyBackup(t.dat, first.addDays(30), broken), qb::DbError);
+    EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden).size(), 30);
+    EXPECT_TRUE(QFile::exists(oldest));
+
+    const qb::DailyBackup made = qb::dailyBackup(t.dat, first.addDays(30));
+    EXPECT_TRUE(made.made);
+    EXPECT_EQ(made.removed, QStringList{oldest});
+    EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden).size(), 30);
+    EXPECT_EQ(QFile::permissions(made.file) & 0x0077, 0);  // nothing for group or others
+    EXPECT_EQ(qb::verifyBackup(made.file, {})["basicset"], 1);
+    EXPECT_FALSE(qb::dailyBackup(t.dat, first.addDays(30)).made);  // once a day
+}

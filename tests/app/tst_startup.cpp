@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "answering_messages.h"
+#include "backup.h"
 #include "firstrun.h"
 #include "schema.h"
 #include "startup.h"
@@ -32,7 +33,10 @@ class StartupTest : public QObject {
     }
 
 private slots:
-    void cleanup() { QFile::remove(path()); }
+    void cleanup() {
+        QFile::remove(path());
+        QDir(qb::dailyBackupFolder(path())).removeRecursively();
+    }
 
     void refusingTheNewDatabaseSaysWhatIsMissingAndWhere() {
         AnsweringMessages messages;
@@ -107,6 +111,35 @@ private slots:
         QVERIFY(!shell->dat.connected());
         QVERIFY(shell->main->isVisible());
         QVERIFY(messages.texts.size() >= 1);
+    }
+
+    void aLedgerWithItsOwnPassphraseIsAskedForItThreeTimesAtMost() {
+        AnsweringMessages messages;
+        { qb::createDatabase(path(), "admin", "admin", {"暗号", {}}); }
+        QDir::setCurrent(dir.path());
+        QStringList typed{"wrong", "暗号"};
+        StartOptions options{0, nullptr, nullptr, nullptr, [&](const QString& file, int attempt) {
+                                 [&] { QCOMPARE(file, path()); }();
+                                 return std::optional<QString>(typed.value(attempt - 1, "bad"));
+                             }};
+        auto shell = start_shell(options);
+        QVERIFY(shell && shell->dat.connected());
+        QCOMPARE(shell->dat.passphrase(), QStringLiteral("暗号"));
+        QVERIFY(messages.texts.isEmpty());
+
+        // The day's backup is made on closing, keyed the same.
+        finish_shell(*shell);
+        const QString backup = qb::dailyBackupFile(path(), QDate::currentDate());
+        QVERIFY(qb::isLedgerDatabase(backup, nullptr, "暗号"));
+        QVERIFY(!qb::isLedgerDatabase(backup));
+        shell.reset();
+
+        typed = {"a", "b", "c", "暗号"};
+        QVERIFY(!start_shell(options));
+        QCOMPARE(messages.texts.last(),
+                 QStringLiteral("口令错误，或不是 Quillbook 数据库。系统将退出。"));
+        QDir(dir.path()).removeRecursively();
+        QDir().mkpath(dir.path());
     }
 };
 
