@@ -219,13 +219,26 @@ void Tfr_sjgl::SpeedButton3Click() {
 }
 
 void Tfr_sjgl::runBackup() {
+    // The copy is verified before it counts: seconds for a large ledger.
+    const bool done =
+        busy(QStringLiteral("正在备份数据……"), [this] {
+            qb::backupDatabase(session_.dat, QDir::fromNativeSeparators(Edit1->text()));
+        }).isEmpty();
+    qb::messages().plain(done ? kDone : kFailed);
+}
+
+QString Tfr_sjgl::busy(const QString& status, const std::function<void()>& work) {
+    session_.setStatusText(status);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString failure;
     try {
-        qb::backupDatabase(session_.dat, QDir::fromNativeSeparators(Edit1->text()));
-    } catch (const qb::DbError&) {
-        qb::messages().plain(kFailed);
-        return;
+        work();
+    } catch (const qb::DbError& e) {
+        failure = e.message();
     }
-    qb::messages().plain(kDone);
+    QApplication::restoreOverrideCursor();
+    session_.setStatusText(QString());
+    return failure;
 }
 
 void Tfr_sjgl::runRestore() {
@@ -282,16 +295,8 @@ void Tfr_sjgl::SpeedButton5Click() {
                            qb::MsgButtons::YesNo) != qb::MsgAnswer::Yes)
         return;
     // Every page is encrypted anew: a large ledger takes a few seconds.
-    session_.setStatusText(QStringLiteral("正在重新加密数据库……"));
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QString failure;
-    try {
-        session_.dat.setPassphrase(*chosen);
-    } catch (const qb::DbError& e) {
-        failure = e.message();
-    }
-    QApplication::restoreOverrideCursor();
-    session_.setStatusText(QString());
+    const QString failure =
+        busy(QStringLiteral("正在重新加密数据库……"), [&] { session_.dat.setPassphrase(*chosen); });
     if (!failure.isEmpty())
         qb::messages().plain(QStringLiteral("数据库口令没有更改：%1").arg(failure));
     else

@@ -47,6 +47,9 @@ private:
     void setOuterWidth(int width);
     void runBackup();
     void runRestore();
+    // Runs work that holds the window for a while, with the status text and a busy cursor;
+    // returns the failure's message, empty on success.
+    QString busy(const QString& status, const std::function<void()>& work);
 
     Session& session_;
     QRadioButton* RadioButton1;
