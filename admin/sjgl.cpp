@@ -244,7 +244,7 @@ QString Tfr_sjgl::busy(const QString& status, const std::function<void()>& work)
 void Tfr_sjgl::runRestore() {
     const QString source = QDir::fromNativeSeparators(Edit2->text());
     // No question about overwriting when there is nothing that could overwrite.
-    if (source.isEmpty() || !qb::isLedgerDatabase(source)) {
+    if (source.isEmpty() || !qb::isLedgerDatabase(source, nullptr, session_.dat.passphrase())) {
         qb::messages().plain(kFailed);
         return;
     }

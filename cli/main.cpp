@@ -87,6 +87,11 @@ int main(int argc, char** argv) {
     } catch (const qb::DbError& e) {
         std::fprintf(stderr, "quillbook-cli: 错误：%s\n",
                      cli::shown(e.message(), true).toUtf8().constData());
+        if (dynamic_cast<const qb::KeyError*>(&e))
+            std::fputs(
+                "若数据库有自己的口令，请用 --passphrase-file FILE 或环境变量 "
+                "QUILLBOOK_PASSPHRASE 给出。\n",
+                stderr);
         return 1;
     }
 }
