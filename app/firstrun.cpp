@@ -6,12 +6,12 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include "errors.h"
 #include "fr_dat.h"
 #include "messages.h"
 #include "schema.h"
+#include "widgets.h"
 
 namespace {
 
@@ -47,13 +47,7 @@ FirstRunDialog::FirstRunDialog(bool offerSample, QWidget* parent)
         QStringLiteral("在新数据库中建立几本示例账簿和几个月的日记账，便于熟悉系统"));
     form->addRow(sample_);
     sample_->setVisible(offerSample);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->setObjectName(QStringLiteral("Buttons"));
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
-    form->addRow(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &FirstRunDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &FirstRunDialog::reject);
+    form->addRow(okCancelButtons(this));
 }
 
 QString FirstRunDialog::name() const {

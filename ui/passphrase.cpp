@@ -4,9 +4,9 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include "messages.h"
+#include "widgets.h"
 
 namespace {
 
@@ -37,12 +37,7 @@ PassphraseDialog::PassphraseDialog(Purpose purpose, const QString& text, QWidget
         form->addRow(QStringLiteral("新口令："), first_);
         form->addRow(QStringLiteral("确  认："), again_);
     }
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
-    form->addRow(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &PassphraseDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &PassphraseDialog::reject);
+    form->addRow(okCancelButtons(this));
 }
 
 QString PassphraseDialog::passphrase() const {
