@@ -53,13 +53,12 @@ public:
 
 enum class Access { ReadWrite, ReadOnly };
 
-// Opens an existing SQLCipher file with the key; refuses a missing file, and a file that is not
-// a database or is keyed otherwise with KeyError. accept runs before anything could write to
-// the file and may refuse it by throwing. ReadOnly never writes and needs no write permission.
+// Opens an existing SQLCipher file with the key (an empty file becomes a new database keyed so);
+// refuses a missing file, and a file that is not a database or is keyed otherwise with KeyError.
+// accept runs before anything could write to the file and may refuse it by throwing. ReadOnly
+// never writes and needs no write permission.
 std::unique_ptr<Connection> openSqlCipher(const QString& path, const QByteArray& key,
                                           Access access = Access::ReadWrite,
                                           const std::function<void(Connection&)>& accept = {});
-// Creates a new, empty SQLCipher file keyed with the key; refuses an existing file.
-std::unique_ptr<Connection> createSqlCipher(const QString& path, const QByteArray& key);
 
 }  // namespace qb::engine

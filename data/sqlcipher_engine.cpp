@@ -132,16 +132,11 @@ private:
 
 class SqliteConnection : public Connection {
 public:
-    SqliteConnection(const QString& path, const QByteArray& key, bool create, Access access,
+    SqliteConnection(const QString& path, const QByteArray& key, Access access,
                      const std::function<void(Connection&)>& accept) {
-        const QFileInfo info(path);
-        if (create && (info.exists() || info.isSymLink()))
-            throw DbError(QStringLiteral("数据库文件已存在，不会覆盖：%1").arg(path));
-        if (!create && !info.exists())
+        if (!QFileInfo::exists(path))
             throw DbError(QStringLiteral("找不到数据库文件：%1").arg(path));
-        const int flags = access == Access::ReadOnly
-                              ? SQLITE_OPEN_READONLY
-                              : SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+        const int flags = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
         if (sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr) != SQLITE_OK) {
             const QString message = db_ ? engineMessage(db_) : QStringLiteral("out of memory");
             sqlite3_close(db_);
@@ -235,11 +230,7 @@ private:
 
 std::unique_ptr<Connection> openSqlCipher(const QString& path, const QByteArray& key, Access access,
                                           const std::function<void(Connection&)>& accept) {
-    return std::make_unique<SqliteConnection>(path, key, false, access, accept);
-}
-
-std::unique_ptr<Connection> createSqlCipher(const QString& path, const QByteArray& key) {
-    return std::make_unique<SqliteConnection>(path, key, true, Access::ReadWrite, nullptr);
+    return std::make_unique<SqliteConnection>(path, key, access, accept);
 }
 
 }  // namespace qb::engine

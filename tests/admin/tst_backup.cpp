@@ -133,10 +133,10 @@ TEST(Restore, RefusesWhatIsNotALedgerAndChangesNothing) {
     writeFile(dir + "/junk.DAT", QByteArray(8192, 'x'));
     writeFile(dir + "/empty.DAT", QByteArray());
     {
-        auto other = qb::engine::createSqlCipher(dir + "/otherkey.DAT", "another password");
+        auto other = keyedFile(dir + "/otherkey.DAT", "another password");
         for (const char* table : qb::kTables)
             other->execute(QString("create table %1 (a)").arg(QLatin1String(table)));
-        auto partial = qb::engine::createSqlCipher(dir + "/partial.DAT", Tdat::kPassword);
+        auto partial = keyedFile(dir + "/partial.DAT", Tdat::kPassword);
         partial->execute("create table basicset (OftenSummary text)");
     }
     sqlcipher(dir + "/plain.DAT", "create table basicset (OftenSummary text);\n");

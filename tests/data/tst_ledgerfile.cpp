@@ -42,7 +42,7 @@ TEST(LedgerFile, AFileThatIsNotALedgerIsRefusedByNameAndLeftUntouched) {
     const QString empty = tmp.filePath("empty.mdb");
     QFile(empty).open(QIODevice::WriteOnly);
     const QString bare = tmp.filePath("bare.mdb");
-    qb::engine::createSqlCipher(bare, Tdat::kPassword)->execute("create table other (a)");
+    keyedFile(bare, Tdat::kPassword)->execute("create table other (a)");
     for (const QString& file : {empty, bare}) {
         const QByteArray before = digest(file);
         EXPECT_TRUE(openError(file).contains("不是 Quillbook 数据库"))
