@@ -23,7 +23,6 @@ protected:
         ledger_ = std::make_unique<EngineLedger>(GetParam());
     }
     Tdat& dat() { return ledger_->dat; }
-    EngineLedger& ledger() { return *ledger_; }
 
 private:
     std::unique_ptr<EngineLedger> ledger_;
