@@ -19,12 +19,15 @@ const char* const kUsage =
     "      create a database filled with sample books (default 6 books, 6 months, 20 lines a\n"
     "      month; administrator admin / admin unless given): all months but the last posted\n"
     "  check\n"
-    "      verify every book: balance chains, posted months' totals, carry-forward rows;\n"
-    "      prints what is wrong and exits with 1 if anything is\n"
+    "      verify every book: opening rows, rows outside the book's life, books sharing a\n"
+    "      name and category, balance chains, posted months' totals, carry-forward rows;\n"
+    "      prints what is wrong and exits with 1 if anything is (a month that only waits\n"
+    "      to be posted again after a reversal is listed as 需二次过帐 and is no failure)\n"
     "  journal NAME CATEGORY YYYY-MM\n"
     "      print the month of the book as CSV (UTF-8) with its month and cumulative totals\n"
     "  post NAME CATEGORY YYYY-MM\n"
-    "      post the month of the book, or post it again when it is posted already\n"
+    "      post the month of the book, or post it again when it is posted already; a month\n"
+    "      before the book's start month or after its first open month is refused\n"
     "\n"
     "Exit status: 0 success, 1 failure or problems found, 2 wrong arguments.\n";
 

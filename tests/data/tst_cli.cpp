@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include "fr_dat.h"
+#include "ledger.h"
 
 namespace {
 
@@ -48,6 +49,26 @@ TEST(Cli, SampleCheckJournalAndPost) {
     const Outcome post = cli({"--dir", dir, "post", "本部", "银行日记帐", month});
     EXPECT_EQ(post.code, 0);
     EXPECT_TRUE(post.out.contains("二次过帐完成")) << post.out.toStdString();
+    // The month before the book's first one is no month of its life.
+    const QString before = QDate::currentDate().addMonths(-3).toString("yyyy-MM");
+    const Outcome outside = cli({"--dir", dir, "post", "本部", "银行日记帐", before});
+    EXPECT_EQ(outside.code, 1);
+    EXPECT_TRUE(outside.err.contains("早于帐簿的启用月份")) << outside.err.toStdString();
+    EXPECT_EQ(cli({"--dir", dir, "post", "本部", "银行日记帐", "2024/08"}).code, 2);
+
+    {  // A line of a posted month reversed: the month waits to be posted again, no failure.
+        Tdat dat;
+        dat.openIn(dir);
+        qb::ledger::reverse_line(
+            dat,
+            dat.scalar("select max(rowid) from crereg where dzrq like ?", {month + "%"})
+                .toLongLong(),
+            "admin");
+    }
+    const Outcome waiting = cli({"--dir", dir, "check"});
+    EXPECT_EQ(waiting.code, 0);
+    EXPECT_TRUE(waiting.out.contains("需二次过帐")) << waiting.out.toStdString();
+    EXPECT_EQ(cli({"--dir", dir, "post", "本部", "银行日记帐", month}).code, 0);
 
     {  // A balance spoilt behind the program's back is found.
         Tdat dat;
