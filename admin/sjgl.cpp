@@ -1,5 +1,6 @@
 #include "sjgl.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -15,8 +16,10 @@
 #include "backup.h"
 #include "chm.h"
 #include "errors.h"
+#include "fr_dat.h"
 #include "guarded.h"
 #include "messages.h"
+#include "passphrase.h"
 #include "schema.h"
 #include "widgets.h"
 
@@ -56,6 +59,15 @@ Tfr_sjgl::Tfr_sjgl(Session& session, QWidget* parent) : QWidget(parent), session
         return QFileDialog::getOpenFileName(parent, QStringLiteral("打开"), QDir::currentPath(),
                                             filter);
     };
+    choosePassphrase = [](QWidget* parent) -> std::optional<QString> {
+        PassphraseDialog dialog(
+            PassphraseDialog::Purpose::Choose,
+            QStringLiteral(
+                "给数据库设置自己的口令。两栏都留空，则去掉数据库自己的口令，改回内置口令。"),
+            parent);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.passphrase();
+    };
 
     auto frame = [this](int top, QRadioButton*& choice, QLineEdit*& edit, const char* choiceName,
                         const char* editName, const QString& caption) {
@@ -85,6 +97,8 @@ Tfr_sjgl::Tfr_sjgl(Session& session, QWidget* parent) : QWidget(parent), session
     QPushButton* run = button("SpeedButton3", QStringLiteral("确定"), 94);
     QPushButton* quit = button("SpeedButton2", QStringLiteral("关闭"), 180);
     QPushButton* help = button("SpeedButton4", QStringLiteral("帮助"), 266);
+    QPushButton* passphrase = button("SpeedButton5", QStringLiteral("数据库口令"), 8);
+    passphrase->setGeometry(8, 234, 164, 28);
 
     DriveComboBox1 = new QComboBox(this);
     DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
@@ -112,7 +126,7 @@ Tfr_sjgl::Tfr_sjgl(Session& session, QWidget* parent) : QWidget(parent), session
     DirectoryListBox1->setStyleSheet(QStringLiteral("QTreeView::branch { image: none; }"));
     DirectoryListBox1->setGeometry(352, 46, 205, 180);
 
-    setFixedHeight(236);
+    setFixedHeight(272);
     RadioButton1->setChecked(true);
     SpeedButton1->setEnabled(false);
     setOuterWidth(kBackupWidth);
@@ -126,6 +140,7 @@ Tfr_sjgl::Tfr_sjgl(Session& session, QWidget* parent) : QWidget(parent), session
     connect(run, &QPushButton::clicked, this, &Tfr_sjgl::SpeedButton3Click);
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
     connect(help, &QPushButton::clicked, this, &Tfr_sjgl::SpeedButton4Click);
+    connect(passphrase, &QPushButton::clicked, this, &Tfr_sjgl::SpeedButton5Click);
 }
 
 void Tfr_sjgl::setOuterWidth(int width) {
@@ -204,19 +219,32 @@ void Tfr_sjgl::SpeedButton3Click() {
 }
 
 void Tfr_sjgl::runBackup() {
+    // The copy is verified before it counts: seconds for a large ledger.
+    const bool done =
+        busy(QStringLiteral("正在备份数据……"), [this] {
+            qb::backupDatabase(session_.dat, QDir::fromNativeSeparators(Edit1->text()));
+        }).isEmpty();
+    qb::messages().plain(done ? kDone : kFailed);
+}
+
+QString Tfr_sjgl::busy(const QString& status, const std::function<void()>& work) {
+    session_.setStatusText(status);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString failure;
     try {
-        qb::backupDatabase(session_.dat, QDir::fromNativeSeparators(Edit1->text()));
-    } catch (const qb::DbError&) {
-        qb::messages().plain(kFailed);
-        return;
+        work();
+    } catch (const qb::DbError& e) {
+        failure = e.message();
     }
-    qb::messages().plain(kDone);
+    QApplication::restoreOverrideCursor();
+    session_.setStatusText(QString());
+    return failure;
 }
 
 void Tfr_sjgl::runRestore() {
     const QString source = QDir::fromNativeSeparators(Edit2->text());
     // No question about overwriting when there is nothing that could overwrite.
-    if (source.isEmpty() || !qb::isLedgerDatabase(source)) {
+    if (source.isEmpty() || !qb::isLedgerDatabase(source, nullptr, session_.dat.passphrase())) {
         qb::messages().plain(kFailed);
         return;
     }
@@ -238,4 +266,40 @@ void Tfr_sjgl::runRestore() {
 
 void Tfr_sjgl::SpeedButton4Click() {
     guarded([this] { show_help(this, help_file(QStringLiteral("数据管理.htm"))); });
+}
+
+void Tfr_sjgl::SpeedButton5Click() {
+    if (session_.role_code != Session::Administrator) {
+        qb::messages().plain(QStringLiteral("对不起，你没有这个权限！请以管理员身份登录."));
+        return;
+    }
+    if (!session_.dat.connected()) {
+        qb::messages().plain(QStringLiteral("没有连接数据库，不能设置数据库口令。"));
+        return;
+    }
+    const std::optional<QString> chosen = choosePassphrase(this);
+    if (!chosen) return;
+    const bool removing = chosen->isEmpty();
+    if (removing && session_.dat.passphrase().isEmpty()) {
+        qb::messages().plain(QStringLiteral("数据库没有自己的口令，用的是内置口令。"));
+        return;
+    }
+    const QString warning =
+        removing ? QStringLiteral(
+                       "去掉数据库自己的口令后，任何有本程序的人都能打开数据库文件。"
+                       "是否继续？")
+                 : QStringLiteral(
+                       "以后每次启动都要输入这个口令才能打开数据库，今后的备份也要用它"
+                       "打开；忘记了口令，数据就再也打不开了。是否继续？");
+    if (qb::messages().ask(QStringLiteral("系统警告"), warning, qb::MsgIcon::Warning,
+                           qb::MsgButtons::YesNo) != qb::MsgAnswer::Yes)
+        return;
+    // Every page is encrypted anew: a large ledger takes a few seconds.
+    const QString failure =
+        busy(QStringLiteral("正在重新加密数据库……"), [&] { session_.dat.setPassphrase(*chosen); });
+    if (!failure.isEmpty())
+        qb::messages().plain(QStringLiteral("数据库口令没有更改：%1").arg(failure));
+    else
+        qb::messages().plain(removing ? QStringLiteral("数据库已改回内置口令。")
+                                      : QStringLiteral("数据库口令已设置。"));
 }

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "session.h"
 
@@ -22,6 +23,9 @@ public:
 
     // The file-open dialog of "打开": returns the chosen file, empty on cancel. Tests replace it.
     std::function<QString(QWidget* parent, const QString& filter)> pickFile;
+    // The dialog of "数据库口令": the new passphrase (empty: back to the built-in key), nothing
+    // on cancel. Tests replace it.
+    std::function<std::optional<QString>(QWidget* parent)> choosePassphrase;
 
     void RadioButton1Click(QRadioButton* clicked);          // switches between backup and restore
     void DriveComboBox1Change();                            // the directory list moves to the drive
@@ -29,6 +33,8 @@ public:
     void SpeedButton1Click();                               // "打开": picks the restore source
     void SpeedButton3Click();                               // "确定": runs the backup or restore
     void SpeedButton4Click();                               // "帮助"
+    void
+    SpeedButton5Click();  // "数据库口令": gives the ledger a passphrase of its own, or removes it
 
     // The directory the list has open.
     QString directory() const { return directory_; }
@@ -41,6 +47,9 @@ private:
     void setOuterWidth(int width);
     void runBackup();
     void runRestore();
+    // Runs work that holds the window for a while, with the status text and a busy cursor;
+    // returns the failure's message, empty on success.
+    QString busy(const QString& status, const std::function<void()>& work);
 
     Session& session_;
     QRadioButton* RadioButton1;

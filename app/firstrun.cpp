@@ -6,12 +6,12 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include "errors.h"
 #include "fr_dat.h"
 #include "messages.h"
 #include "schema.h"
+#include "widgets.h"
 
 namespace {
 
@@ -47,13 +47,7 @@ FirstRunDialog::FirstRunDialog(bool offerSample, QWidget* parent)
         QStringLiteral("在新数据库中建立几本示例账簿和几个月的日记账，便于熟悉系统"));
     form->addRow(sample_);
     sample_->setVisible(offerSample);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->setObjectName(QStringLiteral("Buttons"));
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
-    form->addRow(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &FirstRunDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &FirstRunDialog::reject);
+    form->addRow(okCancelButtons(this));
 }
 
 QString FirstRunDialog::name() const {
@@ -83,7 +77,7 @@ void FirstRunDialog::accept() {
 }
 
 bool first_run(const QString& directory, const std::function<bool(FirstRunDialog&)>& exec,
-               const std::function<void(const QString& path, const QString& admin)>& sample) {
+               const SampleFill& sample) {
     const QString path = QDir::toNativeSeparators(Tdat::pathIn(directory));
     const QString missing = QStringLiteral("没有找到数据库文件：\n%1").arg(path);
     const auto refuse = [&] {
@@ -100,8 +94,9 @@ bool first_run(const QString& directory, const std::function<bool(FirstRunDialog
     FirstRunDialog dialog(static_cast<bool>(sample));
     if (!exec(dialog)) return refuse();
     try {
-        qb::createDatabase(Tdat::pathIn(directory), dialog.name(), dialog.password());
-        if (dialog.sample()) sample(Tdat::pathIn(directory), dialog.name());
+        qb::NewLedger filled;
+        if (dialog.sample()) filled.fill = [&](Tdat& dat) { sample(dat, dialog.name()); };
+        qb::createDatabase(Tdat::pathIn(directory), dialog.name(), dialog.password(), filled);
     } catch (const qb::DbError& e) {
         qb::messages().plain(e.message());
     }

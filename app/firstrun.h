@@ -5,6 +5,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class Tdat;
 
 // Asks for the first administrator of a new database: name, password twice, and whether to fill
 // the database with sample data.
@@ -28,9 +29,12 @@ private:
     bool offerSample_;
 };
 
+// Fills a new ledger with sample data, the administrator recorded as handler.
+using SampleFill = std::function<void(Tdat& dat, const QString& admin)>;
+
 // The start without a database file in the directory: asks whether to create one and for its
-// administrator, then creates it, with sample data when chosen. Returns true when the file now
-// exists. Refusing explains what is missing and where. exec runs the dialog (replaced in tests);
-// sample fills a new database, null when no sample data is offered.
+// administrator, then creates it, with sample data when chosen: whole or not at all. Returns
+// true when the file now exists. Refusing explains what is missing and where. exec runs the
+// dialog (replaced in tests); sample is null when no sample data is offered.
 bool first_run(const QString& directory, const std::function<bool(FirstRunDialog&)>& exec,
-               const std::function<void(const QString& path, const QString& admin)>& sample);
+               const SampleFill& sample);

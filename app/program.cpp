@@ -1,4 +1,5 @@
 #include <QDialog>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -7,6 +8,7 @@
 #include "childregistry.h"
 #include "firstrun.h"
 #include "messagebox.h"
+#include "passphrase.h"
 #include "sample.h"
 #include "startup.h"
 
@@ -26,13 +28,23 @@ int main(int argc, char** argv) {
     options.runFirstRunDialog = [](FirstRunDialog& dialog) {
         return dialog.exec() == QDialog::Accepted;
     };
-    options.sample = [](const QString& path, const QString& admin) {
-        Tdat dat;
-        dat.open(path);
+    options.sample = [](Tdat& dat, const QString& admin) {
         qb::sample::Options sample;
         sample.handler = admin;
         qb::sample::generate(dat, sample);
     };
+    options.askPassphrase = [](const QString& path, int attempt) -> std::optional<QString> {
+        QString text =
+            QStringLiteral("数据库 %1 有自己的口令，请输入：").arg(QDir::toNativeSeparators(path));
+        if (attempt > 1)
+            text = QStringLiteral("口令不对，请再输入一次（第 %1 次，共 3 次）：").arg(attempt);
+        PassphraseDialog dialog(PassphraseDialog::Purpose::Open, text);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.passphrase();
+    };
     const std::unique_ptr<Shell> shell = start_shell(options);
-    return app.exec();
+    if (!shell) return 1;
+    const int code = app.exec();
+    finish_shell(*shell);
+    return code;
 }

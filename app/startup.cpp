@@ -3,13 +3,54 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProgressDialog>
 #include <QThread>
 
 #include "application.h"
+#include "backup.h"
 #include "errors.h"
 #include "firstrun.h"
 #include "messages.h"
 #include "star.h"
+
+namespace {
+
+constexpr int kPassphraseTries = 3;
+
+// Opens the ledger of the directory; one keyed with a passphrase of its own is asked for it.
+// Returns false when every try was wrong and the program must end.
+bool open_ledger(Tdat& dat, const QString& directory, const StartOptions& options,
+                 QWidget& splash) {
+    for (int attempt = 0; attempt <= kPassphraseTries; ++attempt) {
+        QString passphrase;
+        if (attempt > 0) {
+            splash.hide();  // the question must not hide behind the splash
+            const std::optional<QString> typed =
+                options.askPassphrase ? options.askPassphrase(Tdat::pathIn(directory), attempt)
+                                      : std::nullopt;
+            if (!typed) {
+                qb::messages().plain(QStringLiteral("没有输入数据库口令，数据库没有打开：%1")
+                                         .arg(QDir::toNativeSeparators(Tdat::pathIn(directory))));
+                return true;
+            }
+            passphrase = *typed;
+        }
+        try {
+            dat.openIn(directory, Tdat::Mode::Locked, passphrase);
+            return true;
+        } catch (const qb::KeyError&) {
+            // The built-in key or the passphrase did not open it: ask (again).
+        } catch (const qb::DbError& e) {
+            qb::messages().plain(e.message());
+            return true;
+        }
+    }
+    qb::messages().plain(QStringLiteral("口令错误，或不是 Quillbook 数据库。系统将退出。"));
+    return false;
+}
+
+}  // namespace
 
 std::unique_ptr<Shell> start_shell(const StartOptions& options) {
     auto splash = std::make_unique<Tfr_show>();
@@ -29,16 +70,29 @@ std::unique_ptr<Shell> start_shell(const StartOptions& options) {
         splash->hide();
         first_run(directory, options.runFirstRunDialog, options.sample);
     }
-    if (QFile::exists(Tdat::pathIn(directory))) {
-        try {
-            shell->dat.openIn(directory);
-        } catch (const qb::DbError& e) {
-            qb::messages().plain(e.message());
-        }
-    }
+    if (QFile::exists(Tdat::pathIn(directory)) &&
+        !open_ledger(shell->dat, directory, options, *splash))
+        return nullptr;
 
     if (splash->isVisible()) QThread::msleep(options.pauseMs);
     splash.reset();
     shell->main->showMaximized();
     return shell;
+}
+
+void finish_shell(Shell& shell) {
+    if (!shell.dat.connected()) return;
+    const QString file = qb::dailyBackupFile(shell.dat.path(), QDate::currentDate());
+    if (QFileInfo::exists(file)) return;
+    QProgressDialog progress(QStringLiteral("正在备份数据……"), QString(), 0, 0);
+    progress.setWindowTitle(QStringLiteral("Quillbook"));
+    progress.setMinimumDuration(0);
+    progress.show();
+    QApplication::processEvents();
+    try {
+        qb::dailyBackup(shell.dat);
+    } catch (const qb::DbError& e) {
+        progress.hide();
+        qb::messages().plain(QStringLiteral("今天的自动备份没有完成：%1").arg(e.message()));
+    }
 }

@@ -28,7 +28,7 @@ void BM_StartToLoginPanel(benchmark::State& state) {
     }
     QDir::setCurrent(dir);
     for (auto _ : state) {
-        auto shell = start_shell(StartOptions{0, nullptr, nullptr, nullptr});
+        auto shell = start_shell(StartOptions{0, nullptr, nullptr, nullptr, nullptr});
         QApplication::processEvents();  // lay out and paint the main window
         if (shell->main->findChild<QComboBox*>("ComboBox1")->count() == 0)
             state.SkipWithError("no user names listed");

@@ -1,6 +1,5 @@
 #include "commands.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <cstdio>
 
@@ -54,6 +53,13 @@ std::pair<QString, QDate> bookMonth(Tdat& dat, const QStringList& args) {
     return {id, month};
 }
 
+// A text cell that a spreadsheet would run as a formula is written with a leading apostrophe,
+// which spreadsheets take as "this is text".
+QString formulaSafe(const QString& text) {
+    static const QString starters = QStringLiteral("=+-@");
+    return !text.isEmpty() && starters.contains(text.front()) ? QLatin1Char('\'') + text : text;
+}
+
 QString csv(const QString& field) {
     if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"')) &&
         !field.contains(QLatin1Char('\n')))
@@ -69,7 +75,44 @@ QString csvRow(const QStringList& fields) {
     return quoted.join(QLatin1Char(',')) + QLatin1Char('\n');
 }
 
+// Set once by the program's options before any command runs.
+QString passphraseGiven;
+
 }  // namespace
+
+void usePassphrase(const QString& passphrase) {
+    passphraseGiven = passphrase;
+}
+
+QString givenPassphrase() {
+    return passphraseGiven;
+}
+
+void openLedger(Tdat& dat, const QString& dir, Tdat::Mode mode) {
+    dat.openIn(dir, mode, passphraseGiven);
+}
+
+QString shown(const QString& text, bool keepNewlines) {
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool directional = (u >= 0x202a && u <= 0x202e) || (u >= 0x2066 && u <= 0x2069);
+        if ((u == '\n' && keepNewlines) || (c.category() != QChar::Other_Control && !directional))
+            result += c;
+        else if (u == '\n')
+            result += QStringLiteral("\\n");
+        else if (u == '\r')
+            result += QStringLiteral("\\r");
+        else if (u == '\t')
+            result += QStringLiteral("\\t");
+        else if (u < 0x100)
+            result += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+        else
+            result += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
+    }
+    return result;
+}
 
 void out(const QString& text) {
     std::fputs(text.toUtf8().constData(), stdout);
@@ -79,8 +122,9 @@ int init(const QString& dir, const QStringList& args) {
     onlyOptions(args, {QStringLiteral("--admin"), QStringLiteral("--password")});
     const QString admin = option(args, QStringLiteral("--admin"));
     if (admin.isEmpty()) throw UsageError{QStringLiteral("init needs --admin NAME")};
-    qb::createDatabase(Tdat::pathIn(dir), admin, option(args, QStringLiteral("--password")));
-    out(QStringLiteral("已建立数据库 %1，管理员 %2\n").arg(Tdat::pathIn(dir), admin));
+    qb::createDatabase(Tdat::pathIn(dir), admin, option(args, QStringLiteral("--password")),
+                       {passphraseGiven, {}});
+    out(QStringLiteral("已建立数据库 %1，管理员 %2\n").arg(shown(Tdat::pathIn(dir)), shown(admin)));
     return 0;
 }
 
@@ -96,32 +140,26 @@ int sample(const QString& dir, const QStringList& args) {
     options.handler = admin;
     const QString path = Tdat::pathIn(dir);
     if (options.months < 1) throw UsageError{QStringLiteral("--months must be at least 1")};
-    qb::createDatabase(path, admin, option(args, QStringLiteral("--password"), admin));
     qb::sample::Result result;
-    try {
-        Tdat dat;
-        dat.open(path);
-        result = qb::sample::generate(dat, options);
-    } catch (const qb::DbError&) {
-        QFile::remove(path);  // made just now: no half-filled database stays behind
-        throw;
-    }
+    qb::createDatabase(
+        path, admin, option(args, QStringLiteral("--password"), admin),
+        {passphraseGiven, [&](Tdat& dat) { result = qb::sample::generate(dat, options); }});
     out(QStringLiteral("已建立示例数据库 %1：%2 本帐簿，%3 行日记帐，%4 笔冲账（管理员 %5）\n")
-            .arg(path)
+            .arg(shown(path))
             .arg(result.books)
             .arg(result.lines)
             .arg(result.reversals)
-            .arg(admin));
+            .arg(shown(admin)));
     return 0;
 }
 
 int check(const QString& dir) {
     Tdat dat;
-    dat.openIn(dir);
+    openLedger(dat, dir, Tdat::Mode::ReadOnly);
     const std::vector<qb::check::Problem> problems = qb::check::verify(dat);
     qsizetype faults = 0;
     for (const qb::check::Problem& p : problems) {
-        out(QStringLiteral("%1 %2：%3\n").arg(p.bookId, p.month, p.text));
+        out(QStringLiteral("%1 %2：%3\n").arg(shown(p.bookId), shown(p.month), shown(p.text)));
         faults += p.fault;
     }
     // A month waiting to be posted again after a reversal is listed but is no fault.
@@ -134,7 +172,7 @@ int check(const QString& dir) {
 
 int journal(const QString& dir, const QStringList& args) {
     Tdat dat;
-    dat.openIn(dir);
+    openLedger(dat, dir, Tdat::Mode::ReadOnly);
     const auto [id, month] = bookMonth(dat, args);
     QString text =
         csvRow({QStringLiteral("记账日期"), QStringLiteral("凭证号"), QStringLiteral("票号"),
@@ -147,10 +185,14 @@ int journal(const QString& dir, const QStringList& args) {
     q.open();
     for (q.first(); !q.eof(); q.next()) {
         QStringList fields;
-        for (int c = 0; c < 10; ++c)
-            fields << (c >= 4 && c <= 6 && !q.field(c).isNull()
-                           ? qb::money::text(q.field(c).asCents())
-                           : q.field(c).asString());
+        for (int c = 0; c < 10; ++c) {
+            if (c >= 4 && c <= 6 && !q.field(c).isNull())
+                fields << qb::money::text(q.field(c).asCents());  // amounts stay numbers
+            else if (c == 1 || c == 7)
+                fields << q.field(c).asString();  // voucher number and count
+            else
+                fields << formulaSafe(shown(q.field(c).asString()));
+        }
         text += csvRow(fields);
     }
     const gymk::Sums sums = gymk::month_sums(dat, id, gymk::MonthSumMode, month);
@@ -183,11 +225,11 @@ int journal(const QString& dir, const QStringList& args) {
 
 int post(const QString& dir, const QStringList& args) {
     Tdat dat;
-    dat.openIn(dir);
+    openLedger(dat, dir, Tdat::Mode::Locked);
     const auto [id, month] = bookMonth(dat, args);
     const qb::ledger::PostResult r = qb::ledger::post_month(dat, id, month);
     out(QStringLiteral("%1 %2：%3，期末余额 %4\n")
-            .arg(args[0], qb::months::monthText(month),
+            .arg(shown(args[0]), qb::months::monthText(month),
                  r.reposted ? QStringLiteral("二次过帐完成") : QStringLiteral("过帐完成"),
                  qb::money::text(r.closing)));
     if (r.laterMonthsUpdated > 0)

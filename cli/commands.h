@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "fr_dat.h"
+
 // The commands of quillbook-cli. Each works on the database in `dir`, writes its output to
 // standard output and returns the exit code; failures of the data layer reach the caller as
 // qb::DbError, wrong arguments as UsageError.
@@ -17,7 +19,23 @@ int sample(const QString& dir, const QStringList& args);
 int check(const QString& dir);
 int journal(const QString& dir, const QStringList& args);
 int post(const QString& dir, const QStringList& args);
+int backup(const QString& dir);
+int verify(const QStringList& args);
+int passphrase(const QString& dir, const QStringList& args);
 
+// The ledger's passphrase of its own, for every command that opens or creates a ledger; empty
+// for the built-in key.
+void usePassphrase(const QString& passphrase);
+QString givenPassphrase();
+// Opens LedgerData.mdb in dir with that passphrase.
+void openLedger(Tdat& dat, const QString& dir, Tdat::Mode mode);
+// The first line of a file, for a passphrase kept in one.
+QString firstLineOf(const QString& path);
+
+// Text from the ledger made safe for a terminal: control characters (and the marks that turn
+// the direction of text) are written as escapes, so data cannot move the cursor, clear the
+// screen or disguise a line. keepNewlines leaves line breaks for messages of several lines.
+QString shown(const QString& text, bool keepNewlines = false);
 // Standard output in UTF-8.
 void out(const QString& text);
 

@@ -8,9 +8,11 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: quillbook-cli [--dir DIR] COMMAND [ARGUMENTS]\n"
+    "Usage: quillbook-cli [--dir DIR] [--passphrase-file FILE] COMMAND [ARGUMENTS]\n"
     "\n"
-    "Works on LedgerData.mdb in DIR (default: the current directory).\n"
+    "Works on LedgerData.mdb in DIR (default: the current directory). A ledger with a passphrase\n"
+    "of its own opens with the first line of FILE, or with the environment variable\n"
+    "QUILLBOOK_PASSPHRASE; init and sample key a new ledger with it.\n"
     "\n"
     "Commands:\n"
     "  init --admin NAME --password PW\n"
@@ -28,6 +30,21 @@ const char* const kUsage =
     "  post NAME CATEGORY YYYY-MM\n"
     "      post the month of the book, or post it again when it is posted already; a month\n"
     "      before the book's start month or after its first open month is refused\n"
+    "  backup\n"
+    "      once a day: a verified copy in the folder backup beside the database, the newest\n"
+    "      30 kept (the oldest goes only once the new copy is verified)\n"
+    "  verify FILE\n"
+    "      check a backup: it opens, passes the integrity check and has the seven tables\n"
+    "  passphrase set [--new-passphrase-file FILE]\n"
+    "      give the ledger a passphrase of its own (typed twice, or read from standard input\n"
+    "      or the first line of FILE); the file is re-encrypted in one step\n"
+    "  passphrase remove\n"
+    "      go back to the built-in key\n"
+    "\n"
+    "check and journal only read: they need no lock and work on a read-only copy; backup\n"
+    "needs no lock either.\n"
+    "Text from the ledger is printed with control characters escaped; journal writes a text cell\n"
+    "that begins with = + - @ with a leading ' so that spreadsheets do not run it.\n"
     "\n"
     "Exit status: 0 success, 1 failure or problems found, 2 wrong arguments.\n";
 
@@ -38,9 +55,14 @@ int run(QStringList args) {
         std::fputs(kUsage, stdout);
         return args.isEmpty() ? 2 : 0;
     }
-    if (args.first() == QLatin1String("--dir")) {
-        if (args.size() < 2) throw cli::UsageError{QStringLiteral("--dir needs a directory")};
-        dir = args[1];
+    cli::usePassphrase(qEnvironmentVariable("QUILLBOOK_PASSPHRASE"));
+    while (!args.isEmpty() && (args.first() == QLatin1String("--dir") ||
+                               args.first() == QLatin1String("--passphrase-file"))) {
+        if (args.size() < 2) throw cli::UsageError{args.first() + QStringLiteral(" needs a value")};
+        if (args.first() == QLatin1String("--dir"))
+            dir = args[1];
+        else
+            cli::usePassphrase(cli::firstLineOf(args[1]));
         args = args.mid(2);
     }
     if (args.isEmpty()) throw cli::UsageError{QStringLiteral("no command given")};
@@ -50,6 +72,9 @@ int run(QStringList args) {
     if (command == QLatin1String("check") && args.isEmpty()) return cli::check(dir);
     if (command == QLatin1String("journal")) return cli::journal(dir, args);
     if (command == QLatin1String("post")) return cli::post(dir, args);
+    if (command == QLatin1String("backup") && args.isEmpty()) return cli::backup(dir);
+    if (command == QLatin1String("verify")) return cli::verify(args);
+    if (command == QLatin1String("passphrase")) return cli::passphrase(dir, args);
     throw cli::UsageError{QStringLiteral("unknown command or arguments: ") + command};
 }
 
@@ -61,10 +86,16 @@ int main(int argc, char** argv) {
         return run(app.arguments().mid(1));
     } catch (const cli::UsageError& e) {
         std::fprintf(stderr, "quillbook-cli: %s\nTry 'quillbook-cli --help'.\n",
-                     e.message.toUtf8().constData());
+                     cli::shown(e.message).toUtf8().constData());
         return 2;
     } catch (const qb::DbError& e) {
-        std::fprintf(stderr, "quillbook-cli: 错误：%s\n", e.message().toUtf8().constData());
+        std::fprintf(stderr, "quillbook-cli: 错误：%s\n",
+                     cli::shown(e.message(), true).toUtf8().constData());
+        if (dynamic_cast<const qb::KeyError*>(&e))
+            std::fputs(
+                "若数据库有自己的口令，请用 --passphrase-file FILE 或环境变量 "
+                "QUILLBOOK_PASSPHRASE 给出。\n",
+                stderr);
         return 1;
     }
 }

@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include "errors.h"
+#include "files.h"
 #include "fr_dat.h"
 #include "schema.h"
 
@@ -17,10 +19,19 @@ bool sameFile(const QString& a, const QString& b) {
 }
 
 // Puts the database that was moved aside back in place and opens it again.
-void putBack(Tdat& dat, const QString& aside, const QString& path) {
+void putBack(Tdat& dat, const QString& aside, const QString& path, const QString& passphrase) {
     QFile::remove(path);
     QFile::rename(aside, path);
-    dat.open(path);
+    dat.open(path, Tdat::Mode::Locked, passphrase);
+}
+
+RowCounts rowCounts(Tdat& dat) {
+    RowCounts counts;
+    for (const char* table : kTables)
+        counts[QLatin1String(table)] =
+            dat.scalar(QStringLiteral("select count(*) from %1").arg(QLatin1String(table)))
+                .toLongLong();
+    return counts;
 }
 
 }  // namespace
@@ -38,33 +49,114 @@ QString safetyCopyPath(const QString& databasePath, const QDateTime& moment) {
            moment.toString(QStringLiteral("yyyyMMdd-HHmmss"));
 }
 
+RowCounts copyDatabase(Tdat& dat, files::PrivateFile& copy) {
+    if (dat.inTransaction()) throw DbError(QStringLiteral("数据库有未完成的更改，现在不能备份"));
+    // Reading every table takes the read lock that keeps writers out until the copy is done.
+    Transaction reading(dat);
+    const RowCounts counts = rowCounts(dat);
+    dat.con().readFile([&copy](const char* data, qint64 size) { copy.write(data, size); });
+    copy.finish();
+    return counts;
+}
+
+RowCounts verifyBackup(const QString& file, const QString& passphrase, const RowCounts* expected) {
+    Tdat backup;
+    backup.open(file, Tdat::Mode::ReadOnly, passphrase);
+    const QString integrity = backup.scalar(QStringLiteral("pragma integrity_check")).toString();
+    if (integrity != QLatin1String("ok"))
+        throw DbError(
+            QStringLiteral("备份 %1 未通过完整性检查：%2").arg(file, integrity.left(200)));
+    const RowCounts counts = rowCounts(backup);
+    if (expected && counts != *expected) {
+        for (auto it = expected->begin(); it != expected->end(); ++it)
+            if (counts.value(it.key(), -1) != it.value())
+                throw DbError(QStringLiteral("备份 %1 的数据表 %2 有 %3 行，数据库中有 %4 行")
+                                  .arg(file, it.key())
+                                  .arg(counts.value(it.key(), -1))
+                                  .arg(it.value()));
+    }
+    return counts;
+}
+
 void backupDatabase(Tdat& dat, const QString& target) {
     if (target.trimmed().isEmpty()) throw DbError(QStringLiteral("没有指定备份文件"));
     if (QFileInfo(target).isDir())
         throw DbError(QStringLiteral("备份文件名是一个目录：%1").arg(target));
-    // The engine replaces the target only after the copy is complete; replacing the live file
-    // would pull it out from under the open connection.
+    // Replacing the live file would pull it out from under the open connection.
     if (sameFile(target, dat.path()))
         throw DbError(QStringLiteral("不能把数据库备份到数据库文件自身"));
-    dat.con().backupTo(target);
+    // Written beside the target first, so a failed backup never destroys an older one.
+    files::PrivateFile copy(target, files::PrivateFile::Name::UniqueBeside);
+    const RowCounts counts = copyDatabase(dat, copy);
+    verifyBackup(copy.path(), dat.passphrase(), &counts);
+    files::placeReplacing(copy.path(), target);
+    copy.release();
+}
+
+QString dailyBackupFolder(const QString& databasePath) {
+    return QFileInfo(databasePath).absoluteDir().filePath(QStringLiteral("backup"));
+}
+
+QString dailyBackupFile(const QString& databasePath, const QDate& day) {
+    return backupTarget(dailyBackupFolder(databasePath), day);
+}
+
+DailyBackup dailyBackup(Tdat& dat, const QDate& day, const Verifier& verify) {
+    const QDir folder(dailyBackupFolder(dat.path()));
+    if (!folder.exists() &&
+        !QDir().mkdir(folder.path(),
+                      QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
+        throw DbError(QStringLiteral("无法建立备份文件夹 %1").arg(folder.path()));
+    DailyBackup result;
+    result.file = dailyBackupFile(dat.path(), day);
+    if (QFileInfo::exists(result.file)) return result;
+    {
+        files::PrivateFile copy(result.file, files::PrivateFile::Name::UniqueBeside);
+        const RowCounts counts = copyDatabase(dat, copy);
+        try {
+            verify(copy.path(), dat.passphrase(), &counts);
+        } catch (const DbError& e) {
+            throw DbError(QStringLiteral("新的备份未通过校验，已删除；原有的备份都保留着。%1")
+                              .arg(e.message()));
+        }
+        files::placeReplacing(copy.path(), result.file);
+        copy.release();
+    }
+    result.made = true;
+    // Only now that the new copy counts does the oldest make room for it.
+    static const QRegularExpression daily(QStringLiteral("^\\d{8}\\.DAT$"));
+    QStringList backups;
+    for (const QString& name : folder.entryList(QDir::Files, QDir::Name))
+        if (daily.match(name).hasMatch()) backups << name;
+    while (backups.size() > kDailyBackupsKept) {
+        const QString oldest = folder.filePath(backups.takeFirst());
+        if (QFile::remove(oldest)) result.removed << oldest;
+    }
+    return result;
 }
 
 QString restoreDatabase(Tdat& dat, const QString& source, const QDateTime& moment) {
     if (!dat.connected()) throw DbError(QStringLiteral("没有连接数据库"));
     const QString path = dat.path();
+    const QString passphrase = dat.passphrase();
     if (source.trimmed().isEmpty()) throw DbError(QStringLiteral("没有选择还原文件"));
     if (!QFileInfo(source).isFile())
         throw DbError(QStringLiteral("找不到还原文件：%1").arg(source));
     if (sameFile(source, path)) throw DbError(QStringLiteral("不能用数据库文件自身还原"));
     QString why;
-    if (!isLedgerDatabase(source, &why))
+    if (!isLedgerDatabase(source, &why, passphrase))
         throw DbError(QStringLiteral("%1 不是本系统的数据库：%2").arg(source, why));
 
     // The backup is copied beside the database first and checked again there, so the swap below
     // is two renames on one file system and the database is never half written.
     const QString staged = path + QStringLiteral(".restoring");
     QFile::remove(staged);
-    if (!QFile::copy(source, staged) || !isLedgerDatabase(staged, &why)) {
+    try {
+        files::copyToPrivate(source, staged);
+    } catch (const DbError& e) {
+        why = e.message();
+    }
+    if (!why.isEmpty() || !isLedgerDatabase(staged, &why, passphrase)) {
         QFile::remove(staged);
         throw DbError(QStringLiteral("无法复制还原文件 %1 %2").arg(source, why));
     }
@@ -75,18 +167,20 @@ QString restoreDatabase(Tdat& dat, const QString& source, const QDateTime& momen
     dat.close();
     if (!QFile::rename(path, safety)) {
         QFile::remove(staged);
-        dat.open(path);
+        dat.open(path, Tdat::Mode::Locked, passphrase);
         throw DbError(QStringLiteral("无法替换数据库文件：%1").arg(path));
     }
+    // An older ledger may have been readable by everyone; its copy is kept for the owner alone.
+    QFile::setPermissions(safety, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (!QFile::rename(staged, path)) {
         QFile::remove(staged);
-        putBack(dat, safety, path);
+        putBack(dat, safety, path, passphrase);
         throw DbError(QStringLiteral("无法替换数据库文件：%1").arg(path));
     }
     try {
-        dat.open(path);
+        dat.open(path, Tdat::Mode::Locked, passphrase);
     } catch (const DbError& e) {
-        putBack(dat, safety, path);
+        putBack(dat, safety, path, passphrase);
         throw DbError(
             QStringLiteral("还原后的数据库无法打开，已恢复原数据库：%1").arg(e.message()));
     }

@@ -2,13 +2,21 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QMap>
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 class Tdat;
 
-// Backup and restore of the whole database file. Both keep the open database consistent: a
-// backup is the engine's online copy, and a restore only ever replaces the file with a
-// verified database of this program, keeping a copy of the old file beside it.
+namespace qb::files {
+class PrivateFile;
+}
+
+// Backup and restore of the whole database file. A backup is a byte copy of the file taken under
+// a read transaction, so no writer changes it meanwhile, and is verified before it counts; a
+// restore only ever replaces the file with a verified database of this program, keeping a copy of
+// the old file beside it.
 namespace qb {
 
 // "YYYYMMDD.DAT" for the day.
@@ -18,9 +26,40 @@ QString backupTarget(const QString& directory, const QDate& day);
 // Where a restore keeps the file it replaces: "<database>.before-restore-YYYYMMDD-HHMMSS".
 QString safetyCopyPath(const QString& databasePath, const QDateTime& moment);
 
-// Writes a consistent copy of the open database to target, keyed with the database password,
-// replacing an existing file of that name. Refuses the database file itself. Throws DbError.
+// The number of rows in each of the seven tables.
+using RowCounts = QMap<QString, qint64>;
+
+// Copies the open database, as stored and keyed, into the new file and finishes it; returns the
+// rows of each table as they were copied. Refused while the connection has a change under way.
+RowCounts copyDatabase(Tdat& dat, files::PrivateFile& copy);
+// Checks a backup: it opens with the passphrase (or the built-in password), holds the seven
+// tables, passes the engine's integrity check and, when expected is given, holds as many rows in
+// each table. Returns its row counts; throws DbError saying what failed.
+RowCounts verifyBackup(const QString& file, const QString& passphrase,
+                       const RowCounts* expected = nullptr);
+
+// Writes a verified copy of the open database to target, replacing an existing file of that
+// name only once the copy is verified. Refuses the database file itself. Throws DbError.
 void backupDatabase(Tdat& dat, const QString& target);
+
+// The daily backups: at most one a day in the folder "backup" beside the database, the newest
+// kDailyBackupsKept of them kept.
+inline constexpr int kDailyBackupsKept = 30;
+QString dailyBackupFolder(const QString& databasePath);
+// The day's backup file in that folder.
+QString dailyBackupFile(const QString& databasePath, const QDate& day);
+
+struct DailyBackup {
+    QString file;         // the day's backup
+    bool made = false;    // false: it was there already
+    QStringList removed;  // the oldest backups that made room for it
+};
+using Verifier = std::function<RowCounts(const QString& file, const QString& passphrase,
+                                         const RowCounts* expected)>;
+// Makes the day's backup unless it exists. Only a copy that passes verify counts: one that fails
+// is removed and reported (DbError), and no older backup is removed for it.
+DailyBackup dailyBackup(Tdat& dat, const QDate& day = QDate::currentDate(),
+                        const Verifier& verify = verifyBackup);
 
 // Replaces the open database with the database in source and reopens it. Refuses a file that
 // is not a database of this program and the database file itself, leaving everything as it

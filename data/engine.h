@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 
 // The narrow interface between the data layer and a database engine. The single encrypted file
@@ -42,14 +43,22 @@ public:
     virtual int changes() const = 0;
     // The hidden row identifier of a table as this engine names it in statements.
     virtual QString rowIdColumn() const = 0;
-    // Writes a consistent copy of the open database to a new file, keyed like the original.
-    virtual void backupTo(const QString& path) const = 0;
+    // Hands the database file's bytes, as stored (still keyed), to the sink in order. The caller
+    // holds a read transaction, so that no writer changes the file meanwhile; the engine's own
+    // file handle is used, because opening and closing the file anew would drop its locks.
+    virtual void readFile(const std::function<void(const char* data, qint64 size)>& sink) = 0;
+    // Encrypts the whole file with another key, in one step that a crash cannot leave halfway.
+    virtual void rekey(const QByteArray& key) = 0;
 };
 
-// Opens an existing SQLCipher file with the key; refuses a missing file, a file that is not a
-// database and a wrong key, with a message that says which.
-std::unique_ptr<Connection> openSqlCipher(const QString& path, const QByteArray& key);
-// Creates a new, empty SQLCipher file keyed with the key; refuses an existing file.
-std::unique_ptr<Connection> createSqlCipher(const QString& path, const QByteArray& key);
+enum class Access { ReadWrite, ReadOnly };
+
+// Opens an existing SQLCipher file with the key (an empty file becomes a new database keyed so);
+// refuses a missing file, and a file that is not a database or is keyed otherwise with KeyError.
+// accept runs before anything could write to the file and may refuse it by throwing. ReadOnly
+// never writes and needs no write permission.
+std::unique_ptr<Connection> openSqlCipher(const QString& path, const QByteArray& key,
+                                          Access access = Access::ReadWrite,
+                                          const std::function<void(Connection&)>& accept = {});
 
 }  // namespace qb::engine

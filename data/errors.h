@@ -17,4 +17,11 @@ private:
     QString message_;
 };
 
+// The file did not open with the key: a wrong key, or not a database at all (the two cannot be
+// told apart).
+class KeyError : public DbError {
+public:
+    using DbError::DbError;
+};
+
 }  // namespace qb

@@ -1,12 +1,14 @@
 #include "fr_dat.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <cmath>
 
 #include "errors.h"
 #include "money.h"
+#include "schema.h"
 
 namespace qb {
 
@@ -457,16 +459,22 @@ QString Tdat::pathIn(const QString& directory) {
     return QDir(directory).filePath(QString::fromLatin1(kFileName));
 }
 
-void Tdat::openIn(const QString& directory) {
-    open(pathIn(directory));
+void Tdat::openIn(const QString& directory, Mode mode, const QString& passphrase) {
+    open(pathIn(directory), mode, passphrase);
 }
 
-void Tdat::open(const QString& path) {
-    close();
-    // Said before the lock is tried, so a missing file is not reported as a lock failure.
-    if (!QFileInfo::exists(path))
-        throw qb::DbError(QStringLiteral("找不到数据库文件：%1").arg(path));
-    auto lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
+QByteArray Tdat::keyFor(const QString& passphrase) {
+    return passphrase.isEmpty() ? QByteArray(kPassword) : passphrase.toUtf8();
+}
+
+std::unique_ptr<QLockFile> Tdat::lockBeside(const QString& path) {
+    const QString lockPath = path + QStringLiteral(".lock");
+    if (QFileInfo(lockPath).isDir())
+        throw qb::DbError(
+            QStringLiteral("数据库的锁文件 %1 的位置上是一个文件夹。请移走这个文件夹，"
+                           "再打开数据库。")
+                .arg(lockPath));
+    auto lock = std::make_unique<QLockFile>(lockPath);
     // Only a dead owner makes a lock stale: a long working day must not free it.
     lock->setStaleLockTime(0);
     if (!lock->tryLock(0)) {
@@ -474,11 +482,50 @@ void Tdat::open(const QString& path) {
             throw qb::DbError(
                 QStringLiteral("数据库 %1 正被另一个 Quillbook 程序使用，请先关闭那个程序。")
                     .arg(path));
-        throw qb::DbError(QStringLiteral("无法在数据库旁建立锁文件：%1.lock").arg(path));
+        throw qb::DbError(
+            QStringLiteral("无法在数据库旁建立锁文件 %1（文件夹不可写？）。只读的数据库可以用"
+                           "只读方式查看。")
+                .arg(lockPath));
     }
-    con_ = qb::engine::openSqlCipher(path, QByteArray(kPassword));
+    // It names this machine and process: nobody else's business.
+    QFile::setPermissions(lockPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return lock;
+}
+
+void Tdat::open(const QString& path, Mode mode, const QString& passphrase) {
+    close();
+    // Said before the lock is tried, so a missing file is not reported as a lock failure.
+    const QFileInfo info(path);
+    if (!info.exists()) throw qb::DbError(QStringLiteral("找不到数据库文件：%1").arg(path));
+    if (!info.isFile())
+        throw qb::DbError(QStringLiteral("%1 不是文件，不是 Quillbook 数据库。").arg(path));
+    std::unique_ptr<QLockFile> lock = mode == Mode::Locked ? lockBeside(path) : nullptr;
+    // Refused before anything is written to the file: the journal mode is set only afterwards.
+    const auto isLedger = [&path](qb::engine::Connection& con) {
+        const QString missing = qb::missingTable(con);
+        if (!missing.isEmpty())
+            throw qb::DbError(
+                QStringLiteral("%1 不是 Quillbook 数据库（没有数据表 %2）。").arg(path, missing));
+    };
+    const auto access =
+        mode == Mode::ReadOnly ? qb::engine::Access::ReadOnly : qb::engine::Access::ReadWrite;
+    try {
+        con_ = qb::engine::openSqlCipher(path, keyFor(passphrase), access, isLedger);
+        passphrase_ = passphrase;
+    } catch (const qb::KeyError&) {
+        // A passphrase given for a ledger that has none: the built-in password opens it.
+        if (passphrase.isEmpty()) throw;
+        con_ = qb::engine::openSqlCipher(path, keyFor({}), access, isLedger);
+        passphrase_.clear();
+    }
     lock_ = std::move(lock);
     path_ = path;
+}
+
+void Tdat::setPassphrase(const QString& passphrase) {
+    if (inTransaction()) throw qb::DbError(QStringLiteral("不能在未完成的操作中更改数据库口令"));
+    con().rekey(keyFor(passphrase));
+    passphrase_ = passphrase;
 }
 
 void Tdat::close() {

@@ -168,19 +168,34 @@ public:
     static constexpr const char* kFileName = "LedgerData.mdb";
     static constexpr const char* kPassword = "mtk52096318";
 
+    enum class Mode {
+        Locked,    // reading and writing, locked against a second program instance
+        ReadOnly,  // reading only: no lock, no write, works on a read-only volume
+        NewFile,   // reading and writing a file only this process knows (a ledger being built)
+    };
+
     Tdat();
     ~Tdat();
     Tdat(const Tdat&) = delete;
     Tdat& operator=(const Tdat&) = delete;
 
-    // Opens the database file, keyed with the password, and locks it against a second
-    // program instance. Throws qb::DbError with a clear message on any failure.
-    void open(const QString& path);
+    // Opens the database file and checks that it is a ledger, never writing to a file that is
+    // not. It is keyed with the passphrase when one is given, else (or when the passphrase does
+    // not fit) with the built-in password. Throws qb::DbError with a clear message on any
+    // failure, qb::KeyError when no key opens the file.
+    void open(const QString& path, Mode mode = Mode::Locked, const QString& passphrase = {});
     // Opens "LedgerData.mdb" in the directory.
-    void openIn(const QString& directory);
+    void openIn(const QString& directory, Mode mode = Mode::Locked, const QString& passphrase = {});
     void close();
     bool connected() const { return bool(con_); }
     const QString& path() const { return path_; }
+    // The ledger's passphrase of its own; empty when the built-in password opened it.
+    const QString& passphrase() const { return passphrase_; }
+    bool inTransaction() const { return transactionDepth_ > 0; }
+
+    // Re-keys the open file with a passphrase of its own, or with the built-in password when
+    // the passphrase is empty. Refused inside a transaction.
+    void setPassphrase(const QString& passphrase);
 
     qb::engine::Connection& con();  // con: the one connection
     qb::Query gycx;  // shared query object for look-ups (gongyong chaxun), one statement at a time
@@ -193,11 +208,15 @@ public:
 
     // The path of the database file in a directory.
     static QString pathIn(const QString& directory);
+    // The engine key for a passphrase: the built-in password for none.
+    static QByteArray keyFor(const QString& passphrase);
 
 private:
     friend class qb::Transaction;
+    std::unique_ptr<QLockFile> lockBeside(const QString& path);
     std::unique_ptr<qb::engine::Connection> con_;
     std::unique_ptr<QLockFile> lock_;
     QString path_;
+    QString passphrase_;
     int transactionDepth_ = 0;
 };

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "errors.h"
+#include "files.h"
 #include "fr_dat.h"
 #include "schema_sql.h"
 
@@ -23,12 +24,14 @@ QStringList schemaStatements() {
 
 }  // namespace
 
-void createDatabase(const QString& path, const QString& adminName, const QString& adminPassword) {
+void createDatabase(const QString& path, const QString& adminName, const QString& adminPassword,
+                    const NewLedger& options) {
     if (adminName.trimmed().isEmpty()) throw DbError(QStringLiteral("管理员用户名不能为空"));
-    if (QFileInfo::exists(path))
-        throw DbError(QStringLiteral("数据库文件已存在，不会覆盖：%1").arg(path));
-    try {
-        auto con = engine::createSqlCipher(path, QByteArray(Tdat::kPassword));
+    if (const QString taken = files::whyTaken(path); !taken.isEmpty()) throw DbError(taken);
+    files::PrivateFile building(path, files::PrivateFile::Name::UniqueBeside);
+    building.finish();
+    {
+        auto con = engine::openSqlCipher(building.path(), Tdat::keyFor(options.passphrase));
         con->execute(QStringLiteral("begin"));
         for (const QString& statement : schemaStatements())
             con->execute(statement);
@@ -36,27 +39,33 @@ void createDatabase(const QString& path, const QString& adminName, const QString
                                     "values(?,?,?)"),
                      {adminName, adminPassword, QStringLiteral("管理员")});
         con->execute(QStringLiteral("commit"));
-    } catch (const DbError&) {
-        QFile::remove(path);  // ours: it did not exist before
-        throw;
     }
+    if (options.fill) {
+        Tdat dat;
+        dat.open(building.path(), Tdat::Mode::NewFile, options.passphrase);
+        options.fill(dat);
+    }
+    files::placeWithoutReplacing(building.path(), path);
+    building.release();
 }
 
-bool isLedgerDatabase(const QString& path, QString* why) {
+QString missingTable(engine::Connection& con) {
+    engine::Statement& statement =
+        con.prepare(QStringLiteral("select count(*) from sqlite_master where type='table' and "
+                                   "lower(name)=?"));
+    for (const char* table : kTables) {
+        statement.bind({QString::fromLatin1(table)});
+        const bool present = statement.step() && statement.value(0).toInt() > 0;
+        statement.reset();
+        if (!present) return QString::fromLatin1(table);
+    }
+    return {};
+}
+
+bool isLedgerDatabase(const QString& path, QString* why, const QString& passphrase) {
     try {
-        auto con = engine::openSqlCipher(path, QByteArray(Tdat::kPassword));
-        for (const char* table : kTables) {
-            engine::Statement& statement = con->prepare(
-                QStringLiteral("select count(*) from sqlite_master where type='table' and "
-                               "lower(name)=?"));
-            statement.bind({QString::fromLatin1(table)});
-            const bool present = statement.step() && statement.value(0).toInt() > 0;
-            statement.reset();
-            if (!present) {
-                if (why) *why = QStringLiteral("缺少数据表 %1").arg(QLatin1String(table));
-                return false;
-            }
-        }
+        Tdat dat;
+        dat.open(path, Tdat::Mode::ReadOnly, passphrase);
         return true;
     } catch (const DbError& e) {
         if (why) *why = e.message();

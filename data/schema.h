@@ -1,18 +1,38 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+
+class Tdat;
 
 namespace qb {
+
+namespace engine {
+class Connection;
+}
 
 // The table names, in the order the schema creates them.
 inline constexpr const char* kTables[] = {"accstar", "crereg", "total", "basicset",
                                           "pruser",  "tmp_pr", "zhye"};
 
-// Creates a new database file with the seven tables and one administrator. Refuses to
-// overwrite an existing file; on failure no file is left behind.
-void createDatabase(const QString& path, const QString& adminName, const QString& adminPassword);
+struct NewLedger {
+    // Keys the file with a passphrase of its own instead of the built-in key, when not empty.
+    QString passphrase;
+    // Fills the new ledger (sample data) before it takes its name.
+    std::function<void(Tdat&)> fill;
+};
 
-// True when the file opens with the database password and holds the seven tables.
-bool isLedgerDatabase(const QString& path, QString* why = nullptr);
+// Creates a new database file with the seven tables and one administrator, filled as asked. It is
+// built whole under a temporary name beside path and takes the name only when complete, never
+// over anything already there (a file, a folder, a link). A failure removes only the temporary
+// file; a crash leaves at most a hidden temporary file, never a half-made ledger.
+void createDatabase(const QString& path, const QString& adminName, const QString& adminPassword,
+                    const NewLedger& options = {});
+
+// The first of the seven tables that the open database lacks, or empty when it has them all.
+QString missingTable(engine::Connection& con);
+
+// True when the file opens (with the passphrase, or the built-in key) and holds the seven tables.
+bool isLedgerDatabase(const QString& path, QString* why = nullptr, const QString& passphrase = {});
 
 }  // namespace qb

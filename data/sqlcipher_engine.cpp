@@ -2,8 +2,8 @@
 #define SQLITE_HAS_CODEC 1
 #include <sqlcipher/sqlite3.h>
 
-#include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <unordered_map>
 
 #include "engine.h"
@@ -132,38 +132,41 @@ private:
 
 class SqliteConnection : public Connection {
 public:
-    SqliteConnection(const QString& path, const QByteArray& key, bool create) : key_(key) {
-        const QFileInfo info(path);
-        if (create && info.exists())
-            throw DbError(QStringLiteral("数据库文件已存在，不会覆盖：%1").arg(path));
-        if (!create && !info.exists())
+    SqliteConnection(const QString& path, const QByteArray& key, Access access,
+                     const std::function<void(Connection&)>& accept) {
+        if (!QFileInfo::exists(path))
             throw DbError(QStringLiteral("找不到数据库文件：%1").arg(path));
-        const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+        const int flags = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
         if (sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr) != SQLITE_OK) {
             const QString message = db_ ? engineMessage(db_) : QStringLiteral("out of memory");
             sqlite3_close(db_);
             db_ = nullptr;
             throw DbError(QStringLiteral("无法打开数据库文件 %1：%2").arg(path, message));
         }
-        sqlite3_key(db_, key.constData(), int(key.size()));
-        // Keying always succeeds; the first read tells a wrong key or a foreign file.
-        if (sqlite3_exec(db_, "select count(*) from sqlite_master", nullptr, nullptr, nullptr) !=
-            SQLITE_OK) {
-            const QString message = engineMessage(db_);
-            sqlite3_close(db_);
-            db_ = nullptr;
-            throw DbError(
-                QStringLiteral(
-                    "无法打开数据库文件 %1：文件不是本系统的数据库，或数据库口令不符（%2）")
-                    .arg(path, message));
-        }
-        // One self-contained file: a plain copy of it is a whole backup.
-        execute(QStringLiteral("pragma journal_mode=delete"), {});
-        execute(QStringLiteral("pragma synchronous=full"), {});
-        // Years of lines make a file of a hundred megabytes or more; keeping the month look-ups'
-        // pages decrypted in memory spares reading and decrypting them again.
-        execute(QStringLiteral("pragma cache_size=-16384"), {});
+        // Another program's write in progress is waited for, not reported as a failure.
         sqlite3_busy_timeout(db_, 2000);
+        try {
+            sqlite3_key(db_, key.constData(), int(key.size()));
+            // Keying always succeeds; the first read tells a wrong key or a foreign file.
+            if (sqlite3_exec(db_, "select count(*) from sqlite_master", nullptr, nullptr,
+                             nullptr) != SQLITE_OK)
+                throw KeyError(QStringLiteral("无法打开数据库文件 %1：文件不是本系统的数据库，"
+                                              "或数据库口令不符（%2）")
+                                   .arg(path, engineMessage(db_)));
+            if (accept) accept(*this);
+            if (access == Access::ReadWrite) {
+                // One self-contained file: a plain copy of it is a whole backup.
+                execute(QStringLiteral("pragma journal_mode=delete"), {});
+                execute(QStringLiteral("pragma synchronous=full"), {});
+            }
+            // Years of lines make a file of a hundred megabytes or more; keeping the month
+            // look-ups' pages decrypted in memory spares reading and decrypting them again.
+            execute(QStringLiteral("pragma cache_size=-16384"), {});
+        } catch (...) {
+            statements_.clear();
+            sqlite3_close(db_);
+            throw;
+        }
     }
 
     ~SqliteConnection() override {
@@ -193,43 +196,41 @@ public:
     int changes() const override { return sqlite3_changes(db_); }
     QString rowIdColumn() const override { return QStringLiteral("rowid"); }
 
-    void backupTo(const QString& path) const override {
-        // Written beside the target first, so a failed backup never destroys an older one. The
-        // copy is keyed too, or it would come out as a plain unencrypted file.
-        const QString part = path + QStringLiteral(".part");
-        QFile::remove(part);
-        {
-            SqliteConnection target(part, key_, true);
-            sqlite3_backup* backup = sqlite3_backup_init(target.db_, "main", db_, "main");
-            if (!backup) throw DbError(engineMessage(target.db_));
-            const int rc = sqlite3_backup_step(backup, -1);
-            sqlite3_backup_finish(backup);
-            if (rc != SQLITE_DONE) {
-                const QString message = engineMessage(target.db_);
-                QFile::remove(part);
-                throw DbError(message);
-            }
+    void readFile(const std::function<void(const char*, qint64)>& sink) override {
+        sqlite3_file* file = nullptr;
+        if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
+            !file || !file->pMethods)
+            throw DbError(QStringLiteral("无法读取数据库文件"));
+        sqlite3_int64 size = 0;
+        if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
+            throw DbError(QStringLiteral("无法读取数据库文件的大小"));
+        constexpr int kChunk = 4 << 20;
+        QByteArray buffer(kChunk, Qt::Uninitialized);
+        for (sqlite3_int64 at = 0; at < size; at += kChunk) {
+            const int n = int(std::min<sqlite3_int64>(kChunk, size - at));
+            if (file->pMethods->xRead(file, buffer.data(), n, at) != SQLITE_OK)
+                throw DbError(QStringLiteral("读取数据库文件时出错"));
+            sink(buffer.constData(), n);
         }
-        if ((QFile::exists(path) && !QFile::remove(path)) || !QFile::rename(part, path)) {
-            QFile::remove(part);
-            throw DbError(QStringLiteral("无法写入备份文件：%1").arg(path));
-        }
+    }
+
+    void rekey(const QByteArray& key) override {
+        // Cached statements would keep the schema busy while every page is rewritten.
+        statements_.clear();
+        if (sqlite3_rekey(db_, key.constData(), int(key.size())) != SQLITE_OK)
+            throw DbError(QStringLiteral("无法更改数据库口令：%1").arg(engineMessage(db_)));
     }
 
 private:
     sqlite3* db_ = nullptr;
-    QByteArray key_;
     std::unordered_map<QString, std::unique_ptr<SqliteStatement>> statements_;
 };
 
 }  // namespace
 
-std::unique_ptr<Connection> openSqlCipher(const QString& path, const QByteArray& key) {
-    return std::make_unique<SqliteConnection>(path, key, false);
-}
-
-std::unique_ptr<Connection> createSqlCipher(const QString& path, const QByteArray& key) {
-    return std::make_unique<SqliteConnection>(path, key, true);
+std::unique_ptr<Connection> openSqlCipher(const QString& path, const QByteArray& key, Access access,
+                                          const std::function<void(Connection&)>& accept) {
+    return std::make_unique<SqliteConnection>(path, key, access, accept);
 }
 
 }  // namespace qb::engine

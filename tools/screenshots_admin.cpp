@@ -1,6 +1,7 @@
 // Pictures of the administration windows with a few phrases and users, for looking at them the
-// way a cashier would. Writes zy.png, yhgl.png, sjgl.png, sjgl-restore.png and sjgl-framed.png
-// (inside a document area) into the folder
+// way a cashier would. Writes zy.png, yhgl.png, sjgl.png, sjgl-restore.png, sjgl-framed.png
+// (inside a document area) and the two passphrase dialogs (passphrase-open.png,
+// passphrase-choose.png) into the folder
 // given as the first argument (default /tmp/quillbook-shots).
 #include <QApplication>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include "fr_dat.h"
+#include "passphrase.h"
 #include "schema.h"
 #include "session.h"
 #include "sjgl.h"
@@ -73,5 +75,15 @@ int main(int argc, char** argv) {
     framed->findChild<QRadioButton*>(QStringLiteral("RadioButton2"))->click();
     framed->findChild<QRadioButton*>(QStringLiteral("RadioButton1"))->click();
     save(area, folder, QStringLiteral("sjgl-framed.png"));
+
+    PassphraseDialog open(
+        PassphraseDialog::Purpose::Open,
+        QStringLiteral("数据库 /home/会计/LedgerData.mdb 有自己的口令，请输入："));
+    save(open, folder, QStringLiteral("passphrase-open.png"));
+    PassphraseDialog choose(
+        PassphraseDialog::Purpose::Choose,
+        QStringLiteral(
+            "给数据库设置自己的口令。两栏都留空，则去掉数据库自己的口令，改回内置口令。"));
+    save(choose, folder, QStringLiteral("passphrase-choose.png"));
     return 0;
 }

@@ -3,6 +3,8 @@
 #include <QIcon>
 #include <QString>
 
+class QDialog;
+class QDialogButtonBox;
 class QPushButton;
 class QWidget;
 
@@ -10,3 +12,6 @@ class QWidget;
 // Enter stays with the field that has the focus (the windows give Enter its own meaning).
 QPushButton* namedButton(QWidget* parent, const char* objectName, const QString& caption,
                          const QIcon& icon = QIcon());
+
+// The OK and Cancel buttons of a dialog ("确定", "取消"), wired to its accept and reject.
+QDialogButtonBox* okCancelButtons(QDialog* dialog);

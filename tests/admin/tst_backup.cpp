@@ -133,10 +133,10 @@ TEST(Restore, RefusesWhatIsNotALedgerAndChangesNothing) {
     writeFile(dir + "/junk.DAT", QByteArray(8192, 'x'));
     writeFile(dir + "/empty.DAT", QByteArray());
     {
-        auto other = qb::engine::createSqlCipher(dir + "/otherkey.DAT", "another password");
+        auto other = keyedFile(dir + "/otherkey.DAT", "another password");
         for (const char* table : qb::kTables)
             other->execute(QString("create table %1 (a)").arg(QLatin1String(table)));
-        auto partial = qb::engine::createSqlCipher(dir + "/partial.DAT", Tdat::kPassword);
+        auto partial = keyedFile(dir + "/partial.DAT", Tdat::kPassword);
         partial->execute("create table basicset (OftenSummary text)");
     }
     sqlcipher(dir + "/plain.DAT", "create table basicset (OftenSummary text);\n");
@@ -150,4 +150,30 @@ TEST(Restore, RefusesWhatIsNotALedgerAndChangesNothing) {
     }
     EXPECT_EQ(QDir(dir).entryList({"*.before-restore-*", "*.restoring", "*.replaced"}),
               QStringList());
+}
+
+TEST(DailyBackup, KeepsThirtyAndDropsTheOldestOnlyForAVerifiedCopy) {
+    TempLedger t;
+    addPhrase(t.dat, "kept");
+    const QDir folder(qb::dailyBackupFolder(t.path()));
+    const QDate first(2026, 1, 1);
+    QDir().mkpath(folder.path());
+    for (int day = 0; day < 30; ++day)
+        writeFile(qb::dailyBackupFile(t.path(), first.addDays(day)), "older copy");
+    const QString oldest = qb::dailyBackupFile(t.path(), first);
+
+    const auto broken = [](const QString&, const QString&, const qb::RowCounts*) -> qb::RowCounts {
+        throw qb::DbError("damaged");
+    };
+    EXPECT_THROW(qb::dailyBackup(t.dat, first.addDays(30), broken), qb::DbError);
+    EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden).size(), 30);
+    EXPECT_TRUE(QFile::exists(oldest));
+
+    const qb::DailyBackup made = qb::dailyBackup(t.dat, first.addDays(30));
+    EXPECT_TRUE(made.made);
+    EXPECT_EQ(made.removed, QStringList{oldest});
+    EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden).size(), 30);
+    EXPECT_EQ(QFile::permissions(made.file) & 0x0077, 0);  // nothing for group or others
+    EXPECT_EQ(qb::verifyBackup(made.file, {})["basicset"], 1);
+    EXPECT_FALSE(qb::dailyBackup(t.dat, first.addDays(30)).made);  // once a day
 }

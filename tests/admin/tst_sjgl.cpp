@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "backup.h"
+#include "schema.h"
 #include "sjgl.h"
 #include "window_fixture.h"
 
@@ -160,6 +161,30 @@ private slots:
         QCOMPARE(phrases(t->dat), QString("原有数据"));
         QVERIFY(closedFor.isEmpty());
         QCOMPARE(QDir(t->dir()).entryList({"*.before-restore-*"}), QStringList());
+    }
+
+    void onlyAnAdministratorGivesTheLedgerAPassphraseAfterAWarning() {
+        int asked = 0;
+        window->choosePassphrase = [&](QWidget*) {
+            ++asked;
+            return std::optional<QString>("新口令");
+        };
+        session->role_code = Session::Operator;
+        click("SpeedButton5");
+        QCOMPARE(messages->texts, QStringList({"对不起，你没有这个权限！请以管理员身份登录."}));
+        QCOMPARE(asked, 0);
+
+        session->role_code = Session::Administrator;
+        messages->answer(qb::MsgAnswer::No);
+        click("SpeedButton5");
+        QCOMPARE(messages->captions, QStringList({"系统警告"}));
+        QCOMPARE(t->dat.passphrase(), QString());
+        click("SpeedButton5");
+        QCOMPARE(messages->texts.last(), QString("数据库口令已设置。"));
+        QCOMPARE(t->dat.passphrase(), QString("新口令"));
+        QVERIFY(!qb::isLedgerDatabase(t->path()));
+        QVERIFY(qb::isLedgerDatabase(t->path(), nullptr, "新口令"));
+        QCOMPARE(phrases(t->dat), QString("原有数据"));  // the open ledger goes on working
     }
 };
 

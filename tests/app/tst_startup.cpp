@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "answering_messages.h"
+#include "backup.h"
 #include "firstrun.h"
 #include "schema.h"
 #include "startup.h"
@@ -32,7 +33,10 @@ class StartupTest : public QObject {
     }
 
 private slots:
-    void cleanup() { QFile::remove(path()); }
+    void cleanup() {
+        QFile::remove(path());
+        QDir(qb::dailyBackupFolder(path())).removeRecursively();
+    }
 
     void refusingTheNewDatabaseSaysWhatIsMissingAndWhere() {
         AnsweringMessages messages;
@@ -71,14 +75,14 @@ private slots:
 
     void newDatabaseWithItsAdministratorAndSampleData() {
         AnsweringMessages messages;
-        QString sampled;
-        QVERIFY(
-            first_run(dir.path(), typing("老板's", "密码", "密码", true),
-                      [&](const QString& p, const QString& admin) { sampled = p + "|" + admin; }));
-        QVERIFY(qb::isLedgerDatabase(path()));
-        QCOMPARE(sampled, path() + "|老板's");
+        QVERIFY(first_run(dir.path(), typing("老板's", "密码", "密码", true),
+                          [&](Tdat& building, const QString& admin) {
+                              QVERIFY(!QFile::exists(path()));  // not under its name until whole
+                              building.execute("insert into basicset values(?)", {admin});
+                          }));
         Tdat dat;
         dat.open(path());
+        QCOMPARE(dat.scalar("select OftenSummary from basicset").toString(), "老板's");
         QCOMPARE(dat.scalar("select userpassword from pruser where user=?", {"老板's"}).toString(),
                  QStringLiteral("密码"));
         QCOMPARE(dat.scalar("select userpopedom from pruser").toString(), QStringLiteral("管理员"));
@@ -88,7 +92,7 @@ private slots:
         AnsweringMessages messages;
         qb::createDatabase(path(), "admin", "admin");
         QDir::setCurrent(dir.path());
-        auto shell = start_shell(StartOptions{0, nullptr, nullptr, nullptr});
+        auto shell = start_shell(StartOptions{0, nullptr, nullptr, nullptr, nullptr});
         QVERIFY(shell->dat.connected());
         QVERIFY(shell->main->isVisible());
         QVERIFY(shell->main->findChild<QWidget*>("Panel1")->isVisible());
@@ -103,10 +107,39 @@ private slots:
         Tdat other;
         other.open(path());
         QDir::setCurrent(dir.path());
-        auto shell = start_shell(StartOptions{0, nullptr, nullptr, nullptr});
+        auto shell = start_shell(StartOptions{0, nullptr, nullptr, nullptr, nullptr});
         QVERIFY(!shell->dat.connected());
         QVERIFY(shell->main->isVisible());
         QVERIFY(messages.texts.size() >= 1);
+    }
+
+    void aLedgerWithItsOwnPassphraseIsAskedForItThreeTimesAtMost() {
+        AnsweringMessages messages;
+        { qb::createDatabase(path(), "admin", "admin", {"暗号", {}}); }
+        QDir::setCurrent(dir.path());
+        QStringList typed{"wrong", "暗号"};
+        StartOptions options{0, nullptr, nullptr, nullptr, [&](const QString& file, int attempt) {
+                                 [&] { QCOMPARE(file, path()); }();
+                                 return std::optional<QString>(typed.value(attempt - 1, "bad"));
+                             }};
+        auto shell = start_shell(options);
+        QVERIFY(shell && shell->dat.connected());
+        QCOMPARE(shell->dat.passphrase(), QStringLiteral("暗号"));
+        QVERIFY(messages.texts.isEmpty());
+
+        // The day's backup is made on closing, keyed the same.
+        finish_shell(*shell);
+        const QString backup = qb::dailyBackupFile(path(), QDate::currentDate());
+        QVERIFY(qb::isLedgerDatabase(backup, nullptr, "暗号"));
+        QVERIFY(!qb::isLedgerDatabase(backup));
+        shell.reset();
+
+        typed = {"a", "b", "c", "暗号"};
+        QVERIFY(!start_shell(options));
+        QCOMPARE(messages.texts.last(),
+                 QStringLiteral("口令错误，或不是 Quillbook 数据库。系统将退出。"));
+        QDir(dir.path()).removeRecursively();
+        QDir().mkpath(dir.path());
     }
 };
 

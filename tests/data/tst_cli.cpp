@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QThread>
 
+#include "backup.h"
 #include "fr_dat.h"
 #include "ledger.h"
+#include "templedger.h"
 
 namespace {
 
@@ -14,9 +18,16 @@ struct Outcome {
     QString err;
 };
 
-Outcome cli(const QStringList& args) {
+Outcome cli(const QStringList& args, const QByteArray& input = {},
+            const QStringList& environment = {}) {
     QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& pair : environment)
+        env.insert(pair.section('=', 0, 0), pair.section('=', 1));
+    p.setProcessEnvironment(env);
     p.start(QStringLiteral(QB_CLI), args);
+    p.write(input);
+    p.closeWriteChannel();
     p.waitForFinished(120000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromUtf8(p.readAllStandardOutput()),
@@ -95,4 +106,71 @@ TEST(Cli, RefusesClearly) {
     EXPECT_EQ(noBook.code, 1);
     EXPECT_TRUE(noBook.err.contains("找不到帐簿")) << noBook.err.toStdString();
     EXPECT_EQ(cli({"--dir", dir, "journal", "x", "y", "2024-13"}).code, 2);
+}
+
+TEST(Cli, AKilledCreationLeavesNoLedgerOrAWholeOne) {
+    for (int trial = 0; trial < 8; ++trial) {
+        QTemporaryDir tmp;
+        QProcess p;
+        p.start(QStringLiteral(QB_CLI), {"--dir", tmp.path(), "sample", "--books", "6"});
+        ASSERT_TRUE(p.waitForStarted());
+        QThread::msleep(QRandomGenerator::global()->bounded(5, 90));
+        p.kill();
+        p.waitForFinished();
+        const QString path = Tdat::pathIn(tmp.path());
+        if (QFile::exists(path)) {
+            Tdat dat;
+            dat.open(path, Tdat::Mode::ReadOnly);
+            EXPECT_EQ(dat.scalar("select count(*) from accstar").toInt(), 6);
+        } else {
+            EXPECT_EQ(cli({"--dir", tmp.path(), "sample", "--books", "1"}).code, 0);
+        }
+    }
+}
+
+TEST(Cli, OfTwoCreatorsAtOnceOneWinsAndKeepsItsLedger) {
+    for (int trial = 0; trial < 5; ++trial) {
+        QTemporaryDir tmp;
+        QProcess a, b;
+        a.start(QStringLiteral(QB_CLI), {"--dir", tmp.path(), "sample", "--admin", "A"});
+        b.start(QStringLiteral(QB_CLI), {"--dir", tmp.path(), "sample", "--admin", "B"});
+        a.waitForFinished();
+        b.waitForFinished();
+        ASSERT_EQ((a.exitCode() == 0) + (b.exitCode() == 0), 1);
+        Tdat dat;
+        dat.openIn(tmp.path(), Tdat::Mode::ReadOnly);
+        EXPECT_EQ(dat.scalar("select user from pruser").toString(), a.exitCode() == 0 ? "A" : "B");
+    }
+}
+
+TEST(Cli, ReadingCommandsWorkBesideARunningProgramAndPassphrasesComeFromOutside) {
+    TempLedger t;  // locked, as by the running program
+    const QString dir = t.dir();
+    t.line("B1", "2024-05-03", 1, "=HYPERLINK(\"x\")", 0, 12.5, -12.5);
+    t.dat.execute("update crereg set bxr=? where pzh=1", {QString("\x1b[2J\u202e")});
+    t.dat.execute("insert into accstar(zbid,zblb,zbmc,flag) values('B1','银行卡','本部','1')");
+    const Outcome journal = cli({"--dir", dir, "journal", "本部", "银行卡", "2024-05"});
+    ASSERT_EQ(journal.code, 0) << journal.err.toStdString();
+    EXPECT_TRUE(journal.out.contains(
+        R"csv(2024-05-03,1,,"'=HYPERLINK(""x"")",0.00,12.50,-12.50,0,\x1b[2J\u202e,admin)csv"))
+        << journal.out.toStdString();
+    EXPECT_EQ(cli({"--dir", dir, "check"}).err, "");  // it ran, whatever it found
+    EXPECT_TRUE(
+        cli({"--dir", dir, "post", "本部", "银行卡", "2024-05"}).err.contains("正被另一个"));
+
+    t.dat.close();
+    ASSERT_EQ(cli({"--dir", dir, "passphrase", "set"}, "暗号\n").code, 0);
+    EXPECT_TRUE(cli({"--dir", dir, "check"}).err.contains("口令不符"));
+    // It opens with the passphrase (the book, with no start date or opening rows, has findings).
+    EXPECT_EQ(cli({"--dir", dir, "check"}, {}, {"QUILLBOOK_PASSPHRASE=暗号"}).err, "");
+    QFile file(dir + "/pass");
+    file.open(QIODevice::WriteOnly);
+    file.write("暗号\n");
+    file.close();
+    const Outcome backup = cli({"--dir", dir, "--passphrase-file", dir + "/pass", "backup"});
+    ASSERT_EQ(backup.code, 0) << backup.err.toStdString();
+    const QString copy = qb::dailyBackupFile(t.path(), QDate::currentDate());
+    EXPECT_EQ(cli({"verify", copy}).code, 1);
+    EXPECT_TRUE(
+        cli({"--passphrase-file", dir + "/pass", "verify", copy}).out.contains("crereg 1 行"));
 }

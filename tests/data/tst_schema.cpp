@@ -62,7 +62,7 @@ TEST(Schema, WrongKeyIsRefused) {
     QTemporaryDir tmp;
     const QString path = tmp.filePath("other.mdb");
     {
-        auto con = qb::engine::createSqlCipher(path, "another password");
+        auto con = keyedFile(path, "another password");
         con->execute("create table t(x)");
     }
     EXPECT_TRUE(openError(path).contains("口令不符"));

@@ -1,10 +1,16 @@
 #include "answering_messages.h"
 
-AnsweringMessages::AnsweringMessages() { qb::setMessageService(this); }
+AnsweringMessages::AnsweringMessages() {
+    qb::setMessageService(this);
+}
 
-AnsweringMessages::~AnsweringMessages() { qb::setMessageService(nullptr); }
+AnsweringMessages::~AnsweringMessages() {
+    qb::setMessageService(nullptr);
+}
 
-void AnsweringMessages::plain(const QString& text) { texts << text; }
+void AnsweringMessages::plain(const QString& text) {
+    texts << text;
+}
 
 qb::MsgAnswer AnsweringMessages::ask(const QString& caption, const QString& text, qb::MsgIcon,
                                      qb::MsgButtons buttons) {

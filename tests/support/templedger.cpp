@@ -1,5 +1,7 @@
 #include "templedger.h"
 
+#include <QFile>
+
 #include "schema.h"
 
 TempLedger::TempLedger() {
@@ -13,4 +15,9 @@ qint64 TempLedger::line(const QString& book, const QString& date, int voucher,
                                "values(?,?,'',?,?,?,?,0,'','admin',?)"),
                 {date, voucher, summary, debit, credit, balance, book});
     return dat.con().lastInsertId();
+}
+
+std::unique_ptr<qb::engine::Connection> keyedFile(const QString& path, const QByteArray& key) {
+    QFile(path).open(QIODevice::WriteOnly);
+    return qb::engine::openSqlCipher(path, key);
 }

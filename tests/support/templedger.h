@@ -2,6 +2,7 @@
 
 #include <QTemporaryDir>
 
+#include "engine.h"
 #include "fr_dat.h"
 
 // A new database with the seven tables and the administrator "admin" / "admin" in a temporary
@@ -17,3 +18,6 @@ struct TempLedger {
     QTemporaryDir tmp;
     Tdat dat;
 };
+
+// A new database file keyed with the key and holding nothing yet, for files that are not ledgers.
+std::unique_ptr<qb::engine::Connection> keyedFile(const QString& path, const QByteArray& key);

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+// Files that hold ledger data: created for the owner alone, written whole before they take their
+// final name, and never put over a file that is already there unless the caller means to.
+namespace qb::files {
+
+// A new file that only its owner may read (0600): with exactly the name given (refused when it
+// is taken), or with a unique hidden name beside it, for building a file that takes the name
+// once it is complete. Unless released, it is removed again when the object goes.
+class PrivateFile {
+public:
+    enum class Name { Exactly, UniqueBeside };
+    explicit PrivateFile(const QString& path, Name name = Name::Exactly);
+    ~PrivateFile();
+    PrivateFile(const PrivateFile&) = delete;
+    PrivateFile& operator=(const PrivateFile&) = delete;
+
+    void write(const char* data, qint64 size);
+    // Makes the content durable and closes the file.
+    void finish();
+    // The file has been put in its place (or is wanted as it is) and stays.
+    void release() { released_ = true; }
+    const QString& path() const { return path_; }
+
+private:
+    QString path_;
+    int fd_ = -1;
+    bool released_ = false;
+};
+// Gives the file at from the name to, refusing when to exists in any form (a file, a folder,
+// a link, even one that leads nowhere); from is gone afterwards. The folder is made durable.
+void placeWithoutReplacing(const QString& from, const QString& to);
+// Gives the file at from the name to, replacing a file of that name; the folder is made durable.
+void placeReplacing(const QString& from, const QString& to);
+// Copies a file that no one is writing into a new private file.
+void copyToPrivate(const QString& source, const QString& target);
+// The reason a name cannot be used for a new ledger file, or empty when it is free. A link that
+// leads nowhere is named as such, so that nothing is created where it points.
+QString whyTaken(const QString& path);
+
+}  // namespace qb::files

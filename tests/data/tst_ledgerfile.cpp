@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "backup.h"
+#include "engine.h"
+#include "errors.h"
+#include "fr_dat.h"
+#include "schema.h"
+#include "templedger.h"
+
+namespace {
+
+QString openError(const QString& path, Tdat::Mode mode = Tdat::Mode::Locked) {
+    Tdat dat;
+    try {
+        dat.open(path, mode);
+    } catch (const qb::DbError& e) {
+        return e.message();
+    }
+    return {};
+}
+
+QByteArray digest(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+bool ownerOnly(const QString& path) {
+    return QFile::permissions(path) ==
+           (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+}
+
+}  // namespace
+
+TEST(LedgerFile, AFileThatIsNotALedgerIsRefusedByNameAndLeftUntouched) {
+    QTemporaryDir tmp;
+    const QString empty = tmp.filePath("empty.mdb");
+    QFile(empty).open(QIODevice::WriteOnly);
+    const QString bare = tmp.filePath("bare.mdb");
+    keyedFile(bare, Tdat::kPassword)->execute("create table other (a)");
+    for (const QString& file : {empty, bare}) {
+        const QByteArray before = digest(file);
+        EXPECT_TRUE(openError(file).contains("不是 Quillbook 数据库"))
+            << openError(file).toStdString();
+        EXPECT_TRUE(openError(file, Tdat::Mode::ReadOnly).contains("没有数据表 accstar"));
+        EXPECT_EQ(digest(file), before);
+    }
+}
+
+TEST(LedgerFile, CreatingLeavesEitherTheWholeLedgerOrNothing) {
+    QTemporaryDir tmp;
+    const QString path = Tdat::pathIn(tmp.path());
+    const auto failingFill = [](Tdat& dat) {
+        dat.execute("insert into basicset values('half')");
+        throw qb::DbError("disk full");
+    };
+    EXPECT_THROW(qb::createDatabase(path, "admin", "pw", {{}, failingFill}), qb::DbError);
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
+
+    qb::createDatabase(path, "admin", "pw");
+    EXPECT_TRUE(ownerOnly(path));
+    Tdat dat;
+    dat.open(path);
+    EXPECT_TRUE(ownerOnly(path + ".lock"));
+    // Nothing is ever put over what is there, not even through a link that leads nowhere.
+    EXPECT_THROW(qb::createDatabase(path, "other", "pw"), qb::DbError);
+    const QString link = tmp.filePath("elsewhere/LedgerData.mdb");
+    QDir(tmp.path()).mkdir("elsewhere");
+    QFile::link(tmp.filePath("nowhere/target.mdb"), link);
+    try {
+        qb::createDatabase(link, "admin", "pw");
+        ADD_FAILURE() << "a dangling link was followed";
+    } catch (const qb::DbError& e) {
+        EXPECT_TRUE(e.message().contains(link) && e.message().contains("链接"));
+    }
+    EXPECT_FALSE(QFile::exists(tmp.filePath("nowhere/target.mdb")));
+}
+
+TEST(LedgerFile, ReadingNeedsNoLockAndALockFolderIsNamed) {
+    TempLedger t;  // holds the lock, as the running program does
+    Tdat reader;
+    reader.open(t.path(), Tdat::Mode::ReadOnly);
+    EXPECT_EQ(reader.scalar("select user from pruser").toString(), "admin");
+    EXPECT_THROW(reader.execute("insert into basicset values('x')"), qb::DbError);
+
+    t.dat.close();
+    QDir(t.dir()).mkdir(QString(Tdat::kFileName) + ".lock");
+    EXPECT_TRUE(openError(t.path()).contains("是一个文件夹")) << openError(t.path()).toStdString();
+}
+
+TEST(LedgerFile, APassphraseOfItsOwnIsNeededToOpenItAndItsBackups) {
+    TempLedger t;
+    t.dat.execute("insert into basicset values('secret')");
+    t.dat.setPassphrase("口令 with ' quote");
+    const QString backup = t.dir() + "/20260101.DAT";
+    qb::backupDatabase(t.dat, backup);
+    t.dat.close();
+
+    for (const QString& file : {t.path(), backup}) {
+        Tdat dat;
+        EXPECT_THROW(dat.open(file, Tdat::Mode::ReadOnly), qb::KeyError);
+        EXPECT_THROW(dat.open(file, Tdat::Mode::ReadOnly, "wrong"), qb::KeyError);
+        dat.open(file, Tdat::Mode::ReadOnly, "口令 with ' quote");
+        EXPECT_EQ(dat.scalar("select OftenSummary from basicset").toString(), "secret");
+    }
+    t.dat.open(t.path(), Tdat::Mode::Locked, "口令 with ' quote");
+    t.dat.setPassphrase({});
+    t.dat.close();
+    t.dat.open(t.path());
+    EXPECT_EQ(t.dat.passphrase(), "");
+}
