@@ -153,17 +153,15 @@ public:
             outsideLife(month, content);
             std::vector<QString> found = chain(content);
             const bool posted = month >= startMonth_ && month < firstOpen_;
+            const bool follows = previous && nextMonthOf(previousMonth) == month;
             if (month > startMonth_ && month <= nextMonthOf(firstOpen_)) {
-                const bool follows = previous && nextMonthOf(previousMonth) == month;
                 const std::vector<QString> carried =
                     carry(content, follows ? previous->closing() : std::optional<Cents>());
                 // A carry-forward row that waits for its month to be posted again is no fault.
                 if (!previousWaits || !follows) report(month, carried);
             }
-            if (posted) {
-                const bool follows = previous && nextMonthOf(previousMonth) == month;
+            if (posted)
                 postedFigures(found, content, follows ? previous->cumulative : std::nullopt);
-            }
             previousWaits = flush(month, found, posted && content.reversals);
             previous = &content;
             previousMonth = month;
