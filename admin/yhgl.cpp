@@ -12,11 +12,10 @@
 #include "chm.h"
 #include "guarded.h"
 #include "querymodel.h"
+#include "users.h"
 #include "widgets.h"
 
 namespace {
-
-const QString kAdministrator = QStringLiteral("管理员");
 
 // Names, passwords and roles all head for columns that hold 16 characters at most.
 QLineEdit* textBox(QWidget* parent, const char* name, bool secret) {
@@ -61,7 +60,8 @@ Tfr_yhgl::Tfr_yhgl(Session& session, QWidget* parent)
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setEditable(true);
-    ComboBox1->addItems({kAdministrator, QStringLiteral("操作员"), QStringLiteral("普通用户")});
+    ComboBox1->addItems(
+        {qb::users::kAdministrator, qb::users::kOperator, qb::users::kOrdinaryUser});
     ComboBox1->setCurrentIndex(-1);
     Edit2 = textBox(this, "Edit2", true);
     Edit3 = textBox(this, "Edit3", true);
@@ -137,18 +137,6 @@ void Tfr_yhgl::clearFields() {
     Edit3->clear();
 }
 
-bool Tfr_yhgl::isLastAdministrator(qint64 rowId) {
-    const QString rowIdColumn = session_.dat.con().rowIdColumn();
-    const QVariant role = session_.dat.scalar(
-        QStringLiteral("select userpopedom from pruser where %1=?").arg(rowIdColumn), {rowId});
-    if (role.toString() != kAdministrator) return false;
-    const QVariant others = session_.dat.scalar(
-        QStringLiteral("select count(*) from pruser where userpopedom=? and %1<>?")
-            .arg(rowIdColumn),
-        {kAdministrator, rowId});
-    return others.toInt() == 0;
-}
-
 void Tfr_yhgl::SpeedButton1Click() {
     if (Edit1->text().isEmpty()) {
         qb::messages().plain(QStringLiteral("用户名不能为空"));
@@ -208,7 +196,7 @@ void Tfr_yhgl::SpeedButton4Click() {
     }
     const QString role = ComboBox1->currentText();
     try {
-        if (role != kAdministrator && isLastAdministrator(editing_)) {
+        if (!qb::users::keeps_an_administrator(session_.dat, editing_, role)) {
             qb::messages().plain(
                 QStringLiteral(
                     "%1 是唯一的管理员，不能取消其管理员身份：否则再也没有人能管理用户。")
@@ -237,7 +225,7 @@ void Tfr_yhgl::SpeedButton2Click() {
     if (row < 0) return;
     guarded([&] {
         query1.setRecNo(row + 1);
-        if (isLastAdministrator(query1.rowId())) {
+        if (!qb::users::keeps_an_administrator(session_.dat, query1.rowId())) {
             qb::messages().plain(
                 QStringLiteral("%1 是唯一的管理员，不能删除：否则再也没有人能管理用户。")
                     .arg(query1.field(0).asString()));

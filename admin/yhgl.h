@@ -29,7 +29,6 @@ private:
     void reopen();
     void clearFields();
     int currentRow() const;
-    bool isLastAdministrator(qint64 rowId);
 
     Session& session_;
     qb::Query query1;

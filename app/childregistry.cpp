@@ -1,4 +1,5 @@
 #include "childregistry.h"
+#include "entries.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -60,14 +61,14 @@ const ChildWindows::Kind* ChildWindows::kind(const QString& entry) {
     // The entries that open a child window, the tool button doing the same, and whether the
     // menu keeps at most one window of the kind.
     static const Kind kinds[] = {
-        {"N9", "SpeedButton1", true},   // register
-        {"N10", nullptr, true},         // balance table
-        {"N11", "SpeedButton2", true},  // journal query
-        {"N12", "SpeedButton3", true},  // book list
-        {"N13", "SpeedButton4", true},  // summary phrases
-        {"N6", "SpeedButton6", true},   // backup and restore
-        {"N14", nullptr, false},        // book names and categories
-        {"N5", nullptr, false},         // users
+        {entries::kRegister, entries::kRegisterButton, true},  // register
+        {entries::kBalanceTable, nullptr, true},               // balance table
+        {entries::kQuery, entries::kQueryButton, true},        // journal query
+        {entries::kBookList, entries::kBookListButton, true},  // book list
+        {entries::kPhrases, entries::kPhrasesButton, true},    // summary phrases
+        {entries::kBackup, entries::kBackupButton, true},      // backup and restore
+        {entries::kBookNames, nullptr, false},                 // book names and categories
+        {entries::kUsers, nullptr, false},                     // users
     };
     for (const Kind& k : kinds)
         if (entry == QLatin1String(k.entry)) return &k;
@@ -97,7 +98,7 @@ QWidget* ChildWindows::open(const QString& entry, bool fromMenu) {
     living_[entry].append(window);
     watch(frame, entry);
 
-    const bool isRegister = entry == QLatin1String("N9");
+    const bool isRegister = entry == QLatin1String(entries::kRegister);
     if (isRegister)
         frame->showMaximized();
     else
@@ -105,7 +106,7 @@ QWidget* ChildWindows::open(const QString& entry, bool fromMenu) {
     window->setFocus();
     if (k->single) setEntries(*k, false);
     if (isRegister && fromMenu)
-        if (QAction* menu = session_.mainAction("N18")) menu->setVisible(true);
+        if (QAction* menu = session_.mainAction(entries::kAccountingMenu)) menu->setVisible(true);
     emit opened(entry, window);
     return window;
 }
@@ -120,8 +121,8 @@ void ChildWindows::forget(QMdiSubWindow* frame, const QString& entry) {
     windows.removeIf([frame](const QPointer<QWidget>& w) { return !w || w == frame->widget(); });
     const Kind* k = kind(entry);
     if (k->single) setEntries(*k, true);
-    if (entry == QLatin1String("N9"))
-        if (QAction* menu = session_.mainAction("N18")) menu->setVisible(false);
+    if (entry == QLatin1String(entries::kRegister))
+        if (QAction* menu = session_.mainAction(entries::kAccountingMenu)) menu->setVisible(false);
     emit closed(entry);
 }
 
@@ -145,7 +146,7 @@ int ChildWindows::count(const QString& entry) const {
 }
 
 RegisterCommands* ChildWindows::latestRegister() const {
-    return dynamic_cast<RegisterCommands*>(latest(QStringLiteral("N9")));
+    return dynamic_cast<RegisterCommands*>(latest(QLatin1String(entries::kRegister)));
 }
 
 bool ChildWindows::closeAll(QWidget* keep) {

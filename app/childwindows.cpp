@@ -3,6 +3,7 @@
 // the program links its library (see CMakeLists.txt).
 #include "childregistry.h"
 #include "dj.h"
+#include "entries.h"
 #include "sjgl.h"
 #include "yhgl.h"
 #include "zbgl.h"
@@ -10,11 +11,12 @@
 #include "zy.h"
 
 void plug_child_windows(ChildWindows& windows) {
-    windows.plug(QStringLiteral("N9"), make_child<Tfr_dj>());  // register
+    windows.plug(QLatin1String(entries::kRegister), make_child<Tfr_dj>());  // register
     // N10 balance table TForm3; N11 journal query Tfr_find
-    windows.plug(QStringLiteral("N12"), make_child<Tfr_zbgl>());  // book list
-    windows.plug(QStringLiteral("N13"), make_child<Tfr_zy>());    // summary phrases
-    windows.plug(QStringLiteral("N14"), make_child<Tfr_zhxx>());  // book names and categories
-    windows.plug(QStringLiteral("N5"), make_child<Tfr_yhgl>());   // users
-    windows.plug(QStringLiteral("N6"), make_child<Tfr_sjgl>());   // backup and restore
+    windows.plug(QLatin1String(entries::kBookList), make_child<Tfr_zbgl>());  // book list
+    windows.plug(QLatin1String(entries::kPhrases), make_child<Tfr_zy>());     // summary phrases
+    windows.plug(QLatin1String(entries::kBookNames),
+                 make_child<Tfr_zhxx>());  // book names and categories
+    windows.plug(QLatin1String(entries::kUsers), make_child<Tfr_yhgl>());   // users
+    windows.plug(QLatin1String(entries::kBackup), make_child<Tfr_sjgl>());  // backup and restore
 }

@@ -5,16 +5,14 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiArea>
 #include <QPushButton>
-#include <QStatusBar>
 
 #include "chm.h"
 #include "errors.h"
 #include "fr_dat.h"
-#include "main.h"
 #include "messages.h"
 #include "session.h"
+#include "users.h"
 #include "widgets.h"
 
 namespace {
@@ -34,16 +32,16 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text, QRec
 
 }  // namespace
 
-LoginPanel::LoginPanel(TForm1& main, Session& session)
-    : QObject(&main), main_(main), session_(session) {
-    shadow_ = new QFrame(&main);
+LoginPanel::LoginPanel(QWidget& host, Session& session)
+    : QObject(&host), host_(host), session_(session) {
+    shadow_ = new QFrame(&host);
     shadow_->setObjectName(QStringLiteral("Panel2"));
     shadow_->setFrameShape(QFrame::Box);
     shadow_->setStyleSheet(
         QStringLiteral("QFrame#Panel2 { background: black; border: 1px solid black; }"));
     shadow_->resize(kWidth, kHeight);
 
-    panel_ = new QFrame(&main);
+    panel_ = new QFrame(&host);
     panel_->setObjectName(QStringLiteral("Panel1"));
     panel_->setAutoFillBackground(true);
     QPalette green = panel_->palette();
@@ -87,34 +85,25 @@ LoginPanel::LoginPanel(TForm1& main, Session& session)
     connect(name_, &QComboBox::editTextChanged, this, &LoginPanel::nameChanged);
     connect(name_->lineEdit(), &QLineEdit::returnPressed, password_,
             [this] { password_->setFocus(); });
-    connect(password_, &QLineEdit::returnPressed, this, [this] {
-        login();
-        if (!isShown()) main_.mdiArea()->setFocus();
-    });
+    connect(password_, &QLineEdit::returnPressed, this, &LoginPanel::login);
     connect(ok, &QPushButton::clicked, this, &LoginPanel::login);
     connect(close, &QPushButton::clicked, this, &LoginPanel::hide);
     connect(help, &QPushButton::clicked, this, [this] {
         try {
-            show_help(&main_, help_file(QStringLiteral("系统登录.htm")));
+            show_help(&host_, help_file(QStringLiteral("系统登录.htm")));
         } catch (const std::exception& e) {
             qb::messages().plain(QString::fromUtf8(e.what()));
         }
     });
 }
 
-int LoginPanel::roleCode(const QString& roleText) {
-    if (roleText == QStringLiteral("管理员")) return Session::Administrator;
-    if (roleText == QStringLiteral("操作员")) return Session::Operator;
-    return Session::OrdinaryUser;
-}
-
 void LoginPanel::present() {
-    centre(main_.frameGeometry().size());
+    centre(host_.frameGeometry().size());
     shadow_->show();
     panel_->show();
     shadow_->raise();
     panel_->raise();
-    main_.setWorkingMenusEnabled(false);
+    emit presented();
     fillNames();
     name_->setFocus();
 }
@@ -142,15 +131,12 @@ void LoginPanel::fillNames() {
     name_->clear();
     name_->setEditText(typed);
     try {
-        qb::Query& q = session_.dat.gycx;
-        q.setSql(QStringLiteral("select user from pruser"));
-        q.open();
-        if (q.isEmpty()) {
+        const QStringList names = qb::users::user_names(session_.dat);
+        if (names.isEmpty()) {
             qb::messages().plain(QStringLiteral("数据库损坏"));
             return;
         }
-        for (q.first(); !q.eof(); q.next())
-            name_->addItem(q.field(0).asString());
+        name_->addItems(names);
         name_->setCurrentIndex(-1);
         name_->setEditText(typed);
     } catch (const qb::DbError& e) {
@@ -162,14 +148,12 @@ void LoginPanel::nameChanged(const QString& name) {
     // Without a database there is nothing to look up; the login reports that once.
     if (!session_.dat.connected()) return;
     try {
-        qb::Query& q = session_.dat.gycx;
-        q.setSql(QStringLiteral("select userpopedom from pruser where user=?"), {name});
-        q.open();
-        if (q.isEmpty()) {
+        const std::optional<QString> role = qb::users::role_of(session_.dat, name);
+        if (!role) {
             role_->clear();
             return;
         }
-        role_->setText(q.field(0).asString());
+        role_->setText(*role);
         name_->setFocus();
     } catch (const qb::DbError& e) {
         qb::messages().plain(e.message());
@@ -179,32 +163,29 @@ void LoginPanel::nameChanged(const QString& name) {
 void LoginPanel::login() {
     const QString name = name_->currentText();
     try {
-        qb::Query& q = session_.dat.gycx;
-        q.setSql(QStringLiteral("select userpassword from pruser where user=?"), {name});
-        q.open();
-        if (q.isEmpty()) {
-            qb::messages().plain(QStringLiteral("用户名错误，请重新输入！"));
-            name_->setFocus();
-            return;
-        }
-        if (q.field(0).asString() != password_->text()) {
-            qb::messages().plain(QStringLiteral("口令错误，请重新输入！"));
-            password_->clear();
-            password_->setFocus();
-            return;
+        switch (qb::users::check_login(session_.dat, name, password_->text())) {
+            case qb::users::Login::UnknownUser:
+                qb::messages().plain(QStringLiteral("用户名错误，请重新输入！"));
+                name_->setFocus();
+                return;
+            case qb::users::Login::WrongPassword:
+                qb::messages().plain(QStringLiteral("口令错误，请重新输入！"));
+                password_->clear();
+                password_->setFocus();
+                return;
+            case qb::users::Login::Ok:
+                break;
         }
     } catch (const qb::DbError& e) {
         qb::messages().plain(e.message());
         return;
     }
+    const QString roleText = role_->text();
     session_.login_user = name;
-    if (QLabel* panel4 = main_.findChild<QLabel*>(QStringLiteral("StatusPanel4")))
-        panel4->setText(name + QStringLiteral("  [") + role_->text() + QStringLiteral("]"));
-    session_.role_code = roleCode(role_->text());
-    main_.setWorkingMenusEnabled(true);
-    main_.qxsz();
+    session_.role_code = qb::users::role_code(roleText);
     name_->setCurrentIndex(-1);
     name_->setEditText(QString());
     password_->clear();
     hide();
+    emit loggedIn(name, roleText);
 }

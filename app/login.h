@@ -7,11 +7,12 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class TForm1;
+class QWidget;
 struct Session;
 
 // The login panel of the main window, Panel1 with its shadow Panel2: checks a name and password
-// against the users, records who logged in with which role and opens the menus for that role.
+// against the users and records who logged in with which role. The main window learns of it
+// through the signals and opens its menus for that role.
 class LoginPanel : public QObject {
     Q_OBJECT
 public:
@@ -19,9 +20,11 @@ public:
     static constexpr int kHeight = 177;
     static constexpr int kShadow = 8;
 
-    LoginPanel(TForm1& main, Session& session);
+    // The panel lies on the host, the main window.
+    LoginPanel(QWidget& host, Session& session);
 
-    // Shows the panel centred with the working menus disabled and the user names listed.
+    // Shows the panel centred with the user names listed; presented() asks for the working menus
+    // to be disabled.
     void present();
     void hide();
     bool isShown() const;
@@ -29,17 +32,18 @@ public:
     // right of and below it.
     void centre(QSize outer);
 
-    // The role code a role text stands for; a text that names no role gets the ordinary
-    // user's rights.
-    static int roleCode(const QString& roleText);
-
     void login();
+
+signals:
+    void presented();
+    // After a successful login, with the session's user and role set.
+    void loggedIn(const QString& user, const QString& roleText);
 
 private:
     void fillNames();
     void nameChanged(const QString& name);
 
-    TForm1& main_;
+    QWidget& host_;
     Session& session_;
     QFrame* panel_;
     QFrame* shadow_;

@@ -10,6 +10,7 @@
 
 #include "about.h"
 #include "chm.h"
+#include "entries.h"
 #include "launchers.h"
 #include "login.h"
 #include "messages.h"
@@ -33,7 +34,9 @@ TForm1::TForm1(Session& session, QWidget* parent)
     session_.mainWindow = this;
     children_ = new ChildWindows(*area_, session_);
     session_.closeChildWindows = [this](QWidget* keep) { children_->closeAll(keep); };
-    session_.openRegister = [this] { return children_->open(QStringLiteral("N9"), false); };
+    session_.openRegister = [this] {
+        return children_->open(QLatin1String(entries::kRegister), false);
+    };
     runDialog = [](QDialog& dialog) { dialog.exec(); };
 
     buildMenus();
@@ -41,6 +44,8 @@ TForm1::TForm1(Session& session, QWidget* parent)
     buildStatusBar();
     login_ = new LoginPanel(*this, session_);
     login_->hide();
+    connect(login_, &LoginPanel::presented, this, [this] { setWorkingMenusEnabled(false); });
+    connect(login_, &LoginPanel::loggedIn, this, &TForm1::loggedIn);
 }
 
 TForm1::~TForm1() {
@@ -72,53 +77,56 @@ void TForm1::buildMenus() {
     };
     auto open = [this](const char* name) { return [this, name] { openChild(name); }; };
 
-    QMenu* n2 = menu("N2", QStringLiteral("账簿管理(&Z)"));
-    entry(n2, "N9", QStringLiteral("登记凭证"), "register", open("N9"), QStringLiteral("Ctrl+A"));
-    entry(n2, "N10", QStringLiteral("账户余额表"), "balance", open("N10"),
-          QStringLiteral("Ctrl+Y"));
-    entry(n2, "N11", QStringLiteral("日记帐查询"), "find", open("N11"), QStringLiteral("Ctrl+F"));
+    QMenu* n2 = menu(entries::kBooksMenu, QStringLiteral("账簿管理(&Z)"));
+    entry(n2, entries::kRegister, QStringLiteral("登记凭证"), "register", open(entries::kRegister),
+          QStringLiteral("Ctrl+A"));
+    entry(n2, entries::kBalanceTable, QStringLiteral("账户余额表"), "balance",
+          open(entries::kBalanceTable), QStringLiteral("Ctrl+Y"));
+    entry(n2, entries::kQuery, QStringLiteral("日记帐查询"), "find", open(entries::kQuery),
+          QStringLiteral("Ctrl+F"));
 
-    QMenu* n18 = menu("N18", QStringLiteral("账务处理"));
-    entry(n18, "N20", QStringLiteral("账务月结"), "post",
+    QMenu* n18 = menu(entries::kAccountingMenu, QStringLiteral("账务处理"));
+    entry(n18, entries::kPost, QStringLiteral("账务月结"), "post",
           [this] { forward(&RegisterCommands::zwyj); });
-    entry(n18, "N25", QStringLiteral("冲账"), "reverse",
+    entry(n18, entries::kReverse, QStringLiteral("冲账"), "reverse",
           [this] { forward(&RegisterCommands::cz); });
-    entry(n18, "N26", QStringLiteral("重新计算余额"), "recalc",
+    entry(n18, entries::kRecalc, QStringLiteral("重新计算余额"), "recalc",
           [this] { forward(&RegisterCommands::rejsye); });
-    n18->addSeparator()->setObjectName(QStringLiteral("N27"));
-    entry(n18, "N28", QStringLiteral("导出"), "export",
+    n18->addSeparator()->setObjectName(QLatin1String(entries::kSeparator27));
+    entry(n18, entries::kExport, QStringLiteral("导出"), "export",
           [this] { forward(&RegisterCommands::turnexcel); });
     n18->menuAction()->setVisible(false);
 
-    QMenu* n4 = menu("N4", QStringLiteral("初始化(&C)"));
-    entry(n4, "N12", QStringLiteral("帐薄初始化"), "books", open("N12"));
-    entry(n4, "N13", QStringLiteral("摘要"), "phrases", open("N13"));
-    entry(n4, "N14", QStringLiteral("帐户信息"), "accounts", open("N14"));
+    QMenu* n4 = menu(entries::kSetupMenu, QStringLiteral("初始化(&C)"));
+    entry(n4, entries::kBookList, QStringLiteral("帐薄初始化"), "books", open(entries::kBookList));
+    entry(n4, entries::kPhrases, QStringLiteral("摘要"), "phrases", open(entries::kPhrases));
+    entry(n4, entries::kBookNames, QStringLiteral("帐户信息"), "accounts",
+          open(entries::kBookNames));
 
-    QMenu* n7 = menu("N7", QStringLiteral("快捷工具(&T)"));
+    QMenu* n7 = menu(entries::kToolsMenu, QStringLiteral("快捷工具(&T)"));
     entry(
-        n7, "N15", QStringLiteral("计算器"), "calculator",
+        n7, entries::kCalculator, QStringLiteral("计算器"), "calculator",
         [] { start_first(calculator_programs()); }, QStringLiteral("Ctrl+C"));
     entry(
-        n7, "N16", QStringLiteral("记事本"), "notepad", [] { start_first(editor_programs()); },
-        QStringLiteral("Ctrl+W"));
+        n7, entries::kNotepad, QStringLiteral("记事本"), "notepad",
+        [] { start_first(editor_programs()); }, QStringLiteral("Ctrl+W"));
 
-    QMenu* n1 = menu("N1", QStringLiteral("系统(&S)"));
-    entry(n1, "N5", QStringLiteral("用户管理"), "users", open("N5"));
-    entry(n1, "N6", QStringLiteral("数据管理"), "backup", open("N6"));
+    QMenu* n1 = menu(entries::kSystemMenu, QStringLiteral("系统(&S)"));
+    entry(n1, entries::kUsers, QStringLiteral("用户管理"), "users", open(entries::kUsers));
+    entry(n1, entries::kBackup, QStringLiteral("数据管理"), "backup", open(entries::kBackup));
 
     // Ctrl+F and Ctrl+A belong to the first entries carrying them (N11, N9); these two only
     // show the key.
-    QMenu* n21 = menu("N21", QStringLiteral("帮助(&H)"));
-    entry(n21, "N22", QStringLiteral("联机帮助\tCtrl+F"), "help", [this] { showHelp(); });
-    entry(n21, "N23", QStringLiteral("关于......\tCtrl+A"), "about", [this] { about(); });
-    n21->addSeparator()->setObjectName(QStringLiteral("N3"));
+    QMenu* n21 = menu(entries::kHelpMenu, QStringLiteral("帮助(&H)"));
+    entry(n21, entries::kHelp, QStringLiteral("联机帮助\tCtrl+F"), "help", [this] { showHelp(); });
+    entry(n21, entries::kAbout, QStringLiteral("关于......\tCtrl+A"), "about", [this] { about(); });
+    n21->addSeparator()->setObjectName(QLatin1String(entries::kSeparator3));
     entry(
-        n21, "N19", QStringLiteral("重新登录"), "relogin", [this] { relogin(); },
+        n21, entries::kRelogin, QStringLiteral("重新登录"), "relogin", [this] { relogin(); },
         QStringLiteral("Ctrl+I"));
-    n21->addSeparator()->setObjectName(QStringLiteral("N24"));
+    n21->addSeparator()->setObjectName(QLatin1String(entries::kSeparator24));
     entry(
-        n21, "N8", QStringLiteral("系统退出"), "exit", [this] { close(); },
+        n21, entries::kExit, QStringLiteral("系统退出"), "exit", [this] { close(); },
         QStringLiteral("Ctrl+X"));
 
     workingMenus_ = {n1, n2, n4, n7};
@@ -146,12 +154,12 @@ void TForm1::buildToolBar() {
     toolBar_->setMovable(false);
     toolBar_->setFixedHeight(63);
     toolBar_->setStyleSheet(QStringLiteral("QToolBar#ToolBar1 { background: #fff8dc; }"));
-    addToolButton("SpeedButton1", QStringLiteral("登  记"), "N9");
-    addToolButton("SpeedButton2", QStringLiteral("查  找"), "N11");
-    addToolButton("SpeedButton3", QStringLiteral("账簿管理"), "N12");
-    addToolButton("SpeedButton4", QStringLiteral("摘要设置"), "N13");
-    addToolButton("SpeedButton6", QStringLiteral("数据管理"), "N6");
-    addToolButton("SpeedButton5", QStringLiteral("系统退出"), "N8", 73);
+    addToolButton(entries::kRegisterButton, QStringLiteral("登  记"), entries::kRegister);
+    addToolButton(entries::kQueryButton, QStringLiteral("查  找"), entries::kQuery);
+    addToolButton(entries::kBookListButton, QStringLiteral("账簿管理"), entries::kBookList);
+    addToolButton(entries::kPhrasesButton, QStringLiteral("摘要设置"), entries::kPhrases);
+    addToolButton(entries::kBackupButton, QStringLiteral("数据管理"), entries::kBackup);
+    addToolButton(entries::kExitButton, QStringLiteral("系统退出"), entries::kExit, 73);
 }
 
 void TForm1::buildStatusBar() {
@@ -189,12 +197,20 @@ void TForm1::qxsz() {
     const int role = session_.role_code;
     const bool admin = role == Session::Administrator;
     const bool keeper = admin || role == Session::Operator;
-    session_.mainButton("SpeedButton3")->setEnabled(admin);
-    session_.setMainActionEnabled("N12", admin);
-    session_.mainButton("SpeedButton6")->setEnabled(keeper);
-    session_.setMainActionEnabled("N6", keeper);
-    session_.setMainActionEnabled("N5", admin);
-    session_.setMainActionEnabled("N14", admin);
+    session_.mainButton(entries::kBookListButton)->setEnabled(admin);
+    session_.setMainActionEnabled(entries::kBookList, admin);
+    session_.mainButton(entries::kBackupButton)->setEnabled(keeper);
+    session_.setMainActionEnabled(entries::kBackup, keeper);
+    session_.setMainActionEnabled(entries::kUsers, admin);
+    session_.setMainActionEnabled(entries::kBookNames, admin);
+}
+
+void TForm1::loggedIn(const QString& user, const QString& roleText) {
+    if (QLabel* panel4 = findChild<QLabel*>(QStringLiteral("StatusPanel4")))
+        panel4->setText(user + QStringLiteral("  [") + roleText + QStringLiteral("]"));
+    setWorkingMenusEnabled(true);
+    qxsz();
+    area_->setFocus();
 }
 
 void TForm1::relogin() {

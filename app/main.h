@@ -52,6 +52,8 @@ private:
                        int width = 72);
     void openChild(const char* entry);
     void forward(void (RegisterCommands::*command)());
+    // Opens the menus for the user the login panel let in.
+    void loggedIn(const QString& user, const QString& roleText);
     void showHelp();
     void about();
 

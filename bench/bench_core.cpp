@@ -30,17 +30,11 @@ void addBigMonth(Tdat& dat, const QDate& month) {
     qb::Transaction t(dat);
     const QString id = qb::ledger::add_book(dat, {kBigCategory, kBigName, "1", 100000000, month});
     qb::ledger::save_book_ticks(dat, {{id, true, month, 100000000}});
-    qb::money::Cents balance = 100000000;
-    for (int i = 1; i <= kBigMonth; ++i) {
-        const qb::money::Cents debit = i % 3 ? 0 : 12345, credit = i % 3 ? 4321 : 0;
-        balance += debit - credit;
-        dat.execute(
-            "insert into crereg(dzrq,pzh,ph,zy,j_je,d_je,y_je,pzn,bxr,jbr,zbh) "
-            "values(?,?,'','付货款',?,?,?,1,'张伟','admin',?)",
-            {qb::months::iso(month.addDays((i - 1) * month.daysInMonth() / kBigMonth)), i,
-             qb::money::fromCents(debit), qb::money::fromCents(credit),
-             qb::money::fromCents(balance), id});
-    }
+    std::vector<qb::ledger::LineFields> lines;
+    for (int i = 1; i <= kBigMonth; ++i)
+        lines.push_back({month.addDays((i - 1) * month.daysInMonth() / kBigMonth), i, "", "付货款",
+                         i % 3 ? 0 : 12345, i % 3 ? 4321 : 0, 1, "张伟", "admin"});
+    qb::ledger::insert_lines(dat, id, lines);
     t.commit();
 }
 

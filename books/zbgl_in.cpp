@@ -9,7 +9,6 @@
 
 #include "chm.h"
 #include "errors.h"
-#include "fr_dat.h"
 #include "messages.h"
 #include "session.h"
 #include "widgets.h"
@@ -160,23 +159,8 @@ void Tfr_zbgl_in::SpeedButton1Click() {
         qb::messages().plain(QStringLiteral("帐簿没有保存：%1").arg(e.message()));
         return;
     }
-    if (!Label6->text().isEmpty()) warnIfOpeningRowDiffers(*opening);
     clearFields();
     emit stored();
-}
-
-// Changing the book's amount does not touch the opening row its initialization wrote: the
-// journal keeps the former balance, and the administrator must know that.
-void Tfr_zbgl_in::warnIfOpeningRowDiffers(qb::money::Cents opening) {
-    const QVariant journal =
-        session_.dat.scalar(QStringLiteral("select y_je from crereg where zbh=? and zy=?"),
-                            {Label6->text(), QStringLiteral("期初余额")});
-    if (journal.isNull() || qb::money::toCents(journal.toDouble()) == opening) return;
-    qb::messages().plain(
-        QStringLiteral("帐簿已修改。\n注意：此帐簿已经初始化，日记帐的期初余额行仍是"
-                       "原来的 %1，不随新的期初金额 %2 改变。")
-            .arg(qb::money::grouped(qb::money::toCents(journal.toDouble())),
-                 qb::money::grouped(opening)));
 }
 
 void Tfr_zbgl_in::clearFields() {

@@ -32,7 +32,6 @@ signals:
 private:
     bool complete();
     void clearFields();
-    void warnIfOpeningRowDiffers(qb::money::Cents opening);
 
     Session& session_;
     int Tag = 0;

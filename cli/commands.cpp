@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include <QRegularExpression>
 #include <cstdio>
 
 #include "check.h"
@@ -41,8 +42,10 @@ int number(const QStringList& args, const QString& name, int fallback) {
 // NAME CATEGORY YYYY-MM: the book's identifier and the month's first day.
 std::pair<QString, QDate> bookMonth(Tdat& dat, const QStringList& args) {
     if (args.size() != 3) throw UsageError{QStringLiteral("expected NAME CATEGORY YYYY-MM")};
+    // Strictly four digits, "-", two digits: "2024/08" is no August.
+    static const QRegularExpression form(QStringLiteral("^[0-9]{4}-(0[1-9]|1[0-2])$"));
     const QDate month = QDate::fromString(args[2] + QStringLiteral("-01"), Qt::ISODate);
-    if (!month.isValid() || args[2].size() != 7)
+    if (!form.match(args[2]).hasMatch() || !month.isValid())
         throw UsageError{QStringLiteral("month must be written YYYY-MM, not ") + args[2]};
     const QString id = gymk::book_id_of(dat, args[0], args[1]);
     if (id.isEmpty())
@@ -154,11 +157,17 @@ int check(const QString& dir) {
     Tdat dat;
     openLedger(dat, dir, Tdat::Mode::ReadOnly);
     const std::vector<qb::check::Problem> problems = qb::check::verify(dat);
-    for (const qb::check::Problem& p : problems)
+    qsizetype faults = 0;
+    for (const qb::check::Problem& p : problems) {
         out(QStringLiteral("%1 %2：%3\n").arg(shown(p.bookId), shown(p.month), shown(p.text)));
-    out(problems.empty() ? QStringLiteral("检查完毕，没有发现问题。\n")
-                         : QStringLiteral("发现 %1 处问题。\n").arg(problems.size()));
-    return problems.empty() ? 0 : 1;
+        faults += p.fault;
+    }
+    // A month waiting to be posted again after a reversal is listed but is no fault.
+    const qsizetype waiting = qsizetype(problems.size()) - faults;
+    if (waiting > 0) out(QStringLiteral("%1 个月需二次过帐。\n").arg(waiting));
+    out(faults == 0 ? QStringLiteral("检查完毕，没有发现问题。\n")
+                    : QStringLiteral("发现 %1 处问题。\n").arg(faults));
+    return faults == 0 ? 0 : 1;
 }
 
 int journal(const QString& dir, const QStringList& args) {

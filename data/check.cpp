@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 
+#include "errors.h"
 #include "fr_dat.h"
 #include "ledger.h"
 #include "money.h"
@@ -35,7 +36,8 @@ struct Month {
     std::optional<Cents> totalCarry;
     std::optional<Figures> monthTotal;
     std::optional<Figures> cumulative;
-    bool hasTotalRows = false;
+    QStringList totalDays;  // the day of every total row
+    bool reversals = false;
 
     Cents closing() const { return lines.empty() ? 0 : lines.back().balance; }
     Figures sums() const {
@@ -44,6 +46,17 @@ struct Month {
             if (line.counted) f.debit += line.debit, f.credit += line.credit;
         return f;
     }
+};
+
+struct Book {
+    QString id;
+    QString name;
+    QString category;
+    QDate start;
+    Cents opening = 0;
+    std::map<QString, Month> months;  // by "YYYY-MM"
+    // The opening rows of crereg and of total: day and balance.
+    std::vector<std::pair<QString, Cents>> journalOpenings, totalOpenings;
 };
 
 Cents cents(const QVariant& v) {
@@ -59,37 +72,57 @@ QString nextMonthOf(const QString& month) {
         QDate::fromString(month + QStringLiteral("-01"), Qt::ISODate).addMonths(1));
 }
 
-std::map<QString, Month> readBook(Tdat& dat, const QString& bookId) {
-    std::map<QString, Month> book;
+std::vector<Book> readBooks(Tdat& dat) {
+    std::vector<Book> books;
+    engine::Statement& s = dat.con().prepare(
+        QStringLiteral("select zbid,zbmc,zblb,qyrq,qcye from accstar order by zbid"));
+    s.bind({});
+    while (s.step())
+        books.push_back({s.value(0).toString(),
+                         s.value(1).toString(),
+                         s.value(2).toString(),
+                         QDate::fromString(s.value(3).toString().left(10), Qt::ISODate),
+                         cents(s.value(4)),
+                         {},
+                         {},
+                         {}});
+    return books;
+}
+
+void readRows(Tdat& dat, Book& book) {
     engine::Statement& lines = dat.con().prepare(
         QStringLiteral("select dzrq,zy,j_je,d_je,y_je from crereg where zbh=? order by ") +
         ledger::journal_order());
-    lines.bind({bookId});
+    lines.bind({book.id});
     while (lines.step()) {
         const QString day = lines.value(0).toString(), summary = lines.value(1).toString();
         const bool marker = rows::isMarker(summary);
-        Month& month = book[monthOf(day)];
+        Month& month = book.months[monthOf(day)];
         month.lines.push_back({day, summary, cents(lines.value(2)), cents(lines.value(3)),
                                cents(lines.value(4)), !lines.value(1).isNull() && !marker});
         if (summary == rows::kCarry) month.journalCarry = cents(lines.value(4));
+        if (summary == rows::kOpening) book.journalOpenings.push_back({day, cents(lines.value(4))});
+        if (rows::isReversal(summary) || rows::isReversed(summary)) month.reversals = true;
     }
     engine::Statement& totals = dat.con().prepare(
         QStringLiteral("select dzrq,zy,j_je,d_je,y_je from total where zbh=? order by rowid"));
-    totals.bind({bookId});
+    totals.bind({book.id});
     while (totals.step()) {
-        Month& month = book[monthOf(totals.value(0).toString())];
-        month.hasTotalRows = true;
+        const QString day = totals.value(0).toString();
+        Month& month = book.months[monthOf(day)];
+        month.totalDays << day;
         const QString summary = totals.value(1).toString();
         const Figures figures{cents(totals.value(2)), cents(totals.value(3)),
                               cents(totals.value(4))};
         if (summary == rows::kCarry)
             month.totalCarry = figures.balance;
+        else if (summary == rows::kOpening)
+            book.totalOpenings.push_back({day, figures.balance});
         else if (summary == rows::kMonthTotal && !month.monthTotal)
             month.monthTotal = figures;
         else if (summary == rows::kCumulative && !month.cumulative)
             month.cumulative = figures;
     }
-    return book;
 }
 
 QString figuresText(const Figures& f) {
@@ -99,90 +132,192 @@ QString figuresText(const Figures& f) {
 
 class BookCheck {
 public:
-    BookCheck(const QString& bookId, std::vector<Problem>& problems)
-        : bookId_(bookId), problems_(problems) {}
+    BookCheck(const Book& book, std::vector<Problem>& problems)
+        : book_(book), problems_(problems) {}
 
-    void run(const std::map<QString, Month>& book) {
+    void run(Tdat& dat) {
+        if (book_.months.empty()) return;  // not initialized: nothing to compare yet
+        if (!book_.start.isValid()) {
+            report({}, QStringLiteral("帐簿没有启用日期"));
+            for (const auto& [month, content] : book_.months)
+                report(month, chain(content));
+            return;
+        }
+        startMonth_ = months::monthText(book_.start);
+        firstOpen_ = months::monthText(ledger::first_open_month(dat, book_.id));
+        opening();
         const Month* previous = nullptr;
         QString previousMonth;
-        for (const auto& [month, content] : book) {
-            chain(month, content);
+        bool previousWaits = false;
+        for (const auto& [month, content] : book_.months) {
+            outsideLife(month, content);
+            std::vector<QString> found = chain(content);
+            const bool posted = month >= startMonth_ && month < firstOpen_;
             const bool follows = previous && nextMonthOf(previousMonth) == month;
-            carry(month, content, follows ? previous->closing() : std::optional<Cents>());
-            const auto next = book.find(nextMonthOf(month));
-            if (next != book.end() && next->second.hasTotalRows)
-                posted(month, content, follows ? previous->cumulative : std::nullopt);
+            if (month > startMonth_ && month <= nextMonthOf(firstOpen_)) {
+                const std::vector<QString> carried =
+                    carry(content, follows ? previous->closing() : std::optional<Cents>());
+                // A carry-forward row that waits for its month to be posted again is no fault.
+                if (!previousWaits || !follows) report(month, carried);
+            }
+            if (posted)
+                postedFigures(found, content, follows ? previous->cumulative : std::nullopt);
+            previousWaits = flush(month, found, posted && content.reversals);
             previous = &content;
             previousMonth = month;
         }
     }
 
 private:
-    void report(const QString& month, const QString& text) {
-        problems_.push_back({bookId_, month, text});
+    void report(const QString& month, const QString& text, bool fault = true) {
+        problems_.push_back({book_.id, month, text, fault});
+    }
+    void report(const QString& month, const std::vector<QString>& texts) {
+        for (const QString& text : texts)
+            report(month, text);
     }
 
-    void chain(const QString& month, const Month& content) {
+    // A posted month holding reversal rows waits to be posted again; whatever disagrees in it
+    // is that, said once. Returns whether the month waits.
+    bool flush(const QString& month, const std::vector<QString>& found, bool reversed) {
+        if (found.empty()) return false;
+        if (!reversed) {
+            report(month, found);
+            return false;
+        }
+        report(month, QStringLiteral("需二次过帐：本月有冲账，本月及下月结转的数字尚未更新"),
+               false);
+        return true;
+    }
+
+    void opening() {
+        const QString amount = money::text(book_.opening);
+        const auto compare = [&](const std::vector<std::pair<QString, Cents>>& rows,
+                                 const QString& where) {
+            if (rows.empty()) report(startMonth_, where + QStringLiteral("缺少期初余额行"));
+            for (const auto& [day, balance] : rows) {
+                if (balance != book_.opening)
+                    report(monthOf(day), QStringLiteral("%1的期初余额行为 %2，帐簿的期初金额为 %3")
+                                             .arg(where, money::text(balance), amount));
+                if (day != months::iso(book_.start))
+                    report(monthOf(day), QStringLiteral("%1的期初余额行日期为 %2，启用日期为 %3")
+                                             .arg(where, day, months::iso(book_.start)));
+            }
+        };
+        compare(book_.journalOpenings, QStringLiteral("日记帐"));
+        compare(book_.totalOpenings, QStringLiteral("total "));
+        const auto start = book_.months.find(startMonth_);
+        if (start == book_.months.end()) return;
+        const Month& first = start->second;
+        if (!first.monthTotal || !first.cumulative)
+            report(startMonth_, QStringLiteral("启用月份缺少本月合计或本月累计行"));
+        // The start month is opened by its opening row; a carry-forward row there came from
+        // posting a month before the book's life.
+        if (first.journalCarry || first.totalCarry)
+            report(startMonth_, QStringLiteral("启用月份中有月结转余额行"));
+    }
+
+    // Rows before the start date, and posting rows beyond the month after the first open one.
+    void outsideLife(const QString& month, const Month& content) {
+        const QString start = months::iso(book_.start);
+        int early = 0;
+        for (const Month::Line& line : content.lines)
+            early += line.day < start;
+        for (const QString& day : content.totalDays)
+            early += day < start;
+        if (early > 0)
+            report(month,
+                   QStringLiteral("有 %1 行的日期早于帐簿的启用日期 %2").arg(early).arg(start));
+        if (month <= nextMonthOf(firstOpen_)) return;
+        const int posting = int(content.totalDays.size()) + (content.journalCarry ? 1 : 0);
+        if (posting > 0)
+            report(
+                month,
+                QStringLiteral("有 %1 行过帐数据，但 %2 还没有过帐").arg(posting).arg(firstOpen_));
+    }
+
+    std::vector<QString> chain(const Month& content) {
         for (size_t i = 1; i < content.lines.size(); ++i) {
             const Month::Line& line = content.lines[i];
+            if (rows::isMarker(line.summary)) continue;  // it brings its own balance in
             const Cents expected = content.lines[i - 1].balance + line.debit - line.credit;
             if (line.balance == expected) continue;
-            report(month, QStringLiteral("余额不连续：%1「%2」余额为 %3，应为 %4")
-                              .arg(line.day, line.summary, money::text(line.balance),
-                                   money::text(expected)));
-            return;  // the first break of a month says enough
+            // The first break of a month says enough.
+            return {
+                QStringLiteral("余额不连续：%1「%2」余额为 %3，应为 %4")
+                    .arg(line.day, line.summary, money::text(line.balance), money::text(expected))};
         }
+        return {};
     }
 
-    void carry(const QString& month, const Month& content, std::optional<Cents> closingBefore) {
+    std::vector<QString> carry(const Month& content, std::optional<Cents> closingBefore) {
+        std::vector<QString> found;
         if (content.journalCarry.has_value() != content.totalCarry.has_value())
-            report(month, content.journalCarry ? QStringLiteral("total 中缺少月结转余额行")
-                                               : QStringLiteral("日记帐中缺少月结转余额行"));
+            found.push_back(content.journalCarry ? QStringLiteral("total 中缺少月结转余额行")
+                                                 : QStringLiteral("日记帐中缺少月结转余额行"));
         const Cents expected = closingBefore.value_or(0);
         for (const std::optional<Cents>& carried : {content.journalCarry, content.totalCarry})
             if (carried && *carried != expected) {
-                report(month, QStringLiteral("月结转余额为 %1，上月期末余额为 %2")
-                                  .arg(money::text(*carried), money::text(expected)));
-                return;
+                found.push_back(QStringLiteral("月结转余额为 %1，上月期末余额为 %2")
+                                    .arg(money::text(*carried), money::text(expected)));
+                break;
             }
+        return found;
     }
 
-    void posted(const QString& month, const Month& content,
-                std::optional<Figures> cumulativeBefore) {
+    void postedFigures(std::vector<QString>& found, const Month& content,
+                       std::optional<Figures> cumulativeBefore) {
         const Figures sums = content.sums();
-        compare(month, rows::kMonthTotal, content.monthTotal,
+        compare(found, rows::kMonthTotal, content.monthTotal,
                 {sums.debit, sums.credit, content.closing()});
         const Figures before = cumulativeBefore.value_or(Figures{});
-        compare(month, rows::kCumulative, content.cumulative,
+        compare(found, rows::kCumulative, content.cumulative,
                 {before.debit + sums.debit, before.credit + sums.credit, content.closing()});
     }
 
-    void compare(const QString& month, const QString& summary, const std::optional<Figures>& stored,
-                 const Figures& expected) {
+    void compare(std::vector<QString>& found, const QString& summary,
+                 const std::optional<Figures>& stored, const Figures& expected) {
         if (!stored)
-            report(month, QStringLiteral("已结帐，但缺少%1行").arg(summary));
+            found.push_back(QStringLiteral("已结帐，但缺少%1行").arg(summary));
         else if (stored->debit != expected.debit || stored->credit != expected.credit ||
                  stored->balance != expected.balance)
-            report(month, QStringLiteral("%1行为 %2，按日记帐应为 %3")
-                              .arg(summary, figuresText(*stored), figuresText(expected)));
+            found.push_back(QStringLiteral("%1行为 %2，按日记帐应为 %3")
+                                .arg(summary, figuresText(*stored), figuresText(expected)));
     }
 
-    QString bookId_;
+    const Book& book_;
     std::vector<Problem>& problems_;
+    QString startMonth_;
+    QString firstOpen_;  // the first open month; the months from the start up to it are posted
 };
+
+// The register, the query and the month operations find a book by its name and category: of
+// books sharing both, only the first can be reached.
+void sharedNames(const std::vector<Book>& books, std::vector<Problem>& problems) {
+    std::map<std::pair<QString, QString>, QStringList> ids;
+    for (const Book& book : books)
+        ids[{book.name, book.category}] << book.id;
+    for (const auto& [pair, list] : ids)
+        if (list.size() > 1)
+            problems.push_back(
+                {list.join(QLatin1Char(',')),
+                 {},
+                 QStringLiteral("%1 本帐簿的名称（%2）和类别（%3）相同，只能打开其中第一本")
+                     .arg(list.size())
+                     .arg(pair.first, pair.second),
+                 true});
+}
 
 }  // namespace
 
 std::vector<Problem> verify(Tdat& dat) {
-    QStringList ids;
-    engine::Statement& books =
-        dat.con().prepare(QStringLiteral("select zbid from accstar order by zbid"));
-    books.bind({});
-    while (books.step())
-        ids << books.value(0).toString();
+    std::vector<Book> books = readBooks(dat);
     std::vector<Problem> problems;
-    for (const QString& id : ids)
-        BookCheck(id, problems).run(readBook(dat, id));
+    sharedNames(books, problems);
+    for (Book& book : books) {
+        readRows(dat, book);
+        BookCheck(book, problems).run(dat);
+    }
     return problems;
 }
 

@@ -5,15 +5,20 @@
 
 class Tdat;
 
-// Verifies the books of a database: the balance chain of every month, each posted month's
-// month-total and cumulative rows against its lines, and each carry-forward row against the
-// closing balance of the month before. Reads only.
+// Verifies the books of a database: books sharing a name and category; each book's opening
+// rows against its opening amount; rows dated outside the book's life (before its start date,
+// or posting rows beyond its first open month); the balance chain of every month; each posted
+// month's month-total and cumulative rows against its lines; and each carry-forward row against
+// the closing balance of the month before. Reads only.
 namespace qb::check {
 
 struct Problem {
     QString bookId;
-    QString month;  // "YYYY-MM"
+    QString month;  // "YYYY-MM"; empty for what concerns the whole book
     QString text;   // what is wrong, in words for the administrator
+    // False for a normal state rather than a fault: a posted month holding reversal rows whose
+    // stored figures wait for the month to be posted again ("需二次过帐").
+    bool fault = true;
 };
 
 std::vector<Problem> verify(Tdat& dat);

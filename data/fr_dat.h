@@ -201,9 +201,9 @@ public:
     // the passphrase is empty. Refused inside a transaction.
     void setPassphrase(const QString& passphrase);
 
-    qb::engine::Connection& con();
-    qb::Query gycx;
-    qb::Query jhcx;
+    qb::engine::Connection& con();  // con: the one connection
+    qb::Query gycx;  // shared query object for look-ups (gongyong chaxun), one statement at a time
+    qb::Query jhcx;  // the second shared query object: month sums and voucher numbers
 
     // Runs a statement that returns no rows.
     void execute(const QString& sql, const QVariantList& params = {});

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QVariant>
 #include <QVariantList>
 #include <vector>
 
@@ -10,13 +11,19 @@
 class Tdat;
 
 // The journal's changing operations, free of any window: each is one transaction, so it either
-// completes or leaves the database as it was. Role tests stay in the windows; the operations take
-// the logged-in user's name where a line records it.
+// completes or leaves the database as it was, and each refuses what would break the ledger with
+// a qb::DbError carrying a Chinese message for the user. Role tests stay in the windows; the
+// operations take the logged-in user's name where a line records it.
 namespace qb::ledger {
 
-// The journal order of a month's lines: dzrq, pzh, zy, with the row id as the final tie-break.
-// Among lines sharing date and voucher number a reversed line comes first, then its reversal
-// entry, then the correcting entry (the order a Chinese collation gives these markers), so that
+// The columns of a journal row (crereg, and the month view over it) in their fixed order:
+// booking date, voucher number, ticket number, summary, debit, credit, balance, voucher count,
+// claimant, handler, book id.
+enum Column { Dzrq, Pzh, Ph, Zy, JJe, DJe, YJe, Pzn, Bxr, Jbr, Zbh, ColumnCount };
+
+// The journal order of a month's lines: dzrq, then the opening or carry-forward row first on its
+// day, pzh, zy, with the row id as the final tie-break. Among lines sharing date and voucher
+// number a reversed line comes first, then its reversal entry, then the correcting entry, so that
 // their running balances read as the cashier expects. Descending: the same order backwards.
 QString journal_order(bool descending = false);
 
@@ -40,9 +47,12 @@ struct BookFields {
 // "YYYYMM" of today followed by a sequence number: never an identifier given out before, at
 // most 10 characters; the first nine of a month are the prefix followed by 1 to 9.
 QString next_book_id(Tdat& dat, const QDate& today = QDate::currentDate());
-// Stores a new book, not enabled (flag "0"); returns its identifier.
+// Stores a new book, not enabled (flag "0"); returns its identifier. A name and category that
+// another book has already are refused.
 QString add_book(Tdat& dat, const BookFields& fields, const QDate& today = QDate::currentDate());
-// Rewrites a book's fields and its flag.
+// Rewrites a book's fields and its flag. Once the book has rows in the journal or in total, its
+// start date can no longer change, and a new opening amount rewrites its opening rows and is
+// carried through the posted months by posting them again.
 void update_book(Tdat& dat, const QString& bookId, const BookFields& fields, bool enabled);
 // Deletes the book and all its rows in accstar, crereg and total.
 void delete_book(Tdat& dat, const QString& bookId);
@@ -58,26 +68,58 @@ struct BookTick {
 // flag "0" for the others. Returns how many rows were created.
 int save_book_ticks(Tdat& dat, const std::vector<BookTick>& ticks);
 
+// The book's first open month (its first day): the earliest month from the start month on whose
+// following month holds no total row of the book.
+QDate first_open_month(Tdat& dat, const QString& bookId);
+
 // ---- Journal lines ----
+
+// A complete ordinary line as the entry panel or an import writes it; its balance is computed.
+struct LineFields {
+    QDate date;
+    int voucher = 0;
+    QString ticket;   // ph
+    QString summary;  // zy
+    money::Cents debit = 0;
+    money::Cents credit = 0;
+    int voucherCount = 0;  // pzn
+    QString claimant;      // bxr
+    QString handler;       // jbr, cut to the 10 characters it holds
+};
+// The one writer of ordinary lines. Stores the lines of one book and carries the balance on in
+// each month they fall into, in journal order; returns their row ids. A line dated before the
+// book's start date, or whose summary is a marker text or begins like a reversal's, is refused
+// and nothing is written. Whether the month is closed is the caller's test (a correcting entry
+// goes into a closed month).
+std::vector<qint64> insert_lines(Tdat& dat, const QString& bookId,
+                                 const std::vector<LineFields>& lines);
+qint64 insert_line(Tdat& dat, const QString& bookId, const LineFields& line);
 
 struct NewLine {
     qint64 rowId = 0;
     int voucher = 0;
 };
-// Appends a blank line on the date with the month's next voucher number and the handler (cut to
-// the 10 characters jbr holds). Its amounts are 0 and its balance that of the line before it, so
-// the month's balance chain stays whole. Whether the month is closed is the caller's test.
+// Appends the grid's blank line on the date with the month's next voucher number and the handler.
+// Its amounts are 0 and its balance that of the line before it.
 NewLine add_line(Tdat& dat, const QString& bookId, const QDate& date, const QString& handler);
+
+// What an edited cell does to the month: the value (in the column's stored form: "YYYY-MM-DD"
+// or a date, a number, a text) is checked, written, and the balances follow: an amount carries
+// the balance on from the line, a new date, voucher number or summary re-chains the month from
+// where the line was or now is. Refused: opening and carry-forward rows, the balance, handler and
+// book columns, a date outside the line's month or before the book's start date, a marker text or
+// reversal prefix as summary.
+void edit_line(Tdat& dat, qint64 rowId, int column, const QVariant& value);
 
 enum class DeleteResult { Deleted, MarkerRow, NotFound };
 // Deletes a line; opening and carry-forward rows are refused. The later lines of the month get
 // their running balance again, so no stale balance stays behind the deleted line.
 DeleteResult delete_line(Tdat& dat, qint64 rowId);
 
-// After a line's amounts changed: the line and every later line of its month, in journal order,
-// get their running balance from the line before it. A line that is first in its month starts
-// from the month's opening or carry-forward balance in total (0 when there is none), except an
-// opening or carry-forward row, which keeps the balance it brings in.
+// The line and every later line of its month, in journal order, get their running balance from
+// the line before it. A line that is first in its month starts from the month's opening or
+// carry-forward balance in total (0 when there is none). Opening and carry-forward rows always
+// keep the balance they bring in.
 void propagate_from(Tdat& dat, qint64 rowId);
 
 // Rebuilds every balance of the month from its first row, which keeps its own; a month without
@@ -86,17 +128,22 @@ int recalc_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMonth);
 
 // ---- Posting ----
 
+// Throws the refusal when the month may not be posted: a month before the book's start month,
+// or after its first open month (the months must be posted in order).
+void check_postable(Tdat& dat, const QString& bookId, const QDate& anyDayOfMonth);
+
 struct PostResult {
     bool reposted = false;       // the month was closed already and was posted again
     int laterMonthsUpdated = 0;  // later posted months carried on from the corrected figures
     money::Cents closing = 0;    // the month's closing balance
 };
-// Posts the month from its rows as they stand (or posts it again when it is closed): the month's
-// balances are recalculated, its month-total and cumulative rows in total updated, and the
-// following month gets its carry-forward rows (crereg and total), month-total row (0, 0) and
-// cumulative row, inserted or, where they exist, updated; its lines are chained from the new
-// carry-forward balance. When later months are posted too, each is posted again in turn from the
-// corrected figures, so no posted figure is left stale; laterMonthsUpdated counts them.
+// Posts the month from its rows as they stand (or posts it again when it is closed), after
+// check_postable: the month's balances are recalculated, its month-total and cumulative rows in
+// total updated, and the following month gets its carry-forward rows (crereg and total),
+// month-total row (0, 0) and cumulative row, inserted or, where they exist, updated; its lines
+// are chained from the new carry-forward balance. When later months are posted too, each is
+// posted again in turn from the corrected figures, so no posted figure is left stale;
+// laterMonthsUpdated counts them. The opening rows never change.
 PostResult post_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMonth);
 
 // ---- Reversal ----
@@ -109,10 +156,11 @@ struct Reversal {
     money::Cents balanceBefore = 0;  // its balance minus its debit plus its credit
 };
 // Marks the line "被冲账 [S]" and adds the reversal entry "冲账[D S]" (D as YYYY-MM-DD) dated D
-// with voucher P, amounts -J and -C and balance B - J + C, handler the user; recomputes no other
-// balance. A summary too long for the 50 characters zy holds once marked is cut at its end inside
-// the brackets, so every marker stays whole. Opening and carry-forward rows are refused
-// (qb::DbError), since a changed marker summary would end their kind.
+// with voucher P, amounts -J and -C, handler the user; the reversal entry follows the reversed
+// line, so its balance is B - J + C, and the balance is carried on below it. A summary too long
+// for the 50 characters zy holds once marked is cut at its end inside the brackets, so every
+// marker stays whole. Opening and carry-forward rows are refused, since a changed marker summary
+// would end their kind.
 Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user);
 // The summary offered for the correcting entry: "新[S]", S cut to fit 50 characters.
 QString correcting_summary(const QString& formerSummary);

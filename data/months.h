@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QVariantList>
 
 // Calendar months as the journal uses them: a month runs from its first to its last day, and a
 // date belongs to the month of its calendar day. Dates are stored as "YYYY-MM-DD" text.
@@ -28,6 +29,10 @@ inline QString iso(const QDate& date) {
 // "YYYY-MM", the month a date belongs to.
 inline QString monthText(const QDate& date) {
     return date.toString(QStringLiteral("yyyy-MM"));
+}
+// The two bound ends of the date's month, for "dzrq between ? and ?".
+inline QVariantList range(const QDate& date) {
+    return {iso(firstDay(date)), iso(lastDay(date))};
 }
 
 }  // namespace qb::months

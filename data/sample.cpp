@@ -9,13 +9,11 @@
 #include "ledger.h"
 #include "money.h"
 #include "months.h"
-#include "rowkinds.h"
 
 namespace qb::sample {
 namespace {
 
 using money::Cents;
-using namespace rows;
 
 const QStringList kCategories{QStringLiteral("现金日记帐"), QStringLiteral("银行日记帐"),
                               QStringLiteral("银行卡")};
@@ -74,42 +72,24 @@ private:
                                            .arg(uniform(1000, 9999))
                                            .arg(uniform(10000000, 99999999));
         const Cents opening = cash ? uniform(5000, 20000) * 100 : uniform(1000, 10000) * 10000;
-        const QString id = ledger::next_book_id(dat_, QDate::currentDate());
-        dat_.execute(QStringLiteral("insert into accstar(zbid,zblb,zbmc,zh,qcye,flag,qyrq) "
-                                    "values(?,?,?,?,?,'1',?)"),
-                     {id, category, name, account, money::fromCents(opening), months::iso(start)});
+        const QString id =
+            ledger::add_book(dat_, {category, name, account, opening, start}, QDate::currentDate());
+        ledger::save_book_ticks(dat_, {{id, true, start, opening}});
         ++result_.books;
+        ++result_.lines;  // the opening row
 
-        Cents balance = opening, cumDebit = 0, cumCredit = 0;
+        Cents balance = opening;
         const int count = std::max(options_.months, 1);
         for (int m = 0; m < count; ++m) {
             const QDate month = start.addMonths(m);
-            const Cents brought = balance;
-            if (m == 0)
-                journal(month, 0, QVariant(), kOpening, 0, 0, balance, QVariant(), QVariant(),
-                        QVariant(), id);
-            else
-                journal(month, 0, QString(), kCarry, 0, 0, balance, 0, QString(), QString(), id);
-            Cents debit = 0, credit = 0;
-            lines(id, month, cash, balance, debit, credit);
-            const Cents cumBefore[] = {cumDebit, cumCredit};
-            const bool posted = m + 1 < count;
-            if (posted) {
-                cumDebit += debit;
-                cumCredit += credit;
-            }
-            // The month's rows in total, as opening or posting leave them.
-            const QVariant ph = m == 0 ? QVariant() : QVariant(QString());
-            const Cents shown = posted ? balance : brought;
-            total(month, 0, ph, m == 0 ? kOpening : kCarry, 0, 0, brought, id);
-            total(month, 1, ph, kMonthTotal, posted ? debit : 0, posted ? credit : 0, shown, id);
-            total(month, 2, ph, kCumulative, posted ? cumDebit : cumBefore[0],
-                  posted ? cumCredit : cumBefore[1], shown, id);
+            lines(id, month, cash, balance);
+            if (m + 1 == count) break;  // the last month stays open
+            ledger::post_month(dat_, id, month);
+            ++result_.lines;  // the carry-forward row that opens the next month
         }
     }
 
-    void lines(const QString& id, const QDate& month, bool cash, Cents& balance, Cents& debit,
-               Cents& credit) {
+    void lines(const QString& id, const QDate& month, bool cash, Cents& balance) {
         // The open month has lines only up to the given day, as on a real working day.
         const bool open = month == months::firstDay(options_.lastMonth);
         const int latest = open ? options_.lastMonth.day() : month.daysInMonth();
@@ -117,6 +97,7 @@ private:
         for (int& day : days)
             day = uniform(1, latest);
         std::sort(days.begin(), days.end());
+        std::vector<ledger::LineFields> entries;
         for (int voucher = 1; voucher <= int(days.size()); ++voucher) {
             const QString partner = pick(kPartners), monthNo = QString::number(month.month());
             const Cents scale = cash ? 100 : 1000;
@@ -128,33 +109,13 @@ private:
             if (receipt) amount *= 2;
             const Cents j = receipt ? amount : 0, d = receipt ? 0 : amount;
             balance += j - d;
-            debit += j;
-            credit += d;
             const QString ticket =
                 cash ? QString() : QStringLiteral("%1").arg(uniform(1000000, 9999999));
-            journal(month.addDays(days[voucher - 1] - 1), voucher, ticket, summary, j, d, balance,
-                    uniform(1, 5), pick(kPeople), options_.handler.left(10), id);
+            entries.push_back({month.addDays(days[voucher - 1] - 1), voucher, ticket, summary, j, d,
+                               uniform(1, 5), pick(kPeople), options_.handler});
         }
-    }
-
-    void journal(const QDate& day, int voucher, const QVariant& ph, const QString& summary, Cents j,
-                 Cents d, Cents y, const QVariant& pzn, const QVariant& bxr, const QVariant& jbr,
-                 const QString& id) {
-        engine::Statement& insert = dat_.con().prepare(
-            QStringLiteral("insert into crereg(dzrq,pzh,ph,zy,j_je,d_je,y_je,pzn,bxr,jbr,zbh) "
-                           "values(?,?,?,?,?,?,?,?,?,?,?)"));
-        insert.bind({months::iso(day), voucher, ph, summary, money::fromCents(j),
-                     money::fromCents(d), money::fromCents(y), pzn, bxr, jbr, id});
-        insert.step();
-        ++result_.lines;
-    }
-
-    void total(const QDate& day, int voucher, const QVariant& ph, const QString& summary, Cents j,
-               Cents d, Cents y, const QString& id) {
-        dat_.execute(QStringLiteral("insert into total(dzrq,pzh,ph,zy,j_je,d_je,y_je,zbh) "
-                                    "values(?,?,?,?,?,?,?,?)"),
-                     {months::iso(day), voucher, ph, summary, money::fromCents(j),
-                      money::fromCents(d), money::fromCents(y), id});
+        ledger::insert_lines(dat_, id, entries);
+        result_.lines += qint64(entries.size());
     }
 
     // A wrong line of a posted month reversed, its correcting entry added and the month posted
@@ -178,17 +139,18 @@ private:
             if (row.isNull()) continue;
             const ledger::Reversal r =
                 ledger::reverse_line(dat_, row.toLongLong(), options_.handler);
-            const QVariantList amounts = {
-                dat_.scalar(QStringLiteral("select j_je from crereg where rowid=?"), {row}),
-                dat_.scalar(QStringLiteral("select d_je from crereg where rowid=?"), {row})};
             // The correcting entry: the amount as it should have been, ten per cent less.
-            dat_.execute(
-                QStringLiteral("insert into crereg(dzrq,pzh,ph,zy,j_je,d_je,y_je,pzn,bxr,"
-                               "jbr,zbh) values(?,?,'',?,?,?,0,1,?,?,?)"),
-                {months::iso(r.date), r.voucher, ledger::correcting_summary(r.formerSummary),
-                 money::fromCents(money::toCents(amounts[0].toDouble()) * 9 / 10),
-                 money::fromCents(money::toCents(amounts[1].toDouble()) * 9 / 10), pick(kPeople),
-                 options_.handler.left(10), id});
+            const Cents debit = money::toCents(
+                dat_.scalar(QStringLiteral("select j_je from crereg where rowid=?"), {row})
+                    .toDouble());
+            const Cents credit = money::toCents(
+                dat_.scalar(QStringLiteral("select d_je from crereg where rowid=?"), {row})
+                    .toDouble());
+            ledger::insert_line(
+                dat_, id,
+                {r.date, r.voucher, QString(), ledger::correcting_summary(r.formerSummary),
+                 debit * 9 / 10, credit * 9 / 10, 1, pick(kPeople), options_.handler});
+            result_.lines += 2;
             ledger::post_month(dat_, id, month);
             ++result_.reversals;
         }

@@ -12,47 +12,77 @@
 -- Statements never rely on keys: the tables carry none, and the engine's row id addresses rows.
 
 create table accstar (
+    -- book identifier: "YYYYMM" of the day it was made, then a sequence number
     zbid text check (zbid is null or length(zbid) <= 10),
+    -- category (现金日记帐, 银行日记帐, 银行卡, ...)
     zblb text check (zblb is null or length(zblb) <= 20),
+    -- book name
     zbmc text check (zbmc is null or length(zbmc) <= 50),
+    -- account number
     zh text check (zh is null or length(zh) <= 40),
+    -- opening amount
     qcye double check (qcye is null or typeof(qcye) in ('real', 'integer')),
+    -- "1": enabled, its opening rows made; "0": not
     flag text check (flag is null or length(flag) <= 1),
+    -- start date
     qyrq date check (qyrq is null or qyrq glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]')
 );
 
 create table crereg (
+    -- booking date
     dzrq date check (dzrq is null or dzrq glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'),
+    -- voucher number within the month; 0 on opening and carry-forward rows
     pzh smallint check (pzh is null or (typeof(pzh) = 'integer' and pzh between -32768 and 32767)),
+    -- ticket or cheque number
     ph text check (ph is null or length(ph) <= 15),
+    -- summary; also tells the kind of row
     zy text check (zy is null or length(zy) <= 50),
+    -- debit (money in)
     j_je double check (j_je is null or typeof(j_je) in ('real', 'integer')),
+    -- credit (money out)
     d_je double check (d_je is null or typeof(d_je) in ('real', 'integer')),
+    -- balance after the line
     y_je double check (y_je is null or typeof(y_je) in ('real', 'integer')),
+    -- number of voucher attachments
     pzn smallint check (pzn is null or (typeof(pzn) = 'integer' and pzn between -32768 and 32767)),
+    -- claimant
     bxr text check (bxr is null or length(bxr) <= 10),
+    -- handler: the user who wrote the line
     jbr text check (jbr is null or length(jbr) <= 10),
+    -- the book's zbid
     zbh text check (zbh is null or length(zbh) <= 10)
 );
 
 create table total (
+    -- the month's first day (the start date in a book's first month)
     dzrq date check (dzrq is null or dzrq glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'),
+    -- kind: 0 opening or carry-forward, 1 month total, 2 cumulative
     pzh smallint check (pzh is null or (typeof(pzh) = 'integer' and pzh between -32768 and 32767)),
+    -- no ticket number: empty after posting, unset after the opening initialization
     ph text check (ph is null or length(ph) <= 15),
+    -- 期初余额, 月结转余额, 本月合计 or 本月累计
     zy text check (zy is null or length(zy) <= 50),
+    -- debit sum
     j_je double check (j_je is null or typeof(j_je) in ('real', 'integer')),
+    -- credit sum
     d_je double check (d_je is null or typeof(d_je) in ('real', 'integer')),
+    -- balance
     y_je double check (y_je is null or typeof(y_je) in ('real', 'integer')),
+    -- the book's zbid
     zbh text check (zbh is null or length(zbh) <= 10)
 );
 
 create table basicset (
+    -- a summary phrase
     OftenSummary text check (OftenSummary is null or length(OftenSummary) <= 50)
 );
 
 create table pruser (
+    -- login name
     "user" text not null check (length(trim("user")) > 0 and length("user") <= 16),
+    -- password
     userpassword text check (userpassword is null or length(userpassword) <= 16),
+    -- role: 管理员, 操作员 or 普通用户
     userpopedom text check (userpopedom is null or length(userpopedom) <= 10)
 );
 

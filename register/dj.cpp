@@ -10,12 +10,14 @@
 #include <QTreeWidget>
 
 #include "chm.h"
+#include "entries.h"
 #include "errors.h"
 #include "griddelegate.h"
 #include "gymk.h"
 #include "journalgrid.h"
 #include "ledger.h"
 #include "monthmodel.h"
+#include "months.h"
 #include "report.h"
 #include "report_preview.h"
 #include "session.h"
@@ -50,7 +52,6 @@ Tfr_dj::Tfr_dj(Session& session, QWidget* parent)
       session_(session),
       dat_(session.dat),
       Query1(session.dat),
-      recalc_query(session.dat),
       aux_query(session.dat) {
     Q_INIT_RESOURCE(register_icons);
     setObjectName(QStringLiteral("fr_dj"));
@@ -59,12 +60,10 @@ Tfr_dj::Tfr_dj(Session& session, QWidget* parent)
     model_->writeCell = [this](int row, int column, const QVariant& value) {
         return writeCell(row, column, value);
     };
-    Query1.afterPost = [this](qb::Query& query) { Query1AfterPost(query); };
     buildLayout();
 }
 
 Tfr_dj::~Tfr_dj() {
-    Query1.afterPost = nullptr;
     model_->writeCell = nullptr;
     // The grid goes before the model it shows; an edit still open is dropped with it.
     delete DBGridEh1;
@@ -196,6 +195,7 @@ void Tfr_dj::FormShow() {
             DBGridEh1->setFooter(row, column, QStringLiteral("0.00"));
     }
     loadPhrases();
+    setCommands();
 }
 
 void Tfr_dj::loadTree() {
@@ -236,34 +236,43 @@ void Tfr_dj::loadPhrases() {
     DBGridEh1->delegate()->setPhrases(phrases);
 }
 
-QString Tfr_dj::selectedText() const {
-    QTreeWidgetItem* node = TreeView1->currentItem();
-    return node ? node->text(0) : QString();
+bool Tfr_dj::sheetOnShow() const {
+    return onShow_ && onShow_->text(0) == kSheet;
 }
 
 bool Tfr_dj::journalOnShow() const {
-    return !Label3->text().isEmpty() && selectedText() != kSheet;
+    return onShow_ && !sheetOnShow();
 }
 
 void Tfr_dj::TreeView1Click() {
-    Label3->clear();
     QTreeWidgetItem* node = TreeView1->currentItem();
-    if (TreeView1->topLevelItemCount() == 0 || !node) return;
-    for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton4})
-        b->setEnabled(true);
-    for (const char* entry : {"N20", "N25", "N26"})
-        session_.setMainActionEnabled(entry, true);
-    if (!node->parent()) return;
-    if (node->text(0) == kSheet) return showSheet(node->parent());
-    area_->setCurrentWidget(DBGridEh1);
-    openMonth(node);
+    // A book name opens nothing: what is on show stays, with its caption and its commands.
+    if (TreeView1->topLevelItemCount() == 0 || !node || !node->parent()) return;
+    showNode(node);
+}
+
+void Tfr_dj::showNode(QTreeWidgetItem* node) {
+    // What was typed into a cell is written before anything else goes on show.
+    DBGridEh1->view()->finishEdit();
+    if (node->text(0) == kSheet) {
+        // A sheet that cannot be made is told by the report and leaves the window as it was.
+        if (showSheet(node->parent())) onShow_ = node;
+    } else {
+        // Until the month is read, nothing is on show; a failure leaves it so.
+        onShow_ = nullptr;
+        Label3->clear();
+        setCommands();
+        openMonth(node);
+        onShow_ = node;
+    }
+    setCommands();
 }
 
 void Tfr_dj::openMonth(QTreeWidgetItem* node) {
     const QString name = node->parent()->text(0);
     const QString category = node->text(0);
     const QDate date = dtp->date();
-    DBGridEh1->view()->finishEdit();
+    area_->setCurrentWidget(DBGridEh1);
     current_book_id = gymk::book_id_of(dat_, name, category);
     const qb::ledger::MonthSql view = qb::ledger::month_view(current_book_id, date);
     Query1.setSql(view.sql, view.params);
@@ -273,8 +282,7 @@ void Tfr_dj::openMonth(QTreeWidgetItem* node) {
         model_->resetFromQuery();
         throw;
     }
-    shownMonth_ = QDate(date.year(), date.month(), 1);
-    model_->setMonth(shownMonth_);
+    shownMonth_ = qb::months::firstDay(date);
     model_->resetFromQuery();
     const gymk::Sums before = gymk::month_sums(dat_, current_book_id, gymk::CumulativeMode, date);
     prev_cum_debit = qb::money::toCents(before.debit);
@@ -282,19 +290,26 @@ void Tfr_dj::openMonth(QTreeWidgetItem* node) {
     refreshFooters();
     Label1->setText(current_book_id);
     Label3->setText(QStringLiteral("%1-%2[%3]").arg(name, category, current_book_id));
-    setEditable(gymk::month_closed(dat_, QString(), current_book_id, gymk::SilentMode, date));
-    dtp->setEnabled(true);
+    monthClosed_ = gymk::month_closed(dat_, QString(), current_book_id, gymk::SilentMode, date);
     if (model_->rowCount() > 0) DBGridEh1->setCurrent(0, MonthModel::Dzrq);
 }
 
-// A closed month is read-only for everybody; an open one for an ordinary user.
-void Tfr_dj::setEditable(bool closed) {
-    model_->setReadOnly(closed || session_.role_code == Session::OrdinaryUser);
-    SpeedButton1->setEnabled(!closed);
-    SpeedButton2->setEnabled(!closed);
+// Add, delete, refresh, posting, recalculation and export work on a journal on show; a closed
+// month takes no new or deleted lines but a reversal; an ordinary user reads only.
+void Tfr_dj::setCommands() {
+    const bool journal = journalOnShow();
+    const bool open = journal && !monthClosed_;
+    model_->setReadOnly(!open || session_.role_code == Session::OrdinaryUser);
+    SpeedButton1->setEnabled(open);
+    SpeedButton2->setEnabled(open);
+    SpeedButton4->setEnabled(journal);
+    SpeedButton7->setEnabled(onShow_ != nullptr);
+    dtp->setEnabled(onShow_ != nullptr);
     // The entry panel is a later addition: its switch stays disabled.
     CheckBox1->setEnabled(false);
-    session_.setMainActionEnabled("N25", closed);
+    for (const char* entry : {entries::kPost, entries::kRecalc, entries::kExport})
+        session_.setMainActionEnabled(entry, journal);
+    session_.setMainActionEnabled(entries::kReverse, journal && monthClosed_);
 }
 
 void Tfr_dj::refreshFooters() {
@@ -312,25 +327,25 @@ void Tfr_dj::refreshFooters() {
 }
 
 void Tfr_dj::dtpChange() {
-    if (selectedText() == kSheet || Label1->text().isEmpty()) return;
+    if (!onShow_) return;
     try {
-        TreeView1Click();
+        showNode(onShow_);
     } catch (const qb::DbError&) {
-        // A month that cannot be read leaves the previous view as it was.
+        // A month that cannot be read leaves nothing on show.
     }
 }
 
 void Tfr_dj::SpeedButton4Click() {
-    if (!Query1.active()) return;
+    if (!journalOnShow()) return;
     DBGridEh1->view()->finishEdit();
     const int row = DBGridEh1->currentRow();
     reloadKeeping(row >= 0 ? model_->rowIdAt(row) : 0, DBGridEh1->currentColumn());
     // Lines written elsewhere since the month was opened count in the footers too.
-    if (!current_book_id.isEmpty()) refreshFooters();
+    refreshFooters();
 }
 
 void Tfr_dj::SpeedButton7Click() {
-    if (Label3->text().isEmpty()) return;
+    if (sheetOnShow()) rmp->print();
     // Printing the journal is a later addition.
 }
 

@@ -27,8 +27,9 @@ class ReportPreview;
 
 // The register "登记": the cashier's working screen. A tree of books on the left; on the right
 // one month of one journal in an editable grid with its footer rows, or a book's summary sheet.
-// Every change of a line goes through the ledger operations, and the grid is re-read from the
-// database after it, so what it shows is what is stored.
+// The commands act on what is on show, not on the tree's selection, and the date picker always
+// names the month on show. Every change of a line goes through the ledger operations, and the
+// grid is re-read from the database after it, so what it shows is what is stored.
 class Tfr_dj : public QWidget, public RegisterCommands {
     Q_OBJECT
 public:
@@ -41,13 +42,13 @@ public:
     void rejsye() override;     // rebuild the month's running balances
     void turnexcel() override;  // export: a later addition
 
-    // Opens what the selected tree node names for the picked month.
+    // Opens what the selected tree node names for the picked month; a book name opens nothing.
     void TreeView1Click();
     void SpeedButton1Click();  // add a line
     void SpeedButton2Click();  // delete the current line
     void SpeedButton4Click();  // refresh
-    void SpeedButton7Click();  // print: a later addition
-    void dtpChange();
+    void SpeedButton7Click();  // print what is on show
+    void dtpChange();          // the picked month: what is on show follows it
 
     const QString& currentBookId() const { return current_book_id; }
     JournalGrid* grid() const { return DBGridEh1; }
@@ -63,19 +64,23 @@ private:
     void FormShow();
     void loadTree();
     void loadPhrases();
+    // Puts a journal or sheet node on show for the picked month.
+    void showNode(QTreeWidgetItem* node);
     void openMonth(QTreeWidgetItem* node);
-    void setEditable(bool closed);
+    // Enables the commands for what is on show.
+    void setCommands();
     void refreshFooters();
-    void showSheet(QTreeWidgetItem* nameNode);
+    bool showSheet(QTreeWidgetItem* nameNode);
+    // create_jcb: fills the summary sheet (jiecunbiao) of a book name for the picked month.
     void create_jcb(const QString& bookName);
+    // jcb_dat: the sheet's five cells of one of the name's journals.
     void jcb_dat(const QString& bookName, const QString& category, const QStringList& cells);
     // Re-reads the month view and puts the cursor back on the line, wherever it now stands.
     void reloadKeeping(qint64 rowId, int column);
     bool writeCell(int row, int column, const QVariant& value);
-    void Query1AfterPost(qb::Query& query);
     bool canChangeMonth(const char* verb) const;
     bool journalOnShow() const;
-    QString selectedText() const;
+    bool sheetOnShow() const;
 
     Session& session_;
     Tdat& dat_;
@@ -84,14 +89,13 @@ private:
     QString current_book_id;
     qb::money::Cents prev_cum_debit = 0;
     qb::money::Cents prev_cum_credit = 0;
-    qb::Query Query1;
-    qb::Query recalc_query;
-    qb::Query aux_query;
-    QString followup_date;
+    qb::Query Query1;     // the month view
+    qb::Query aux_query;  // the window's scratch cursor
     std::unique_ptr<qb::report::Report> summary_report;
 
-    QDate shownMonth_;       // the month the grid holds
-    int postedColumn_ = -1;  // the column a grid edit wrote; -1: a post from elsewhere
+    QTreeWidgetItem* onShow_ = nullptr;  // the journal or sheet node on show; null: nothing
+    QDate shownMonth_;                   // the month the grid holds
+    bool monthClosed_ = false;           // and whether it is posted
     bool shown_ = false;
     std::unique_ptr<MonthModel> model_;
 

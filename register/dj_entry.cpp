@@ -1,8 +1,7 @@
-// Typing in the grid: adding and deleting lines, and carrying the running balance down the
-// month after every change of a line.
-#include <QLineEdit>
-
+// Typing in the grid: adding and deleting lines and writing cells, each through the ledger
+// operation that also carries the running balance down the month.
 #include <QDateEdit>
+#include <QLineEdit>
 
 #include "dj.h"
 #include "errors.h"
@@ -34,6 +33,7 @@ void Tfr_dj::SpeedButton1Click() {
         if (QLineEdit* filter = DBGridEh1->filterEditor(column)) filter->clear();
     qb::ledger::NewLine line;
     try {
+        // The picker always names the month on show, so the line lands where it is seen.
         line = qb::ledger::add_line(dat_, current_book_id, dtp->date(), session_.login_user);
     } catch (const qb::DbError& error) {
         qb::messages().plain(error.message());
@@ -49,20 +49,14 @@ void Tfr_dj::SpeedButton2Click() {
         qb::messages().plain(kNoRight);
         return;
     }
-    if (!canChangeMonth("删除")) return;
+    if (!journalOnShow() || !canChangeMonth("删除")) return;
     const int row = DBGridEh1->currentRow();
     if (row < 0 || model_->isMarkerRow(row)) return;
     DBGridEh1->view()->finishEdit();
-    const qint64 rowId = model_->rowIdAt(row);
     bool deleted = false;
     try {
-        // The lines after a deleted one lose its amounts from their balances at once.
-        qb::Transaction unit(dat_);
-        deleted = qb::ledger::delete_line(dat_, rowId) == qb::ledger::DeleteResult::Deleted;
-        if (deleted) {
-            qb::ledger::recalc_month(dat_, current_book_id, shownMonth_);
-            unit.commit();
-        }
+        deleted = qb::ledger::delete_line(dat_, model_->rowIdAt(row)) ==
+                  qb::ledger::DeleteResult::Deleted;
     } catch (const qb::DbError&) {
         deleted = false;
     }
@@ -73,44 +67,17 @@ void Tfr_dj::SpeedButton2Click() {
     refreshFooters();
 }
 
-// One cell typed into a line: the line is written and the balances carried on as one unit, so
-// a failure leaves the database and, after the re-read, the grid as they were.
+// One cell typed into a line: written with its consequences for the month as one unit; the grid
+// is then re-read, so it shows what is stored. A refusal leaves everything as it was.
 bool Tfr_dj::writeCell(int row, int column, const QVariant& value) {
     const qint64 rowId = model_->rowIdAt(row);
-    postedColumn_ = column;
     try {
-        qb::Transaction unit(dat_);
-        Query1.setRecNo(row + 1);
-        Query1.edit();
-        Query1.setValue(column, value);
-        Query1.post();
-        unit.commit();
+        qb::ledger::edit_line(dat_, rowId, column, value);
     } catch (const qb::DbError& error) {
-        Query1.cancel();
-        postedColumn_ = -1;
         qb::messages().plain(error.message());
-        reloadKeeping(rowId, column);
-        refreshFooters();
         return false;
-    }
-    postedColumn_ = -1;
-    return true;
-}
-
-void Tfr_dj::Query1AfterPost(qb::Query& query) {
-    const qint64 rowId = query.rowId();
-    const int column = postedColumn_;
-    const bool amounts = column < 0 || column == MonthModel::JJe || column == MonthModel::DJe;
-    const bool moved =
-        column == MonthModel::Dzrq || column == MonthModel::Pzh || column == MonthModel::Zy;
-    if (amounts) {
-        qb::ledger::propagate_from(dat_, rowId);
-    } else if (moved && (query.field(MonthModel::JJe).asCents() != 0 ||
-                         query.field(MonthModel::DJe).asCents() != 0)) {
-        // A line with amounts that moves in the month's order changes the balances between its
-        // old and its new place.
-        qb::ledger::recalc_month(dat_, current_book_id, shownMonth_);
     }
     reloadKeeping(rowId, DBGridEh1->currentColumn());
     refreshFooters();
+    return true;
 }

@@ -9,6 +9,7 @@
 #include "ledger.h"
 #include "messages.h"
 #include "monthmodel.h"
+#include "months.h"
 #include "session.h"
 
 namespace {
@@ -30,26 +31,20 @@ void Tfr_dj::zwyj() {
     if (!journalOnShow()) return;
     DBGridEh1->view()->finishEdit();
     const QDate month = shownMonth_;
-    const QDate next = month.addMonths(1);
     const bool closed =
         gymk::month_closed(dat_, QString(), current_book_id, gymk::SilentMode, month);
-    if (!closed) {
-        if (!confirmed(QStringLiteral("你真的要结转本月数据吗？"))) return;
-    } else {
-        if (session_.role_code != Session::Administrator) {
-            qb::messages().plain(
-                QStringLiteral("对不起，你没有修改权限！请以管理员或操作员身份登录."));
-            return;
-        }
-        if (!confirmed(QStringLiteral("本月数据已结转，你要重新过账吗？？"))) return;
+    if (closed && session_.role_code != Session::Administrator) {
+        qb::messages().plain(QStringLiteral("对不起，你没有修改权限！请以管理员或操作员身份登录."));
+        return;
     }
     qb::ledger::PostResult result;
     try {
-        qb::Transaction unit(dat_);
-        // Posting again starts from balances rebuilt from the month's first row.
-        if (closed) qb::ledger::recalc_month(dat_, current_book_id, month);
+        // A month that may not be posted is refused before anything is asked.
+        qb::ledger::check_postable(dat_, current_book_id, month);
+        if (!confirmed(closed ? QStringLiteral("本月数据已结转，你要重新过账吗？？")
+                              : QStringLiteral("你真的要结转本月数据吗？")))
+            return;
         result = qb::ledger::post_month(dat_, current_book_id, month);
-        unit.commit();
     } catch (const qb::DbError& error) {
         qb::messages().plain(error.message());
         model_->reload();
@@ -66,9 +61,9 @@ void Tfr_dj::zwyj() {
     }
     {
         const QSignalBlocker quiet(dtp);
-        dtp->setDate(next);
+        dtp->setDate(qb::months::nextMonth(month));
     }
-    TreeView1Click();
+    showNode(onShow_);
 }
 
 void Tfr_dj::rejsye() {
@@ -94,6 +89,7 @@ void Tfr_dj::cz() {
         qb::messages().plain(QStringLiteral("对不起，你没有这个权限！请以管理员身份登录."));
         return;
     }
+    if (!journalOnShow()) return;
     // The reversal of a line is a later addition.
 }
 
@@ -103,5 +99,6 @@ void Tfr_dj::turnexcel() {
             QStringLiteral("对不起，你没有'导出'的权限！请以管理员或操作员身份登录."));
         return;
     }
+    if (!journalOnShow()) return;
     // The workbook export is a later addition.
 }

@@ -4,14 +4,12 @@
 #include <QDir>
 #include <QLabel>
 #include <QStackedWidget>
-#include <QToolButton>
 #include <QTreeWidgetItem>
 
 #include "dj.h"
 #include "gymk.h"
 #include "report.h"
 #include "report_preview.h"
-#include "session.h"
 
 namespace {
 // Per category the cells for the opening balance, debit, credit and closing balance (twice).
@@ -26,19 +24,16 @@ const SheetRow kSheetRows[] = {
 };
 }  // namespace
 
-void Tfr_dj::showSheet(QTreeWidgetItem* nameNode) {
+bool Tfr_dj::showSheet(QTreeWidgetItem* nameNode) {
     const QString name = nameNode->text(0);
     // A missing template or object is told by the report and leaves the window as it was.
-    if (!summary_report->load(QDir::current().filePath(QStringLiteral("qbk.rmf")))) return;
-    Label3->setText(name + QStringLiteral("-结存表"));
-    for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton4})
-        b->setEnabled(false);
-    for (const char* entry : {"N20", "N25", "N26"})
-        session_.setMainActionEnabled(entry, false);
+    if (!summary_report->load(QDir::current().filePath(QStringLiteral("qbk.rmf")))) return false;
     create_jcb(name);
-    if (!rmp->showReport(*summary_report)) return;
+    if (!rmp->showReport(*summary_report)) return false;
+    Label3->setText(name + QStringLiteral("-结存表"));
     rmp->fitWidth();
     area_->setCurrentWidget(rmp);
+    return true;
 }
 
 void Tfr_dj::create_jcb(const QString& bookName) {

@@ -8,6 +8,7 @@
 
 #include "fr_dat.h"
 #include "messages.h"
+#include "rowkinds.h"
 
 namespace {
 
@@ -16,9 +17,6 @@ const char* const kTitles[] = {"记账日期", "凭证号",   "票号",   "摘�
 const int kWidths[] = {80, 50, 80, 250, 90, 90, 90, 65, 60, 60, 0};
 // Text widths the journal table holds; 0: not typed in the grid.
 const int kTextWidths[] = {0, 0, 15, 50, 0, 0, 0, 0, 10, 10, 10};
-
-const QString kOpening = QStringLiteral("期初余额");
-const QString kCarry = QStringLiteral("月结转余额");
 
 bool isAmount(int column) {
     return column == MonthModel::JJe || column == MonthModel::DJe || column == MonthModel::YJe;
@@ -49,8 +47,7 @@ QString MonthModel::summaryAt(int row) const {
 }
 
 bool MonthModel::isMarkerRow(int row) const {
-    const QString zy = summaryAt(row);
-    return zy == kOpening || zy == kCarry;
+    return qb::rows::isMarker(summaryAt(row));
 }
 
 qb::money::Cents MonthModel::centsAt(int row, int column) const {
@@ -87,8 +84,8 @@ QVariant MonthModel::foreground(int row) const {
     QVariant colour;
     if (centsAt(row, JJe) == 0) colour = QBrush(QColor(0, 128, 0));
     const QString zy = summaryAt(row);
-    if (zy.startsWith(QStringLiteral("被冲账"))) colour = QBrush(QColor(0, 0, 255));
-    if (zy.startsWith(QStringLiteral("冲账"))) colour = QBrush(QColor(255, 0, 0));
+    if (qb::rows::isReversed(zy)) colour = QBrush(QColor(0, 0, 255));
+    if (qb::rows::isReversal(zy)) colour = QBrush(QColor(255, 0, 0));
     return colour;
 }
 
@@ -156,12 +153,6 @@ std::optional<QVariant> MonthModel::checked(int column, const QVariant& value) c
                                : QDate::fromString(value.toString().trimmed(), Qt::ISODate);
         if (!date.isValid()) {
             refuse(QStringLiteral("无效的日期，请按 YYYY-MM-DD 输入！"));
-            return std::nullopt;
-        }
-        // A line moved into another month would break the balances of both months.
-        if (month_.isValid() && (date.year() != month_.year() || date.month() != month_.month())) {
-            refuse(QStringLiteral("记账日期必须在本月（%1）之内！")
-                       .arg(month_.toString(QStringLiteral("yyyy-MM"))));
             return std::nullopt;
         }
         return date.toString(Qt::ISODate);

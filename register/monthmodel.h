@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QDate>
 #include <QVector>
 #include <functional>
 #include <optional>
 
+#include "ledger.h"
 #include "money.h"
 
 namespace qb {
@@ -14,12 +14,13 @@ class Query;
 
 // The month view as the grid shows it: a table model over the rows the query holds, in the
 // query's order. It formats, decides the cell styles and checks typed values; writing is left to
-// the owner (writeCell), which posts the row and carries the balance on.
+// the owner (writeCell), which writes through the ledger.
 class MonthModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     // Fixed column positions of a journal row.
-    enum Column { Dzrq, Pzh, Ph, Zy, JJe, DJe, YJe, Pzn, Bxr, Jbr, Zbh, ColumnCount };
+    using Column = qb::ledger::Column;
+    using enum qb::ledger::Column;
 
     explicit MonthModel(qb::Query& query, QObject* parent = nullptr);
 
@@ -39,8 +40,6 @@ public:
 
     void setReadOnly(bool readOnly);
     bool readOnly() const { return readOnly_; }
-    // The month whose dates a line may take.
-    void setMonth(const QDate& anyDay) { month_ = QDate(anyDay.year(), anyDay.month(), 1); }
 
     qint64 rowIdAt(int row) const { return ids_.value(row); }
     int rowOf(qint64 rowId) const;  // -1 when absent
@@ -69,5 +68,4 @@ private:
     qb::Query& query_;
     QVector<qint64> ids_;
     bool readOnly_ = false;
-    QDate month_;
 };

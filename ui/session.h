@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <functional>
 
+#include "users.h"
+
 class QAction;
 class QAbstractButton;
 class Tdat;
@@ -12,7 +14,8 @@ class Tdat;
 // What every window shares with the main window: the data module, the logged-in user and the
 // role, and the main window itself for the few entries a child window switches.
 struct Session {
-    enum Role { Administrator = 0, Operator = 1, OrdinaryUser = 2 };
+    using Role = qb::users::Role;
+    using enum qb::users::Role;
 
     explicit Session(Tdat& dat) : dat(dat) {}
 

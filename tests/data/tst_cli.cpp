@@ -7,6 +7,7 @@
 
 #include "backup.h"
 #include "fr_dat.h"
+#include "ledger.h"
 #include "templedger.h"
 
 namespace {
@@ -59,6 +60,26 @@ TEST(Cli, SampleCheckJournalAndPost) {
     const Outcome post = cli({"--dir", dir, "post", "本部", "银行日记帐", month});
     EXPECT_EQ(post.code, 0);
     EXPECT_TRUE(post.out.contains("二次过帐完成")) << post.out.toStdString();
+    // The month before the book's first one is no month of its life.
+    const QString before = QDate::currentDate().addMonths(-3).toString("yyyy-MM");
+    const Outcome outside = cli({"--dir", dir, "post", "本部", "银行日记帐", before});
+    EXPECT_EQ(outside.code, 1);
+    EXPECT_TRUE(outside.err.contains("早于帐簿的启用月份")) << outside.err.toStdString();
+    EXPECT_EQ(cli({"--dir", dir, "post", "本部", "银行日记帐", "2024/08"}).code, 2);
+
+    {  // A line of a posted month reversed: the month waits to be posted again, no failure.
+        Tdat dat;
+        dat.openIn(dir);
+        qb::ledger::reverse_line(
+            dat,
+            dat.scalar("select max(rowid) from crereg where dzrq like ?", {month + "%"})
+                .toLongLong(),
+            "admin");
+    }
+    const Outcome waiting = cli({"--dir", dir, "check"});
+    EXPECT_EQ(waiting.code, 0);
+    EXPECT_TRUE(waiting.out.contains("需二次过帐")) << waiting.out.toStdString();
+    EXPECT_EQ(cli({"--dir", dir, "post", "本部", "银行日记帐", month}).code, 0);
 
     {  // A balance spoilt behind the program's back is found.
         Tdat dat;
@@ -140,7 +161,8 @@ TEST(Cli, ReadingCommandsWorkBesideARunningProgramAndPassphrasesComeFromOutside)
     t.dat.close();
     ASSERT_EQ(cli({"--dir", dir, "passphrase", "set"}, "暗号\n").code, 0);
     EXPECT_TRUE(cli({"--dir", dir, "check"}).err.contains("口令不符"));
-    EXPECT_EQ(cli({"--dir", dir, "check"}, {}, {"QUILLBOOK_PASSPHRASE=暗号"}).code, 0);
+    // It opens with the passphrase (the book, with no start date or opening rows, has findings).
+    EXPECT_EQ(cli({"--dir", dir, "check"}, {}, {"QUILLBOOK_PASSPHRASE=暗号"}).err, "");
     QFile file(dir + "/pass");
     file.open(QIODevice::WriteOnly);
     file.write("暗号\n");

@@ -193,12 +193,13 @@ TEST(Recalc, RebuildsFromTheFirstRowAndLeavesAnEmptyMonth) {
     EXPECT_EQ(l.balances(id, kToday), (QList<double>{500, 600, 560}));
     EXPECT_EQ(L::recalc_month(l.dat, id, kToday), 0);
     EXPECT_EQ(L::recalc_month(l.dat, id, QDate(2024, 7, 1)), 0);
-    // An entry dated before the opening row keeps its own balance and leads the chain.
+    // An entry an older file holds before the opening row keeps its own balance, and the
+    // opening row keeps the book's.
     const QString late = l.book("分部", QDate(2024, 5, 15));
     l.line(late, "2024-05-01", 1, "早", 5, 0, 77);
     l.line(late, "2024-05-16", 1, "晚", 5, 0, 0);
     L::recalc_month(l.dat, late, kToday);
-    EXPECT_EQ(l.balances(late, kToday), (QList<double>{77, 77, 82}));
+    EXPECT_EQ(l.balances(late, kToday), (QList<double>{77, 500, 505}));
 }
 
 TEST(Reversal, NegatesTheLineBesideItAndKeepsEveryMarkerWhole) {
@@ -251,4 +252,64 @@ TEST(Reversal, NegatesTheLineBesideItAndKeepsEveryMarkerWhole) {
         l.dat.scalar("select rowid from crereg where zy='期初余额'").toLongLong();
     EXPECT_THROW(L::reverse_line(l.dat, opening, "admin"), qb::DbError);
     EXPECT_EQ(l.at(opening, "zy").toString(), "期初余额");
+}
+
+TEST(Lines, NoPathWritesAMarkerTextOrALineBeforeTheStart) {
+    Ledger l;
+    const QString id = l.book("总部", QDate(2024, 5, 10));
+    const qint64 row = L::add_line(l.dat, id, QDate(2024, 5, 12), "admin").rowId;
+    for (const QString summary :
+         {"期初余额", " 月结转余额", "本月合计", "被冲账 [收货款]", "冲账[x"}) {
+        EXPECT_THROW(L::insert_line(l.dat, id, {kToday, 2, "", summary, 100, 0, 0, "", "a"}),
+                     qb::DbError);
+        EXPECT_THROW(L::edit_line(l.dat, row, L::Zy, summary), qb::DbError);
+    }
+    EXPECT_THROW(L::add_line(l.dat, id, QDate(2024, 5, 9), "admin"), qb::DbError);
+    EXPECT_THROW(L::edit_line(l.dat, row, L::Dzrq, "2024-05-09"), qb::DbError);
+    EXPECT_THROW(L::edit_line(l.dat, row, L::Dzrq, "2024-06-12"), qb::DbError);  // another month
+    EXPECT_EQ(l.count("select count(*) from crereg"), 2);
+    EXPECT_EQ(l.at(row, "zy").toString(), "");
+    // What a cashier writes goes through, the balances following the line's new place.
+    const qint64 late =
+        L::insert_line(l.dat, id, {kToday, 2, "1", "新[收货款]", 0, 3000, 0, "", ""});
+    L::edit_line(l.dat, row, L::JJe, 100.0);
+    EXPECT_EQ(l.balances(id, kToday), (QList<double>{500, 600, 570}));
+    L::edit_line(l.dat, row, L::Dzrq, QDate(2024, 5, 25));
+    EXPECT_EQ(l.balances(id, kToday), (QList<double>{500, 470, 570}));
+    EXPECT_EQ(l.at(late, "zy").toString(), "新[收货款]");
+}
+
+TEST(Books, ANameAndCategoryBelongToOneBook) {
+    Ledger l;
+    const QString a = l.book("总部");
+    EXPECT_THROW(L::add_book(l.dat, {"现金日记帐", "总部", "", 0, kToday}, kToday), qb::DbError);
+    const QString bank = L::add_book(l.dat, {"银行日记帐", "总部", "", 0, kToday}, kToday);
+    EXPECT_THROW(L::update_book(l.dat, bank, {"现金日记帐", "总部", "", 0, kToday}, false),
+                 qb::DbError);
+    L::update_book(l.dat, a, {"现金日记帐", "总部", "新帐号", 50000, QDate(2024, 5, 1)}, true);
+    EXPECT_EQ(l.count("select count(*) from accstar where zblb='现金日记帐'"), 1);
+}
+
+TEST(Books, ANewOpeningAmountReachesEveryBalanceAndTheStartDateStays) {
+    Ledger l;
+    const QDate start(2024, 5, 15);
+    const QString id = l.book("总部", start);
+    l.entry(id, QDate(2024, 5, 20), 100, 0);
+    L::post_month(l.dat, id, start);
+    const qint64 june = l.entry(id, QDate(2024, 6, 3), 0, 50);
+    L::post_month(l.dat, id, QDate(2024, 6, 1));
+    const qint64 july = l.entry(id, QDate(2024, 7, 3), 0, 10);
+    L::update_book(l.dat, id, {"现金日记帐", "总部", "6222", 80000, start}, true);
+    EXPECT_EQ(l.count("select count(*) from crereg where zy='期初余额' and y_je=800"), 1);
+    EXPECT_EQ(gymk::opening_balance(l.dat, id, start), "800.00");
+    EXPECT_EQ(l.at(june, "y_je").toDouble(), 850.0);
+    EXPECT_EQ(l.at(july, "y_je").toDouble(), 840.0);
+    EXPECT_EQ(gymk::month_sums(l.dat, id, gymk::CumulativeMode, QDate(2024, 7, 1)).debit, 100.0);
+    EXPECT_EQ(
+        l.dat.scalar("select y_je from total where zbh=? and dzrq='2024-07-01' and pzh=0", {id})
+            .toDouble(),
+        850.0);
+    EXPECT_THROW(L::update_book(l.dat, id, {"现金日记帐", "总部", "6222", 80000, kToday}, true),
+                 qb::DbError);
+    EXPECT_EQ(l.dat.scalar("select qyrq from accstar").toString(), "2024-05-15");
 }

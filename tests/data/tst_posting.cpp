@@ -11,10 +11,15 @@ namespace {
 
 const QDate kMay(2024, 5, 1);
 
-// A book posted through April: May opens with 500.00 carried and 400.00 / 200.00 cumulative.
+// A book started in April and posted through April: May opens with 500.00 carried and
+// 400.00 / 200.00 cumulative.
 struct PostedApril : TempLedger {
     const QString id = "2024041";
     PostedApril() {
+        dat.execute(
+            "insert into accstar(zbid,zblb,zbmc,qcye,flag,qyrq) "
+            "values(?,'现金日记帐','总部',100,'1','2024-04-01')",
+            {id});
         line(id, "2024-05-01", 0, "月结转余额", 0, 0, 500);
         total("2024-04-01", 2, "本月累计", 400, 200, 500);
         total("2024-05-01", 0, "月结转余额", 0, 0, 500);
@@ -84,8 +89,12 @@ TEST(Posting, AMonthWithoutLinesCarriesItsBalanceOrZero) {
     L::post_month(b.dat, b.id, kMay);
     EXPECT_EQ(b.totalRow("2024-05", "本月合计"), "2024-05-01 1  0.0/0.0/500.0");
     EXPECT_EQ(b.totalRow("2024-06", "本月累计"), "2024-06-01 2  400.0/200.0/500.0");
-    // A month with no rows at all, and no total rows of its own: posted all the same.
+    // A book with no rows at all, and no total rows of its own: its start month is posted all
+    // the same.
     TempLedger empty;
+    empty.dat.execute(
+        "insert into accstar(zbid,zblb,zbmc,qcye,flag,qyrq) "
+        "values('X','银行卡','空',0,'0','2023-02-01')");
     const L::PostResult r = L::post_month(empty.dat, "X", QDate(2023, 2, 10));
     EXPECT_EQ(r.closing, 0);
     EXPECT_EQ(
@@ -99,6 +108,7 @@ TEST(Posting, AMonthWithoutLinesCarriesItsBalanceOrZero) {
 
 TEST(Posting, DecemberOpensNextJanuaryAndCumulativeSumsGoOn) {
     PostedApril b;
+    b.dat.execute("update accstar set qyrq='2024-11-01'");
     b.total("2024-11-01", 2, "本月累计", 1000, 400, 600);
     b.total("2024-12-01", 1, "本月合计", 0, 0, 600);
     b.total("2024-12-01", 2, "本月累计", 1000, 400, 600);
@@ -156,4 +166,35 @@ TEST(Posting, PostingAgainCarriesTheCorrectionThroughLaterPostedMonths) {
     // Posting again changes nothing more.
     EXPECT_EQ(L::post_month(b.dat, b.id, kMay).laterMonthsUpdated, 2);
     EXPECT_EQ(b.totalRow("2024-08", "本月累计"), "2024-08-01 2  690.0/320.0/670.0");
+}
+
+TEST(Posting, OnlyMonthsOfTheBooksLifeInOrderArePosted) {
+    TempLedger t;
+    const QDate start(2024, 5, 15);
+    const QString id = L::add_book(t.dat, {"现金日记帐", "总部", "", 50000, start}, start);
+    L::save_book_ticks(t.dat, {{id, true, start, 50000}});
+    L::insert_line(t.dat, id, {QDate(2024, 5, 20), 1, "", "收货款", 10000, 0, 0, "", "admin"});
+    L::post_month(t.dat, id, start);
+    const auto rows = [&] {
+        return t.dat.scalar("select count(*)||'/'||sum(y_je) from total").toString() + " " +
+               t.dat.scalar("select count(*)||'/'||sum(y_je) from crereg").toString();
+    };
+    const QString before = rows();
+    // The month before the start, long before it, and a month after the first open one (June).
+    for (const QDate& month : {QDate(2024, 4, 30), QDate(1, 1, 1), QDate(2024, 7, 1)}) {
+        try {
+            L::post_month(t.dat, id, month);
+            ADD_FAILURE() << month.toString().toStdString() << " was posted";
+        } catch (const qb::DbError& e) {
+            EXPECT_TRUE(e.message().contains(month < start ? "早于帐簿的启用月份 2024-05"
+                                                           : "2024-06 还没有过帐"))
+                << e.message().toStdString();
+        }
+    }
+    EXPECT_EQ(rows(), before);
+    // Posting the start month again leaves its opening rows as they are.
+    EXPECT_TRUE(L::post_month(t.dat, id, start).reposted);
+    EXPECT_EQ(rows(), before);
+    EXPECT_EQ(gymk::opening_balance(t.dat, id, start), "500.00");
+    EXPECT_EQ(L::first_open_month(t.dat, id), QDate(2024, 6, 1));
 }

@@ -64,7 +64,8 @@ TEST(Sample, BuildsPostedBooksThatCheckClean) {
 TEST(Check, FindsBrokenChainsStaleTotalsAndWrongCarryRows) {
     TempLedger t;
     qb::sample::generate(t.dat, small());
-    const QString book = t.dat.scalar("select zbid from accstar where rowid=1").toString();
+    // A book without reversals: its months' figures must agree with their lines.
+    const QString book = t.dat.scalar("select zbid from accstar where rowid=3").toString();
     // A line's balance off by one fen in the open month.
     t.dat.execute(
         "update crereg set y_je=y_je+0.01 where rowid=(select rowid from crereg where "
@@ -97,4 +98,46 @@ TEST(Check, FindsBrokenChainsStaleTotalsAndWrongCarryRows) {
     EXPECT_EQ(missing.join('\n').toStdString(), (book + " 2025-01 已结帐，但缺少本月合计行\n" +
                                                  book + " 2025-02 total 中缺少月结转余额行")
                                                     .toStdString());
+}
+
+TEST(Check, FindsWhatPostingOutsideABooksLifeLeftAndListsMonthsWaitingForPosting) {
+    TempLedger t;
+    qb::sample::generate(t.dat, small());
+    const QString book = t.dat.scalar("select zbid from accstar where rowid=3").toString();
+    // A line of posted January reversed and not posted again: a state, not a fault.
+    const qint64 row = t.dat
+                           .scalar(
+                               "select rowid from crereg where zbh=? and dzrq like '2025-01%' "
+                               "and pzh=2",
+                               {book})
+                           .toLongLong();
+    qb::ledger::reverse_line(t.dat, row, "admin");
+    const std::vector<qb::check::Problem> waiting = qb::check::verify(t.dat);
+    ASSERT_EQ(waiting.size(), 1u) << all(waiting);
+    EXPECT_EQ(waiting[0].month + " " + waiting[0].text.left(5), "2025-01 需二次过帐");
+    EXPECT_FALSE(waiting[0].fault);
+
+    // What the old posting before the start month wrote (a carry-forward row of 0.00 in the
+    // start month, the opening row chained from it, a posted month far away), a line before the
+    // start date, and a second book of the same name and category.
+    t.dat.execute(
+        "insert into crereg(dzrq,pzh,zy,j_je,d_je,y_je,zbh) "
+        "values('2024-11-01',0,'月结转余额',0,0,0,?)",
+        {book});
+    t.dat.execute("update crereg set y_je=0 where zbh=? and zy='期初余额'", {book});
+    t.dat.execute(
+        "insert into total(dzrq,pzh,ph,zy,j_je,d_je,y_je,zbh) "
+        "values('2030-06-01',1,'','本月合计',0,0,0,?)",
+        {book});
+    t.line(book, "2024-10-31", 1, "早于启用", 1, 0, 1);
+    t.dat.execute(
+        "insert into accstar(zbid,zblb,zbmc,qcye,flag,qyrq) select '9',zblb,zbmc,0,'0',"
+        "qyrq from accstar where zbid=?",
+        {book});
+    const QString found = QString::fromStdString(all(qb::check::verify(t.dat)));
+    for (const char* text :
+         {"名称（本部）和类别（银行卡）相同", "日记帐的期初余额行为 0.00",
+          "启用月份中有月结转余额行", "2030-06 有 1 行过帐数据，但 2025-02 还没有过帐",
+          "2024-10 有 1 行的日期早于帐簿的启用日期 2024-11-01"})
+        EXPECT_TRUE(found.contains(text)) << text << "\n" << found.toStdString();
 }

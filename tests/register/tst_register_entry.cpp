@@ -1,8 +1,10 @@
 // Typing in the register's grid: adding, deleting, and the running balance carried down the
 // month after a line is posted.
 #include <QApplication>
+#include <QDateEdit>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include "dj.h"
 #include "journalgrid.h"
@@ -14,6 +16,7 @@ class RegisterEntry : public QObject {
 private slots:
     void addNumbersAfterTheCarryForwardRow();
     void addIsRefusedInAClosedMonth();
+    void addGoesIntoTheMonthOnShow();
     void deleteSparesMarkerRowsAndKeepsTheChain();
     void debitCarriesTheBalanceDown();
     void summaryOnlyEditKeepsBalances();
@@ -73,6 +76,23 @@ void RegisterEntry::addIsRefusedInAClosedMonth() {
     QCOMPARE(f.messages.texts, QStringList({QStringLiteral("本月数据己结转,禁止添加！"),
                                             QStringLiteral("本月数据己结转,禁止删除！")}));
     QCOMPARE(f.window->monthModel()->rowCount(), 2);
+}
+
+void RegisterEntry::addGoesIntoTheMonthOnShow() {
+    RegisterFixture f;
+    june(f);
+    f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 6, 12));
+    // Without a click: the selection goes to the sheet, the picker to posted May, the selection
+    // back to the journal. The journal on show follows the picker.
+    auto* tree = f.window->findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
+    tree->setCurrentItem(f.node(QStringLiteral("甲公司/结存表")));
+    f.window->findChild<QDateEdit*>(QStringLiteral("dtp"))->setDate(QDate(2024, 5, 20));
+    tree->setCurrentItem(f.node(QStringLiteral("甲公司/现金日记帐")));
+    QVERIFY(f.window->monthModel()->readOnly());
+    QVERIFY(!f.window->findChild<QToolButton*>(QStringLiteral("SpeedButton1"))->isEnabled());
+    f.window->SpeedButton1Click();
+    QCOMPARE(f.messages.texts, QStringList({QStringLiteral("本月数据己结转,禁止添加！")}));
+    QCOMPARE(f.ledger.dat.scalar(QStringLiteral("select count(*) from crereg")).toInt(), 2);
 }
 
 void RegisterEntry::deleteSparesMarkerRowsAndKeepsTheChain() {

@@ -1,0 +1,115 @@
+#include "ledger_detail.h"
+
+#include "errors.h"
+#include "ledger.h"
+#include "months.h"
+#include "rowkinds.h"
+
+namespace qb::ledger::detail {
+
+std::optional<Book> findBook(Tdat& dat, const QString& bookId) {
+    std::optional<Book> found;
+    eachRow(dat, QStringLiteral("select zbid,zbmc,zblb,qyrq,qcye from accstar where zbid=?"),
+            {bookId}, [&](engine::Statement& s) {
+                if (found) return;
+                found = Book{s.value(0).toString(), s.value(1).toString(), s.value(2).toString(),
+                             QDate::fromString(s.value(3).toString().left(10), Qt::ISODate),
+                             cents(s.value(4))};
+            });
+    return found;
+}
+
+Book requireBook(Tdat& dat, const QString& bookId) {
+    // Writing rows for no book would leave rows that no window ever shows.
+    if (bookId.trimmed().isEmpty()) throw DbError(QStringLiteral("没有选定帐簿"));
+    std::optional<Book> book = findBook(dat, bookId);
+    if (!book) throw DbError(QStringLiteral("找不到帐簿号为“%1”的帐簿").arg(bookId));
+    return *book;
+}
+
+void requireInLife(const Book& book, const QDate& date) {
+    if (!date.isValid()) throw DbError(QStringLiteral("记账日期无效"));
+    // Such a line would sort ahead of the opening row and be chained over it.
+    if (book.start.isValid() && date < book.start)
+        throw DbError(QStringLiteral("记账日期 %1 早于帐簿的启用日期 %2，不能记账！")
+                          .arg(months::iso(date), months::iso(book.start)));
+}
+
+std::vector<Line> monthLines(Tdat& dat, const QString& bookId, const QDate& date) {
+    std::vector<Line> lines;
+    eachRow(dat,
+            QStringLiteral("select rowid,j_je,d_je,y_je,zy from crereg where zbh=? and "
+                           "dzrq between ? and ? order by ") +
+                journal_order(),
+            QVariantList{bookId} + months::range(date), [&](engine::Statement& s) {
+                const QVariant summary = s.value(4);
+                const bool marker = rows::isMarker(summary.toString());
+                lines.push_back({s.value(0).toLongLong(), cents(s.value(1)), cents(s.value(2)),
+                                 cents(s.value(3)), marker, !summary.isNull() && !marker});
+            });
+    return lines;
+}
+
+size_t positionOf(const std::vector<Line>& lines, qint64 rowId) {
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].rowId == rowId) return i;
+    return lines.size();
+}
+
+int chain(Tdat& dat, std::vector<Line>& lines, size_t from, Cents balance) {
+    int changed = 0;
+    engine::Statement& update =
+        dat.con().prepare(QStringLiteral("update crereg set y_je=? where rowid=?"));
+    for (size_t i = from; i < lines.size(); ++i) {
+        if (lines[i].marker) {
+            balance = lines[i].balance;
+            continue;
+        }
+        balance += lines[i].debit - lines[i].credit;
+        if (lines[i].balance == balance) continue;
+        lines[i].balance = balance;
+        update.bind({money::fromCents(balance), lines[i].rowId});
+        update.step();
+        ++changed;
+    }
+    return changed;
+}
+
+int rechain(Tdat& dat, std::vector<Line>& lines) {
+    return lines.empty() ? 0 : chain(dat, lines, 1, lines[0].balance);
+}
+
+namespace {
+
+// The balance brought into the month as total records it (opening or carry-forward row).
+Cents broughtIn(Tdat& dat, const QString& bookId, const QDate& date) {
+    return cents(dat.scalar(
+        QStringLiteral("select y_je from total where zbh=? and dzrq between ? and ? and "
+                       "(zy=? or zy=?) order by rowid limit 1"),
+        QVariantList{bookId} + months::range(date) + QVariantList{rows::kOpening, rows::kCarry}));
+}
+
+}  // namespace
+
+void chainFromPosition(Tdat& dat, const QString& bookId, const QDate& date,
+                       std::vector<Line>& lines, size_t p) {
+    if (p >= lines.size()) return;
+    const Cents before = p > 0             ? lines[p - 1].balance
+                         : lines[0].marker ? 0  // it brings its own balance in
+                                           : broughtIn(dat, bookId, date);
+    chain(dat, lines, p, before);
+}
+
+std::optional<Located> locate(Tdat& dat, qint64 rowId) {
+    std::optional<Located> found;
+    eachRow(dat, QStringLiteral("select zbh,dzrq,zy from crereg where rowid=?"), {rowId},
+            [&](engine::Statement& s) {
+                const QString summary = s.value(2).toString();
+                found = Located{s.value(0).toString(),
+                                QDate::fromString(s.value(1).toString(), Qt::ISODate), summary,
+                                rows::isMarker(summary)};
+            });
+    return found;
+}
+
+}  // namespace qb::ledger::detail

@@ -1,0 +1,89 @@
+#pragma once
+
+// What the ledger's operations share inside the core: reading rows, a month's balance chain and
+// the books' dates. Not for callers outside data/.
+#include <QDate>
+#include <QString>
+#include <QVariantList>
+#include <optional>
+#include <vector>
+
+#include "engine.h"
+#include "fr_dat.h"
+#include "money.h"
+
+namespace qb::ledger::detail {
+
+using money::Cents;
+
+inline Cents cents(const QVariant& amount) {
+    return amount.isNull() ? 0 : money::toCents(amount.toDouble());
+}
+
+// Runs a select and hands each row to the visitor; the statement is released afterwards.
+template <typename Visit>
+void eachRow(Tdat& dat, const QString& sql, const QVariantList& params, Visit visit) {
+    engine::Statement& statement = dat.con().prepare(sql);
+    statement.bind(params);
+    try {
+        while (statement.step())
+            visit(statement);
+    } catch (...) {
+        statement.reset();
+        throw;
+    }
+    statement.reset();
+}
+
+inline bool exists(Tdat& dat, const QString& sql, const QVariantList& params) {
+    return !dat.scalar(sql, params).isNull();
+}
+
+// ---- Books ----
+
+struct Book {
+    QString id;
+    QString name;
+    QString category;
+    QDate start;  // invalid when the book has none
+    Cents opening = 0;
+};
+std::optional<Book> findBook(Tdat& dat, const QString& bookId);
+// The book, or a refusal naming what is missing.
+Book requireBook(Tdat& dat, const QString& bookId);
+// Refuses a date before the book's start date.
+void requireInLife(const Book& book, const QDate& date);
+
+// ---- A month's lines and their balance chain ----
+
+struct Line {
+    qint64 rowId = 0;
+    Cents debit = 0;
+    Cents credit = 0;
+    Cents balance = 0;
+    bool marker = false;   // opening or carry-forward row
+    bool counted = false;  // takes part in the month's sums (an entry with a summary)
+};
+
+std::vector<Line> monthLines(Tdat& dat, const QString& bookId, const QDate& date);
+size_t positionOf(const std::vector<Line>& lines, qint64 rowId);
+// Gives lines[from..] their running balance after `balance`; an opening or carry-forward row
+// keeps its own and the chain goes on from it. Writes only what changed; returns how many.
+int chain(Tdat& dat, std::vector<Line>& lines, size_t from, Cents balance);
+// Rebuilds every balance from the first line, which keeps its own; returns how many changed.
+int rechain(Tdat& dat, std::vector<Line>& lines);
+// Chains the lines from position p on, starting from the line before it; a first line starts
+// from the balance the month brings in as total records it (0 when there is none).
+void chainFromPosition(Tdat& dat, const QString& bookId, const QDate& date,
+                       std::vector<Line>& lines, size_t p);
+
+// A journal line's book, date and kind, found by its row id.
+struct Located {
+    QString bookId;
+    QDate date;
+    QString summary;
+    bool marker = false;
+};
+std::optional<Located> locate(Tdat& dat, qint64 rowId);
+
+}  // namespace qb::ledger::detail

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class Tdat;
+
+// The users' rules: who may log in with which role, and that an administrator always remains.
+namespace qb::users {
+
+// role_code: what a logged-in user may do.
+enum Role { Administrator = 0, Operator = 1, OrdinaryUser = 2 };
+
+inline const QString kAdministrator = QStringLiteral("管理员");
+inline const QString kOperator = QStringLiteral("操作员");
+inline const QString kOrdinaryUser = QStringLiteral("普通用户");
+
+// The role a role text (userpopedom) stands for; a text that names no role gets the ordinary
+// user's rights.
+Role role_code(const QString& roleText);
+
+// The login names in the order the table gives them.
+QStringList user_names(Tdat& dat);
+// The role text of a user; nothing when there is no such user.
+std::optional<QString> role_of(Tdat& dat, const QString& name);
+
+enum class Login { Ok, UnknownUser, WrongPassword };
+Login check_login(Tdat& dat, const QString& name, const QString& password);
+
+// The last administrator can be neither deleted nor given another role, or nobody could manage
+// users any more. userRowId: the user's row; newRole: the role the change gives, a null text for
+// a deletion. False when the change must be refused.
+bool keeps_an_administrator(Tdat& dat, qint64 userRowId, const QString& newRole = QString());
+
+}  // namespace qb::users
