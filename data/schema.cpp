@@ -7,6 +7,7 @@
 #include "files.h"
 #include "fr_dat.h"
 #include "schema_sql.h"
+#include "users.h"
 
 namespace qb {
 namespace {
@@ -28,6 +29,7 @@ void createDatabase(const QString& path, const QString& adminName, const QString
                     const NewLedger& options) {
     if (adminName.trimmed().isEmpty()) throw DbError(QStringLiteral("管理员用户名不能为空"));
     if (const QString taken = files::whyTaken(path); !taken.isEmpty()) throw DbError(taken);
+    const QString adminHash = users::password_hash(adminPassword);
     files::PrivateFile building(path, files::PrivateFile::Name::UniqueBeside);
     building.finish();
     {
@@ -37,7 +39,7 @@ void createDatabase(const QString& path, const QString& adminName, const QString
             con->execute(statement);
         con->execute(QStringLiteral("insert into pruser(user,userpassword,userpopedom) "
                                     "values(?,?,?)"),
-                     {adminName, adminPassword, QStringLiteral("管理员")});
+                     {adminName, adminHash, users::kAdministrator});
         con->execute(QStringLiteral("commit"));
     }
     if (options.fill) {
