@@ -23,6 +23,19 @@ QStringList schemaStatements() {
     return statements;
 }
 
+// The statement that creates a table today.
+QString tableDefinition(const QString& table) {
+    const QString head = QStringLiteral("create table ") + table + QLatin1Char(' ');
+    for (const QString& statement : schemaStatements())
+        if (statement.simplified().startsWith(head, Qt::CaseInsensitive)) return statement;
+    throw DbError(QStringLiteral("数据表 %1 不在数据库结构中").arg(table));
+}
+
+// The engine keeps a table's statement with its keywords in capitals and spaces evened out.
+bool sameDefinition(const QString& stored, const QString& current) {
+    return !stored.simplified().compare(current.simplified(), Qt::CaseInsensitive);
+}
+
 }  // namespace
 
 void createDatabase(const QString& path, const QString& adminName, const QString& adminPassword,
@@ -49,6 +62,36 @@ void createDatabase(const QString& path, const QString& adminName, const QString
     }
     files::placeWithoutReplacing(building.path(), path);
     building.release();
+}
+
+void upgradeTables(engine::Connection& con) {
+    const QString current = tableDefinition(QStringLiteral("pruser"));
+    engine::Statement& stored = con.prepare(
+        QStringLiteral("select sql from sqlite_master where type='table' and lower(name)=?"));
+    stored.bind({QStringLiteral("pruser")});
+    const QString definition = stored.step() ? stored.value(0).toString() : current;
+    stored.reset();
+    if (sameDefinition(definition, current)) return;
+    // A check cannot be altered in place: the table is made anew, its rows and row ids kept.
+    const QString rowId = con.rowIdColumn();
+    con.execute(QStringLiteral("begin"));
+    try {
+        con.execute(QStringLiteral("alter table pruser rename to pruser_older"));
+        con.execute(current);
+        con.execute(QStringLiteral("insert into pruser(%1,\"user\",userpassword,userpopedom) "
+                                   "select %1,\"user\",userpassword,userpopedom from pruser_older")
+                        .arg(rowId));
+        con.execute(QStringLiteral("drop table pruser_older"));
+        con.execute(QStringLiteral("commit"));
+    } catch (const DbError& e) {
+        try {
+            con.execute(QStringLiteral("rollback"));
+        } catch (const DbError&) {
+            // The engine has rolled back already.
+        }
+        throw DbError(
+            QStringLiteral("无法更新数据库的用户表（口令要以散列值保存）：%1").arg(e.message()));
+    }
 }
 
 QString missingTable(engine::Connection& con) {

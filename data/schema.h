@@ -29,6 +29,10 @@ struct NewLedger {
 void createDatabase(const QString& path, const QString& adminName, const QString& adminPassword,
                     const NewLedger& options = {});
 
+// Brings a table that an older version made otherwise to today's definition, in one transaction
+// that keeps its rows: pruser's password column, once 16 characters of clear text, holds hashes.
+void upgradeTables(engine::Connection& con);
+
 // The first of the seven tables that the open database lacks, or empty when it has them all.
 QString missingTable(engine::Connection& con);
 
