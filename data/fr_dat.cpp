@@ -504,15 +504,20 @@ void Tdat::open(const QString& path, Mode mode, const QString& passphrase) {
     const auto isLedger = [&path](qb::engine::Connection& con) { requireLedger(con, path); };
     const auto access =
         mode == Mode::ReadOnly ? qb::engine::Access::ReadOnly : qb::engine::Access::ReadWrite;
+    std::unique_ptr<qb::engine::Connection> con;
+    QString opening = passphrase;
     try {
-        con_ = qb::engine::openSqlCipher(path, keyFor(passphrase), access, isLedger);
-        passphrase_ = passphrase;
+        con = qb::engine::openSqlCipher(path, keyFor(opening), access, isLedger);
     } catch (const qb::KeyError&) {
         // A passphrase given for a ledger that has none: the built-in password opens it.
-        if (passphrase.isEmpty()) throw;
-        con_ = qb::engine::openSqlCipher(path, keyFor({}), access, isLedger);
-        passphrase_.clear();
+        if (opening.isEmpty()) throw;
+        opening.clear();
+        con = qb::engine::openSqlCipher(path, keyFor(opening), access, isLedger);
     }
+    // Only a writer brings an older file up to date; reading leaves the file as it is.
+    if (mode == Mode::Locked) qb::upgradeTables(*con);
+    con_ = std::move(con);
+    passphrase_ = opening;
     lock_ = std::move(lock);
     path_ = path;
 }

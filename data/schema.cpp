@@ -7,6 +7,7 @@
 #include "files.h"
 #include "fr_dat.h"
 #include "schema_sql.h"
+#include "users.h"
 
 namespace qb {
 namespace {
@@ -28,14 +29,14 @@ void requireAdminName(const QString& adminName) {
 
 // The seven tables and the first administrator, in one transaction.
 void buildLedger(engine::Connection& con, const char* schema, const QString& adminName,
-                 const QString& adminPassword) {
+                 const QString& adminHash) {
     con.execute(QStringLiteral("begin"));
     try {
         for (const QString& statement : schemaStatements(schema))
             con.execute(statement);
         con.execute(QStringLiteral("insert into pruser(user,userpassword,userpopedom) "
                                    "values(?,?,?)"),
-                    {adminName, adminPassword, QStringLiteral("管理员")});
+                    {adminName, adminHash, users::kAdministrator});
         con.execute(QStringLiteral("commit"));
     } catch (...) {
         try {
@@ -47,16 +48,30 @@ void buildLedger(engine::Connection& con, const char* schema, const QString& adm
     }
 }
 
+// The statement that creates a table today.
+QString tableDefinition(const QString& table) {
+    const QString head = QStringLiteral("create table ") + table + QLatin1Char(' ');
+    for (const QString& statement : schemaStatements(kSchemaSql))
+        if (statement.simplified().startsWith(head, Qt::CaseInsensitive)) return statement;
+    throw DbError(QStringLiteral("数据表 %1 不在数据库结构中").arg(table));
+}
+
+// The engine keeps a table's statement with its keywords in capitals and spaces evened out.
+bool sameDefinition(const QString& stored, const QString& current) {
+    return !stored.simplified().compare(current.simplified(), Qt::CaseInsensitive);
+}
+
 }  // namespace
 
 void createDatabase(const QString& path, const QString& adminName, const QString& adminPassword,
                     const NewLedger& options) {
     requireAdminName(adminName);
     if (const QString taken = files::whyTaken(path); !taken.isEmpty()) throw DbError(taken);
+    const QString adminHash = users::password_hash(adminPassword);
     files::PrivateFile building(path, files::PrivateFile::Name::UniqueBeside);
     building.finish();
     buildLedger(*engine::openSqlCipher(building.path(), Tdat::keyFor(options.passphrase)),
-                kSchemaSql, adminName, adminPassword);
+                kSchemaSql, adminName, adminHash);
     if (options.fill) {
         Tdat dat;
         dat.open(building.path(), Tdat::Mode::NewFile, options.passphrase);
@@ -75,7 +90,37 @@ void createServerLedger(const QString& connection, const QString& adminName,
             throw DbError(QStringLiteral("服务器上的这个数据库已经有数据表 %1：新账本只能建在空的"
                                          "数据库里。")
                               .arg(QString::fromLatin1(table)));
-    buildLedger(*con, kServerSchemaSql, adminName, adminPassword);
+    buildLedger(*con, kServerSchemaSql, adminName, users::password_hash(adminPassword));
+}
+
+void upgradeTables(engine::Connection& con) {
+    const QString current = tableDefinition(QStringLiteral("pruser"));
+    engine::Statement& stored = con.prepare(
+        QStringLiteral("select sql from sqlite_master where type='table' and lower(name)=?"));
+    stored.bind({QStringLiteral("pruser")});
+    const QString definition = stored.step() ? stored.value(0).toString() : current;
+    stored.reset();
+    if (sameDefinition(definition, current)) return;
+    // A check cannot be altered in place: the table is made anew, its rows and row ids kept.
+    const QString rowId = con.rowIdColumn();
+    con.execute(QStringLiteral("begin"));
+    try {
+        con.execute(QStringLiteral("alter table pruser rename to pruser_older"));
+        con.execute(current);
+        con.execute(QStringLiteral("insert into pruser(%1,\"user\",userpassword,userpopedom) "
+                                   "select %1,\"user\",userpassword,userpopedom from pruser_older")
+                        .arg(rowId));
+        con.execute(QStringLiteral("drop table pruser_older"));
+        con.execute(QStringLiteral("commit"));
+    } catch (const DbError& e) {
+        try {
+            con.execute(QStringLiteral("rollback"));
+        } catch (const DbError&) {
+            // The engine has rolled back already.
+        }
+        throw DbError(
+            QStringLiteral("无法更新数据库的用户表（口令要以散列值保存）：%1").arg(e.message()));
+    }
 }
 
 QString missingTable(engine::Connection& con) {

@@ -35,6 +35,10 @@ void createDatabase(const QString& path, const QString& adminName, const QString
 void createServerLedger(const QString& connection, const QString& adminName,
                         const QString& adminPassword);
 
+// Brings a table that an older version made otherwise to today's definition, in one transaction
+// that keeps its rows: pruser's password column, once 16 characters of clear text, holds hashes.
+void upgradeTables(engine::Connection& con);
+
 // The first of the seven tables that the open database lacks, or empty when it has them all.
 QString missingTable(engine::Connection& con);
 
