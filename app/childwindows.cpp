@@ -4,6 +4,7 @@
 #include "childregistry.h"
 #include "dj.h"
 #include "entries.h"
+#include "find.h"
 #include "sjgl.h"
 #include "yhgl.h"
 #include "zbgl.h"
@@ -12,7 +13,8 @@
 
 void plug_child_windows(ChildWindows& windows) {
     windows.plug(QLatin1String(entries::kRegister), make_child<Tfr_dj>());  // register
-    // N10 balance table TForm3; N11 journal query Tfr_find
+    // N10 balance table TForm3
+    windows.plug(QLatin1String(entries::kQuery), make_child<Tfr_find>());     // journal query
     windows.plug(QLatin1String(entries::kBookList), make_child<Tfr_zbgl>());  // book list
     windows.plug(QLatin1String(entries::kPhrases), make_child<Tfr_zy>());     // summary phrases
     windows.plug(QLatin1String(entries::kBookNames),
