@@ -62,19 +62,24 @@ int columnAt(const std::vector<double>& edges, double x) {
     return column;
 }
 
+// A band's texts as they are read on paper: top to bottom, left to right.
+std::vector<const TemplateObject*> textsOf(const Band& band) {
+    std::vector<const TemplateObject*> texts;
+    for (const TemplateObject& o : band.objects)
+        if (o.kind == TemplateObject::Kind::Text) texts.push_back(&o);
+    std::sort(texts.begin(), texts.end(), [](auto* a, auto* b) {
+        const QRectF x = a->mm.normalized(), y = b->mm.normalized();
+        return std::make_pair(x.top(), x.left()) < std::make_pair(y.top(), y.left());
+    });
+    return texts;
+}
+
 // The first text of the page header or the title as printed: what the report is called.
 QString heading(const Template& tpl, const DataSource* source) {
     for (const Band::Kind kind : {Band::Kind::PageHeader, Band::Kind::Title}) {
         const Band* band = tpl.band(kind);
         if (!band) continue;
-        std::vector<const TemplateObject*> texts;
-        for (const TemplateObject& o : band->objects)
-            if (o.kind == TemplateObject::Kind::Text) texts.push_back(&o);
-        std::sort(texts.begin(), texts.end(), [](auto* a, auto* b) {
-            const QRectF x = a->mm.normalized(), y = b->mm.normalized();
-            return std::make_pair(x.top(), x.left()) < std::make_pair(y.top(), y.left());
-        });
-        for (const TemplateObject* o : texts)
+        for (const TemplateObject* o : textsOf(*band))
             if (const auto e = Expression::compile(o->text, source, nullptr)) {
                 const QString text = e->evaluate(TextContext{source, -1, 1, 1}).trimmed();
                 if (!text.isEmpty()) return text;
@@ -102,12 +107,6 @@ bool Report::writeWorkbook(const QString& path) {
     // texts. Lines and the summary keep their values' kinds; headers are text.
     auto put = [&](const Band& band, int row) -> bool {
         const bool values = row >= 0 || band.kind == Band::Kind::Summary;
-        std::vector<const TemplateObject*> texts;
-        for (const TemplateObject& o : band.objects)
-            if (o.kind == TemplateObject::Kind::Text) texts.push_back(&o);
-        std::stable_sort(texts.begin(), texts.end(), [](auto* a, auto* b) {
-            return a->mm.normalized().top() < b->mm.normalized().top();
-        });
         std::map<int, Cell> line;
         double lineTop = 0;
         auto flush = [&] {
@@ -117,7 +116,7 @@ bool Report::writeWorkbook(const QString& path) {
                 sheet.set(sheetRow, column, cell);
             line.clear();
         };
-        for (const TemplateObject* o : texts) {
+        for (const TemplateObject* o : textsOf(band)) {
             QString error;
             const auto expression = Expression::compile(o->text, source_.get(), &error);
             if (!expression)
