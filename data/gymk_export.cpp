@@ -71,12 +71,14 @@ QString export_to_excel(const qb::Query& query, const SheetHeadings& headings,
         throw qb::DbError(QStringLiteral("没有打开的账簿月份可以导出"));
     const QDir dir(directory);
     const QString path = dir.absoluteFilePath(workbook.isEmpty() ? kWorkbookName : workbook);
+    const QString model = dir.absoluteFilePath(kWorkbookTemplate);
+    if (QDir::cleanPath(path) == QDir::cleanPath(model))
+        throw qb::DbError(QStringLiteral("模板 %1 不能用作导出的工作簿").arg(model));
     requireClosed(path);
     if (QFileInfo::exists(path)) {
         qb::workbook::fill(path, sheet);
         return path;
     }
-    const QString model = dir.absoluteFilePath(kWorkbookTemplate);
     if (!QFileInfo::exists(model))
         throw qb::DbError(QStringLiteral("找不到工作簿模板 %1，无法建立 %2").arg(model, path));
     qb::workbook::fill(path, sheet, model);
