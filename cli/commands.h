@@ -22,6 +22,7 @@ int post(const QString& dir, const QStringList& args);
 int backup(const QString& dir);
 int verify(const QStringList& args);
 int passphrase(const QString& dir, const QStringList& args);
+int exportMonth(const QString& dir, const QStringList& args);
 
 // The ledger's passphrase of its own, for every command that opens or creates a ledger; empty
 // for the built-in key.

@@ -16,21 +16,25 @@
 namespace qb::report {
 
 Asking& asking() {
-    static Asking a{[](QPrinter& printer, QWidget* parent) {
-                        QPrintDialog dialog(&printer, parent);
-                        dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-                        return dialog.exec() == QDialog::Accepted;
-                    },
-                    [](QPrinter& printer, QWidget* parent) {
-                        QPageSetupDialog dialog(&printer, parent);
-                        return dialog.exec() == QDialog::Accepted;
-                    },
-                    [](QWidget* parent, const QString& suggested) {
-                        return QFileDialog::getSaveFileName(parent, QStringLiteral("另存为PDF"),
-                                                            suggested,
-                                                            QStringLiteral("PDF 文件 (*.pdf)"));
-                    },
-                    [](QDialog& dialog) { return dialog.exec(); }};
+    static Asking a{
+        [](QPrinter& printer, QWidget* parent) {
+            QPrintDialog dialog(&printer, parent);
+            dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+            return dialog.exec() == QDialog::Accepted;
+        },
+        [](QPrinter& printer, QWidget* parent) {
+            QPageSetupDialog dialog(&printer, parent);
+            return dialog.exec() == QDialog::Accepted;
+        },
+        [](QWidget* parent, const QString& suggested) {
+            return QFileDialog::getSaveFileName(parent, QStringLiteral("另存为PDF"), suggested,
+                                                QStringLiteral("PDF 文件 (*.pdf)"));
+        },
+        [](QWidget* parent, const QString& suggested) {
+            return QFileDialog::getSaveFileName(parent, QStringLiteral("导出Excel"), suggested,
+                                                QStringLiteral("Excel 工作簿 (*.xlsx)"));
+        },
+        [](QDialog& dialog) { return dialog.exec(); }};
     return a;
 }
 
