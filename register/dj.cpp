@@ -305,7 +305,8 @@ void Tfr_dj::setCommands() {
     const bool open = journal && !monthClosed_;
     model_->setReadOnly(!open || session_.role_code == Session::OrdinaryUser ||
                         CheckBox1->isChecked());
-    SpeedButton1->setEnabled(open);
+    // Lines are added in the panel while it is on.
+    SpeedButton1->setEnabled(open && !CheckBox1->isChecked());
     SpeedButton2->setEnabled(open);
     SpeedButton4->setEnabled(journal);
     SpeedButton7->setEnabled(onShow_ != nullptr);

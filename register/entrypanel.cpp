@@ -50,11 +50,13 @@ EntryPanel::EntryPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Panel2"));
     setAutoFillBackground(true);
     QPalette info = palette();
-    info.setColor(QPalette::Window, info.color(QPalette::ToolTipBase));
+    info.setColor(QPalette::Window, QColor(255, 255, 225));
     setPalette(info);
 
+    // Shown, never typed into, and easy to read.
     Edit0 = field("Edit0");
-    Edit0->setEnabled(false);
+    Edit0->setReadOnly(true);
+    Edit0->setFocusPolicy(Qt::NoFocus);
     Edit1 = field("Edit1");
     Edit2 = field("Edit2", 15);
     Edit3 = field("Edit3");
@@ -189,6 +191,15 @@ std::optional<qb::ledger::LineFields> EntryPanel::entry() {
     if (!debit) return std::nullopt;
     const auto credit = take(Edit6, MonthModel::DJe, Edit6->text().trimmed());
     if (!credit) return std::nullopt;
+    const bool blank = summary->toString().trimmed().isEmpty() &&
+                       qb::money::toCents(debit->toDouble()) == 0 &&
+                       qb::money::toCents(credit->toDouble()) == 0;
+    if (blank) {
+        // "保存" pressed twice, or Enter run through an empty panel: there is nothing to write.
+        qb::messages().plain(QStringLiteral("请输入摘要或金额！"));
+        CBox1->setFocus();
+        return std::nullopt;
+    }
     qb::ledger::LineFields line;
     line.voucher = voucher->toInt();
     line.ticket = ticket->toString();
