@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
-#include <iterator>
 
 #include "messages.h"
 #include "monthmodel.h"
@@ -79,38 +78,32 @@ EntryPanel::EntryPanel(QWidget* parent) : QWidget(parent) {
     SB1 = namedButton(this, "SB1", QStringLiteral("添加"));
     sb2 = namedButton(this, "sb2", QStringLiteral("保存"));
 
-    const QColor green(0, 128, 0);
+    // Two rows of label and field pairs, the summary taking the room of two pairs.
+    const std::pair<const char*, QWidget*> cells[2][5] = {
+        {{"余额：", Edit0},
+         {"凭证号：", Edit1},
+         {"票  号：", Edit2},
+         {"凭证张数：", Edit3},
+         {"报销人：", Edit4}},
+        {{"摘要：", CBox1}, {}, {"借  方：", Edit5}, {"贷  方：", Edit6}, {"余  额：", Edit7}}};
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 4, 6, 4);
-    grid->addWidget(label(this, QStringLiteral("余额："), Qt::blue), 0, 0);
-    grid->addWidget(Edit0, 0, 1);
-    grid->addWidget(label(this, QStringLiteral("凭证号："), green), 0, 2);
-    grid->addWidget(Edit1, 0, 3);
-    grid->addWidget(label(this, QStringLiteral("票  号："), green), 0, 4);
-    grid->addWidget(Edit2, 0, 5);
-    grid->addWidget(label(this, QStringLiteral("凭证张数："), green), 0, 6);
-    grid->addWidget(Edit3, 0, 7);
-    grid->addWidget(label(this, QStringLiteral("报销人："), green), 0, 8);
-    grid->addWidget(Edit4, 0, 9);
-    grid->addWidget(SB1, 0, 10);
-    grid->addWidget(label(this, QStringLiteral("摘要："), green), 1, 0);
-    grid->addWidget(CBox1, 1, 1, 1, 3);
-    grid->addWidget(label(this, QStringLiteral("借  方："), green), 1, 4);
-    grid->addWidget(Edit5, 1, 5);
-    grid->addWidget(label(this, QStringLiteral("贷  方："), green), 1, 6);
-    grid->addWidget(Edit6, 1, 7);
-    grid->addWidget(label(this, QStringLiteral("余  额："), green), 1, 8);
-    grid->addWidget(Edit7, 1, 9);
-    grid->addWidget(sb2, 1, 10);
-    for (int column : {1, 3, 5, 7, 9})
-        grid->setColumnStretch(column, 1);
-    setTabOrder(Edit1, Edit2);
-    setTabOrder(Edit2, Edit3);
-    setTabOrder(Edit3, Edit4);
-    setTabOrder(Edit4, CBox1);
-    setTabOrder(CBox1, Edit5);
-    setTabOrder(Edit5, Edit6);
-    setTabOrder(Edit6, Edit7);
+    for (int row = 0; row < 2; ++row) {
+        for (int pair = 0; pair < 5; ++pair) {
+            const auto& [text, widget] = cells[row][pair];
+            if (!widget) continue;
+            const bool first = row == 0 && pair == 0;
+            grid->addWidget(
+                label(this, QString::fromUtf8(text), first ? QColor(Qt::blue) : QColor(0, 128, 0)),
+                row, 2 * pair);
+            grid->addWidget(widget, row, 2 * pair + 1, 1, widget == CBox1 ? 3 : 1);
+            grid->setColumnStretch(2 * pair + 1, 1);
+        }
+        grid->addWidget(row ? sb2 : SB1, row, 10);
+    }
+    const QList<QWidget*> order = fieldOrder();
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connect(Edit5, &QLineEdit::textChanged, this, &EntryPanel::Edit5Change);
     connect(Edit6, &QLineEdit::textChanged, this, &EntryPanel::Edit5Change);
@@ -125,6 +118,10 @@ QLineEdit* EntryPanel::field(const char* name, int maxLength) {
     if (maxLength > 0) edit->setMaxLength(maxLength);
     edit->installEventFilter(this);
     return edit;
+}
+
+QList<QWidget*> EntryPanel::fieldOrder() const {
+    return {Edit1, Edit2, Edit3, Edit4, CBox1, Edit5, Edit6, Edit7};
 }
 
 void EntryPanel::setVoucher(int voucher) {
@@ -252,8 +249,8 @@ void EntryPanel::enterPressed(QWidget* from) {
         emit saveRequested();
         return;
     }
-    QWidget* const order[] = {Edit1, Edit2, Edit3, Edit4, CBox1, Edit5, Edit6, Edit7};
-    for (size_t i = 0; i + 1 < std::size(order); ++i) {
+    const QList<QWidget*> order = fieldOrder();
+    for (qsizetype i = 0; i + 1 < order.size(); ++i) {
         if (order[i] != from) continue;
         QWidget* next = order[i + 1];
         if (!next->isEnabled()) next = order[i + 2];

@@ -50,6 +50,8 @@ protected:
 
 private:
     QLineEdit* field(const char* name, int maxLength = 0);
+    // The fields in the order Enter and Tab go through them.
+    QList<QWidget*> fieldOrder() const;
     // Edit5Change: the balance after the entry, from the balance before and the amounts.
     void Edit5Change();
     // Edit5Exit: an amount or count left empty gets its zero.
