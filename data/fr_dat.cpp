@@ -501,12 +501,7 @@ void Tdat::open(const QString& path, Mode mode, const QString& passphrase) {
         throw qb::DbError(QStringLiteral("%1 不是文件，不是 Quillbook 数据库。").arg(path));
     std::unique_ptr<QLockFile> lock = mode == Mode::Locked ? lockBeside(path) : nullptr;
     // Refused before anything is written to the file: the journal mode is set only afterwards.
-    const auto isLedger = [&path](qb::engine::Connection& con) {
-        const QString missing = qb::missingTable(con);
-        if (!missing.isEmpty())
-            throw qb::DbError(
-                QStringLiteral("%1 不是 Quillbook 数据库（没有数据表 %2）。").arg(path, missing));
-    };
+    const auto isLedger = [&path](qb::engine::Connection& con) { requireLedger(con, path); };
     const auto access =
         mode == Mode::ReadOnly ? qb::engine::Access::ReadOnly : qb::engine::Access::ReadWrite;
     try {
@@ -520,6 +515,22 @@ void Tdat::open(const QString& path, Mode mode, const QString& passphrase) {
     }
     lock_ = std::move(lock);
     path_ = path;
+}
+
+void Tdat::openServer(const QString& connection) {
+    close();
+    auto con = qb::engine::openPostgres(connection);
+    requireLedger(*con, QStringLiteral("服务器上的这个数据库"));
+    con_ = std::move(con);
+    path_.clear();
+    passphrase_.clear();
+}
+
+void Tdat::requireLedger(qb::engine::Connection& con, const QString& what) {
+    const QString missing = qb::missingTable(con);
+    if (!missing.isEmpty())
+        throw qb::DbError(
+            QStringLiteral("%1 不是 Quillbook 数据库（没有数据表 %2）。").arg(what, missing));
 }
 
 void Tdat::setPassphrase(const QString& passphrase) {
