@@ -171,9 +171,8 @@ TEST(Query, AmountsAreWholeCents) {
     q.field(5).setValue(0.1 + 0.2);  // computed: rounded to the cent
     q.field(6).setValue(1234.567);
     q.post();
-    EXPECT_EQ(
-        m.dat.scalar("select j_je||'/'||d_je||'/'||y_je from crereg where zy='收货款'").toString(),
-        "1234.5/0.3/1234.57");
+    EXPECT_EQ(rowsText(m.dat, "select j_je,d_je,y_je from crereg where zy='收货款'"),
+              "1234.5/0.3/1234.57");
 }
 
 TEST(Query, WildcardsAndQuotesAreOrdinaryText) {

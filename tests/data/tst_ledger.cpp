@@ -97,7 +97,7 @@ TEST(Books, QuotesPercentAndBackslashStoreInEveryTextField) {
     const QString id = L::add_book(l.dat, {kNasty.left(20), name, kNasty, 100, kToday}, kToday);
     L::update_book(l.dat, id, {kNasty.left(20), name, kNasty + "'", 250, kToday}, true);
     EXPECT_EQ(gymk::book_id_of(l.dat, name, kNasty.left(20)), id);
-    EXPECT_EQ(l.dat.scalar("select zh||flag||qcye from accstar").toString(), kNasty + "'1" + "2.5");
+    EXPECT_EQ(rowsText(l.dat, "select zh,flag,qcye from accstar"), kNasty + "'/1/2.5");
     const qint64 row = L::add_line(l.dat, id, kToday, "a'b\\c%d'e'f'g").rowId;
     l.dat.execute("update crereg set ph=?,zy=?,bxr=? where rowid=?",
                   {kNasty.left(15), kNasty, kNasty.left(10), row});

@@ -33,20 +33,16 @@ struct PostedApril : TempLedger {
     }
     // "j/d/y" of the book's total row of that month and summary.
     QString totalRow(const QString& month, const QString& summary) {
-        return dat
-            .scalar(
-                "select group_concat(dzrq||' '||pzh||' '||ph||' '||j_je||'/'||d_je||'/'||y_je)"
-                " from total where zbh=? and substr(dzrq,1,7)=? and zy=?",
-                {id, month, summary})
-            .toString();
+        return rowsText(dat,
+                        "select dzrq,pzh,ph,j_je,d_je,y_je from total where zbh=? and "
+                        "substr(dzrq,1,7)=? and zy=? order by rowid",
+                        {id, month, summary});
     }
     QString carryRow(const QString& day) {
-        return dat
-            .scalar(
-                "select group_concat(pzh||' '||j_je||'/'||d_je||'/'||y_je) from crereg "
-                "where zbh=? and dzrq=? and zy='月结转余额'",
-                {id, day})
-            .toString();
+        return rowsText(dat,
+                        "select pzh,j_je,d_je,y_je from crereg where zbh=? and dzrq=? and "
+                        "zy='月结转余额' order by rowid",
+                        {id, day});
     }
 };
 
@@ -60,12 +56,12 @@ TEST(Posting, FirstPostingOfMayStoresTheMonthAndOpensJune) {
     EXPECT_FALSE(r.reposted);
     EXPECT_EQ(r.laterMonthsUpdated, 0);
     EXPECT_EQ(r.closing, 68000);
-    EXPECT_EQ(b.totalRow("2024-05", "本月合计"), "2024-05-01 1  300.0/120.0/680.0");
-    EXPECT_EQ(b.totalRow("2024-05", "本月累计"), "2024-05-01 2  700.0/320.0/680.0");
-    EXPECT_EQ(b.carryRow("2024-06-01"), "0 0.0/0.0/680.0");
-    EXPECT_EQ(b.totalRow("2024-06", "月结转余额"), "2024-06-01 0  0.0/0.0/680.0");
-    EXPECT_EQ(b.totalRow("2024-06", "本月合计"), "2024-06-01 1  0.0/0.0/680.0");
-    EXPECT_EQ(b.totalRow("2024-06", "本月累计"), "2024-06-01 2  700.0/320.0/680.0");
+    EXPECT_EQ(b.totalRow("2024-05", "本月合计"), "2024-05-01/1//300/120/680");
+    EXPECT_EQ(b.totalRow("2024-05", "本月累计"), "2024-05-01/2//700/320/680");
+    EXPECT_EQ(b.carryRow("2024-06-01"), "0/0/0/680");
+    EXPECT_EQ(b.totalRow("2024-06", "月结转余额"), "2024-06-01/0//0/0/680");
+    EXPECT_EQ(b.totalRow("2024-06", "本月合计"), "2024-06-01/1//0/0/680");
+    EXPECT_EQ(b.totalRow("2024-06", "本月累计"), "2024-06-01/2//700/320/680");
     EXPECT_TRUE(gymk::month_closed(b.dat, "", b.id, gymk::SilentMode, kMay));
     EXPECT_EQ(gymk::last_balance(b.dat, b.id, QDate(2024, 6, 1)), "680.00");
     EXPECT_EQ(gymk::month_sums(b.dat, b.id, gymk::CumulativeMode, QDate(2024, 6, 5)).debit, 700.0);
@@ -76,7 +72,7 @@ TEST(Posting, ValuesComeFromTheRowsNotFromStaleBalances) {
     b.line(b.id, "2024-05-03", 1, "收货款", 300, 0, 1);  // a balance left stale
     b.line(b.id, "2024-05-10", 2, "付电费", 0, 120, 2);
     EXPECT_EQ(L::post_month(b.dat, b.id, kMay).closing, 68000);
-    EXPECT_EQ(b.carryRow("2024-06-01"), "0 0.0/0.0/680.0");
+    EXPECT_EQ(b.carryRow("2024-06-01"), "0/0/0/680");
     // Lines typed into June before May was posted now follow June's carry-forward row.
     PostedApril c;
     const qint64 june = c.line(c.id, "2024-06-03", 1, "早录", 10, 0, 10);
@@ -87,8 +83,8 @@ TEST(Posting, ValuesComeFromTheRowsNotFromStaleBalances) {
 TEST(Posting, AMonthWithoutLinesCarriesItsBalanceOrZero) {
     PostedApril b;
     L::post_month(b.dat, b.id, kMay);
-    EXPECT_EQ(b.totalRow("2024-05", "本月合计"), "2024-05-01 1  0.0/0.0/500.0");
-    EXPECT_EQ(b.totalRow("2024-06", "本月累计"), "2024-06-01 2  400.0/200.0/500.0");
+    EXPECT_EQ(b.totalRow("2024-05", "本月合计"), "2024-05-01/1//0/0/500");
+    EXPECT_EQ(b.totalRow("2024-06", "本月累计"), "2024-06-01/2//400/200/500");
     // A book with no rows at all, and no total rows of its own: its start month is posted all
     // the same.
     TempLedger empty;
@@ -115,12 +111,12 @@ TEST(Posting, DecemberOpensNextJanuaryAndCumulativeSumsGoOn) {
     b.line(b.id, "2024-12-01", 0, "月结转余额", 0, 0, 600);
     b.line(b.id, "2024-12-24", 1, "年终奖", 0, 250.55, 349.45);
     L::post_month(b.dat, b.id, QDate(2024, 12, 31));
-    EXPECT_EQ(b.carryRow("2025-01-01"), "0 0.0/0.0/349.45");
-    EXPECT_EQ(b.totalRow("2025-01", "本月累计"), "2025-01-01 2  1000.0/650.55/349.45");
+    EXPECT_EQ(b.carryRow("2025-01-01"), "0/0/0/349.45");
+    EXPECT_EQ(b.totalRow("2025-01", "本月累计"), "2025-01-01/2//1000/650.55/349.45");
     EXPECT_TRUE(gymk::month_closed(b.dat, "", b.id, gymk::SilentMode, QDate(2024, 12, 1)));
     b.line(b.id, "2025-01-05", 1, "x", 10, 0, 359.45);
     L::post_month(b.dat, b.id, QDate(2025, 1, 5));
-    EXPECT_EQ(b.totalRow("2025-01", "本月累计"), "2025-01-01 2  1010.0/650.55/359.45");
+    EXPECT_EQ(b.totalRow("2025-01", "本月累计"), "2025-01-01/2//1010/650.55/359.45");
 }
 
 TEST(Posting, PostingAgainCarriesTheCorrectionThroughLaterPostedMonths) {
@@ -132,7 +128,7 @@ TEST(Posting, PostingAgainCarriesTheCorrectionThroughLaterPostedMonths) {
     L::post_month(b.dat, b.id, QDate(2024, 6, 1));
     L::post_month(b.dat, b.id, QDate(2024, 7, 1));  // July: no lines of its own
     const qint64 august = b.line(b.id, "2024-08-02", 1, "八月", 0, 5, 695);
-    ASSERT_EQ(b.totalRow("2024-08", "本月累计"), "2024-08-01 2  720.0/320.0/700.0");
+    ASSERT_EQ(b.totalRow("2024-08", "本月累计"), "2024-08-01/2//720/320/700");
 
     // May's receipt was 30.00 too high: reversed, corrected, posted again.
     const L::Reversal r = L::reverse_line(b.dat, wrong, "admin");
@@ -144,28 +140,27 @@ TEST(Posting, PostingAgainCarriesTheCorrectionThroughLaterPostedMonths) {
     EXPECT_TRUE(again.reposted);
     EXPECT_EQ(again.laterMonthsUpdated, 2);  // June and July
     EXPECT_EQ(again.closing, 65000);
-    EXPECT_EQ(b.totalRow("2024-05", "本月合计"), "2024-05-01 1  270.0/120.0/650.0");
-    EXPECT_EQ(b.totalRow("2024-05", "本月累计"), "2024-05-01 2  670.0/320.0/650.0");
-    EXPECT_EQ(b.totalRow("2024-06", "本月合计"), "2024-06-01 1  20.0/0.0/670.0");
-    EXPECT_EQ(b.totalRow("2024-06", "本月累计"), "2024-06-01 2  690.0/320.0/670.0");
-    EXPECT_EQ(b.carryRow("2024-07-01"), "0 0.0/0.0/670.0");
-    EXPECT_EQ(b.totalRow("2024-07", "本月合计"), "2024-07-01 1  0.0/0.0/670.0");
-    EXPECT_EQ(b.carryRow("2024-08-01"), "0 0.0/0.0/670.0");
-    EXPECT_EQ(b.totalRow("2024-08", "月结转余额"), "2024-08-01 0  0.0/0.0/670.0");
-    EXPECT_EQ(b.totalRow("2024-08", "本月合计"), "2024-08-01 1  0.0/0.0/670.0");
-    EXPECT_EQ(b.totalRow("2024-08", "本月累计"), "2024-08-01 2  690.0/320.0/670.0");
+    EXPECT_EQ(b.totalRow("2024-05", "本月合计"), "2024-05-01/1//270/120/650");
+    EXPECT_EQ(b.totalRow("2024-05", "本月累计"), "2024-05-01/2//670/320/650");
+    EXPECT_EQ(b.totalRow("2024-06", "本月合计"), "2024-06-01/1//20/0/670");
+    EXPECT_EQ(b.totalRow("2024-06", "本月累计"), "2024-06-01/2//690/320/670");
+    EXPECT_EQ(b.carryRow("2024-07-01"), "0/0/0/670");
+    EXPECT_EQ(b.totalRow("2024-07", "本月合计"), "2024-07-01/1//0/0/670");
+    EXPECT_EQ(b.carryRow("2024-08-01"), "0/0/0/670");
+    EXPECT_EQ(b.totalRow("2024-08", "月结转余额"), "2024-08-01/0//0/0/670");
+    EXPECT_EQ(b.totalRow("2024-08", "本月合计"), "2024-08-01/1//0/0/670");
+    EXPECT_EQ(b.totalRow("2024-08", "本月累计"), "2024-08-01/2//690/320/670");
     EXPECT_EQ(b.dat.scalar("select y_je from crereg where rowid=?", {august}).toDouble(), 665.0);
     // In May the reversed line leads its reversal entry and the correcting entry.
-    EXPECT_EQ(b.dat
-                  .scalar("select group_concat(y_je,' ') from (select y_je from crereg "
-                          "where zbh=? and dzrq between '2024-05-01' and '2024-05-31' order by " +
-                              L::journal_order() + ")",
-                          {b.id})
-                  .toString(),
-              "500.0 800.0 500.0 770.0 650.0");
+    EXPECT_EQ(rowsText(b.dat,
+                       "select y_je from crereg where zbh=? and dzrq between '2024-05-01' and "
+                       "'2024-05-31' order by " +
+                           L::journal_order(),
+                       {b.id}),
+              "500,800,500,770,650");
     // Posting again changes nothing more.
     EXPECT_EQ(L::post_month(b.dat, b.id, kMay).laterMonthsUpdated, 2);
-    EXPECT_EQ(b.totalRow("2024-08", "本月累计"), "2024-08-01 2  690.0/320.0/670.0");
+    EXPECT_EQ(b.totalRow("2024-08", "本月累计"), "2024-08-01/2//690/320/670");
 }
 
 TEST(Posting, OnlyMonthsOfTheBooksLifeInOrderArePosted) {
@@ -176,8 +171,8 @@ TEST(Posting, OnlyMonthsOfTheBooksLifeInOrderArePosted) {
     L::insert_line(t.dat, id, {QDate(2024, 5, 20), 1, "", "收货款", 10000, 0, 0, "", "admin"});
     L::post_month(t.dat, id, start);
     const auto rows = [&] {
-        return t.dat.scalar("select count(*)||'/'||sum(y_je) from total").toString() + " " +
-               t.dat.scalar("select count(*)||'/'||sum(y_je) from crereg").toString();
+        return rowsText(t.dat, "select count(*),sum(y_je) from total") + " " +
+               rowsText(t.dat, "select count(*),sum(y_je) from crereg");
     };
     const QString before = rows();
     // The month before the start, long before it, and a month after the first open one (June).

@@ -85,7 +85,7 @@ TEST_F(Server, ALedgerIsMadeWholeInAnEmptyDatabaseOnly) {
 }
 
 TEST_F(Server, AServerLostMidStatementLeavesNothingHalfWritten) {
-    EngineLedger ledger(Engine::Server);
+    TempLedger ledger(Engine::Server);
     Tdat& dat = ledger.dat;
     const qint64 pid = dat.scalar("select pg_backend_pid()").toLongLong();
     QString lost;
@@ -111,7 +111,7 @@ TEST_F(Server, AServerLostMidStatementLeavesNothingHalfWritten) {
 }
 
 TEST_F(Server, ASessionEndedBetweenStatementsIsReplacedUnnoticed) {
-    EngineLedger ledger(Engine::Server);
+    TempLedger ledger(Engine::Server);
     Tdat& dat = ledger.dat;
     endSession(dat.scalar("select pg_backend_pid()").toLongLong());
     dat.execute("insert into basicset(OftenSummary) values(?)", {"after"});
@@ -121,7 +121,7 @@ TEST_F(Server, ASessionEndedBetweenStatementsIsReplacedUnnoticed) {
 // Unlike the file, the server gives up a whole unit at its first failed statement; a caller that
 // carries on is told so, and the commit says that nothing was kept.
 TEST_F(Server, ACommitAfterAFailedStatementSaysTheUnitWasUndone) {
-    EngineLedger ledger(Engine::Server);
+    TempLedger ledger(Engine::Server);
     Tdat& dat = ledger.dat;
     {
         qb::Transaction work(dat);

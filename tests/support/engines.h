@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "testserver.h"
+#include "templedger.h"
 
 // Skips the current test without a test server, saying why; under CI, which always has one, fails.
 #define QB_REQUIRE_TEST_SERVER()                                              \
@@ -13,6 +13,12 @@
         }                                                                     \
     } while (false)
 
+// Skips a test of what only the file has (its lock, its keys, its bytes) in the server's run.
+#define QB_FILE_ONLY()                                                              \
+    do {                                                                            \
+        if (testEngine() == Engine::Server) GTEST_SKIP() << "the ledger file only"; \
+    } while (false)
+
 // A suite that runs each of its tests on both engines: TEST_P(BothEngines, ...) with
 // INSTANTIATE_TEST_SUITE_P(Engines, BothEngines, ::testing::Values(Engine::File, Engine::Server),
 // engineName).
@@ -20,12 +26,12 @@ class BothEngines : public ::testing::TestWithParam<Engine> {
 protected:
     void SetUp() override {
         if (GetParam() == Engine::Server) QB_REQUIRE_TEST_SERVER();
-        ledger_ = std::make_unique<EngineLedger>(GetParam());
+        ledger_ = std::make_unique<TempLedger>(GetParam());
     }
     Tdat& dat() { return ledger_->dat; }
 
 private:
-    std::unique_ptr<EngineLedger> ledger_;
+    std::unique_ptr<TempLedger> ledger_;
 };
 
 inline void PrintTo(Engine engine, std::ostream* out) {

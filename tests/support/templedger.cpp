@@ -4,9 +4,22 @@
 
 #include "schema.h"
 
-TempLedger::TempLedger() {
-    qb::createDatabase(path(), QStringLiteral("admin"), QStringLiteral("admin"));
-    dat.open(path());
+Engine testEngine() {
+    static const Engine engine =
+        qgetenv("QB_TEST_ENGINE") == "server" ? Engine::Server : Engine::File;
+    return engine;
+}
+
+TempLedger::TempLedger(Engine engine) : engine(engine) {
+    if (engine == Engine::File) {
+        qb::createDatabase(path(), QStringLiteral("admin"), QStringLiteral("admin"));
+        dat.open(path());
+        return;
+    }
+    database = std::make_unique<testserver::Database>();
+    qb::createServerLedger(database->connection(), QStringLiteral("admin"),
+                           QStringLiteral("admin"));
+    dat.openServer(database->connection());
 }
 
 qint64 TempLedger::line(const QString& book, const QString& date, int voucher,
@@ -15,6 +28,22 @@ qint64 TempLedger::line(const QString& book, const QString& date, int voucher,
                                "values(?,?,'',?,?,?,?,0,'','admin',?)"),
                 {date, voucher, summary, debit, credit, balance, book});
     return dat.con().lastInsertId();
+}
+
+QString rowsText(Tdat& dat, const QString& sql, const QVariantList& params) {
+    qb::engine::Statement& statement = dat.con().prepare(sql);
+    statement.bind(params);
+    QStringList rows;
+    while (statement.step()) {
+        QStringList values;
+        for (int c = 0; c < statement.columnCount(); ++c) {
+            const QVariant v = statement.value(c);
+            values << (v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 15)
+                                                       : v.toString());
+        }
+        rows << values.join(QLatin1Char('/'));
+    }
+    return rows.join(QLatin1Char(','));
 }
 
 std::unique_ptr<qb::engine::Connection> keyedFile(const QString& path, const QByteArray& key) {

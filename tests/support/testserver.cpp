@@ -4,7 +4,6 @@
 
 #include "engine.h"
 #include "errors.h"
-#include "schema.h"
 
 namespace testserver {
 
@@ -41,16 +40,3 @@ Database::~Database() {
 }
 
 }  // namespace testserver
-
-EngineLedger::EngineLedger(Engine engine) {
-    if (engine == Engine::File) {
-        qb::createDatabase(Tdat::pathIn(tmp.path()), QStringLiteral("admin"),
-                           QStringLiteral("admin"));
-        dat.openIn(tmp.path());
-        return;
-    }
-    database = std::make_unique<testserver::Database>();
-    qb::createServerLedger(database->connection(), QStringLiteral("admin"),
-                           QStringLiteral("admin"));
-    dat.openServer(database->connection());
-}

@@ -1,10 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QTemporaryDir>
-#include <memory>
-
-#include "fr_dat.h"
 
 // The PostgreSQL cluster that tools/pg_test_cluster.sh starts for the tests (`make test` always
 // does), found through QB_TEST_SERVER, a keyword/value libpq connection string.
@@ -33,16 +29,3 @@ private:
 };
 
 }  // namespace testserver
-
-enum class Engine { File, Server };
-
-// A new ledger, the seven tables and the administrator "admin" / "admin", opened in dat: a file in
-// a temporary directory, or a database of its own on the test server.
-class EngineLedger {
-public:
-    explicit EngineLedger(Engine engine);
-
-    std::unique_ptr<testserver::Database> database;  // on the server only
-    QTemporaryDir tmp;                               // for the file only
-    Tdat dat;
-};
