@@ -212,6 +212,10 @@ void Tfr_sjgl::SpeedButton1Click() {
 }
 
 void Tfr_sjgl::SpeedButton3Click() {
+    if (session_.dat.onServer()) {
+        qb::messages().plain(qb::kServerLedgerBackups);
+        return;
+    }
     if (RadioButton1->isChecked())
         runBackup();
     else
@@ -275,6 +279,10 @@ void Tfr_sjgl::SpeedButton5Click() {
     }
     if (!session_.dat.connected()) {
         qb::messages().plain(QStringLiteral("没有连接数据库，不能设置数据库口令。"));
+        return;
+    }
+    if (session_.dat.onServer()) {
+        qb::messages().plain(qb::kServerLedgerPassphrase);
         return;
     }
     const std::optional<QString> chosen = choosePassphrase(this);

@@ -102,8 +102,9 @@ void Tfr_zy::Edit1Change() {
         if (text.isEmpty())
             showAll();
         else
-            load(QStringLiteral("select * from BasicSet where OftenSummary like ? || '%' "
-                                "order by OftenSummary"),
+            load(QStringLiteral("select * from BasicSet where %1 order by OftenSummary")
+                     .arg(session_.dat.con().like(QStringLiteral("OftenSummary"),
+                                                  QStringLiteral("? || '%'"))),
                  {text});
     });
 }

@@ -25,6 +25,10 @@ void putBack(Tdat& dat, const QString& aside, const QString& path, const QString
     dat.open(path, Tdat::Mode::Locked, passphrase);
 }
 
+void requireFile(Tdat& dat) {
+    if (dat.onServer()) throw DbError(kServerLedgerBackups);
+}
+
 RowCounts rowCounts(Tdat& dat) {
     RowCounts counts;
     for (const char* table : kTables)
@@ -50,6 +54,7 @@ QString safetyCopyPath(const QString& databasePath, const QDateTime& moment) {
 }
 
 RowCounts copyDatabase(Tdat& dat, files::PrivateFile& copy) {
+    requireFile(dat);
     if (dat.inTransaction()) throw DbError(QStringLiteral("数据库有未完成的更改，现在不能备份"));
     // Reading every table takes the read lock that keeps writers out until the copy is done.
     Transaction reading(dat);
@@ -79,6 +84,7 @@ RowCounts verifyBackup(const QString& file, const QString& passphrase, const Row
 }
 
 void backupDatabase(Tdat& dat, const QString& target) {
+    requireFile(dat);
     if (target.trimmed().isEmpty()) throw DbError(QStringLiteral("没有指定备份文件"));
     if (QFileInfo(target).isDir())
         throw DbError(QStringLiteral("备份文件名是一个目录：%1").arg(target));
@@ -102,6 +108,7 @@ QString dailyBackupFile(const QString& databasePath, const QDate& day) {
 }
 
 DailyBackup dailyBackup(Tdat& dat, const QDate& day, const Verifier& verify) {
+    requireFile(dat);
     const QDir folder(dailyBackupFolder(dat.path()));
     if (!folder.exists() &&
         !QDir().mkdir(folder.path(),
@@ -137,6 +144,7 @@ DailyBackup dailyBackup(Tdat& dat, const QDate& day, const Verifier& verify) {
 
 QString restoreDatabase(Tdat& dat, const QString& source, const QDateTime& moment) {
     if (!dat.connected()) throw DbError(QStringLiteral("没有连接数据库"));
+    requireFile(dat);
     const QString path = dat.path();
     const QString passphrase = dat.passphrase();
     if (source.trimmed().isEmpty()) throw DbError(QStringLiteral("没有选择还原文件"));

@@ -19,6 +19,16 @@ class PrivateFile;
 // the old file beside it.
 namespace qb {
 
+// What a ledger on a database server says instead of a backup, a restore or a daily backup: the
+// server keeps it, and its own tools copy it.
+inline const QString kServerLedgerBackups = QStringLiteral(
+    "服务器上的账本由数据库服务器保存，备份和还原请用服务器自己的工具（pg_dump、pg_restore），"
+    "或请数据库管理员安排；本程序的备份、还原和每日自动备份只用于本机的账本文件。");
+// And instead of a passphrase of its own.
+inline const QString kServerLedgerPassphrase = QStringLiteral(
+    "服务器上的账本没有数据库口令：谁能打开它，由数据库服务器的用户和权限决定"
+    "（口令存在 PostgreSQL 的口令文件 ~/.pgpass 中）。");
+
 // "YYYYMMDD.DAT" for the day.
 QString backupFileName(const QDate& day);
 // The backup file of the day in a directory.

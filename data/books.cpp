@@ -75,6 +75,7 @@ QString next_book_id(Tdat& dat, const QDate& today) {
 
 QString add_book(Tdat& dat, const BookFields& fields, const QDate& today) {
     Transaction t(dat);
+    lockBookList(dat);
     refuseDuplicate(dat, fields, QString());
     const QString id = next_book_id(dat, today);
     dat.execute(QStringLiteral("insert into accstar(zbid,zblb,zbmc,zh,qcye,flag,qyrq) "
@@ -87,6 +88,8 @@ QString add_book(Tdat& dat, const BookFields& fields, const QDate& today) {
 
 void update_book(Tdat& dat, const QString& bookId, const BookFields& fields, bool enabled) {
     Transaction t(dat);
+    lockBookList(dat);
+    lockBook(dat, bookId);
     const Book before = requireBook(dat, bookId);
     refuseDuplicate(dat, fields, bookId);
     const bool hasRows = initialized(dat, bookId);
@@ -106,6 +109,7 @@ void update_book(Tdat& dat, const QString& bookId, const BookFields& fields, boo
 
 void delete_book(Tdat& dat, const QString& bookId) {
     Transaction t(dat);
+    lockBook(dat, bookId);
     dat.execute(QStringLiteral("delete from accstar where zbid=?"), {bookId});
     dat.execute(QStringLiteral("delete from crereg where zbh=?"), {bookId});
     dat.execute(QStringLiteral("delete from total where zbh=?"), {bookId});
@@ -114,6 +118,12 @@ void delete_book(Tdat& dat, const QString& bookId) {
 
 int save_book_ticks(Tdat& dat, const std::vector<BookTick>& ticks) {
     Transaction t(dat);
+    QStringList ids;
+    for (const BookTick& tick : ticks)
+        ids << tick.bookId;
+    ids.sort();
+    for (const QString& id : ids)
+        lockBook(dat, id);
     int created = 0;
     for (const BookTick& tick : ticks) {
         if (tick.ticked) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 #include <functional>
@@ -53,6 +54,17 @@ public:
     // Encrypts the whole file with another key, in one step that a crash cannot leave halfway.
     // A server has neither a file nor a key: it refuses both with a message saying so.
     virtual void rekey(const QByteArray& key) = 0;
+
+    // Holds the named lock until the transaction ends, waiting while another connection holds it:
+    // a ledger operation locks what it changes for its whole duration. A wait that lasts too long
+    // ends in a ConflictError. The file has one writer at a time already: nothing to do there.
+    virtual void lock(const QString& name) = 0;
+    // "text like pattern" as the file matches it: the letters A to Z without regard to case,
+    // "%" and "_" the only wildcards, no escape character. Both arguments are statement text.
+    virtual QString like(const QString& text, const QString& pattern) const = 0;
+    // Gives each session its own empty copy of these tables, so that what one connection stages
+    // there is never seen by another. The file has one session: nothing to do there.
+    virtual void keepPrivate(const QStringList& tables) = 0;
 };
 
 enum class Access { ReadWrite, ReadOnly };
@@ -67,8 +79,9 @@ std::unique_ptr<Connection> openSqlCipher(const QString& path, const QByteArray&
 
 // Connects to a database on a PostgreSQL server: a libpq connection string or URL
 // ("host=… dbname=…", "postgresql://user@host/db"); what it leaves out comes from the PG*
-// environment and the password from PostgreSQL's password file. Throws qb::DbError with a clear
-// message when the server cannot be reached or does not suit a ledger.
-std::unique_ptr<Connection> openPostgres(const QString& connection);
+// environment and the password from PostgreSQL's password file, unless one is given. Throws
+// qb::PasswordNeeded when the server asks for a password that nothing gave, qb::DbError with a
+// clear message when the server cannot be reached or does not suit a ledger.
+std::unique_ptr<Connection> openPostgres(const QString& connection, const QString& password = {});
 
 }  // namespace qb::engine

@@ -24,4 +24,18 @@ public:
     using DbError::DbError;
 };
 
+// Another connection held what the operation needed (a lock it waited for too long, a deadlock):
+// the operation was undone as a whole and may be tried again.
+class ConflictError : public DbError {
+public:
+    using DbError::DbError;
+};
+
+// The database server asks for a password that neither the connection string, the environment
+// nor PostgreSQL's password file gave.
+class PasswordNeeded : public DbError {
+public:
+    using DbError::DbError;
+};
+
 }  // namespace qb

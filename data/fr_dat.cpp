@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <cmath>
 
+#include "backup.h"
 #include "errors.h"
 #include "money.h"
 #include "schema.h"
@@ -522,10 +523,14 @@ void Tdat::open(const QString& path, Mode mode, const QString& passphrase) {
     path_ = path;
 }
 
-void Tdat::openServer(const QString& connection) {
+void Tdat::openServer(const QString& connection, const QString& password) {
     close();
-    auto con = qb::engine::openPostgres(connection);
+    auto con = qb::engine::openPostgres(connection, password);
     requireLedger(*con, QStringLiteral("服务器上的这个数据库"));
+    QStringList staging;
+    for (const char* table : qb::kStagingTables)
+        staging << QString::fromLatin1(table);
+    con->keepPrivate(staging);
     con_ = std::move(con);
     path_.clear();
     passphrase_.clear();
@@ -539,6 +544,7 @@ void Tdat::requireLedger(qb::engine::Connection& con, const QString& what) {
 }
 
 void Tdat::setPassphrase(const QString& passphrase) {
+    if (onServer()) throw qb::DbError(qb::kServerLedgerPassphrase);
     if (inTransaction()) throw qb::DbError(QStringLiteral("不能在未完成的操作中更改数据库口令"));
     con().rekey(keyFor(passphrase));
     passphrase_ = passphrase;
@@ -549,6 +555,7 @@ void Tdat::close() {
     jhcx.close();
     con_.reset();
     lock_.reset();
+    path_.clear();
     transactionDepth_ = 0;
 }
 

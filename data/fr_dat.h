@@ -189,12 +189,14 @@ public:
     void open(const QString& path, Mode mode = Mode::Locked, const QString& passphrase = {});
     // Opens "LedgerData.mdb" in the directory.
     void openIn(const QString& directory, Mode mode = Mode::Locked, const QString& passphrase = {});
-    // Opens a ledger on a PostgreSQL server (a connection string or URL) and checks that it is a
-    // ledger. Several programs share a server ledger, so nothing is locked; there is no file
-    // (path() is empty) and no passphrase.
-    void openServer(const QString& connection);
+    // Opens a ledger on a PostgreSQL server (a connection string or URL; the password, when the
+    // server asks for one that nothing else gives) and checks that it is a ledger. Several
+    // programs share a server ledger, so nothing is locked; each connection has staging tables of
+    // its own; there is no file (path() is empty) and no passphrase.
+    void openServer(const QString& connection, const QString& password = {});
     void close();
     bool connected() const { return bool(con_); }
+    bool onServer() const { return connected() && path_.isEmpty(); }
     const QString& path() const { return path_; }
     // The ledger's passphrase of its own; empty when the built-in password opened it.
     const QString& passphrase() const { return passphrase_; }

@@ -36,6 +36,8 @@ std::vector<qint64> writeLines(Tdat& dat, const Book& book, const std::vector<Li
     for (const LineFields& line : lines) {
         requireInLife(book, line.date);
         if (kind == Kind::Ordinary) refuseReserved(line.summary);
+        if (kind == Kind::Ordinary && !line.correcting)
+            requireOpenMonth(dat, book.id, line.date, QStringLiteral("添加"));
     }
     const bool reversal = kind == Kind::Reversal;
     std::vector<qint64> ids;
@@ -148,6 +150,7 @@ MonthSql month_view(const QString& bookId, const QDate& anyDayOfMonth) {
 std::vector<qint64> insert_lines(Tdat& dat, const QString& bookId,
                                  const std::vector<LineFields>& lines) {
     Transaction t(dat);
+    lockBook(dat, bookId);
     const std::vector<qint64> ids =
         writeLines(dat, requireBook(dat, bookId), lines, Kind::Ordinary);
     t.commit();
@@ -173,6 +176,7 @@ Cents balance_before(Tdat& dat, const QString& bookId, const QDate& date, int vo
 
 NewLine add_line(Tdat& dat, const QString& bookId, const QDate& date, const QString& handler) {
     Transaction t(dat);
+    lockBook(dat, bookId);
     const Book book = requireBook(dat, bookId);
     requireInLife(book, date);
     LineFields blank;
@@ -190,12 +194,13 @@ NewLine add_line(Tdat& dat, const QString& bookId, const QDate& date, const QStr
 }
 
 void edit_line(Tdat& dat, qint64 rowId, int column, const QVariant& value) {
-    const std::optional<Located> row = locate(dat, rowId);
+    Transaction t(dat);
+    const std::optional<Located> row = lockLine(dat, rowId);
     if (!row) throw DbError(QStringLiteral("找不到要修改的记录（已被删除？）"));
     if (row->marker) throw DbError(QStringLiteral("期初余额和月结转余额行不能修改。"));
     const QString name = editableColumn(column);
     const QVariant stored = storedValue(dat, *row, column, value);
-    Transaction t(dat);
+    if (row->date.isValid()) requireOpenMonth(dat, row->bookId, row->date, QStringLiteral("修改"));
     // An amount changes the balances from the line on; a date, voucher number or summary may move
     // the line in the month's order, which changes them from its old or its new place on.
     const bool chained =
@@ -211,13 +216,14 @@ void edit_line(Tdat& dat, qint64 rowId, int column, const QVariant& value) {
 }
 
 DeleteResult delete_line(Tdat& dat, qint64 rowId) {
-    const std::optional<Located> row = locate(dat, rowId);
+    Transaction t(dat);
+    const std::optional<Located> row = lockLine(dat, rowId);
     if (!row) return DeleteResult::NotFound;
     if (row->marker) return DeleteResult::MarkerRow;
-    Transaction t(dat);
     std::vector<Line> lines;
     size_t p = 0;
     if (row->date.isValid()) {
+        requireOpenMonth(dat, row->bookId, row->date, QStringLiteral("删除"));
         lines = monthLines(dat, row->bookId, row->date);
         p = positionOf(lines, rowId);
         if (p < lines.size()) lines.erase(lines.begin() + qsizetype(p));
@@ -229,10 +235,10 @@ DeleteResult delete_line(Tdat& dat, qint64 rowId) {
 }
 
 void propagate_from(Tdat& dat, qint64 rowId) {
-    const std::optional<Located> row = locate(dat, rowId);
+    Transaction t(dat);
+    const std::optional<Located> row = lockLine(dat, rowId);
     if (!row) throw DbError(QStringLiteral("找不到要计算余额的记录（已被删除？）"));
     if (!row->date.isValid()) return;  // a line without a date belongs to no month
-    Transaction t(dat);
     std::vector<Line> lines = monthLines(dat, row->bookId, row->date);
     chainFromPosition(dat, row->bookId, row->date, lines, positionOf(lines, rowId));
     t.commit();
@@ -240,6 +246,7 @@ void propagate_from(Tdat& dat, qint64 rowId) {
 
 int recalc_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMonth) {
     Transaction t(dat);
+    lockBook(dat, bookId);
     std::vector<Line> lines = monthLines(dat, bookId, anyDayOfMonth);
     const int changed = rechain(dat, lines);
     t.commit();
@@ -260,6 +267,7 @@ QString correcting_summary(const QString& formerSummary) {
 
 Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user) {
     Transaction t(dat);
+    lockLine(dat, rowId);
     check_reversible(dat, rowId);
     Reversal r;
     Cents debit = 0, credit = 0, balance = 0;

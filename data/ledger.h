@@ -82,15 +82,15 @@ struct LineFields {
     QString summary;  // zy
     money::Cents debit = 0;
     money::Cents credit = 0;
-    int voucherCount = 0;  // pzn
-    QString claimant;      // bxr
-    QString handler;       // jbr, cut to the 10 characters it holds
+    int voucherCount = 0;     // pzn
+    QString claimant;         // bxr
+    QString handler;          // jbr, cut to the 10 characters it holds
+    bool correcting = false;  // a reversal's correcting entry, which goes into a posted month
 };
 // The one writer of ordinary lines. Stores the lines of one book and carries the balance on in
 // each month they fall into, in journal order; returns their row ids. A line dated before the
-// book's start date, or whose summary is a marker text or begins like a reversal's, is refused
-// and nothing is written. Whether the month is closed is the caller's test (a correcting entry
-// goes into a closed month).
+// book's start date, a line in a posted month (but a correcting entry), or one whose summary is a
+// marker text or begins like a reversal's, is refused and nothing is written.
 std::vector<qint64> insert_lines(Tdat& dat, const QString& bookId,
                                  const std::vector<LineFields>& lines);
 qint64 insert_line(Tdat& dat, const QString& bookId, const LineFields& line);
@@ -105,20 +105,21 @@ struct NewLine {
 money::Cents balance_before(Tdat& dat, const QString& bookId, const QDate& date, int voucher);
 
 // Appends the grid's blank line on the date with the month's next voucher number and the handler.
-// Its amounts are 0 and its balance that of the line before it.
+// Its amounts are 0 and its balance that of the line before it. A posted month is refused.
 NewLine add_line(Tdat& dat, const QString& bookId, const QDate& date, const QString& handler);
 
 // What an edited cell does to the month: the value (in the column's stored form: "YYYY-MM-DD"
 // or a date, a number, a text) is checked, written, and the balances follow: an amount carries
 // the balance on from the line, a new date, voucher number or summary re-chains the month from
-// where the line was or now is. Refused: opening and carry-forward rows, the balance, handler and
-// book columns, a date outside the line's month or before the book's start date, a marker text or
-// reversal prefix as summary.
+// where the line was or now is. Refused: opening and carry-forward rows, lines of a posted month,
+// the balance, handler and book columns, a date outside the line's month or before the book's
+// start date, a marker text or reversal prefix as summary.
 void edit_line(Tdat& dat, qint64 rowId, int column, const QVariant& value);
 
 enum class DeleteResult { Deleted, MarkerRow, NotFound };
-// Deletes a line; opening and carry-forward rows are refused. The later lines of the month get
-// their running balance again, so no stale balance stays behind the deleted line.
+// Deletes a line; opening and carry-forward rows are refused, and a line of a posted month with a
+// qb::DbError. The later lines of the month get their running balance again, so no stale balance
+// stays behind the deleted line.
 DeleteResult delete_line(Tdat& dat, qint64 rowId);
 
 // The line and every later line of its month, in journal order, get their running balance from

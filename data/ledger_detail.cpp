@@ -7,6 +7,14 @@
 
 namespace qb::ledger::detail {
 
+void lockBook(Tdat& dat, const QString& bookId) {
+    dat.con().lock(QStringLiteral("quillbook book ") + bookId);
+}
+
+void lockBookList(Tdat& dat) {
+    dat.con().lock(QStringLiteral("quillbook books"));
+}
+
 std::optional<Book> findBook(Tdat& dat, const QString& bookId) {
     std::optional<Book> found;
     eachRow(dat, QStringLiteral("select zbid,zbmc,zblb,qyrq,qcye from accstar where zbid=?"),
@@ -93,6 +101,25 @@ void chainFromPosition(Tdat& dat, const QString& bookId, const QDate& date,
                          : lines[0].marker ? 0  // it brings its own balance in
                                            : broughtIn(dat, bookId, date);
     chain(dat, lines, p, before);
+}
+
+bool hasTotalRows(Tdat& dat, const QString& bookId, const QDate& date) {
+    return exists(
+        dat, QStringLiteral("select 1 from total where zbh=? and dzrq between ? and ? limit 1"),
+        QVariantList{bookId} + months::range(date));
+}
+
+void requireOpenMonth(Tdat& dat, const QString& bookId, const QDate& date, const QString& verb) {
+    if (hasTotalRows(dat, bookId, months::nextMonth(date)))
+        throw DbError(QStringLiteral("本月数据己结转,禁止") + verb + QStringLiteral("！"));
+}
+
+std::optional<Located> lockLine(Tdat& dat, qint64 rowId) {
+    const std::optional<Located> before = locate(dat, rowId);
+    if (!before) return before;
+    lockBook(dat, before->bookId);
+    // Another operation may have changed or deleted the line while this one waited.
+    return locate(dat, rowId);
 }
 
 std::optional<Located> locate(Tdat& dat, qint64 rowId) {

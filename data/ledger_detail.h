@@ -39,6 +39,16 @@ inline bool exists(Tdat& dat, const QString& sql, const QVariantList& params) {
     return !dat.scalar(sql, params).isNull();
 }
 
+// ---- Locks ----
+
+// Locks the book's rows for the rest of the transaction: another operation on the same book, by
+// another cashier on the same server ledger, waits until this one is done, so that each works
+// from the rows as the other left them. Locks of several books are taken in ascending order.
+void lockBook(Tdat& dat, const QString& bookId);
+// Locks the list of books (who is named what, which identifiers are given out); taken before any
+// book's lock.
+void lockBookList(Tdat& dat);
+
 // ---- Books ----
 
 struct Book {
@@ -80,6 +90,12 @@ Cents broughtIn(Tdat& dat, const QString& bookId, const QDate& date);
 void chainFromPosition(Tdat& dat, const QString& bookId, const QDate& date,
                        std::vector<Line>& lines, size_t p);
 
+// Whether total holds any row of the book dated in the date's month.
+bool hasTotalRows(Tdat& dat, const QString& bookId, const QDate& date);
+// Refuses to change a posted month ("本月数据己结转,禁止<verb>！"): once the month after it holds
+// total rows, only a reversal and its correcting entry write into it.
+void requireOpenMonth(Tdat& dat, const QString& bookId, const QDate& date, const QString& verb);
+
 // A journal line's book, date and kind, found by its row id.
 struct Located {
     QString bookId;
@@ -88,5 +104,7 @@ struct Located {
     bool marker = false;
 };
 std::optional<Located> locate(Tdat& dat, qint64 rowId);
+// The line's book locked, then the line as it stands now; nothing when there is no such line.
+std::optional<Located> lockLine(Tdat& dat, qint64 rowId);
 
 }  // namespace qb::ledger::detail

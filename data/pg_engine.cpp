@@ -81,7 +81,7 @@ class PgStatement;
 
 class PgConnection : public Connection {
 public:
-    explicit PgConnection(const QString& connection);
+    PgConnection(const QString& connection, const QString& password);
     ~PgConnection() override;
 
     Statement& prepare(const QString& sql) override;
@@ -100,6 +100,12 @@ public:
             QStringLiteral("服务器上的账本没有数据库口令：谁能打开它，由数据库服务器的"
                            "用户和权限决定。"));
     }
+    void lock(const QString& name) override;
+    QString like(const QString& text, const QString& pattern) const override {
+        // The texts' collation "C" makes ilike fold the letters A to Z only, as the file does.
+        return text + QStringLiteral(" ilike ") + pattern + QStringLiteral(" escape ''");
+    }
+    void keepPrivate(const QStringList& tables) override;
 
     // For the statements.
     PGconn* raw() const { return conn_; }
@@ -119,10 +125,12 @@ public:
     void setLastInsertId(qint64 id) { lastInsertId_ = id; }
 
 private:
-    DbError failure(const PGresult* result, const pg::Translation& command, const QString& sql);
+    [[noreturn]] void fail(const PGresult* result, const pg::Translation& command,
+                           const QString& sql);
     Result query(const char* sql, const QByteArray& param);
     void command(const char* sql);
     void setUpSession();
+    void createPrivateTables();
     void reconnect();
     Statement& add(const QString& sql, pg::Translation translation);
     TablePtr loadTable(const char* condition, const QByteArray& key);
@@ -135,6 +143,7 @@ private:
     bool commandInTransaction_ = false;
     bool lostInTransaction_ = false;
     bool sessionEnded_ = false;  // the server said it ends the session
+    QStringList privateTables_;  // each session has its own, created with the session
     std::unordered_map<QString, std::unique_ptr<PgStatement>> statements_;
     std::unordered_map<Oid, TablePtr> tables_;
     std::unordered_map<QString, TablePtr> tablesByName_;  // by lookup
@@ -346,26 +355,33 @@ bool isUtility(const QString& command) {
     return utilities.contains(command);
 }
 
-PgConnection::PgConnection(const QString& connection) {
-    // Defaults first, so that the connection string may change them; the encoding last, because
-    // the engine speaks UTF-8 whatever the string says.
+PgConnection::PgConnection(const QString& connection, const QString& password) {
+    // Defaults first, so that the connection string may change them; the encoding after it,
+    // because the engine speaks UTF-8 whatever the string says; a password asked for last.
     const QByteArray given = connection.toUtf8();
-    const char* keywords[] = {"connect_timeout",
-                              "keepalives",
-                              "keepalives_idle",
-                              "keepalives_interval",
-                              "keepalives_count",
-                              "application_name",
-                              "dbname",
-                              "client_encoding",
-                              nullptr};
-    const char* values[] = {"10",   "1",    "30", "10", "3", "quillbook", given.constData(),
-                            "UTF8", nullptr};
-    conn_ = PQconnectdbParams(keywords, values, 1);
+    const QByteArray secret = password.toUtf8();
+    std::vector<const char*> keywords = {
+        "connect_timeout",  "keepalives",       "keepalives_idle", "keepalives_interval",
+        "keepalives_count", "application_name", "dbname",          "client_encoding"};
+    std::vector<const char*> values = {"10",  "1", "30", "10", "3", "quillbook", given.constData(),
+                                       "UTF8"};
+    if (!password.isEmpty()) {
+        keywords.push_back("password");
+        values.push_back(secret.constData());
+    }
+    keywords.push_back(nullptr);
+    values.push_back(nullptr);
+    conn_ = PQconnectdbParams(keywords.data(), values.data(), 1);
     if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
         const QString why =
             conn_ ? oneLine(PQerrorMessage(conn_)) : QStringLiteral("out of memory");
+        const bool asked = conn_ && PQconnectionNeedsPassword(conn_);
         PQfinish(conn_);
+        if (asked)
+            throw PasswordNeeded(
+                QStringLiteral("数据库服务器要求输入口令（%1）。可以把口令存进 PostgreSQL 的口令"
+                               "文件 ~/.pgpass。")
+                    .arg(why));
         throw DbError(QStringLiteral("无法连接数据库服务器：%1").arg(why));
     }
     // Notices stay quiet, but one telling that the server ends the session is remembered: it can
@@ -400,10 +416,41 @@ PgConnection::~PgConnection() {
 }
 
 void PgConnection::setUpSession() {
-    // Dates print year first; doubles print exactly; notices stay on the server.
+    // Dates print year first; doubles print exactly; notices stay on the server. An operation
+    // waits for another's lock a while, never for ever (unless the server's settings or the
+    // connection string say how long).
     command(
         "set datestyle = 'ISO, YMD'; set extra_float_digits = 1; "
-        "set standard_conforming_strings = on; set client_min_messages = warning");
+        "set standard_conforming_strings = on; set client_min_messages = warning; "
+        "select set_config('lock_timeout', '15s', false) "
+        "where current_setting('lock_timeout') = '0'");
+    createPrivateTables();
+}
+
+void PgConnection::keepPrivate(const QStringList& tables) {
+    privateTables_ = tables;
+    createPrivateTables();
+}
+
+void PgConnection::createPrivateTables() {
+    // A temporary table of the same name comes first in the session's search path: statements
+    // reach it instead of the shared one, which stays empty.
+    for (const QString& table : privateTables_) {
+        const QByteArray given = table.toUtf8();
+        char* escaped = PQescapeIdentifier(conn_, given.constData(), size_t(given.size()));
+        const QByteArray name(escaped ? escaped : "");
+        PQfreemem(escaped);
+        command("create temporary table if not exists " + name + " (like " + name +
+                " including all)");
+    }
+    tables_.clear();
+    tablesByName_.clear();
+}
+
+void PgConnection::lock(const QString& name) {
+    if (PQtransactionStatus(conn_) == PQTRANS_IDLE)
+        throw DbError(QStringLiteral("lock %1 taken outside a transaction").arg(name));
+    execute(QStringLiteral("select pg_advisory_xact_lock(hashtextextended(?, 0))"), {name});
 }
 
 pg::Translation PgConnection::translate(const QString& sql) {
@@ -567,7 +614,7 @@ bool PgConnection::beforeCommand(const pg::Translation& command) {
 Result PgConnection::finish(PGresult* raw, const pg::Translation& command, const QString& sql) {
     Result result(raw);
     const ExecStatusType status = raw ? PQresultStatus(raw) : PGRES_FATAL_ERROR;
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) throw failure(raw, command, sql);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail(raw, command, sql);
     const QByteArray tag = PQcmdStatus(raw);
     const QString& word = command.command;
     if ((word == QLatin1String("commit") || word == QLatin1String("end")) && tag == "ROLLBACK")
@@ -583,31 +630,38 @@ Result PgConnection::finish(PGresult* raw, const pg::Translation& command, const
     return result;
 }
 
-DbError PgConnection::failure(const PGresult* result, const pg::Translation& command,
-                              const QString& sql) {
+void PgConnection::fail(const PGresult* result, const pg::Translation& command,
+                        const QString& sql) {
     if (PQstatus(conn_) != CONNECTION_OK) {
         lostInTransaction_ = commandInTransaction_;
         const QString why = oneLine(PQerrorMessage(conn_));
         if (command.command == QLatin1String("commit") || command.command == QLatin1String("end"))
-            return DbError(QStringLiteral("提交时与数据库服务器的连接中断了（%1），无法确定这一操作"
-                                          "是否已经保存。")
-                               .arg(why));
+            throw DbError(QStringLiteral("提交时与数据库服务器的连接中断了（%1），无法确定这一操作"
+                                         "是否已经保存。")
+                              .arg(why));
         if (commandInTransaction_)
-            return DbError(QStringLiteral("与数据库服务器的连接中断了（%1）。进行中的操作没有完成，"
-                                          "其中的改动都没有保存。")
-                               .arg(why));
-        return DbError(QStringLiteral("与数据库服务器的连接中断了（%1），最后一条语句是否已经执行，"
-                                      "无法确定。")
-                           .arg(why));
+            throw DbError(QStringLiteral("与数据库服务器的连接中断了（%1）。进行中的操作没有完成，"
+                                         "其中的改动都没有保存。")
+                              .arg(why));
+        throw DbError(QStringLiteral("与数据库服务器的连接中断了（%1），最后一条语句是否已经执行，"
+                                     "无法确定。")
+                          .arg(why));
     }
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     if (state && qstrcmp(state, "25P02") == 0)
-        return DbError(
-            QStringLiteral("这一操作中前面的语句已经出错，操作无法继续，须撤销后重做。"));
+        throw DbError(QStringLiteral("这一操作中前面的语句已经出错，操作无法继续，须撤销后重做。"));
+    if (state && qstrcmp(state, "55P03") == 0)
+        throw ConflictError(
+            QStringLiteral("另一位用户正在修改同一本帐，等候多时仍未完成。这一操作没有做，"
+                           "没有保存任何改动，请稍后再试。"));
+    if (state && (qstrcmp(state, "40001") == 0 || qstrcmp(state, "40P01") == 0))
+        throw ConflictError(
+            QStringLiteral("这一操作与另一位用户的操作冲突，已经撤销，没有保存任何改动，"
+                           "请再试一次。"));
     const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     QString message = primary ? QString::fromUtf8(primary) : oneLine(PQerrorMessage(conn_));
     if (!sql.isEmpty()) message += QLatin1Char('\n') + sql;
-    return DbError(message);
+    throw DbError(message);
 }
 
 Result PgConnection::query(const char* sql, const QByteArray& param) {
@@ -622,8 +676,8 @@ void PgConnection::command(const char* sql) {
 
 }  // namespace
 
-std::unique_ptr<Connection> openPostgres(const QString& connection) {
-    return std::make_unique<PgConnection>(connection);
+std::unique_ptr<Connection> openPostgres(const QString& connection, const QString& password) {
+    return std::make_unique<PgConnection>(connection, password);
 }
 
 }  // namespace qb::engine

@@ -17,12 +17,6 @@ struct Pair {
     Cents credit = 0;
 };
 
-bool hasTotalRows(Tdat& dat, const QString& bookId, const QDate& date) {
-    return exists(
-        dat, QStringLiteral("select 1 from total where zbh=? and dzrq between ? and ? limit 1"),
-        QVariantList{bookId} + months::range(date));
-}
-
 // The cumulative sums the month starts from: the cumulative row of the month before it.
 Pair cumulativeBefore(Tdat& dat, const QString& bookId, const QDate& month) {
     Pair cum;
@@ -98,8 +92,9 @@ void check_postable(Tdat& dat, const QString& bookId, const QDate& anyDayOfMonth
 }
 
 PostResult post_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMonth) {
-    check_postable(dat, bookId, anyDayOfMonth);
     Transaction t(dat);
+    lockBook(dat, bookId);
+    check_postable(dat, bookId, anyDayOfMonth);
     QDate month = months::firstDay(anyDayOfMonth);
     PostResult result;
     result.reposted = hasTotalRows(dat, bookId, months::nextMonth(month));

@@ -149,7 +149,7 @@ private:
             ledger::insert_line(
                 dat_, id,
                 {r.date, r.voucher, QString(), ledger::correcting_summary(r.formerSummary),
-                 debit * 9 / 10, credit * 9 / 10, 1, pick(kPeople), options_.handler});
+                 debit * 9 / 10, credit * 9 / 10, 1, pick(kPeople), options_.handler, true});
             result_.lines += 2;
             ledger::post_month(dat_, id, month);
             ++result_.reversals;

@@ -14,6 +14,8 @@ class Connection;
 // The table names, in the order the schema creates them.
 inline constexpr const char* kTables[] = {"accstar", "crereg", "total", "basicset",
                                           "pruser",  "tmp_pr", "zhye"};
+// The tables printing and the balance table fill and read back; nothing else keeps their rows.
+inline constexpr const char* kStagingTables[] = {"tmp_pr", "zhye"};
 
 struct NewLedger {
     // Keys the file with a passphrase of its own instead of the built-in key, when not empty.

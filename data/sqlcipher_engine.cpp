@@ -230,6 +230,12 @@ public:
             throw DbError(QStringLiteral("无法更改数据库口令：%1").arg(engineMessage(db_)));
     }
 
+    void lock(const QString&) override {}
+    QString like(const QString& text, const QString& pattern) const override {
+        return text + QStringLiteral(" like ") + pattern;
+    }
+    void keepPrivate(const QStringList&) override {}
+
 private:
     sqlite3* db_ = nullptr;
     std::unordered_map<QString, std::unique_ptr<SqliteStatement>> statements_;

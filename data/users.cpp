@@ -78,7 +78,7 @@ Role role_code(const QString& roleText) {
 
 QStringList user_names(Tdat& dat) {
     qb::Query& q = dat.gycx;
-    q.setSql(QStringLiteral("select user from pruser"));
+    q.setSql(QStringLiteral("select user from pruser order by rowid"));
     q.open();
     QStringList names;
     for (q.first(); !q.eof(); q.next())

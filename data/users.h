@@ -20,7 +20,7 @@ inline const QString kOrdinaryUser = QStringLiteral("普通用户");
 // user's rights.
 Role role_code(const QString& roleText);
 
-// The login names in the order the table gives them.
+// The login names in the order the table gives them (the order they were added in).
 QStringList user_names(Tdat& dat);
 // The role text of a user; nothing when there is no such user.
 std::optional<QString> role_of(Tdat& dat, const QString& name);

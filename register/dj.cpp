@@ -200,7 +200,10 @@ void Tfr_dj::FormShow() {
 
 void Tfr_dj::loadTree() {
     TreeView1->clear();
-    aux_query.setSql(QStringLiteral("select distinct(zbmc) from accstar where flag='1'"));
+    // Ordered as the file gives them: the database's own order may differ from one engine to
+    // another.
+    aux_query.setSql(
+        QStringLiteral("select distinct(zbmc) from accstar where flag='1' order by zbmc"));
     aux_query.open();
     QStringList names;
     for (int row = 0; row < aux_query.recordCount(); ++row)
@@ -214,7 +217,9 @@ void Tfr_dj::loadTree() {
         node->setIcon(0, nameIcon);
         TreeView1->insertTopLevelItem(0, node);
         aux_query.setSql(
-            QStringLiteral("select distinct(zblb) from accstar where zbmc=? and flag='1'"), {name});
+            QStringLiteral("select distinct(zblb) from accstar where zbmc=? and flag='1' "
+                           "order by zblb"),
+            {name});
         aux_query.open();
         if (aux_query.isEmpty()) continue;
         (new QTreeWidgetItem(node, QStringList{kSheet}))->setIcon(0, sheetIcon);

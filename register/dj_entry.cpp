@@ -53,14 +53,16 @@ void Tfr_dj::SpeedButton2Click() {
     const int row = DBGridEh1->currentRow();
     if (row < 0 || model_->isMarkerRow(row)) return;
     DBGridEh1->view()->finishEdit();
-    bool deleted = false;
+    QString failure = QStringLiteral("删除失败！");
     try {
-        deleted = qb::ledger::delete_line(dat_, model_->rowIdAt(row)) ==
-                  qb::ledger::DeleteResult::Deleted;
-    } catch (const qb::DbError&) {
-        deleted = false;
+        if (qb::ledger::delete_line(dat_, model_->rowIdAt(row)) ==
+            qb::ledger::DeleteResult::Deleted)
+            failure.clear();
+    } catch (const qb::DbError& error) {
+        // Posted meanwhile by another cashier on a shared ledger, for one.
+        failure += QLatin1Char('\n') + error.message();
     }
-    if (!deleted) qb::messages().plain(QStringLiteral("删除失败！"));
+    if (!failure.isEmpty()) qb::messages().plain(failure);
     model_->reload();
     if (model_->rowCount() > 0)
         DBGridEh1->setCurrent(std::min(row, model_->rowCount() - 1), DBGridEh1->currentColumn());

@@ -81,6 +81,7 @@ bool Tfr_dj::sb2Click() {
     if (!line) return false;
     line->date = correcting ? QDate::fromString(followup_date, Qt::ISODate) : dtp->date();
     line->handler = session_.login_user;
+    line->correcting = correcting;
     qint64 rowId = 0;
     try {
         rowId = qb::ledger::insert_line(dat_, current_book_id, *line);

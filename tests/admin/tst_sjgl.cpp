@@ -24,7 +24,7 @@ class TestSjgl : public QObject, WindowFixture<Tfr_sjgl> {
         dat.execute("insert into basicset(OftenSummary) values(?)", {phrase});
     }
     QString phrases(Tdat& dat) {
-        return dat.scalar("select group_concat(OftenSummary,'|') from basicset").toString();
+        return rowsText(dat, "select OftenSummary from basicset order by rowid");
     }
     void doubleClickDirectory(const QString& name) {
         auto* tree = child<QTreeWidget>("DirectoryListBox1");
@@ -34,6 +34,9 @@ class TestSjgl : public QObject, WindowFixture<Tfr_sjgl> {
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                           at);  // a double-click's first press
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+    }
+    void fileOnly() {
+        if (t->engine == Engine::Server) QSKIP("the ledger file only");
     }
     void pick(const QString& file) {
         window->pickFile = [file](QWidget*, const QString& filter) {
@@ -93,6 +96,7 @@ private slots:
     }
 
     void backupWritesAKeyedCopyAndOverwritesTheDaysFile() {
+        fileOnly();
         doubleClickDirectory("备份");
         click("SpeedButton3");
         QCOMPARE(messages->texts, QStringList({"操作完成！"}));
@@ -105,7 +109,7 @@ private slots:
         click("SpeedButton3");
         Tdat copy;
         copy.open(target());
-        QCOMPARE(phrases(copy), QString("原有数据|O'Brien"));
+        QCOMPARE(phrases(copy), QString("原有数据,O'Brien"));
         QVERIFY(messages->captions.isEmpty());  // a backup asks nothing
 
         messages->texts.clear();
@@ -115,6 +119,7 @@ private slots:
     }
 
     void restoreReplacesTheDataAndClosesTheOtherWindows() {
+        fileOnly();
         click("SpeedButton3");  // today's backup beside the database
         addPhrase(t->dat, "备份之后");
         click("RadioButton2");
@@ -126,7 +131,7 @@ private slots:
         QCOMPARE(messages->captions, QStringList({"系统警告"}));
         QCOMPARE(messages->texts,
                  QStringList({"“还原数据库”将会覆盖现有的数据，而且不可恢复，是否继续？"}));
-        QCOMPARE(phrases(t->dat), QString("原有数据|备份之后"));
+        QCOMPARE(phrases(t->dat), QString("原有数据,备份之后"));
         QVERIFY(closedFor.isEmpty());
 
         messages->texts.clear();
@@ -141,10 +146,11 @@ private slots:
         QCOMPARE(kept.size(), 1);
         Tdat old;
         old.open(QDir(t->dir()).filePath(kept[0]));
-        QCOMPARE(phrases(old), QString("原有数据|备份之后"));
+        QCOMPARE(phrases(old), QString("原有数据,备份之后"));
     }
 
     void restoreRefusesABadFileWithoutAsking() {
+        fileOnly();
         QFile junk(t->dir() + "/junk.DAT");
         QVERIFY(junk.open(QIODevice::WriteOnly));
         junk.write(QByteArray(4096, 'j'));
@@ -164,6 +170,7 @@ private slots:
     }
 
     void onlyAnAdministratorGivesTheLedgerAPassphraseAfterAWarning() {
+        fileOnly();
         int asked = 0;
         window->choosePassphrase = [&](QWidget*) {
             ++asked;
@@ -185,6 +192,25 @@ private slots:
         QVERIFY(!qb::isLedgerDatabase(t->path()));
         QVERIFY(qb::isLedgerDatabase(t->path(), nullptr, "新口令"));
         QCOMPARE(phrases(t->dat), QString("原有数据"));  // the open ledger goes on working
+    }
+
+    // A ledger on a database server has no file here to copy or key: each command says whose
+    // tools do that instead, and asks nothing.
+    void aServerLedgerNamesTheServersTools() {
+        if (t->engine != Engine::Server) QSKIP("a server ledger only");
+        window->choosePassphrase = [](QWidget*) -> std::optional<QString> {
+            QTest::qFail("asked for a passphrase", __FILE__, __LINE__);
+            return std::nullopt;
+        };
+        click("SpeedButton3");
+        click("RadioButton2");
+        click("SpeedButton3");
+        session->role_code = Session::Administrator;
+        click("SpeedButton5");
+        QCOMPARE(messages->texts, QStringList({qb::kServerLedgerBackups, qb::kServerLedgerBackups,
+                                               qb::kServerLedgerPassphrase}));
+        QVERIFY(qb::kServerLedgerBackups.contains("pg_dump"));
+        QCOMPARE(phrases(t->dat), QString("原有数据"));
     }
 };
 

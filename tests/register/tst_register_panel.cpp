@@ -241,11 +241,9 @@ void RegisterPanel::reversalOffersTheCorrectingEntry() {
     RegisterFixture f;
     const qint64 wrong = postedMay(f);
     const auto totals = [&] {
-        return f.ledger.dat.scalar(
-            QStringLiteral("select group_concat(j_je || '/' || y_je) "
-                           "from total order by rowid"));
+        return rowsText(f.ledger.dat, QStringLiteral("select j_je,y_je from total order by rowid"));
     };
-    const QVariant before = totals();
+    const QString before = totals();
     f.window->cz();
     QCOMPARE(f.messages.texts.mid(0, 2),
              QStringList({QStringLiteral("请确认是否要冲账？"),
