@@ -192,5 +192,22 @@ TEST_P(BothEngines, RowIdentityAddressesTheRowsOfAQuery) {
               "操作员");
 }
 
+// A phrase typed into the summary window narrows the list as the file does: A to Z without regard
+// to case, "%" and "_" wildcards, a backslash an ordinary character.
+TEST_P(BothEngines, LikeMatchesAsTheFileDoes) {
+    for (const char* phrase : {"Abc", "abD", "ÄBC", "a\\b", "a_b", "axb", "收货款"})
+        dat().execute("insert into basicset(OftenSummary) values(?)", {QString::fromUtf8(phrase)});
+    const auto matching = [&](const QString& typed) {
+        return rowsText(dat(),
+                        "select OftenSummary from basicset where " +
+                            dat().con().like("OftenSummary", "? || '%'") + " order by rowid",
+                        {typed});
+    };
+    EXPECT_EQ(matching("AB"), "Abc,abD");
+    EXPECT_EQ(matching("a\\"), "a\\b");
+    EXPECT_EQ(matching("a_"), "Abc,abD,a\\b,a_b,axb");
+    EXPECT_EQ(matching("收"), "收货款");
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, BothEngines, ::testing::Values(Engine::File, Engine::Server),
                          engineName);

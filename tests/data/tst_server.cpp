@@ -8,6 +8,7 @@
 #include "engines.h"
 #include "errors.h"
 #include "fr_dat.h"
+#include "ledger.h"
 #include "schema.h"
 
 namespace {
@@ -134,4 +135,59 @@ TEST_F(Server, ACommitAfterAFailedStatementSaysTheUnitWasUndone) {
         EXPECT_TRUE(failure([&] { work.commit(); }).contains("已经撤销"));
     }
     EXPECT_EQ(dat.scalar("select count(*) from basicset").toInt(), 0);
+}
+
+// Two cashiers on one book take turns: while one operation holds the book, another on the same
+// book waits, and one that waits too long is refused whole; another book is not held.
+TEST_F(Server, OperationsOnOneBookTakeTurnsAndAWaitTooLongSavesNothing) {
+    namespace L = qb::ledger;
+    TempLedger first(Engine::Server);
+    const QDate may(2024, 5, 6);
+    QStringList ids;
+    for (const char* name : {"甲", "乙"}) {
+        ids << L::add_book(first.dat, {"现金日记帐", name, "", 0, may}, may);
+        L::save_book_ticks(first.dat, {{ids.back(), true, may, 0}});
+    }
+    Tdat second;
+    second.openServer(first.database->connection() + " options='-c lock_timeout=300'");
+    {
+        qb::Transaction holding(first.dat);
+        EXPECT_EQ(L::add_line(first.dat, ids[0], may, "first").voucher, 1);
+        const QString refused = failure([&] { L::add_line(second, ids[0], may, "second"); });
+        EXPECT_TRUE(refused.contains("没有保存任何改动")) << refused.toStdString();
+        EXPECT_EQ(L::add_line(second, ids[1], may, "second").voucher, 1);
+        holding.commit();
+    }
+    // Once the first is done, the second works from what it left.
+    EXPECT_EQ(L::add_line(second, ids[0], may, "second").voucher, 2);
+    EXPECT_EQ(second.scalar("select count(*) from crereg where jbr='second'").toInt(), 2);
+    try {
+        qb::Transaction holding(first.dat);
+        L::post_month(first.dat, ids[0], may);
+        L::add_line(second, ids[0], may, "late");
+        ADD_FAILURE() << "waited through a held lock";
+    } catch (const qb::ConflictError&) {
+    }
+    // Posted meanwhile: the month takes no more lines.
+    L::post_month(first.dat, ids[0], may);
+    EXPECT_TRUE(failure([&] { L::add_line(second, ids[0], may, "late"); }).contains("禁止添加"));
+}
+
+// Printing and the balance table stage rows per connection: two cashiers never see each other's,
+// and a session the server replaced stages afresh.
+TEST_F(Server, EachConnectionStagesItsOwnRows) {
+    TempLedger first(Engine::Server);
+    Tdat second;
+    second.openServer(first.database->connection());
+    const QString stage = "insert into zhye(zblb,zbmc,zh,ye) values(?,?,'','0.00')";
+    first.dat.execute(stage, {"现金日记帐", "甲"});
+    second.execute(stage, {"银行卡", "乙"});
+    second.execute("insert into tmp_pr(zy) values('乙')");
+    EXPECT_EQ(rowsText(first.dat, "select zbmc from zhye"), "甲");
+    EXPECT_EQ(rowsText(second, "select zbmc from zhye"), "乙");
+    EXPECT_EQ(rowsText(first.dat, "select zy from tmp_pr"), "");
+    endSession(second.scalar("select pg_backend_pid()").toLongLong());
+    EXPECT_EQ(rowsText(second, "select * from tmp_pr"), "");
+    second.execute("insert into tmp_pr(zy) values('again')");
+    EXPECT_EQ(rowsText(second, "select sn,zy from tmp_pr"), "1/again");
 }
