@@ -79,6 +79,7 @@ QString csvRow(const QStringList& fields) {
 
 // Set once by the program's options before any command runs.
 QString passphraseGiven;
+QString serverGiven;
 
 }  // namespace
 
@@ -90,8 +91,19 @@ QString givenPassphrase() {
     return passphraseGiven;
 }
 
+void useServer(const QString& connection) {
+    serverGiven = connection;
+}
+
+QString givenServer() {
+    return serverGiven;
+}
+
 void openLedger(Tdat& dat, const QString& dir, Tdat::Mode mode) {
-    dat.openIn(dir, mode, passphraseGiven);
+    if (serverGiven.isEmpty())
+        dat.openIn(dir, mode, passphraseGiven);
+    else
+        withServerPassword([&](const QString& password) { dat.openServer(serverGiven, password); });
 }
 
 QString shown(const QString& text, bool keepNewlines) {
@@ -124,8 +136,15 @@ int init(const QString& dir, const QStringList& args) {
     onlyOptions(args, {QStringLiteral("--admin"), QStringLiteral("--password")});
     const QString admin = option(args, QStringLiteral("--admin"));
     if (admin.isEmpty()) throw UsageError{QStringLiteral("init needs --admin NAME")};
-    qb::createDatabase(Tdat::pathIn(dir), admin, option(args, QStringLiteral("--password")),
-                       {passphraseGiven, {}});
+    const QString password = option(args, QStringLiteral("--password"));
+    if (!serverGiven.isEmpty()) {
+        withServerPassword([&](const QString& serverPassword) {
+            qb::createServerLedger(serverGiven, admin, password, serverPassword);
+        });
+        out(QStringLiteral("已在服务器上建立账本，管理员 %1\n").arg(shown(admin)));
+        return 0;
+    }
+    qb::createDatabase(Tdat::pathIn(dir), admin, password, {passphraseGiven, {}});
     out(QStringLiteral("已建立数据库 %1，管理员 %2\n").arg(shown(Tdat::pathIn(dir)), shown(admin)));
     return 0;
 }
@@ -143,11 +162,16 @@ int sample(const QString& dir, const QStringList& args) {
     const QString path = Tdat::pathIn(dir);
     if (options.months < 1) throw UsageError{QStringLiteral("--months must be at least 1")};
     qb::sample::Result result;
-    qb::createDatabase(
-        path, admin, option(args, QStringLiteral("--password"), admin),
-        {passphraseGiven, [&](Tdat& dat) { result = qb::sample::generate(dat, options); }});
+    const QString password = option(args, QStringLiteral("--password"), admin);
+    const auto fill = [&](Tdat& dat) { result = qb::sample::generate(dat, options); };
+    if (serverGiven.isEmpty())
+        qb::createDatabase(path, admin, password, {passphraseGiven, fill});
+    else
+        withServerPassword([&](const QString& serverPassword) {
+            qb::createServerLedger(serverGiven, admin, password, serverPassword, fill);
+        });
     out(QStringLiteral("已建立示例数据库 %1：%2 本帐簿，%3 行日记帐，%4 笔冲账（管理员 %5）\n")
-            .arg(shown(path))
+            .arg(shown(serverGiven.isEmpty() ? path : QStringLiteral("（服务器）")))
             .arg(result.books)
             .arg(result.lines)
             .arg(result.reversals)

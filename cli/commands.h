@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "fr_dat.h"
 
@@ -23,13 +24,23 @@ int backup(const QString& dir);
 int verify(const QStringList& args);
 int passphrase(const QString& dir, const QStringList& args);
 int exportMonth(const QString& dir, const QStringList& args);
+int copy(const QStringList& args);
 
 // The ledger's passphrase of its own, for every command that opens or creates a ledger; empty
 // for the built-in key.
 void usePassphrase(const QString& passphrase);
 QString givenPassphrase();
-// Opens LedgerData.mdb in dir with that passphrase.
+// The ledger on a database server that every command works on instead of the file; empty for
+// the file.
+void useServer(const QString& connection);
+QString givenServer();
+// Opens the server's ledger, or LedgerData.mdb in dir with the passphrase.
 void openLedger(Tdat& dat, const QString& dir, Tdat::Mode mode);
+// Runs open with the password the server needs: none first (libpq finds one in the environment
+// or ~/.pgpass), then one typed at the terminal when the server asks and there is a terminal.
+void withServerPassword(const std::function<void(const QString& password)>& open);
+// A line typed without being shown on the terminal, or read from piped input.
+QString secretLine(const char* prompt);
 // The first line of a file, for a passphrase kept in one.
 QString firstLineOf(const QString& path);
 

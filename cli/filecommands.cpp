@@ -15,7 +15,19 @@
 namespace cli {
 namespace {
 
-// A line typed without being shown on the terminal, or read from piped input.
+// The new passphrase: from a file, or typed twice.
+QString newPassphrase(const QStringList& args) {
+    if (args.size() == 2 && args[0] == QLatin1String("--new-passphrase-file"))
+        return firstLineOf(args[1]);
+    if (!args.isEmpty()) throw UsageError{QStringLiteral("unknown option: ") + args[0]};
+    const QString first = secretLine("新口令：");
+    if (isatty(STDIN_FILENO) && secretLine("再输入一次：") != first)
+        throw qb::DbError(QStringLiteral("两次输入的口令不一致，数据库口令没有更改。"));
+    return first;
+}
+
+}  // namespace
+
 QString secretLine(const char* prompt) {
     const bool terminal = isatty(STDIN_FILENO);
     termios saved{};
@@ -38,19 +50,6 @@ QString secretLine(const char* prompt) {
     return text;
 }
 
-// The new passphrase: from a file, or typed twice.
-QString newPassphrase(const QStringList& args) {
-    if (args.size() == 2 && args[0] == QLatin1String("--new-passphrase-file"))
-        return firstLineOf(args[1]);
-    if (!args.isEmpty()) throw UsageError{QStringLiteral("unknown option: ") + args[0]};
-    const QString first = secretLine("新口令：");
-    if (isatty(STDIN_FILENO) && secretLine("再输入一次：") != first)
-        throw qb::DbError(QStringLiteral("两次输入的口令不一致，数据库口令没有更改。"));
-    return first;
-}
-
-}  // namespace
-
 QString firstLineOf(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -64,6 +63,7 @@ QString firstLineOf(const QString& path) {
 }
 
 int backup(const QString& dir) {
+    if (!givenServer().isEmpty()) throw qb::DbError(qb::kServerLedgerBackups);
     Tdat dat;
     // Reading is all a backup needs: it works beside a running program and on a read-only copy.
     openLedger(dat, dir, Tdat::Mode::ReadOnly);
@@ -93,6 +93,7 @@ int passphrase(const QString& dir, const QStringList& args) {
     const bool set = args[0] == QLatin1String("set");
     if (!set && args.size() > 1)
         throw UsageError{QStringLiteral("passphrase remove takes nothing more")};
+    if (!givenServer().isEmpty()) throw qb::DbError(qb::kServerLedgerPassphrase);
     Tdat dat;
     openLedger(dat, dir, Tdat::Mode::Locked);
     const QString next = set ? newPassphrase(args.mid(1)) : QString();

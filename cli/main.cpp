@@ -8,11 +8,16 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: quillbook-cli [--dir DIR] [--passphrase-file FILE] COMMAND [ARGUMENTS]\n"
+    "Usage: quillbook-cli [--dir DIR] [--passphrase-file FILE] [--server CONNECTION] COMMAND\n"
+    "       [ARGUMENTS]\n"
     "\n"
     "Works on LedgerData.mdb in DIR (default: the current directory). A ledger with a passphrase\n"
     "of its own opens with the first line of FILE, or with the environment variable\n"
     "QUILLBOOK_PASSPHRASE; init and sample key a new ledger with it.\n"
+    "With --server it works on a ledger on a PostgreSQL server instead: CONNECTION is a libpq\n"
+    "connection string or URL (\"host=db.example.com dbname=ledger\", \"postgresql://cashier@db/\n"
+    "ledger\"); what it leaves out comes from the PG* environment (\"postgresql://\" takes it all\n"
+    "from there), the password from ~/.pgpass or PGPASSWORD, or is asked for at the terminal.\n"
     "\n"
     "Commands:\n"
     "  init --admin NAME --password PW\n"
@@ -43,9 +48,16 @@ const char* const kUsage =
     "      or the first line of FILE); the file is re-encrypted in one step\n"
     "  passphrase remove\n"
     "      go back to the built-in key\n"
+    "  copy --from PLACE --to PLACE\n"
+    "      copy a whole ledger between a database file and a server (PLACE: a file, or a\n"
+    "      connection string or URL as for --server): books, lines, totals, phrases and users\n"
+    "      with their row ids, in one transaction on the target; a target file must not exist\n"
+    "      yet, a target database must hold no ledger tables or all seven empty. A file opens\n"
+    "      and is keyed with the passphrase given as above\n"
     "\n"
     "check and journal only read: they need no lock and work on a read-only copy; backup\n"
-    "needs no lock either.\n"
+    "needs no lock either. A server ledger is shared: nothing is locked, and backup and\n"
+    "passphrase are the server's business (pg_dump).\n"
     "Text from the ledger is printed with control characters escaped; journal writes a text cell\n"
     "that begins with = + - @ with a leading ' so that spreadsheets do not run it.\n"
     "\n"
@@ -59,11 +71,14 @@ int run(QStringList args) {
         return args.isEmpty() ? 2 : 0;
     }
     cli::usePassphrase(qEnvironmentVariable("QUILLBOOK_PASSPHRASE"));
-    while (!args.isEmpty() && (args.first() == QLatin1String("--dir") ||
-                               args.first() == QLatin1String("--passphrase-file"))) {
+    static const QStringList globals = {
+        QStringLiteral("--dir"), QStringLiteral("--passphrase-file"), QStringLiteral("--server")};
+    while (!args.isEmpty() && globals.contains(args.first())) {
         if (args.size() < 2) throw cli::UsageError{args.first() + QStringLiteral(" needs a value")};
         if (args.first() == QLatin1String("--dir"))
             dir = args[1];
+        else if (args.first() == QLatin1String("--server"))
+            cli::useServer(args[1]);
         else
             cli::usePassphrase(cli::firstLineOf(args[1]));
         args = args.mid(2);
@@ -79,6 +94,7 @@ int run(QStringList args) {
     if (command == QLatin1String("backup") && args.isEmpty()) return cli::backup(dir);
     if (command == QLatin1String("verify")) return cli::verify(args);
     if (command == QLatin1String("passphrase")) return cli::passphrase(dir, args);
+    if (command == QLatin1String("copy")) return cli::copy(args);
     throw cli::UsageError{QStringLiteral("unknown command or arguments: ") + command};
 }
 

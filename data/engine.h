@@ -65,6 +65,12 @@ public:
     // Gives each session its own empty copy of these tables, so that what one connection stages
     // there is never seen by another. The file has one session: nothing to do there.
     virtual void keepPrivate(const QStringList& tables) = 0;
+    // Begins a transaction that reads the database as it stands now, whatever others write
+    // meanwhile, until "commit" or "rollback": a ledger read whole (a copy) reads one state.
+    virtual void beginSnapshot() = 0;
+    // After rows were written with row ids of their own, new rows of the table get row ids past
+    // the highest one.
+    virtual void continueRowIds(const QString& table) = 0;
 };
 
 enum class Access { ReadWrite, ReadOnly };

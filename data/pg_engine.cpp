@@ -106,6 +106,10 @@ public:
         return text + QStringLiteral(" ilike ") + pattern + QStringLiteral(" escape ''");
     }
     void keepPrivate(const QStringList& tables) override;
+    void beginSnapshot() override {
+        execute(QStringLiteral("begin isolation level repeatable read read only"), {});
+    }
+    void continueRowIds(const QString& table) override;
 
     // For the statements.
     PGconn* raw() const { return conn_; }
@@ -131,6 +135,7 @@ private:
     void command(const char* sql);
     void setUpSession();
     void createPrivateTables();
+    QByteArray identifier(const QString& name) const;  // quoted for statement text
     void reconnect();
     Statement& add(const QString& sql, pg::Translation translation);
     TablePtr loadTable(const char* condition, const QByteArray& key);
@@ -432,14 +437,26 @@ void PgConnection::keepPrivate(const QStringList& tables) {
     createPrivateTables();
 }
 
+QByteArray PgConnection::identifier(const QString& name) const {
+    const QByteArray given = name.toUtf8();
+    char* escaped = PQescapeIdentifier(conn_, given.constData(), size_t(given.size()));
+    const QByteArray quotedName(escaped ? escaped : "");
+    PQfreemem(escaped);
+    return quotedName;
+}
+
+void PgConnection::continueRowIds(const QString& table) {
+    execute(QStringLiteral("select setval(pg_get_serial_sequence(?, '%1'), "
+                           "coalesce(max(%1), 0) + 1, false) from %2")
+                .arg(kRowId, QString::fromUtf8(identifier(table))),
+            {table});
+}
+
 void PgConnection::createPrivateTables() {
     // A temporary table of the same name comes first in the session's search path: statements
     // reach it instead of the shared one, which stays empty.
     for (const QString& table : privateTables_) {
-        const QByteArray given = table.toUtf8();
-        char* escaped = PQescapeIdentifier(conn_, given.constData(), size_t(given.size()));
-        const QByteArray name(escaped ? escaped : "");
-        PQfreemem(escaped);
+        const QByteArray name = identifier(table);
         command("create temporary table if not exists " + name + " (like " + name +
                 " including all)");
     }

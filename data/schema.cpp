@@ -28,12 +28,11 @@ void requireAdminName(const QString& adminName) {
 }
 
 // The seven tables and the first administrator, in one transaction.
-void buildLedger(engine::Connection& con, const char* schema, const QString& adminName,
+void buildLedger(engine::Connection& con, bool onServer, const QString& adminName,
                  const QString& adminHash) {
     con.execute(QStringLiteral("begin"));
     try {
-        for (const QString& statement : schemaStatements(schema))
-            con.execute(statement);
+        createTables(con, onServer);
         con.execute(QStringLiteral("insert into pruser(user,userpassword,userpopedom) "
                                    "values(?,?,?)"),
                     {adminName, adminHash, users::kAdministrator});
@@ -63,6 +62,11 @@ bool sameDefinition(const QString& stored, const QString& current) {
 
 }  // namespace
 
+void createTables(engine::Connection& con, bool onServer) {
+    for (const QString& statement : schemaStatements(onServer ? kServerSchemaSql : kSchemaSql))
+        con.execute(statement);
+}
+
 void createDatabase(const QString& path, const QString& adminName, const QString& adminPassword,
                     const NewLedger& options) {
     requireAdminName(adminName);
@@ -70,8 +74,8 @@ void createDatabase(const QString& path, const QString& adminName, const QString
     const QString adminHash = users::password_hash(adminPassword);
     files::PrivateFile building(path, files::PrivateFile::Name::UniqueBeside);
     building.finish();
-    buildLedger(*engine::openSqlCipher(building.path(), Tdat::keyFor(options.passphrase)),
-                kSchemaSql, adminName, adminHash);
+    buildLedger(*engine::openSqlCipher(building.path(), Tdat::keyFor(options.passphrase)), false,
+                adminName, adminHash);
     if (options.fill) {
         Tdat dat;
         dat.open(building.path(), Tdat::Mode::NewFile, options.passphrase);
@@ -82,15 +86,26 @@ void createDatabase(const QString& path, const QString& adminName, const QString
 }
 
 void createServerLedger(const QString& connection, const QString& adminName,
-                        const QString& adminPassword) {
+                        const QString& adminPassword, const QString& serverPassword,
+                        const std::function<void(Tdat&)>& fill) {
     requireAdminName(adminName);
-    const auto con = engine::openPostgres(connection);
+    const auto con = engine::openPostgres(connection, serverPassword);
     for (const char* table : kTables)
         if (con->hasTable(QString::fromLatin1(table)))
             throw DbError(QStringLiteral("服务器上的这个数据库已经有数据表 %1：新账本只能建在空的"
                                          "数据库里。")
                               .arg(QString::fromLatin1(table)));
-    buildLedger(*con, kServerSchemaSql, adminName, users::password_hash(adminPassword));
+    buildLedger(*con, true, adminName, users::password_hash(adminPassword));
+    if (!fill) return;
+    Tdat dat;
+    dat.openServer(connection, serverPassword);
+    try {
+        Transaction filling(dat);
+        fill(dat);
+        filling.commit();
+    } catch (const DbError& e) {
+        throw DbError(QStringLiteral("账本已经建好，但示例数据没有写进去：%1").arg(e.message()));
+    }
 }
 
 void upgradeTables(engine::Connection& con) {

@@ -31,11 +31,18 @@ struct NewLedger {
 void createDatabase(const QString& path, const QString& adminName, const QString& adminPassword,
                     const NewLedger& options = {});
 
-// Makes a new ledger in an empty database on a PostgreSQL server (a connection string or URL):
-// the seven tables and one administrator, in one transaction, so that a failure leaves the
-// database empty. A database that holds any of the seven tables already is refused untouched.
+// Makes a new ledger in an empty database on a PostgreSQL server (a connection string or URL,
+// and the server's password when nothing else gives it): the seven tables and one
+// administrator, in one transaction, so that a failure leaves the database empty. A database
+// that holds any of the seven tables already is refused untouched. fill (sample data) runs
+// afterwards in a transaction of its own; when it fails, the ledger stays as made, empty.
 void createServerLedger(const QString& connection, const QString& adminName,
-                        const QString& adminPassword);
+                        const QString& adminPassword, const QString& serverPassword = {},
+                        const std::function<void(Tdat&)>& fill = {});
+
+// The seven tables and their indexes on an open connection, in the file's or the server's
+// dialect, inside the caller's transaction.
+void createTables(engine::Connection& con, bool onServer);
 
 // Brings a table that an older version made otherwise to today's definition, in one transaction
 // that keeps its rows: pruser's password column, once 16 characters of clear text, holds hashes.

@@ -235,6 +235,10 @@ public:
         return text + QStringLiteral(" like ") + pattern;
     }
     void keepPrivate(const QStringList&) override {}
+    // A read transaction keeps writers out of the file until it ends.
+    void beginSnapshot() override { execute(QStringLiteral("begin"), {}); }
+    // The engine takes the highest row id plus one by itself.
+    void continueRowIds(const QString&) override {}
 
 private:
     sqlite3* db_ = nullptr;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QJsonObject>
 #include <QProcess>
@@ -8,9 +9,9 @@
 #include <QThread>
 
 #include "backup.h"
+#include "engines.h"
 #include "fr_dat.h"
 #include "ledger.h"
-#include "templedger.h"
 #include "workbook_reader.h"
 
 namespace {
@@ -207,4 +208,59 @@ TEST(Cli, ExportWritesTheMonthAsTheRegisterDoes) {
     EXPECT_EQ(otherBook["cells"]["D4"]["v"], "月结转余额");
     EXPECT_EQ(cli({"--dir", dir, "export", "本部", "无此类别", month}).code, 1);
     EXPECT_EQ(cli({"--dir", dir, "export", "本部", "银行日记帐", "2024-13"}).code, 2);
+}
+
+// A ledger moved from the file to a server and back keeps every journal, every row id and every
+// check; the server refuses a second copy over it, and the file's own commands there.
+TEST(CliServer, ALedgerCopiedToAServerAndBackKeepsEveryJournal) {
+    QB_REQUIRE_TEST_SERVER();
+    QTemporaryDir tmp;
+    const QString there = tmp.filePath("there"), back = tmp.filePath("back");
+    ASSERT_TRUE(QDir().mkpath(there) && QDir().mkpath(back));
+    ASSERT_EQ(cli({"--dir", there, "sample", "--books", "4", "--months", "3", "--lines", "8"}).code,
+              0);
+    testserver::Database database;
+    const QString server = database.connection();
+    const Outcome up = cli({"copy", "--from", Tdat::pathIn(there), "--to", server});
+    ASSERT_EQ(up.code, 0) << up.err.toStdString();
+    EXPECT_TRUE(up.out.contains("crereg ")) << up.out.toStdString();
+    EXPECT_EQ(cli({"--server", server, "check"}).out, "检查完毕，没有发现问题。\n");
+    const Outcome again = cli({"copy", "--from", Tdat::pathIn(there), "--to", server});
+    EXPECT_EQ(again.code, 1);
+    EXPECT_TRUE(again.err.contains("不是空的")) << again.err.toStdString();
+    ASSERT_EQ(cli({"copy", "--from", server, "--to", Tdat::pathIn(back)}).code, 0);
+
+    Tdat original;
+    original.openIn(there, Tdat::Mode::ReadOnly);
+    const QString books = rowsText(original, "select zbmc,zblb from accstar order by rowid");
+    for (const QString& book : books.split(',')) {
+        for (int m = -2; m <= 0; ++m) {
+            const QStringList month{book.section('/', 0, 0), book.section('/', 1),
+                                    QDate::currentDate().addMonths(m).toString("yyyy-MM")};
+            const Outcome file = cli(QStringList{"--dir", there, "journal"} + month);
+            ASSERT_EQ(file.code, 0) << file.err.toStdString();
+            EXPECT_EQ(cli(QStringList{"--server", server, "journal"} + month).out, file.out);
+            EXPECT_EQ(cli(QStringList{"--dir", back, "journal"} + month).out, file.out);
+        }
+    }
+    Tdat copied;
+    copied.openIn(back, Tdat::Mode::ReadOnly);
+    for (const char* sql : {"select rowid,zy,y_je from crereg order by rowid",
+                            "select rowid,zy,j_je,d_je,y_je from total order by rowid",
+                            "select rowid,user,userpassword from pruser order by rowid"})
+        EXPECT_EQ(rowsText(copied, sql), rowsText(original, sql)) << sql;
+    // New rows on the server follow the copied ones.
+    Tdat shared;
+    shared.openServer(server);
+    shared.execute("insert into basicset(OftenSummary) values('新')");
+    shared.execute("insert into crereg(zy) values('新')");
+    EXPECT_GT(shared.con().lastInsertId(),
+              original.scalar("select max(rowid) from crereg").toLongLong());
+
+    const Outcome backup = cli({"--server", server, "backup"});
+    EXPECT_EQ(backup.code, 1);
+    EXPECT_TRUE(backup.err.contains("pg_dump")) << backup.err.toStdString();
+    const Outcome nowhere = cli({"--server", "host=127.0.0.1 port=1 connect_timeout=3", "check"});
+    EXPECT_EQ(nowhere.code, 1);
+    EXPECT_TRUE(nowhere.err.contains("无法连接数据库服务器")) << nowhere.err.toStdString();
 }

@@ -1,0 +1,60 @@
+// Ledgers on a database server: reaching one (its password asked for at the terminal when
+// nothing else gives it), and copying a whole ledger between the file and a server.
+#include <unistd.h>
+
+#include <QFileInfo>
+
+#include "commands.h"
+#include "errors.h"
+#include "ledgercopy.h"
+
+namespace cli {
+namespace {
+
+// The passphrase keys files only; a server is reached with its own password.
+void openSource(Tdat& dat, const qb::ledgercopy::Place& place) {
+    if (place.server.isEmpty())
+        dat.open(place.file, Tdat::Mode::ReadOnly, givenPassphrase());
+    else
+        withServerPassword(
+            [&](const QString& password) { dat.openServer(place.server, password); });
+}
+
+}  // namespace
+
+void withServerPassword(const std::function<void(const QString& password)>& open) {
+    try {
+        open(QString());
+    } catch (const qb::PasswordNeeded&) {
+        // Without a terminal nobody can type it: the message names the password file.
+        if (!isatty(STDIN_FILENO)) throw;
+        open(secretLine("数据库服务器的口令："));
+    }
+}
+
+int copy(const QStringList& args) {
+    if (!givenServer().isEmpty())
+        throw UsageError{QStringLiteral("copy names both places itself: --from and --to")};
+    if (args.size() != 4 || args[0] != QLatin1String("--from") || args[2] != QLatin1String("--to"))
+        throw UsageError{QStringLiteral("copy needs --from PLACE --to PLACE")};
+    const qb::ledgercopy::Place from = qb::ledgercopy::place(args[1]);
+    qb::ledgercopy::Target target{qb::ledgercopy::place(args[3]), {}, givenPassphrase()};
+    if (!target.place.file.isEmpty())
+        target.place.file = QFileInfo(target.place.file).absoluteFilePath();
+    Tdat source;
+    openSource(source, from);
+    qb::RowCounts copied;
+    const auto progress = [](const QString& table, qint64 rows) {
+        out(QStringLiteral("%1 %2 行\n").arg(table).arg(rows));
+    };
+    withServerPassword([&](const QString& password) {
+        target.password = password;
+        copied = qb::ledgercopy::copy_ledger(source, target, progress);
+    });
+    out(QStringLiteral("账本已复制到 %1。\n")
+            .arg(shown(target.place.file.isEmpty() ? QStringLiteral("服务器上的数据库")
+                                                   : target.place.file)));
+    return 0;
+}
+
+}  // namespace cli
