@@ -42,6 +42,17 @@ int main(int argc, char** argv) {
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
         return dialog.passphrase();
     };
+    options.askServerPassword = [](const QString& server, int attempt,
+                                   const QString& why) -> std::optional<QString> {
+        QString text = QStringLiteral("数据库服务器（%1）要求输入口令：").arg(server);
+        if (attempt > 1)
+            text =
+                QStringLiteral("%1\n请再输入一次口令（第 %2 次，共 3 次）：").arg(why).arg(attempt);
+        PassphraseDialog dialog(PassphraseDialog::Purpose::Open, text);
+        dialog.setWindowTitle(QStringLiteral("数据库服务器口令"));
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.passphrase();
+    };
     const std::unique_ptr<Shell> shell = start_shell(options);
     if (!shell) return 1;
     const int code = app.exec();

@@ -12,6 +12,7 @@
 #include "errors.h"
 #include "firstrun.h"
 #include "messages.h"
+#include "serversettings.h"
 #include "star.h"
 
 namespace {
@@ -50,6 +51,64 @@ bool open_ledger(Tdat& dat, const QString& directory, const StartOptions& option
     return false;
 }
 
+// Opens the ledger on the database server; a server that wants a password nothing else gives is
+// asked for one. Returns false when every try failed and the program must end.
+bool open_server(Tdat& dat, const QString& server, const StartOptions& options, QWidget& splash) {
+    QString password, why;
+    for (int attempt = 0; attempt <= kPassphraseTries; ++attempt) {
+        if (attempt > 0) {
+            splash.hide();  // the question must not hide behind the splash
+            const std::optional<QString> typed =
+                options.askServerPassword ? options.askServerPassword(server, attempt, why)
+                                          : std::nullopt;
+            if (!typed) {
+                qb::messages().plain(
+                    QStringLiteral("没有输入数据库服务器的口令，账本没有打开：%1").arg(server));
+                return true;
+            }
+            password = *typed;
+        }
+        try {
+            dat.openServer(server, password);
+            return true;
+        } catch (const qb::PasswordNeeded& e) {
+            why = e.message();
+        } catch (const qb::DbError& e) {
+            // Once a typed password is in play, a refusal may be that password's: ask again.
+            if (attempt == 0) {
+                qb::messages().plain(e.message());
+                return true;
+            }
+            why = e.message();
+        }
+    }
+    qb::messages().plain(
+        QStringLiteral("数据库服务器的口令不对，或连接不上：%1\n系统将退出。").arg(why));
+    return false;
+}
+
+// Opens the ledger the settings choose: the server's, or the file in the working directory (made
+// on a first run). Returns false when the program must end.
+bool open_chosen(Tdat& dat, const StartOptions& options, QWidget& splash) {
+    QString server;
+    try {
+        server = qb::serversettings::connection(
+            options.settingsFile.isEmpty() ? qb::serversettings::path() : options.settingsFile);
+    } catch (const qb::DbError& e) {
+        splash.hide();
+        qb::messages().plain(e.message());
+        return true;
+    }
+    if (!server.isEmpty()) return open_server(dat, server, options, splash);
+    const QString directory = QDir::currentPath();
+    if (!QFile::exists(Tdat::pathIn(directory))) {
+        // The questions of a first run must not hide behind the splash.
+        splash.hide();
+        first_run(directory, options.runFirstRunDialog, options.sample);
+    }
+    return !QFile::exists(Tdat::pathIn(directory)) || open_ledger(dat, directory, options, splash);
+}
+
 }  // namespace
 
 std::unique_ptr<Shell> start_shell(const StartOptions& options) {
@@ -64,15 +123,7 @@ std::unique_ptr<Shell> start_shell(const StartOptions& options) {
     shell->main = std::make_unique<TForm1>(shell->session);
     if (options.plug) options.plug(shell->main->childWindows());
 
-    const QString directory = QDir::currentPath();
-    if (!QFile::exists(Tdat::pathIn(directory))) {
-        // The questions of a first run must not hide behind the splash.
-        splash->hide();
-        first_run(directory, options.runFirstRunDialog, options.sample);
-    }
-    if (QFile::exists(Tdat::pathIn(directory)) &&
-        !open_ledger(shell->dat, directory, options, *splash))
-        return nullptr;
+    if (!open_chosen(shell->dat, options, *splash)) return nullptr;
 
     if (splash->isVisible()) QThread::msleep(options.pauseMs);
     splash.reset();

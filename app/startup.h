@@ -27,15 +27,24 @@ struct StartOptions {
     // Asks for the passphrase of a ledger that has one of its own (attempt 1 to 3); nothing
     // when the user cancels.
     std::function<std::optional<QString>(const QString& path, int attempt)> askPassphrase;
+    // The settings file that may name a database server instead of the file; empty: the one
+    // beside the program.
+    QString settingsFile{};
+    // Asks for the database server's password when the server wants one that nothing else
+    // gives (attempt 1 to 3; why the attempt before failed); nothing when the user cancels.
+    std::function<std::optional<QString>(const QString& server, int attempt, const QString& why)>
+        askServerPassword{};
 };
 
 // The start in its fixed order: splash, application title, main window, data module opened in
 // the current directory (created on a first run, asked for its passphrase when it has one of its
-// own), the pause, splash gone, main window shown maximized with the login panel. A database that
-// cannot be opened is reported and the program goes on without a connection; after three wrong
-// passphrases the program ends: the result is null.
+// own) or, when the settings file names one, on the database server (asked for its password when
+// it wants one), the pause, splash gone, main window shown maximized with the login panel. A
+// database that cannot be opened is reported and the program goes on without a connection; after
+// three wrong passphrases or passwords the program ends: the result is null.
 std::unique_ptr<Shell> start_shell(const StartOptions& options);
 
-// What the program does after its main window has closed: the day's backup beside the ledger,
-// verified, the oldest of the kept copies removed for it. A failure is reported.
+// What the program does after its main window has closed: the day's backup beside the ledger
+// file, verified, the oldest of the kept copies removed for it (a server keeps its ledger itself).
+// A failure is reported.
 void finish_shell(Shell& shell);

@@ -89,5 +89,8 @@ std::unique_ptr<Connection> openSqlCipher(const QString& path, const QByteArray&
 // qb::PasswordNeeded when the server asks for a password that nothing gave, qb::DbError with a
 // clear message when the server cannot be reached or does not suit a ledger.
 std::unique_ptr<Connection> openPostgres(const QString& connection, const QString& password = {});
+// Whether a connection string or URL carries a password of its own. One that cannot be read is
+// refused with qb::DbError saying why.
+bool carriesPassword(const QString& connection);
 
 }  // namespace qb::engine

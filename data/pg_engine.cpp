@@ -697,4 +697,20 @@ std::unique_ptr<Connection> openPostgres(const QString& connection, const QStrin
     return std::make_unique<PgConnection>(connection, password);
 }
 
+bool carriesPassword(const QString& connection) {
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(connection.toUtf8().constData(), &error);
+    if (!options) {
+        const QString why = error ? oneLine(error) : QStringLiteral("out of memory");
+        PQfreemem(error);
+        throw DbError(QStringLiteral("数据库服务器的连接串无法识别：%1").arg(why));
+    }
+    bool found = false;
+    for (const PQconninfoOption* option = options; option->keyword; ++option)
+        found = found || (qstrcmp(option->keyword, "password") == 0 && option->val &&
+                          option->val[0] != '\0');
+    PQconninfoFree(options);
+    return found;
+}
+
 }  // namespace qb::engine

@@ -56,17 +56,19 @@ void setDirectory(const QString& directory) {
     overrideDirectory = directory;
 }
 
-QString path() {
-    const QString dir =
-        overrideDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : overrideDirectory;
-    return QDir(dir).absoluteFilePath(QStringLiteral("zbinfo.ini"));
+QString directory() {
+    return overrideDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : overrideDirectory;
 }
 
-QStringList readKeys(const QString& file, const QString& section) {
+QString path() {
+    return QDir(directory()).absoluteFilePath(QStringLiteral("zbinfo.ini"));
+}
+
+QList<std::pair<QString, QString>> readEntries(const QString& file, const QString& section) {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly)) return {};
     const QStringList lines = decode(in.readAll()).split(QLatin1Char('\n'));
-    QStringList keys;
+    QList<std::pair<QString, QString>> entries;
     bool inSection = false, seen = false;
     for (const QString& raw : lines) {
         const QString line = raw.trimmed();
@@ -78,10 +80,18 @@ QStringList readKeys(const QString& file, const QString& section) {
             seen = inSection;
             continue;
         }
-        if (!inSection) continue;
-        const QString key = line.section(QLatin1Char('='), 0, 0).trimmed();
-        if (!key.isEmpty() && !containsKey(keys, key)) keys << key;
+        if (!inSection || line.isEmpty()) continue;
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        entries.append(
+            {line.left(equals).trimmed(), equals < 0 ? QString() : line.mid(equals + 1).trimmed()});
     }
+    return entries;
+}
+
+QStringList readKeys(const QString& file, const QString& section) {
+    QStringList keys;
+    for (const auto& [key, value] : readEntries(file, section))
+        if (!key.isEmpty() && !containsKey(keys, key)) keys << key;
     return keys;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 // The settings file "zbinfo.ini" beside the program file: the lists of book names and book
 // categories offered when books are created and looked up. It is an INI file of key names
@@ -14,7 +16,13 @@ inline const QString kCategories = QStringLiteral("帐簿类别");
 // The directory holding the file: the program file's directory unless set (tests, tools).
 // An empty text restores the program file's directory.
 void setDirectory(const QString& directory);
+QString directory();
 QString path();
+
+// The entries of a section in file order: the text before the first "=" and after it, blanks
+// around each dropped. Only the first section of that name counts; a missing file or section
+// gives none.
+QList<std::pair<QString, QString>> readEntries(const QString& file, const QString& section);
 
 // The key names of a section in file order: text before the first "=", blanks around it
 // dropped, each name once (the first of names equal without regard to case). A missing file

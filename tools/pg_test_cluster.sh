@@ -7,8 +7,8 @@
 #
 # The command finds the cluster in QB_TEST_SERVER, a libpq connection string for the superuser
 # "postgres" and its database "postgres". The cluster lives in a temporary folder, listens on a
-# free port of 127.0.0.1 only, trusts whoever connects and skips fsync: it holds nothing worth
-# keeping. PostgreSQL refuses to run as root, so under root it runs as the user postgres.
+# free port of 127.0.0.1 only, trusts whoever connects (but the role quillbook_password, which
+# must give its password) and skips fsync: it holds nothing worth keeping. PostgreSQL refuses to run as root, so under root it runs as the user postgres.
 set -euo pipefail
 
 bin=${PG_BINDIR:-/usr/lib/postgresql/15/bin}
@@ -39,6 +39,10 @@ if ! server initdb -D "$dir/data" -U postgres -A trust -E UTF8 --no-locale --no-
     cat "$dir/initdb.log" >&2
     exit 1
 fi
+
+# One login needs a password, so that tests can see a server ask for one: the role
+# quillbook_password, which a test creates with the password it means to type.
+"${as_owner[@]}" sed -i '1i host all quillbook_password 127.0.0.1/32 scram-sha-256' "$dir/data/pg_hba.conf"
 
 # A port nobody listens on; should another program take it first, the next try picks another.
 started=""
