@@ -204,6 +204,8 @@ void Tfr_yhgl::SpeedButton4Click() {
     }
     const QString role = ComboBox1->currentText();
     try {
+        // The test and the change are one unit: no other administrator changes roles between.
+        qb::Transaction unit(session_.dat);
         if (!qb::users::keeps_an_administrator(session_.dat, editing_, role)) {
             qb::messages().plain(
                 QStringLiteral(
@@ -217,6 +219,7 @@ void Tfr_yhgl::SpeedButton4Click() {
             query1.field(1).setValue(qb::users::password_hash(Edit2->text()));
         query1.field(2).setValue(role);
         query1.post();
+        unit.commit();
     } catch (const qb::DbError&) {
         query1.cancel();
         qb::messages().plain(saveError);
@@ -234,6 +237,7 @@ void Tfr_yhgl::SpeedButton2Click() {
     if (row < 0) return;
     guarded([&] {
         query1.setRecNo(row + 1);
+        qb::Transaction unit(session_.dat);
         if (!qb::users::keeps_an_administrator(session_.dat, query1.rowId())) {
             qb::messages().plain(
                 QStringLiteral("%1 是唯一的管理员，不能删除：否则再也没有人能管理用户。")
@@ -242,6 +246,7 @@ void Tfr_yhgl::SpeedButton2Click() {
         }
         if (query1.rowId() == editing_) editing_ = 0;
         query1.remove();
+        unit.commit();
         model_->reload();
         if (!query1.isEmpty())
             DBGrid1->setCurrentIndex(model_->index(std::min(row, query1.recordCount() - 1), 0));

@@ -526,7 +526,13 @@ void Tdat::open(const QString& path, Mode mode, const QString& passphrase) {
 void Tdat::openServer(const QString& connection, const QString& password) {
     close();
     auto con = qb::engine::openPostgres(connection, password);
-    requireLedger(*con, QStringLiteral("服务器上的这个数据库"));
+    try {
+        requireLedger(*con, QStringLiteral("服务器上的这个数据库"));
+    } catch (const qb::DbError& e) {
+        throw qb::DbError(e.message() +
+                          QStringLiteral("新账本用 quillbook-cli --server 连接串 "
+                                         "init 建立，或用 copy 从账本文件复制过去。"));
+    }
     QStringList staging;
     for (const char* table : qb::kStagingTables)
         staging << QString::fromLatin1(table);

@@ -112,6 +112,7 @@ Login check_login(Tdat& dat, const QString& name, const QString& password) {
 }
 
 bool keeps_an_administrator(Tdat& dat, qint64 userRowId, const QString& newRole) {
+    dat.con().lock(QStringLiteral("quillbook users"));
     if (newRole == kAdministrator) return true;
     const QString rowId = dat.con().rowIdColumn();
     const QVariant role = dat.scalar(

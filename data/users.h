@@ -43,7 +43,9 @@ Login check_login(Tdat& dat, const QString& name, const QString& password);
 
 // The last administrator can be neither deleted nor given another role, or nobody could manage
 // users any more. userRowId: the user's row; newRole: the role the change gives, a null text for
-// a deletion. False when the change must be refused.
+// a deletion. False when the change must be refused. Asked inside the transaction that makes the
+// change: on a server ledger it holds the users until then, so that two administrators cannot
+// take each other's role at once.
 bool keeps_an_administrator(Tdat& dat, qint64 userRowId, const QString& newRole = QString());
 
 }  // namespace qb::users
