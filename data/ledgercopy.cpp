@@ -136,7 +136,11 @@ RowCounts fill(engine::Connection& from, engine::Connection& to, bool makeTables
 RowCounts copyInto(engine::Connection& from, const Target& target, const Progress& progress) {
     if (!target.place.server.isEmpty()) {
         const auto to = engine::openPostgres(target.place.server, target.password);
-        return fill(from, *to, acceptServerTarget(*to), true, progress);
+        const RowCounts counts = fill(from, *to, acceptServerTarget(*to), true, progress);
+        // The server plans its statements from what it knows of the tables: tell it at once
+        // what a bulk of new rows looks like, rather than when it next gets round to it.
+        to->execute(QStringLiteral("analyze"));
+        return counts;
     }
     const QString& path = target.place.file;
     if (const QString taken = files::whyTaken(path); !taken.isEmpty()) throw DbError(taken);
