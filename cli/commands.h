@@ -23,6 +23,11 @@ int backup(const QString& dir);
 int verify(const QStringList& args);
 int passphrase(const QString& dir, const QStringList& args);
 int exportMonth(const QString& dir, const QStringList& args);
+int reconcile(const QString& dir, const QStringList& args);
+
+// NAME CATEGORY YYYY-MM: the book's identifier and the month's first day; a wrong month is a
+// UsageError, an unknown book a qb::DbError.
+std::pair<QString, QDate> bookMonth(Tdat& dat, const QStringList& args);
 
 // The ledger's passphrase of its own, for every command that opens or creates a ledger; empty
 // for the built-in key.

@@ -1,6 +1,9 @@
-#include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "commands.h"
 #include "errors.h"
@@ -33,6 +36,15 @@ const char* const kUsage =
     "  export NAME CATEGORY YYYY-MM [--out FILE]\n"
     "      write the month of the book into a workbook as the register exports it: into FILE,\n"
     "      or qbk.xls in DIR; a workbook that does not exist yet is made from ExcelF.dat in DIR\n"
+    "  reconcile NAME CATEGORY YYYY-MM STATEMENT.csv [--tolerance DAYS] [--balance AMOUNT]\n"
+    "            [--pdf FILE] [--save]\n"
+    "      hold a bank book's month against the bank's statement (CSV, UTF-8 or GB18030): tick\n"
+    "      off the lines both hold (same amount and side, dates at most DAYS apart, default 3)\n"
+    "      beside the items the last saved reconciliation left outstanding, and print the four\n"
+    "      groups of outstanding items and both adjusted balances; exits with 1 when they\n"
+    "      disagree. --balance gives the bank's closing balance for a statement without one;\n"
+    "      --pdf writes the reconciliation statement from yhdz.rls in DIR. Only --save writes:\n"
+    "      it stores the ticks, as the window's 保存 does, so the next month starts from them\n"
     "  backup\n"
     "      once a day: a verified copy in the folder backup beside the database, the newest\n"
     "      30 kept (the oldest goes only once the new copy is verified)\n"
@@ -44,8 +56,8 @@ const char* const kUsage =
     "  passphrase remove\n"
     "      go back to the built-in key\n"
     "\n"
-    "check and journal only read: they need no lock and work on a read-only copy; backup\n"
-    "needs no lock either.\n"
+    "check, journal and reconcile without --save only read: they need no lock and work on a\n"
+    "read-only copy; backup needs no lock either.\n"
     "Text from the ledger is printed with control characters escaped; journal writes a text cell\n"
     "that begins with = + - @ with a leading ' so that spreadsheets do not run it.\n"
     "\n"
@@ -76,6 +88,7 @@ int run(QStringList args) {
     if (command == QLatin1String("journal")) return cli::journal(dir, args);
     if (command == QLatin1String("post")) return cli::post(dir, args);
     if (command == QLatin1String("export")) return cli::exportMonth(dir, args);
+    if (command == QLatin1String("reconcile")) return cli::reconcile(dir, args);
     if (command == QLatin1String("backup") && args.isEmpty()) return cli::backup(dir);
     if (command == QLatin1String("verify")) return cli::verify(args);
     if (command == QLatin1String("passphrase")) return cli::passphrase(dir, args);
@@ -85,9 +98,16 @@ int run(QStringList args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Writing a PDF lays out text, which needs fonts and so a GUI application; no window opens.
+    const bool paints = std::any_of(argv + 1, argv + argc,
+                                    [](const char* arg) { return std::strcmp(arg, "--pdf") == 0; });
+    if (paints && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app =
+        paints ? std::make_unique<QGuiApplication>(argc, argv)
+               : std::make_unique<QCoreApplication>(argc, argv);
     try {
-        return run(app.arguments().mid(1));
+        return run(app->arguments().mid(1));
     } catch (const cli::UsageError& e) {
         std::fprintf(stderr, "quillbook-cli: %s\nTry 'quillbook-cli --help'.\n",
                      cli::shown(e.message).toUtf8().constData());

@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "bankrec.h"
 #include "chm.h"
 #include "entries.h"
 #include "errors.h"
@@ -336,6 +337,8 @@ void Tfr_dj::setCommands() {
     for (const char* entry : {entries::kPost, entries::kRecalc})
         session_.setMainActionEnabled(entry, writable);
     session_.setMainActionEnabled(entries::kExport, journal);
+    session_.setMainActionEnabled(entries::kBankRec,
+                                  journal && qb::bankrec::is_bank_book(onShow_->text(0)));
     session_.setMainActionEnabled(entries::kReverse, writable && monthClosed_);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -12,6 +13,7 @@
 class JournalGrid;
 class MonthModel;
 class QCheckBox;
+class Tfr_dz;
 class QDateEdit;
 class QLabel;
 class QStackedWidget;
@@ -41,6 +43,7 @@ public:
     void cz() override;         // reversal: a later addition
     void rejsye() override;     // rebuild the month's running balances
     void turnexcel() override;  // the month on show into the workbook "qbk.xls"
+    void yhdz() override;       // the bank book on show against the bank's statement
 
     // Opens what the selected tree node names for the picked month; a book name opens nothing.
     void TreeView1Click();
@@ -58,6 +61,7 @@ public:
     JournalGrid* grid() const { return DBGridEh1; }
     MonthModel* monthModel() const { return model_.get(); }
     const qb::report::Report* summaryReport() const { return summary_report.get(); }
+    Tfr_dz* reconciliationWindow() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -106,6 +110,7 @@ private:
     std::unique_ptr<MonthModel> model_;
     // A book the tree does not list, opened by showBookMonth: a name node with its category.
     std::unique_ptr<QTreeWidgetItem> unlisted_;
+    QPointer<Tfr_dz> dz_;  // the reconciliation opened last
 
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* SpeedButton2 = nullptr;

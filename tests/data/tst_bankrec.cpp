@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 #include <QFile>
 
+#include "bankbook.h"
 #include "bankrec.h"
 #include "errors.h"
 #include "gymk.h"
 #include "ledger.h"
 #include "schema.h"
 #include "statement.h"
-#include "templedger.h"
 
 namespace B = qb::bankrec;
 namespace S = qb::statement;
@@ -16,44 +16,11 @@ namespace L = qb::ledger;
 
 namespace {
 
-const QDate kMay(2024, 5, 1);
-const QString kDir = QStringLiteral(QB_STATEMENTS);
-const QString kGb18030 = kDir + "/sample_debit_credit_gb18030.csv";
-const QString kSigned = kDir + "/sample_signed_amount_utf8.csv";
-const QString kNoBalance = kDir + "/sample_income_outgo_no_balance.csv";
+const QDate kMay = BankBook::kMay;
 
-// The worked example every sample statement belongs to. The bank book 甲公司 opens May 2024 with
-// 10,000.00; the journal holds 5,000.00 received (ticket 1001) on the 3rd, 3,000.00 paid (ticket
-// 2001) on the 10th, 2,000.00 rent received on the 28th and 800.00 electricity paid on the 30th:
-// closing 13,200.00. The bank shows the first two (the payment on the 11th), 150.00 interest and
-// a 50.00 fee: closing 12,100.00.
-struct BankBook : TempLedger {
-    QString id;
-    BankBook() {
-        id = L::add_book(dat, {"银行日记帐", "甲公司", "6222", 1000000, kMay});
-        L::save_book_ticks(dat, {{id, true, kMay, 1000000}});
-        add("2024-05-03", 1, "1001", "收货款", 500000, 0);
-        add("2024-05-10", 2, "2001", "付材料款", 0, 300000);
-        add("2024-05-28", 3, "", "收租金", 200000, 0);
-        add("2024-05-30", 4, "", "付电费", 0, 80000);
-    }
-    qint64 add(const QString& date, int voucher, const QString& ticket, const QString& summary,
-               qb::money::Cents debit, qb::money::Cents credit) {
-        L::LineFields f;
-        f.date = QDate::fromString(date, Qt::ISODate);
-        f.voucher = voucher;
-        f.ticket = ticket;
-        f.summary = summary;
-        f.debit = debit;
-        f.credit = credit;
-        f.handler = "admin";
-        return L::insert_line(dat, id, f);
-    }
-    B::Reconciliation may(const QString& file = kGb18030, B::Options options = {}) {
-        return B::reconcile_month(dat, id, kMay, S::read(file), options);
-    }
-    int count(const QString& sql) { return dat.scalar(sql).toInt(); }
-};
+const QString kGb18030 = BankBook::statement("sample_debit_credit_gb18030.csv");
+const QString kSigned = BankBook::statement("sample_signed_amount_utf8.csv");
+const QString kNoBalance = BankBook::statement("sample_income_outgo_no_balance.csv");
 
 QString refusal(const std::function<void()>& action) {
     try {

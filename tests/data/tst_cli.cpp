@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include "backup.h"
+#include "bankbook.h"
 #include "fr_dat.h"
 #include "ledger.h"
 #include "templedger.h"
@@ -207,4 +208,34 @@ TEST(Cli, ExportWritesTheMonthAsTheRegisterDoes) {
     EXPECT_EQ(otherBook["cells"]["D4"]["v"], "月结转余额");
     EXPECT_EQ(cli({"--dir", dir, "export", "本部", "无此类别", month}).code, 1);
     EXPECT_EQ(cli({"--dir", dir, "export", "本部", "银行日记帐", "2024-13"}).code, 2);
+}
+
+TEST(Cli, ReconcileReportsOnlyReadsAndSavesWhenAsked) {
+    BankBook b;
+    b.dat.close();
+    const QString dir = b.dir();
+    QFile::copy(QStringLiteral(QB_TEMPLATES "/yhdz.rls"), dir + "/yhdz.rls");
+    const QString file = BankBook::statement("sample_income_outgo_no_balance.csv");
+    const QStringList args{"--dir", dir, "reconcile", "甲公司", "银行日记帐", "2024-05", file};
+    const Outcome agree = cli(args + QStringList{"--pdf", dir + "/yhdz.pdf"});
+    ASSERT_EQ(agree.code, 0) << agree.err.toStdString();
+    EXPECT_TRUE(agree.out.contains("勾对 2 笔"));
+    EXPECT_TRUE(agree.out.contains("加：银行已收企业未收  150.00"));
+    EXPECT_TRUE(agree.out.contains("减：企业已付银行未付  800.00"));
+    EXPECT_TRUE(agree.out.contains("调节后余额  13,300.00"));
+    EXPECT_TRUE(agree.out.contains("调节后余额相符。"));
+    EXPECT_GT(QFileInfo(dir + "/yhdz.pdf").size(), 1000);
+    // A closing balance 100.00 short: the difference is shown and the exit status says so.
+    const Outcome short100 = cli(args + QStringList{"--balance", "12,000.00"});
+    EXPECT_EQ(short100.code, 1);
+    EXPECT_TRUE(short100.out.contains("差额 100.00"));
+    EXPECT_EQ(cli(args + QStringList{"--tolerance", "x"}).code, 2);
+    EXPECT_EQ(cli({"--dir", dir, "reconcile", "甲公司", "现金日记帐", "2024-05", file}).code, 1);
+    Tdat read;
+    read.open(b.path(), Tdat::Mode::ReadOnly);
+    EXPECT_FALSE(read.con().hasTable("yhls"));  // nothing written without --save
+    read.close();
+    ASSERT_EQ(cli(args + QStringList{"--save"}).code, 0);
+    read.open(b.path(), Tdat::Mode::ReadOnly);
+    EXPECT_EQ(read.scalar("select count(*) from yhls where pzid is not null").toInt(), 2);
 }
