@@ -163,8 +163,10 @@ QString cell(const Row& row, int column) {
 }
 
 bool isTotalRow(const Row& row) {
-    static const QRegularExpression total(QStringLiteral("合计|总计|小计"));
-    return anyCell(row.cells, [](const QString& c) { return c.contains(total); });
+    return anyCell(row.cells, [](const QString& c) {
+        return c.contains(QStringLiteral("合计")) || c.contains(QStringLiteral("总计")) ||
+               c.contains(QStringLiteral("小计"));
+    });
 }
 
 money::Cents amountAt(const Table& table, const Row& row, int column) {
@@ -333,7 +335,8 @@ QDate parse_date(const QString& text) {
 
 std::optional<money::Cents> parse_amount(const QString& text) {
     QString plain = text.trimmed();
-    plain.remove(QRegularExpression(QStringLiteral("^(¥|￥|RMB|CNY)\\s*")));
+    static const QRegularExpression currency(QStringLiteral("^(¥|￥|RMB|CNY)\\s*"));
+    plain.remove(currency);
     if (plain.isEmpty() || plain == QLatin1String("-") || plain == QLatin1String("--") ||
         plain == QStringLiteral("—"))
         return 0;
