@@ -87,14 +87,14 @@ QString outstandingOf(const qb::bankrec::Reconciliation& rec) {
     QString text;
     for (size_t i = 0; i < rec.bank.size(); ++i)
         if (rec.match[i] < 0)
-            text += QStringLiteral("  银行%1企业未%1 %2 %3 %4\n")
+            text += QStringLiteral("  银行已%1企业未%1 %2 %3 %4\n")
                         .arg(rec.bank[i].amount > 0 ? QStringLiteral("收") : QStringLiteral("付"))
                         .arg(qb::months::iso(rec.bank[i].date), shown(rec.bank[i].summary),
                              amount(qAbs(rec.bank[i].amount)));
     const std::vector<int> ticked = rec.bookMatches();
     for (size_t j = 0; j < rec.book.size(); ++j)
         if (ticked[j] < 0)
-            text += QStringLiteral("  企业%1银行未%1 %2 凭证 %3 %4 %5\n")
+            text += QStringLiteral("  企业已%1银行未%1 %2 凭证 %3 %4 %5\n")
                         .arg(rec.book[j].amount > 0 ? QStringLiteral("收") : QStringLiteral("付"))
                         .arg(qb::months::iso(rec.book[j].date))
                         .arg(rec.book[j].voucher)
