@@ -102,7 +102,14 @@ QVariant storedValue(Tdat& dat, const Located& row, int column, const QVariant& 
     }
 }
 
-// ---- Reversal summaries ----
+// ---- Reversal ----
+
+void refuseIrreversible(const QString& summary) {
+    if (rows::isMarker(summary)) throw DbError(QStringLiteral("期初余额和月结转余额行不能冲账。"));
+    if (rows::isReversal(summary)) throw DbError(QStringLiteral("冲账记录不能再冲账。"));
+    if (rows::isReversed(summary))
+        throw DbError(QStringLiteral("这条记录已经冲过账，不能再冲账。"));
+}
 
 // prefix + S + suffix within the width of zy, S cut at its end when it does not fit.
 QString wrapped(const QString& prefix, const QString& summary, const QString& suffix) {
@@ -149,6 +156,19 @@ std::vector<qint64> insert_lines(Tdat& dat, const QString& bookId,
 
 qint64 insert_line(Tdat& dat, const QString& bookId, const LineFields& line) {
     return insert_lines(dat, bookId, {line}).front();
+}
+
+Cents balance_before(Tdat& dat, const QString& bookId, const QDate& date, int voucher) {
+    const QString day = months::iso(date);
+    const QVariant before = dat.scalar(
+        QStringLiteral("select y_je from crereg where zbh=? and dzrq between ? and ? and "
+                       "(dzrq<? or (dzrq=? and (zy in (?,?) or pzh is null or pzh<=?))) "
+                       "order by ") +
+            journal_order(true) + QStringLiteral(" limit 1"),
+        QVariantList{bookId} + months::range(date) +
+            QVariantList{day, day, rows::kOpening, rows::kCarry, voucher});
+    // No line before it: the line chains from what the month brings in, as the writer does.
+    return before.isNull() ? broughtIn(dat, bookId, date) : cents(before);
 }
 
 NewLine add_line(Tdat& dat, const QString& bookId, const QDate& date, const QString& handler) {
@@ -228,19 +248,24 @@ int recalc_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMonth) {
 
 // ---- Reversal ----
 
+void check_reversible(Tdat& dat, qint64 rowId) {
+    const std::optional<Located> row = locate(dat, rowId);
+    if (!row) throw DbError(QStringLiteral("找不到要冲账的记录（已被删除？）"));
+    refuseIrreversible(row->summary);
+}
+
 QString correcting_summary(const QString& formerSummary) {
     return wrapped(rows::kCorrectingPrefix, formerSummary, QStringLiteral("]"));
 }
 
 Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user) {
     Transaction t(dat);
+    check_reversible(dat, rowId);
     Reversal r;
     Cents debit = 0, credit = 0, balance = 0;
     QString bookId;
-    bool found = false;
     eachRow(dat, QStringLiteral("select dzrq,pzh,zy,j_je,d_je,y_je,zbh from crereg where rowid=?"),
             {rowId}, [&](engine::Statement& s) {
-                found = true;
                 r.date = QDate::fromString(s.value(0).toString(), Qt::ISODate);
                 r.voucher = s.value(1).toInt();
                 r.formerSummary = s.value(2).toString();
@@ -249,9 +274,6 @@ Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user) {
                 balance = cents(s.value(5));
                 bookId = s.value(6).toString();
             });
-    if (!found) throw DbError(QStringLiteral("找不到要冲账的记录（已被删除？）"));
-    if (rows::isMarker(r.formerSummary))
-        throw DbError(QStringLiteral("期初余额和月结转余额行不能冲账。"));
     const Book book = requireBook(dat, bookId);
     r.balanceBefore = balance - debit + credit;
     dat.execute(QStringLiteral("update crereg set zy=? where rowid=?"),

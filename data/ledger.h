@@ -99,6 +99,11 @@ struct NewLine {
     qint64 rowId = 0;
     int voucher = 0;
 };
+// The balance a new ordinary line dated `date` with voucher number `voucher` starts from: that
+// of the line it will follow in the month's journal order, or the balance the month brings in
+// when it comes first. The entry panel shows it, and the balance after it, before it is saved.
+money::Cents balance_before(Tdat& dat, const QString& bookId, const QDate& date, int voucher);
+
 // Appends the grid's blank line on the date with the month's next voucher number and the handler.
 // Its amounts are 0 and its balance that of the line before it.
 NewLine add_line(Tdat& dat, const QString& bookId, const QDate& date, const QString& handler);
@@ -155,12 +160,16 @@ struct Reversal {
     QString formerSummary;           // its summary before the reversal
     money::Cents balanceBefore = 0;  // its balance minus its debit plus its credit
 };
+// Throws the refusal when the line may not be reversed: opening and carry-forward rows (a changed
+// marker summary would end their kind), reversal entries, and lines reversed already (their
+// reversal stands; what is still wrong is corrected by a new entry). Whether the month is closed
+// is the caller's test.
+void check_reversible(Tdat& dat, qint64 rowId);
 // Marks the line "被冲账 [S]" and adds the reversal entry "冲账[D S]" (D as YYYY-MM-DD) dated D
 // with voucher P, amounts -J and -C, handler the user; the reversal entry follows the reversed
 // line, so its balance is B - J + C, and the balance is carried on below it. A summary too long
 // for the 50 characters zy holds once marked is cut at its end inside the brackets, so every
-// marker stays whole. Opening and carry-forward rows are refused, since a changed marker summary
-// would end their kind.
+// marker stays whole. What check_reversible refuses is refused.
 Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user);
 // The summary offered for the correcting entry: "新[S]", S cut to fit 50 characters.
 QString correcting_summary(const QString& formerSummary);

@@ -79,17 +79,12 @@ int rechain(Tdat& dat, std::vector<Line>& lines) {
     return lines.empty() ? 0 : chain(dat, lines, 1, lines[0].balance);
 }
 
-namespace {
-
-// The balance brought into the month as total records it (opening or carry-forward row).
 Cents broughtIn(Tdat& dat, const QString& bookId, const QDate& date) {
     return cents(dat.scalar(
         QStringLiteral("select y_je from total where zbh=? and dzrq between ? and ? and "
                        "(zy=? or zy=?) order by rowid limit 1"),
         QVariantList{bookId} + months::range(date) + QVariantList{rows::kOpening, rows::kCarry}));
 }
-
-}  // namespace
 
 void chainFromPosition(Tdat& dat, const QString& bookId, const QDate& date,
                        std::vector<Line>& lines, size_t p) {

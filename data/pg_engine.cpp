@@ -134,6 +134,7 @@ private:
     int changes_ = 0;
     bool commandInTransaction_ = false;
     bool lostInTransaction_ = false;
+    bool sessionEnded_ = false;  // the server said it ends the session
     std::unordered_map<QString, std::unique_ptr<PgStatement>> statements_;
     std::unordered_map<Oid, TablePtr> tables_;
     std::unordered_map<QString, TablePtr> tablesByName_;  // by lookup
@@ -367,8 +368,16 @@ PgConnection::PgConnection(const QString& connection) {
         PQfinish(conn_);
         throw DbError(QStringLiteral("无法连接数据库服务器：%1").arg(why));
     }
-    PQsetNoticeProcessor(
-        conn_, [](void*, const char*) {}, nullptr);
+    // Notices stay quiet, but one telling that the server ends the session is remembered: it can
+    // arrive before the connection itself is seen closed.
+    PQsetNoticeReceiver(
+        conn_,
+        [](void* self, const PGresult* notice) {
+            const char* severity = PQresultErrorField(notice, PG_DIAG_SEVERITY_NONLOCALIZED);
+            if (severity && (qstrcmp(severity, "FATAL") == 0 || qstrcmp(severity, "PANIC") == 0))
+                static_cast<PgConnection*>(self)->sessionEnded_ = true;
+        },
+        this);
     try {
         if (PQserverVersion(conn_) < 120000)
             throw DbError(
@@ -496,9 +505,11 @@ void PgConnection::ensureConnected() {
     if (PQstatus(conn_) == CONNECTION_OK && PQtransactionStatus(conn_) == PQTRANS_IDLE) {
         pollfd socket{PQsocket(conn_), POLLIN, 0};
         for (int reads = 0; reads < 8 && poll(&socket, 1, 0) > 0; ++reads)
-            if (!PQconsumeInput(conn_)) break;
+            // Reading keeps the data; asking whether the connection is busy parses it, so that a
+            // notice of the session's end reaches the notice receiver.
+            if (!PQconsumeInput(conn_) || PQisBusy(conn_)) break;
     }
-    if (PQstatus(conn_) != CONNECTION_OK) reconnect();
+    if (PQstatus(conn_) != CONNECTION_OK || sessionEnded_) reconnect();
     // Remembered, because a lost connection can no longer be asked.
     const PGTransactionStatusType state = PQtransactionStatus(conn_);
     commandInTransaction_ = state == PQTRANS_INTRANS || state == PQTRANS_INERROR;
@@ -510,6 +521,7 @@ void PgConnection::reconnect() {
             QStringLiteral("与数据库服务器的连接已经中断，这一操作没有完成，其中的改动都"
                            "没有保存。"));
     PQreset(conn_);
+    sessionEnded_ = false;
     if (PQstatus(conn_) != CONNECTION_OK)
         throw DbError(
             QStringLiteral("无法重新连接数据库服务器：%1").arg(oneLine(PQerrorMessage(conn_))));

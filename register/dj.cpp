@@ -12,6 +12,7 @@
 #include "bankrec.h"
 #include "chm.h"
 #include "entries.h"
+#include "entrypanel.h"
 #include "errors.h"
 #include "griddelegate.h"
 #include "gymk.h"
@@ -147,9 +148,7 @@ void Tfr_dj::buildLayout() {
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({209, 800});
 
-    // The entry panel is a later addition; its place stays reserved and hidden.
-    Panel2 = new QWidget(this);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2 = new EntryPanel(this);
     Panel2->hide();
 
     auto* layout = new QVBoxLayout(this);
@@ -169,6 +168,7 @@ void Tfr_dj::buildLayout() {
     connect(dtp, &QDateEdit::dateChanged, this, &Tfr_dj::dtpChange);
     connect(TreeView1, &QTreeWidget::itemClicked, this, &Tfr_dj::TreeView1Click);
     connect(TreeView1, &QTreeWidget::itemActivated, this, &Tfr_dj::TreeView1Click);
+    connectPanel();
 }
 
 void Tfr_dj::showEvent(QShowEvent* event) {
@@ -279,6 +279,8 @@ void Tfr_dj::showBookMonth(const QString& name, const QString& category, const Q
 void Tfr_dj::showNode(QTreeWidgetItem* node) {
     // What was typed into a cell is written before anything else goes on show.
     DBGridEh1->view()->finishEdit();
+    // A correcting entry belongs to the month it was offered in.
+    if (!followup_date.isEmpty()) leavePanel();
     if (node->text(0) == kSheet) {
         // A sheet that cannot be made is told by the report and leaves the window as it was.
         if (showSheet(node->parent())) onShow_ = node;
@@ -291,6 +293,7 @@ void Tfr_dj::showNode(QTreeWidgetItem* node) {
         onShow_ = node;
     }
     setCommands();
+    panelFollowsView();
 }
 
 void Tfr_dj::openMonth(QTreeWidgetItem* node) {
@@ -320,20 +323,22 @@ void Tfr_dj::openMonth(QTreeWidgetItem* node) {
 }
 
 // Add, delete, refresh, posting, recalculation and export work on a journal on show; a closed
-// month takes no new or deleted lines but a reversal; an ordinary user reads only. A book the
-// tree does not list (not enabled) is only read: it has no opening rows to carry a balance from.
+// month takes no new or deleted lines but a reversal; an ordinary user reads only, and so does
+// the grid while lines are entered in the panel. A book the tree does not list (not enabled) is
+// only read: it has no opening rows to carry a balance from.
 void Tfr_dj::setCommands() {
     const bool journal = journalOnShow();
     const bool writable = bookWritable();
     const bool open = writable && !monthClosed_;
-    model_->setReadOnly(!open || session_.role_code == Session::OrdinaryUser);
-    SpeedButton1->setEnabled(open);
+    model_->setReadOnly(!open || session_.role_code == Session::OrdinaryUser ||
+                        CheckBox1->isChecked());
+    // Lines are added in the panel while it is on.
+    SpeedButton1->setEnabled(open && !CheckBox1->isChecked());
     SpeedButton2->setEnabled(open);
     SpeedButton4->setEnabled(journal);
     SpeedButton7->setEnabled(onShow_ != nullptr);
     dtp->setEnabled(onShow_ != nullptr);
-    // The entry panel is a later addition: its switch stays disabled.
-    CheckBox1->setEnabled(false);
+    CheckBox1->setEnabled(open);
     for (const char* entry : {entries::kPost, entries::kRecalc})
         session_.setMainActionEnabled(entry, writable);
     session_.setMainActionEnabled(entries::kExport, journal);

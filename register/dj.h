@@ -10,6 +10,7 @@
 #include "money.h"
 #include "register_commands.h"
 
+class EntryPanel;
 class JournalGrid;
 class MonthModel;
 class QCheckBox;
@@ -21,6 +22,10 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 struct Session;
+
+namespace qb::ledger {
+struct Reversal;
+}
 
 namespace qb::report {
 class Report;
@@ -40,7 +45,7 @@ public:
 
     // The main window's "账务处理" commands.
     void zwyj() override;       // post the month on show, or post it again
-    void cz() override;         // reversal: a later addition
+    void cz() override;         // reverse the chosen line of a posted month
     void rejsye() override;     // rebuild the month's running balances
     void turnexcel() override;  // the month on show into the workbook "qbk.xls"
     void yhdz() override;       // the bank book on show against the bank's statement
@@ -56,6 +61,11 @@ public:
     // order, footers, date picker, closed-month and ordinary-user rules); the journal query
     // shows its result this way. For a window that has been shown.
     void showBookMonth(const QString& name, const QString& category, const QDate& month);
+
+    // The entry panel: switched on and off, the next entry prepared, the entry saved.
+    void CheckBox1Click();
+    void SB1Click();
+    bool sb2Click();  // false when nothing was written
 
     const QString& currentBookId() const { return current_book_id; }
     JournalGrid* grid() const { return DBGridEh1; }
@@ -92,6 +102,22 @@ private:
     bool bookWritable() const;
     bool sheetOnShow() const;
 
+    // The entry panel and the correcting entry a reversal offers in it.
+    void connectPanel();
+    // Enter in the last field or "保存": save, prepare the next entry, end a correcting entry.
+    void saveEntry();
+    // The voucher number and balance before an entry on the picked day.
+    void showPanelNumbers();
+    void leavePanel();
+    // What went on show decides whether the panel stays.
+    void panelFollowsView();
+    void offerFollowUp(const qb::ledger::Reversal& reversal);
+    static void remindRepost();
+    // An ordinary user reads only: false, after saying so.
+    bool mayWrite() const;
+    // The titled OK/Cancel question; true for OK.
+    static bool confirmed(const QString& question);
+
     Session& session_;
     Tdat& dat_;
 
@@ -127,5 +153,7 @@ private:
     QStackedWidget* area_ = nullptr;
     JournalGrid* DBGridEh1 = nullptr;
     qb::report::ReportPreview* rmp = nullptr;  // the summary sheet's preview area
-    QWidget* Panel2 = nullptr;
+    EntryPanel* Panel2 = nullptr;
+    // The date of the correcting entry offered after a reversal; empty when none is pending.
+    QString followup_date;
 };

@@ -21,11 +21,14 @@ bool Tfr_dj::canChangeMonth(const char* verb) const {
                                shownMonth_);
 }
 
+bool Tfr_dj::mayWrite() const {
+    if (session_.role_code != Session::OrdinaryUser) return true;
+    qb::messages().plain(kNoRight);
+    return false;
+}
+
 void Tfr_dj::SpeedButton1Click() {
-    if (session_.role_code == Session::OrdinaryUser) {
-        qb::messages().plain(kNoRight);
-        return;
-    }
+    if (!mayWrite()) return;
     if (!bookWritable() || !canChangeMonth("添加")) return;
     DBGridEh1->view()->finishEdit();
     // A new line must be seen: filters that would hide it are cleared.
@@ -45,10 +48,7 @@ void Tfr_dj::SpeedButton1Click() {
 }
 
 void Tfr_dj::SpeedButton2Click() {
-    if (session_.role_code == Session::OrdinaryUser) {
-        qb::messages().plain(kNoRight);
-        return;
-    }
+    if (!mayWrite()) return;
     if (!bookWritable() || !canChangeMonth("删除")) return;
     const int row = DBGridEh1->currentRow();
     if (row < 0 || model_->isMarkerRow(row)) return;

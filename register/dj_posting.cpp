@@ -15,13 +15,12 @@
 namespace {
 const QString kNoPosting =
     QStringLiteral("对不起，你没有'过账'的权限！请以管理员或操作员身份登录.");
-const QString kCaption = QStringLiteral("系统提示");
+}  // namespace
 
-bool confirmed(const QString& question) {
-    return qb::messages().ask(kCaption, question, qb::MsgIcon::Information,
+bool Tfr_dj::confirmed(const QString& question) {
+    return qb::messages().ask(QStringLiteral("系统提示"), question, qb::MsgIcon::Information,
                               qb::MsgButtons::OkCancel) == qb::MsgAnswer::Ok;
 }
-}  // namespace
 
 void Tfr_dj::zwyj() {
     if (session_.role_code == Session::OrdinaryUser) {
@@ -82,13 +81,4 @@ void Tfr_dj::rejsye() {
     }
     reloadKeeping(rowId, DBGridEh1->currentColumn());
     refreshFooters();
-}
-
-void Tfr_dj::cz() {
-    if (session_.role_code != Session::Administrator) {
-        qb::messages().plain(QStringLiteral("对不起，你没有这个权限！请以管理员身份登录."));
-        return;
-    }
-    if (!journalOnShow()) return;
-    // The reversal of a line is a later addition.
 }

@@ -22,6 +22,10 @@ bool isAmount(int column) {
     return column == MonthModel::JJe || column == MonthModel::DJe || column == MonthModel::YJe;
 }
 
+void refuse(const QString& text) {
+    qb::messages().plain(text);
+}
+
 }  // namespace
 
 MonthModel::MonthModel(qb::Query& query, QObject* parent)
@@ -140,13 +144,7 @@ void MonthModel::setReadOnly(bool readOnly) {
     if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
 }
 
-bool MonthModel::refuse(const QString& text) const {
-    qb::messages().plain(text);
-    return false;
-}
-
-// A typed value in the form the table stores, or nothing (after saying why) when it does not fit.
-std::optional<QVariant> MonthModel::checked(int column, const QVariant& value) const {
+std::optional<QVariant> MonthModel::checked(int column, const QVariant& value) {
     if (column == Dzrq) {
         const QDate date = value.typeId() == QMetaType::QDate
                                ? value.toDate()

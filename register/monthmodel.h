@@ -53,6 +53,10 @@ public:
     static int designWidth(int column);
     static QString title(int column);
 
+    // A typed value in the form the table stores, or nothing (after saying why) when it does not
+    // fit the column. The entry panel checks its fields with it too.
+    static std::optional<QVariant> checked(int column, const QVariant& value);
+
     // Writes a checked value into a row; returns false when nothing was written.
     std::function<bool(int row, int column, const QVariant& value)> writeCell;
 
@@ -61,8 +65,6 @@ private:
     // The drawing rule of a row: bold marker rows, then green, blue, red (a later colour wins).
     QVariant font(int row) const;
     QVariant foreground(int row) const;
-    bool refuse(const QString& text) const;
-    std::optional<QVariant> checked(int column, const QVariant& value) const;
     void readIds();
 
     qb::Query& query_;

@@ -1,11 +1,15 @@
 // Pictures of the register on sample data: an open month, a closed month with a reversal, the
-// grid filtered, an ordinary user's view and the summary sheet; the bank reconciliation of the
-// tests' worked example, and its reconciliation statement as PDF. Run by
-// tools/screenshots_register.sh in the working directory that holds the templates.
+// grid filtered, the entry panel, a reversal with its correcting entry and the colours it leaves,
+// an ordinary user's view and the summary sheet; the bank reconciliation of the tests' worked
+// example, and its reconciliation statement as PDF. Run by tools/screenshots_register.sh in the
+// working directory that holds the templates.
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QFont>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -50,6 +54,38 @@ void open(Tfr_dj& window, const QString& name, const QString& category, const QD
             if (top->child(c)->text(0) == category) tree->setCurrentItem(top->child(c));
     }
     window.TreeView1Click();
+}
+
+void fill(Tfr_dj& window, const char* field, const QString& text) {
+    window.findChild<QLineEdit*>(QLatin1String(field))->setText(text);
+}
+
+// The entry panel half typed; then a line of the month before reversed, its correcting entry
+// waiting in the panel, and the month once the entry is saved.
+void panelAndReversal(Tfr_dj& window, const QString& name, const QString& category,
+                      const QDate& month) {
+    open(window, name, category, month);
+    auto* panelSwitch = window.findChild<QCheckBox*>(QStringLiteral("CheckBox1"));
+    panelSwitch->click();
+    fill(window, "Edit2", QStringLiteral("No.1024"));
+    fill(window, "Edit3", QStringLiteral("2"));
+    fill(window, "Edit4", QStringLiteral("王五"));
+    window.findChild<QComboBox*>(QStringLiteral("CBox1"))
+        ->setEditText(QStringLiteral("购办公用品"));
+    fill(window, "Edit6", QStringLiteral("268.50"));
+    shoot(window, QStringLiteral("panel"));
+    panelSwitch->click();
+
+    open(window, name, category, month.addMonths(-1));
+    window.grid()->setCurrent(3, MonthModel::Zy);
+    window.cz();
+    fill(window, "Edit2", QStringLiteral("No.0977"));
+    fill(window, "Edit5", QStringLiteral("90"));
+    shoot(window, QStringLiteral("reversal_followup"));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(window.findChild<QLineEdit*>(QStringLiteral("Edit7")), &enter);
+    window.grid()->setCurrent(12, MonthModel::Zy);
+    shoot(window, QStringLiteral("colours"));
 }
 
 }  // namespace
@@ -107,6 +143,8 @@ int main(int argc, char** argv) {
     window.grid()->filterEditor(MonthModel::Zy)->setText(QStringLiteral("付"));
     shoot(window, QStringLiteral("filtered"));
     window.grid()->filterEditor(MonthModel::Zy)->clear();
+
+    panelAndReversal(window, name, cash, options.lastMonth);
 
     session.role_code = Session::OrdinaryUser;
     session.login_user = QStringLiteral("出纳助理");

@@ -228,16 +228,19 @@ TEST(Reversal, NegatesTheLineBesideItAndKeepsEveryMarkerWhole) {
     EXPECT_EQ(l.at(c.reversalRowId, "y_je").toDouble(), 500.0);
     EXPECT_EQ(l.at(c.reversalRowId, "jbr").toString(), "a-very-lon");
 
-    // Reversed again: one more marker around the current summary.
-    L::reverse_line(l.dat, debit, "admin");
-    EXPECT_EQ(l.at(debit, "zy").toString(), "被冲账 [被冲账 [收货款]]");
+    // A reversal stands: neither the reversed line nor its reversal entry is reversed again.
+    const int lines = l.count("select count(*) from crereg");
+    EXPECT_THROW(L::reverse_line(l.dat, debit, "admin"), qb::DbError);
+    EXPECT_THROW(L::check_reversible(l.dat, r.reversalRowId), qb::DbError);
+    EXPECT_EQ(l.at(debit, "zy").toString(), "被冲账 [收货款]");
+    EXPECT_EQ(l.count("select count(*) from crereg"), lines);
     // Reversed lines read before their reversal entries, whatever the code points say.
     const L::MonthSql view = L::month_view(id, kToday);
     qb::Query q(l.dat);
     q.setSql(view.sql, view.params);
     q.open();
     q.setRecNo(2);
-    EXPECT_EQ(q.fieldByName("zy").asString(), "被冲账 [被冲账 [收货款]]");
+    EXPECT_EQ(q.fieldByName("zy").asString(), "被冲账 [收货款]");
 
     // A summary of 50 characters: cut inside the brackets, both texts still 50 long.
     const QString longest(50, QChar(u'账'));
@@ -252,6 +255,25 @@ TEST(Reversal, NegatesTheLineBesideItAndKeepsEveryMarkerWhole) {
         l.dat.scalar("select rowid from crereg where zy='期初余额'").toLongLong();
     EXPECT_THROW(L::reverse_line(l.dat, opening, "admin"), qb::DbError);
     EXPECT_EQ(l.at(opening, "zy").toString(), "期初余额");
+}
+
+TEST(Lines, BalanceBeforeIsThatOfTheLineTheNewOneWillFollow) {
+    Ledger l;
+    const QString id = l.book();  // opening 500.00 on May 1st
+    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 1), 1), 50000);
+    l.entry(id, QDate(2024, 5, 3), 100, 0);  // voucher 1: 600
+    l.entry(id, QDate(2024, 5, 3), 0, 30);   // voucher 2: 570
+    l.entry(id, QDate(2024, 5, 9), 10, 0);   // voucher 3: 580
+    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 20), 4), 58000);
+    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 3), 4), 57000);
+    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 3), 1), 60000);
+    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 2), 9), 50000);
+    // Written there, the line gets exactly that balance plus its amounts.
+    const qint64 row =
+        L::insert_line(l.dat, id, {QDate(2024, 5, 3), 1, "", "补记", 2000, 0, 0, "", "admin"});
+    EXPECT_EQ(l.at(row, "y_je").toDouble(), 620.0);
+    // A month the book has not reached brings in nothing.
+    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 8, 1), 1), 0);
 }
 
 TEST(Lines, NoPathWritesAMarkerTextOrALineBeforeTheStart) {

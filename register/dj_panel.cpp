@@ -1,0 +1,125 @@
+// The entry panel: a line typed field by field and saved through the same ledger writer as every
+// other line, so the panel and the grid never disagree on a balance.
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QTreeWidget>
+
+#include "dj.h"
+#include "entrypanel.h"
+#include "errors.h"
+#include "griddelegate.h"
+#include "gymk.h"
+#include "journalgrid.h"
+#include "ledger.h"
+#include "messages.h"
+#include "monthmodel.h"
+#include "phrases.h"
+#include "session.h"
+
+void Tfr_dj::connectPanel() {
+    connect(CheckBox1, &QCheckBox::clicked, this, &Tfr_dj::CheckBox1Click);
+    connect(Panel2, &EntryPanel::newRequested, this, &Tfr_dj::SB1Click);
+    connect(Panel2, &EntryPanel::saveRequested, this, &Tfr_dj::saveEntry);
+    connect(Panel2, &EntryPanel::voucherEdited, this, [this] {
+        // Another voucher number may put the line elsewhere in the day's order.
+        const std::optional<int> voucher = Panel2->voucher();
+        if (voucher && journalOnShow())
+            Panel2->setBalanceBefore(
+                qb::ledger::balance_before(dat_, current_book_id, dtp->date(), *voucher));
+    });
+    connect(Panel2, &EntryPanel::summaryEntered, this,
+            [this] { Panel2->offerPhrases(qb::phrases::all(dat_)); });
+    connect(Panel2, &EntryPanel::summaryLeft, this, [this](const QString& text) {
+        const QString learned = qb::phrases::learn(dat_, text);
+        GridDelegate* cells = DBGridEh1->delegate();
+        if (!learned.isEmpty()) cells->setPhrases(cells->phrases() + QStringList{learned});
+    });
+    // A click into the grid goes back to typing lines there.
+    connect(DBGridEh1->view(), &QAbstractItemView::pressed, this, [this] {
+        if (CheckBox1->isChecked()) leavePanel();
+    });
+}
+
+void Tfr_dj::CheckBox1Click() {
+    if (!CheckBox1->isChecked()) {
+        leavePanel();
+        DBGridEh1->view()->setFocus();
+        return;
+    }
+    if (!mayWrite() || !bookWritable() || monthClosed_) {
+        leavePanel();
+        return;
+    }
+    DBGridEh1->view()->finishEdit();
+    setCommands();
+    Panel2->show();
+    showPanelNumbers();
+    Panel2->focusFirst();
+}
+
+void Tfr_dj::showPanelNumbers() {
+    const int voucher = gymk::max_voucher_no(dat_, current_book_id, shownMonth_) + 1;
+    Panel2->setVoucher(voucher);
+    Panel2->setBalanceBefore(
+        qb::ledger::balance_before(dat_, current_book_id, dtp->date(), voucher));
+}
+
+void Tfr_dj::SB1Click() {
+    if (!journalOnShow()) return;
+    showPanelNumbers();
+    Panel2->clearEntry();
+    Panel2->focusFirst();
+}
+
+bool Tfr_dj::sb2Click() {
+    if (!bookWritable() || Panel2->isHidden()) return false;
+    const bool correcting = !followup_date.isEmpty();
+    // The panel adds lines as "添加(&A)" does; only the correcting entry after a reversal goes
+    // into a closed month.
+    if (!correcting && (!mayWrite() || !canChangeMonth("添加"))) return false;
+    std::optional<qb::ledger::LineFields> line = Panel2->entry();
+    if (!line) return false;
+    line->date = correcting ? QDate::fromString(followup_date, Qt::ISODate) : dtp->date();
+    line->handler = session_.login_user;
+    qint64 rowId = 0;
+    try {
+        rowId = qb::ledger::insert_line(dat_, current_book_id, *line);
+    } catch (const qb::DbError& error) {
+        qb::messages().plain(error.message());
+        return false;
+    }
+    reloadKeeping(rowId, MonthModel::Dzrq);
+    refreshFooters();
+    return true;
+}
+
+void Tfr_dj::saveEntry() {
+    if (!sb2Click()) return;
+    SB1Click();
+    if (!gymk::month_closed(dat_, QString(), current_book_id, gymk::SilentMode, shownMonth_))
+        return;
+    // The correcting entry is in; a closed month takes nothing more from the panel.
+    const bool correcting = !followup_date.isEmpty();
+    TreeView1->setFocus();
+    leavePanel();
+    if (correcting) remindRepost();
+}
+
+void Tfr_dj::leavePanel() {
+    {
+        const QSignalBlocker quiet(CheckBox1);
+        CheckBox1->setChecked(false);
+    }
+    followup_date.clear();
+    Panel2->unlock();
+    Panel2->hide();
+    setCommands();
+}
+
+void Tfr_dj::panelFollowsView() {
+    if (!CheckBox1->isChecked()) return;
+    if (journalOnShow() && !monthClosed_)
+        showPanelNumbers();
+    else
+        leavePanel();
+}
