@@ -11,26 +11,33 @@
 #include <cmath>
 
 #include "messages.h"
+#include "prepared.h"
 #include "report.h"
 
 namespace qb::report {
 
 Asking& asking() {
-    static Asking a{[](QPrinter& printer, QWidget* parent) {
-                        QPrintDialog dialog(&printer, parent);
-                        dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-                        return dialog.exec() == QDialog::Accepted;
-                    },
-                    [](QPrinter& printer, QWidget* parent) {
-                        QPageSetupDialog dialog(&printer, parent);
-                        return dialog.exec() == QDialog::Accepted;
-                    },
-                    [](QWidget* parent, const QString& suggested) {
-                        return QFileDialog::getSaveFileName(parent, QStringLiteral("另存为PDF"),
-                                                            suggested,
-                                                            QStringLiteral("PDF 文件 (*.pdf)"));
-                    },
-                    [](QDialog& dialog) { return dialog.exec(); }};
+    static Asking a{
+        [](QPrinter& printer, QWidget* parent) {
+            QPrintDialog dialog(&printer, parent);
+            dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+            return dialog.exec() == QDialog::Accepted;
+        },
+        [](QPrinter& printer, QWidget* parent) {
+            QPageSetupDialog dialog(&printer, parent);
+            return dialog.exec() == QDialog::Accepted;
+        },
+        [](QWidget* parent, const QString& suggested) {
+            return QFileDialog::getSaveFileName(parent, QStringLiteral("另存为PDF"), suggested,
+                                                QStringLiteral("PDF 文件 (*.pdf)"));
+        },
+        [](QWidget* parent, const QString& suggested, bool forSaving) {
+            return forSaving ? QFileDialog::getSaveFileName(parent, QStringLiteral("保存报表"),
+                                                            suggested, kPreparedFilter)
+                             : QFileDialog::getOpenFileName(parent, QStringLiteral("打开报表"),
+                                                            suggested, kPreparedFilter);
+        },
+        [](QDialog& dialog) { return dialog.exec(); }};
     return a;
 }
 
