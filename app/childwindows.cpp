@@ -5,6 +5,7 @@
 #include "dj.h"
 #include "entries.h"
 #include "sjgl.h"
+#include "yetab.h"
 #include "yhgl.h"
 #include "zbgl.h"
 #include "zhxx.h"
@@ -19,4 +20,5 @@ void plug_child_windows(ChildWindows& windows) {
                  make_child<Tfr_zhxx>());  // book names and categories
     windows.plug(QLatin1String(entries::kUsers), make_child<Tfr_yhgl>());   // users
     windows.plug(QLatin1String(entries::kBackup), make_child<Tfr_sjgl>());  // backup and restore
+    windows.plug(QLatin1String(entries::kBalanceTable), make_child<TForm3>());  // balance table
 }
