@@ -20,8 +20,10 @@ run: build
 	cp -f $(BUILD)/workdir/* $(RUNDIR)/ 2>/dev/null || true
 	cd $(RUNDIR) && ../$(BUILD)/app/quillbook
 
+# The server tests need a PostgreSQL server: a throwaway cluster runs beside the tests.
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen $(CURDIR)/tools/pg_test_cluster.sh \
+		ctest --output-on-failure -j $(JOBS)
 
 bench: build
 	cd $(BUILD) && for b in bench/bench_*; do if [ -x "$$b" ]; then "$$b" || exit 1; fi; done

@@ -17,7 +17,7 @@
 
 namespace {
 
-// Names, passwords and roles all head for columns that hold 16 characters at most.
+// Names and roles head for columns that hold 16 characters at most; passwords keep that limit.
 QLineEdit* textBox(QWidget* parent, const char* name, bool secret) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
@@ -43,7 +43,7 @@ Tfr_yhgl::Tfr_yhgl(Session& session, QWidget* parent)
     setObjectName(QStringLiteral("fr_yhgl"));
     setWindowTitle(QStringLiteral("用户管理"));
 
-    // The password column is read with the users but never shown.
+    // The password column (its hash) is read with the users but never shown nor loaded.
     model_ = new RoleCentred(query1, {0, 2}, this);
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
@@ -135,6 +135,7 @@ void Tfr_yhgl::clearFields() {
     ComboBox1->setEditText(QString());
     Edit2->clear();
     Edit3->clear();
+    Edit2->setPlaceholderText(QString());
 }
 
 void Tfr_yhgl::SpeedButton1Click() {
@@ -148,6 +149,11 @@ void Tfr_yhgl::SpeedButton1Click() {
         ComboBox1->setFocus();
         return;
     }
+    if (Edit2->text().trimmed().isEmpty()) {
+        qb::messages().plain(QStringLiteral("口令不能为空"));
+        Edit2->setFocus();
+        return;
+    }
     if (Edit2->text() != Edit3->text()) {
         qb::messages().plain(QStringLiteral("请重新输入你的口令"));
         Edit2->clear();
@@ -158,7 +164,7 @@ void Tfr_yhgl::SpeedButton1Click() {
     try {
         query1.append();
         query1.field(0).setValue(Edit1->text().trimmed());
-        query1.field(1).setValue(Edit2->text().trimmed());
+        query1.field(1).setValue(qb::users::password_hash(Edit2->text().trimmed()));
         query1.field(2).setValue(ComboBox1->currentText().trimmed());
         query1.post();
     } catch (const qb::DbError&) {
@@ -176,8 +182,10 @@ void Tfr_yhgl::SpeedButton1Click() {
 void Tfr_yhgl::DBGrid1DblClick() {
     if (currentRow() < 0) return;
     Edit1->setText(query1.field(0).asString());
-    Edit2->setText(query1.field(1).asString());
-    Edit3->setText(query1.field(1).asString());
+    // A password is never shown: empty boxes keep it, a new one is typed twice.
+    Edit2->clear();
+    Edit3->clear();
+    Edit2->setPlaceholderText(QStringLiteral("留空不修改"));
     ComboBox1->setEditText(query1.field(2).asString());
     editing_ = query1.rowId();
     SpeedButton4->setEnabled(true);
@@ -205,7 +213,8 @@ void Tfr_yhgl::SpeedButton4Click() {
         }
         query1.edit();
         query1.field(0).setValue(Edit1->text());
-        query1.field(1).setValue(Edit2->text());
+        if (!Edit2->text().isEmpty())
+            query1.field(1).setValue(qb::users::password_hash(Edit2->text()));
         query1.field(2).setValue(role);
         query1.post();
     } catch (const qb::DbError&) {

@@ -7,8 +7,9 @@
 #include <functional>
 #include <memory>
 
-// The narrow interface between the data layer and a database engine. The single encrypted file
-// (SQLCipher) is the engine in use; everything engine-specific stays behind this interface.
+// The narrow interface between the data layer and a database engine: the single encrypted file
+// (SQLCipher), or a PostgreSQL server that several cashiers share. Everything engine-specific
+// stays behind this interface.
 namespace qb::engine {
 
 class Statement {
@@ -43,11 +44,14 @@ public:
     virtual int changes() const = 0;
     // The hidden row identifier of a table as this engine names it in statements.
     virtual QString rowIdColumn() const = 0;
+    // Whether the database holds a table of that name (matched without regard to case).
+    virtual bool hasTable(const QString& name) = 0;
     // Hands the database file's bytes, as stored (still keyed), to the sink in order. The caller
     // holds a read transaction, so that no writer changes the file meanwhile; the engine's own
     // file handle is used, because opening and closing the file anew would drop its locks.
     virtual void readFile(const std::function<void(const char* data, qint64 size)>& sink) = 0;
     // Encrypts the whole file with another key, in one step that a crash cannot leave halfway.
+    // A server has neither a file nor a key: it refuses both with a message saying so.
     virtual void rekey(const QByteArray& key) = 0;
 };
 
@@ -60,5 +64,11 @@ enum class Access { ReadWrite, ReadOnly };
 std::unique_ptr<Connection> openSqlCipher(const QString& path, const QByteArray& key,
                                           Access access = Access::ReadWrite,
                                           const std::function<void(Connection&)>& accept = {});
+
+// Connects to a database on a PostgreSQL server: a libpq connection string or URL
+// ("host=… dbname=…", "postgresql://user@host/db"); what it leaves out comes from the PG*
+// environment and the password from PostgreSQL's password file. Throws qb::DbError with a clear
+// message when the server cannot be reached or does not suit a ledger.
+std::unique_ptr<Connection> openPostgres(const QString& connection);
 
 }  // namespace qb::engine

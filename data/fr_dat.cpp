@@ -501,25 +501,41 @@ void Tdat::open(const QString& path, Mode mode, const QString& passphrase) {
         throw qb::DbError(QStringLiteral("%1 不是文件，不是 Quillbook 数据库。").arg(path));
     std::unique_ptr<QLockFile> lock = mode == Mode::Locked ? lockBeside(path) : nullptr;
     // Refused before anything is written to the file: the journal mode is set only afterwards.
-    const auto isLedger = [&path](qb::engine::Connection& con) {
-        const QString missing = qb::missingTable(con);
-        if (!missing.isEmpty())
-            throw qb::DbError(
-                QStringLiteral("%1 不是 Quillbook 数据库（没有数据表 %2）。").arg(path, missing));
-    };
+    const auto isLedger = [&path](qb::engine::Connection& con) { requireLedger(con, path); };
     const auto access =
         mode == Mode::ReadOnly ? qb::engine::Access::ReadOnly : qb::engine::Access::ReadWrite;
+    std::unique_ptr<qb::engine::Connection> con;
+    QString opening = passphrase;
     try {
-        con_ = qb::engine::openSqlCipher(path, keyFor(passphrase), access, isLedger);
-        passphrase_ = passphrase;
+        con = qb::engine::openSqlCipher(path, keyFor(opening), access, isLedger);
     } catch (const qb::KeyError&) {
         // A passphrase given for a ledger that has none: the built-in password opens it.
-        if (passphrase.isEmpty()) throw;
-        con_ = qb::engine::openSqlCipher(path, keyFor({}), access, isLedger);
-        passphrase_.clear();
+        if (opening.isEmpty()) throw;
+        opening.clear();
+        con = qb::engine::openSqlCipher(path, keyFor(opening), access, isLedger);
     }
+    // Only a writer brings an older file up to date; reading leaves the file as it is.
+    if (mode == Mode::Locked) qb::upgradeTables(*con);
+    con_ = std::move(con);
+    passphrase_ = opening;
     lock_ = std::move(lock);
     path_ = path;
+}
+
+void Tdat::openServer(const QString& connection) {
+    close();
+    auto con = qb::engine::openPostgres(connection);
+    requireLedger(*con, QStringLiteral("服务器上的这个数据库"));
+    con_ = std::move(con);
+    path_.clear();
+    passphrase_.clear();
+}
+
+void Tdat::requireLedger(qb::engine::Connection& con, const QString& what) {
+    const QString missing = qb::missingTable(con);
+    if (!missing.isEmpty())
+        throw qb::DbError(
+            QStringLiteral("%1 不是 Quillbook 数据库（没有数据表 %2）。").arg(what, missing));
 }
 
 void Tdat::setPassphrase(const QString& passphrase) {

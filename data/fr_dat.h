@@ -186,6 +186,10 @@ public:
     void open(const QString& path, Mode mode = Mode::Locked, const QString& passphrase = {});
     // Opens "LedgerData.mdb" in the directory.
     void openIn(const QString& directory, Mode mode = Mode::Locked, const QString& passphrase = {});
+    // Opens a ledger on a PostgreSQL server (a connection string or URL) and checks that it is a
+    // ledger. Several programs share a server ledger, so nothing is locked; there is no file
+    // (path() is empty) and no passphrase.
+    void openServer(const QString& connection);
     void close();
     bool connected() const { return bool(con_); }
     const QString& path() const { return path_; }
@@ -214,6 +218,7 @@ public:
 private:
     friend class qb::Transaction;
     std::unique_ptr<QLockFile> lockBeside(const QString& path);
+    static void requireLedger(qb::engine::Connection& con, const QString& what);
     std::unique_ptr<qb::engine::Connection> con_;
     std::unique_ptr<QLockFile> lock_;
     QString path_;

@@ -7,14 +7,15 @@
 #include "files.h"
 #include "fr_dat.h"
 #include "schema_sql.h"
+#include "users.h"
 
 namespace qb {
 namespace {
 
-// The schema's statements, comments dropped.
-QStringList schemaStatements() {
+// A schema's statements, comments dropped.
+QStringList schemaStatements(const char* schema) {
     QString text;
-    for (const QString& line : QString::fromUtf8(kSchemaSql).split(QLatin1Char('\n')))
+    for (const QString& line : QString::fromUtf8(schema).split(QLatin1Char('\n')))
         if (!line.trimmed().startsWith(QLatin1String("--"))) text += line + QLatin1Char('\n');
     QStringList statements;
     for (const QString& part : text.split(QLatin1Char(';')))
@@ -22,24 +23,55 @@ QStringList schemaStatements() {
     return statements;
 }
 
+void requireAdminName(const QString& adminName) {
+    if (adminName.trimmed().isEmpty()) throw DbError(QStringLiteral("管理员用户名不能为空"));
+}
+
+// The seven tables and the first administrator, in one transaction.
+void buildLedger(engine::Connection& con, const char* schema, const QString& adminName,
+                 const QString& adminHash) {
+    con.execute(QStringLiteral("begin"));
+    try {
+        for (const QString& statement : schemaStatements(schema))
+            con.execute(statement);
+        con.execute(QStringLiteral("insert into pruser(user,userpassword,userpopedom) "
+                                   "values(?,?,?)"),
+                    {adminName, adminHash, users::kAdministrator});
+        con.execute(QStringLiteral("commit"));
+    } catch (...) {
+        try {
+            con.execute(QStringLiteral("rollback"));
+        } catch (const DbError&) {
+            // The failure that brought us here is the one worth reporting.
+        }
+        throw;
+    }
+}
+
+// The statement that creates a table today.
+QString tableDefinition(const QString& table) {
+    const QString head = QStringLiteral("create table ") + table + QLatin1Char(' ');
+    for (const QString& statement : schemaStatements(kSchemaSql))
+        if (statement.simplified().startsWith(head, Qt::CaseInsensitive)) return statement;
+    throw DbError(QStringLiteral("数据表 %1 不在数据库结构中").arg(table));
+}
+
+// The engine keeps a table's statement with its keywords in capitals and spaces evened out.
+bool sameDefinition(const QString& stored, const QString& current) {
+    return !stored.simplified().compare(current.simplified(), Qt::CaseInsensitive);
+}
+
 }  // namespace
 
 void createDatabase(const QString& path, const QString& adminName, const QString& adminPassword,
                     const NewLedger& options) {
-    if (adminName.trimmed().isEmpty()) throw DbError(QStringLiteral("管理员用户名不能为空"));
+    requireAdminName(adminName);
     if (const QString taken = files::whyTaken(path); !taken.isEmpty()) throw DbError(taken);
+    const QString adminHash = users::password_hash(adminPassword);
     files::PrivateFile building(path, files::PrivateFile::Name::UniqueBeside);
     building.finish();
-    {
-        auto con = engine::openSqlCipher(building.path(), Tdat::keyFor(options.passphrase));
-        con->execute(QStringLiteral("begin"));
-        for (const QString& statement : schemaStatements())
-            con->execute(statement);
-        con->execute(QStringLiteral("insert into pruser(user,userpassword,userpopedom) "
-                                    "values(?,?,?)"),
-                     {adminName, adminPassword, QStringLiteral("管理员")});
-        con->execute(QStringLiteral("commit"));
-    }
+    buildLedger(*engine::openSqlCipher(building.path(), Tdat::keyFor(options.passphrase)),
+                kSchemaSql, adminName, adminHash);
     if (options.fill) {
         Tdat dat;
         dat.open(building.path(), Tdat::Mode::NewFile, options.passphrase);
@@ -49,16 +81,51 @@ void createDatabase(const QString& path, const QString& adminName, const QString
     building.release();
 }
 
-QString missingTable(engine::Connection& con) {
-    engine::Statement& statement =
-        con.prepare(QStringLiteral("select count(*) from sqlite_master where type='table' and "
-                                   "lower(name)=?"));
-    for (const char* table : kTables) {
-        statement.bind({QString::fromLatin1(table)});
-        const bool present = statement.step() && statement.value(0).toInt() > 0;
-        statement.reset();
-        if (!present) return QString::fromLatin1(table);
+void createServerLedger(const QString& connection, const QString& adminName,
+                        const QString& adminPassword) {
+    requireAdminName(adminName);
+    const auto con = engine::openPostgres(connection);
+    for (const char* table : kTables)
+        if (con->hasTable(QString::fromLatin1(table)))
+            throw DbError(QStringLiteral("服务器上的这个数据库已经有数据表 %1：新账本只能建在空的"
+                                         "数据库里。")
+                              .arg(QString::fromLatin1(table)));
+    buildLedger(*con, kServerSchemaSql, adminName, users::password_hash(adminPassword));
+}
+
+void upgradeTables(engine::Connection& con) {
+    const QString current = tableDefinition(QStringLiteral("pruser"));
+    engine::Statement& stored = con.prepare(
+        QStringLiteral("select sql from sqlite_master where type='table' and lower(name)=?"));
+    stored.bind({QStringLiteral("pruser")});
+    const QString definition = stored.step() ? stored.value(0).toString() : current;
+    stored.reset();
+    if (sameDefinition(definition, current)) return;
+    // A check cannot be altered in place: the table is made anew, its rows and row ids kept.
+    const QString rowId = con.rowIdColumn();
+    con.execute(QStringLiteral("begin"));
+    try {
+        con.execute(QStringLiteral("alter table pruser rename to pruser_older"));
+        con.execute(current);
+        con.execute(QStringLiteral("insert into pruser(%1,\"user\",userpassword,userpopedom) "
+                                   "select %1,\"user\",userpassword,userpopedom from pruser_older")
+                        .arg(rowId));
+        con.execute(QStringLiteral("drop table pruser_older"));
+        con.execute(QStringLiteral("commit"));
+    } catch (const DbError& e) {
+        try {
+            con.execute(QStringLiteral("rollback"));
+        } catch (const DbError&) {
+            // The engine has rolled back already.
+        }
+        throw DbError(
+            QStringLiteral("无法更新数据库的用户表（口令要以散列值保存）：%1").arg(e.message()));
     }
+}
+
+QString missingTable(engine::Connection& con) {
+    for (const char* table : kTables)
+        if (!con.hasTable(QString::fromLatin1(table))) return QString::fromLatin1(table);
     return {};
 }
 

@@ -29,6 +29,16 @@ struct NewLedger {
 void createDatabase(const QString& path, const QString& adminName, const QString& adminPassword,
                     const NewLedger& options = {});
 
+// Makes a new ledger in an empty database on a PostgreSQL server (a connection string or URL):
+// the seven tables and one administrator, in one transaction, so that a failure leaves the
+// database empty. A database that holds any of the seven tables already is refused untouched.
+void createServerLedger(const QString& connection, const QString& adminName,
+                        const QString& adminPassword);
+
+// Brings a table that an older version made otherwise to today's definition, in one transaction
+// that keeps its rows: pruser's password column, once 16 characters of clear text, holds hashes.
+void upgradeTables(engine::Connection& con);
+
 // The first of the seven tables that the open database lacks, or empty when it has them all.
 QString missingTable(engine::Connection& con);
 

@@ -7,7 +7,9 @@
 -- Widths the journal leaves open, chosen here:
 --   accstar: zbid 10 (the width of zbh), zblb 20, zbmc 50, zh 40, flag 1
 --   basicset: OftenSummary 50 (a phrase is copied into crereg.zy, which holds 50)
---   pruser: user 16, userpassword 16, userpopedom 10; a user name is never empty
+--   pruser: user 16, userpassword 128 (a salted hash with its cost; files of older versions
+--     held passwords in clear, 16 wide, and are rebuilt so when first opened for writing),
+--     userpopedom 10; a user name is never empty
 --   zhye (balance-table staging): zblb 20, zbmc 50, zh 40, ye 20 (the balance as "0.00" text)
 -- Statements never rely on keys: the tables carry none, and the engine's row id addresses rows.
 
@@ -80,8 +82,9 @@ create table basicset (
 create table pruser (
     -- login name
     "user" text not null check (length(trim("user")) > 0 and length("user") <= 16),
-    -- password
-    userpassword text check (userpassword is null or length(userpassword) <= 16),
+    -- password hash (Argon2id, with its salt and cost); clear text from older versions until
+    -- its user next logs in
+    userpassword text check (userpassword is null or length(userpassword) <= 128),
     -- role: 管理员, 操作员 or 普通用户
     userpopedom text check (userpopedom is null or length(userpopedom) <= 10)
 );

@@ -196,6 +196,15 @@ public:
     int changes() const override { return sqlite3_changes(db_); }
     QString rowIdColumn() const override { return QStringLiteral("rowid"); }
 
+    bool hasTable(const QString& name) override {
+        Statement& statement = prepare(QStringLiteral(
+            "select count(*) from sqlite_master where type='table' and lower(name)=lower(?)"));
+        statement.bind({name});
+        const bool present = statement.step() && statement.value(0).toInt() > 0;
+        statement.reset();
+        return present;
+    }
+
     void readFile(const std::function<void(const char*, qint64)>& sink) override {
         sqlite3_file* file = nullptr;
         if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||

@@ -25,6 +25,19 @@ QStringList user_names(Tdat& dat);
 // The role text of a user; nothing when there is no such user.
 std::optional<QString> role_of(Tdat& dat, const QString& name);
 
+// How costly a new password hash is to make. The program uses the hashing library's interactive
+// cost; tests lower it to the library's minimum so that they stay fast. Each hash keeps the cost
+// it was made with, so hashes of either cost are checked alike.
+enum class HashCost { Interactive, Minimum };
+void set_hash_cost(HashCost cost);
+
+// What pruser keeps for a password: a salted slow hash (Argon2id) with its salt and cost, never
+// the password itself.
+QString password_hash(const QString& password);
+
+// The typed password is checked against the stored hash. A password that an older version kept
+// in clear is compared as it is and replaced by its hash at this successful login, where the file
+// can be written.
 enum class Login { Ok, UnknownUser, WrongPassword };
 Login check_login(Tdat& dat, const QString& name, const QString& password);
 

@@ -244,11 +244,35 @@ bool Tfr_dj::journalOnShow() const {
     return onShow_ && !sheetOnShow();
 }
 
+bool Tfr_dj::bookWritable() const {
+    return journalOnShow() && onShow_->treeWidget();
+}
+
 void Tfr_dj::TreeView1Click() {
     QTreeWidgetItem* node = TreeView1->currentItem();
     // A book name opens nothing: what is on show stays, with its caption and its commands.
     if (TreeView1->topLevelItemCount() == 0 || !node || !node->parent()) return;
     showNode(node);
+}
+
+void Tfr_dj::showBookMonth(const QString& name, const QString& category, const QDate& month) {
+    QTreeWidgetItem* node = nullptr;
+    for (QTreeWidgetItem* book : TreeView1->findItems(name, Qt::MatchExactly))
+        for (int i = 0; i < book->childCount(); ++i)
+            if (book->child(i)->text(0) == category) node = book->child(i);
+    // The tree lists only enabled books; one it does not list gets a node of its own.
+    std::unique_ptr<QTreeWidgetItem> unlisted;
+    if (!node) {
+        unlisted = std::make_unique<QTreeWidgetItem>(QStringList{name});
+        node = new QTreeWidgetItem(unlisted.get(), QStringList{category});
+    }
+    TreeView1->setCurrentItem(unlisted ? nullptr : node);
+    {
+        const QSignalBlocker quiet(dtp);
+        dtp->setDate(month);
+    }
+    showNode(node);
+    if (unlisted) unlisted_ = std::move(unlisted);
 }
 
 void Tfr_dj::showNode(QTreeWidgetItem* node) {
@@ -295,10 +319,12 @@ void Tfr_dj::openMonth(QTreeWidgetItem* node) {
 }
 
 // Add, delete, refresh, posting, recalculation and export work on a journal on show; a closed
-// month takes no new or deleted lines but a reversal; an ordinary user reads only.
+// month takes no new or deleted lines but a reversal; an ordinary user reads only. A book the
+// tree does not list (not enabled) is only read: it has no opening rows to carry a balance from.
 void Tfr_dj::setCommands() {
     const bool journal = journalOnShow();
-    const bool open = journal && !monthClosed_;
+    const bool writable = bookWritable();
+    const bool open = writable && !monthClosed_;
     model_->setReadOnly(!open || session_.role_code == Session::OrdinaryUser);
     SpeedButton1->setEnabled(open);
     SpeedButton2->setEnabled(open);
@@ -307,9 +333,10 @@ void Tfr_dj::setCommands() {
     dtp->setEnabled(onShow_ != nullptr);
     // The entry panel is a later addition: its switch stays disabled.
     CheckBox1->setEnabled(false);
-    for (const char* entry : {entries::kPost, entries::kRecalc, entries::kExport})
-        session_.setMainActionEnabled(entry, journal);
-    session_.setMainActionEnabled(entries::kReverse, journal && monthClosed_);
+    for (const char* entry : {entries::kPost, entries::kRecalc})
+        session_.setMainActionEnabled(entry, writable);
+    session_.setMainActionEnabled(entries::kExport, journal);
+    session_.setMainActionEnabled(entries::kReverse, writable && monthClosed_);
 }
 
 void Tfr_dj::refreshFooters() {

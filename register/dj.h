@@ -49,6 +49,10 @@ public:
     void SpeedButton4Click();  // refresh
     void SpeedButton7Click();  // print what is on show
     void dtpChange();          // the picked month: what is on show follows it
+    // Opens a book's journal for the month of the date as choosing it in the tree does (month
+    // order, footers, date picker, closed-month and ordinary-user rules); the journal query
+    // shows its result this way. For a window that has been shown.
+    void showBookMonth(const QString& name, const QString& category, const QDate& month);
 
     const QString& currentBookId() const { return current_book_id; }
     JournalGrid* grid() const { return DBGridEh1; }
@@ -80,6 +84,8 @@ private:
     bool writeCell(int row, int column, const QVariant& value);
     bool canChangeMonth(const char* verb) const;
     bool journalOnShow() const;
+    // A journal on show whose book the tree lists, that is an enabled one.
+    bool bookWritable() const;
     bool sheetOnShow() const;
 
     Session& session_;
@@ -98,6 +104,8 @@ private:
     bool monthClosed_ = false;           // and whether it is posted
     bool shown_ = false;
     std::unique_ptr<MonthModel> model_;
+    // A book the tree does not list, opened by showBookMonth: a name node with its category.
+    std::unique_ptr<QTreeWidgetItem> unlisted_;
 
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* SpeedButton2 = nullptr;

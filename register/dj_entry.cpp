@@ -26,7 +26,7 @@ void Tfr_dj::SpeedButton1Click() {
         qb::messages().plain(kNoRight);
         return;
     }
-    if (!journalOnShow() || !canChangeMonth("添加")) return;
+    if (!bookWritable() || !canChangeMonth("添加")) return;
     DBGridEh1->view()->finishEdit();
     // A new line must be seen: filters that would hide it are cleared.
     for (int column = 0; column < MonthModel::ColumnCount; ++column)
@@ -49,7 +49,7 @@ void Tfr_dj::SpeedButton2Click() {
         qb::messages().plain(kNoRight);
         return;
     }
-    if (!journalOnShow() || !canChangeMonth("删除")) return;
+    if (!bookWritable() || !canChangeMonth("删除")) return;
     const int row = DBGridEh1->currentRow();
     if (row < 0 || model_->isMarkerRow(row)) return;
     DBGridEh1->view()->finishEdit();

@@ -28,7 +28,7 @@ void Tfr_dj::zwyj() {
         qb::messages().plain(kNoPosting);
         return;
     }
-    if (!journalOnShow()) return;
+    if (!bookWritable()) return;
     DBGridEh1->view()->finishEdit();
     const QDate month = shownMonth_;
     const bool closed =
@@ -71,7 +71,7 @@ void Tfr_dj::rejsye() {
         qb::messages().plain(kNoPosting);
         return;
     }
-    if (!journalOnShow()) return;
+    if (!bookWritable()) return;
     DBGridEh1->view()->finishEdit();
     const int row = DBGridEh1->currentRow();
     const qint64 rowId = row >= 0 ? model_->rowIdAt(row) : 0;

@@ -1,5 +1,6 @@
 // Pictures of the administration windows with a few phrases and users, for looking at them the
-// way a cashier would. Writes zy.png, yhgl.png, sjgl.png, sjgl-restore.png, sjgl-framed.png
+// way a cashier would. Writes zy.png, yhgl.png, yhgl-edit.png (a user loaded for changing),
+// sjgl.png, sjgl-restore.png, sjgl-framed.png
 // (inside a document area) and the two passphrase dialogs (passphrase-open.png,
 // passphrase-choose.png) into the folder
 // given as the first argument (default /tmp/quillbook-shots).
@@ -9,6 +10,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTemporaryDir>
 
 #include "fr_dat.h"
@@ -16,6 +18,7 @@
 #include "schema.h"
 #include "session.h"
 #include "sjgl.h"
+#include "users.h"
 #include "yhgl.h"
 #include "zy.h"
 
@@ -48,8 +51,10 @@ int main(int argc, char** argv) {
                                "银行手续费", "支付工资", "收回备用金"})
         dat.execute(QStringLiteral("insert into basicset(OftenSummary) values(?)"),
                     {QString::fromUtf8(phrase)});
-    dat.execute(QStringLiteral("insert into pruser values('李出纳','2','操作员')"));
-    dat.execute(QStringLiteral("insert into pruser values('王经理','3','普通用户')"));
+    dat.execute(QStringLiteral("insert into pruser values(?,?,?),(?,?,?)"),
+                {QStringLiteral("李出纳"), qb::users::password_hash(QStringLiteral("2")),
+                 qb::users::kOperator, QStringLiteral("王经理"),
+                 qb::users::password_hash(QStringLiteral("3")), qb::users::kOrdinaryUser});
     QDir(tmp.path()).mkpath(QStringLiteral("备份"));
     QDir(tmp.path()).mkpath(QStringLiteral("archive"));
     Session session(dat);
@@ -59,6 +64,10 @@ int main(int argc, char** argv) {
     save(zy, folder, QStringLiteral("zy.png"));
     Tfr_yhgl yhgl(session);
     save(yhgl, folder, QStringLiteral("yhgl.png"));
+    auto* users = yhgl.findChild<QTableView*>(QStringLiteral("DBGrid1"));
+    users->setCurrentIndex(users->model()->index(1, 0));
+    yhgl.DBGrid1DblClick();
+    save(yhgl, folder, QStringLiteral("yhgl-edit.png"));
     Tfr_sjgl sjgl(session);
     save(sjgl, folder, QStringLiteral("sjgl.png"));
     sjgl.findChild<QRadioButton*>(QStringLiteral("RadioButton2"))->click();

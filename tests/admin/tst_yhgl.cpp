@@ -4,6 +4,7 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "users.h"
 #include "window_fixture.h"
 #include "yhgl.h"
 
@@ -35,16 +36,21 @@ class TestYhgl : public QObject, WindowFixture<Tfr_yhgl> {
                           at);  // a double-click's first press
         QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, at);
     }
-    // name|password|role of every user, in table order.
+    // name|role of every user, in table order.
     QStringList users() {
         qb::Query q(t->dat);
-        q.setSql("select user, userpassword, userpopedom from pruser");
+        q.setSql("select user, userpopedom from pruser");
         q.open();
         QStringList rows;
         for (; !q.eof(); q.next())
-            rows << q.field(0).asString() + "|" + q.field(1).asString() + "|" +
-                        q.field(2).asString();
+            rows << q.field(0).asString() + "|" + q.field(1).asString();
         return rows;
+    }
+    QString storedPassword(const QString& name) {
+        return t->dat.scalar("select userpassword from pruser where user=?", {name}).toString();
+    }
+    bool logsIn(const QString& name, const QString& password) {
+        return qb::users::check_login(t->dat, name, password) == qb::users::Login::Ok;
     }
 
 private slots:
@@ -73,19 +79,21 @@ private slots:
         click("SpeedButton1");
         fill("carol", "", "a", "b");
         click("SpeedButton1");
+        fill("carol", "操作员", " ", "");
+        click("SpeedButton1");
         fill("carol", "操作员", "a", "b");
         click("SpeedButton1");
-        QCOMPARE(messages->texts,
-                 QStringList({"用户名不能为空", "身份不能为空", "请重新输入你的口令"}));
+        QCOMPARE(messages->texts, QStringList({"用户名不能为空", "身份不能为空", "口令不能为空",
+                                               "请重新输入你的口令"}));
         QVERIFY(edit("Edit2")->text().isEmpty() && edit("Edit3")->text().isEmpty());
         QCOMPARE(edit("Edit1")->text(), QString("carol"));
 
         // A name of blanks passes the first test, but the database refuses the empty name;
         // so does a role too long for its column. The fields keep what was typed.
         messages->texts.clear();
-        fill("   ", "操作员", "", "");
+        fill("   ", "操作员", "p", "p");
         click("SpeedButton1");
-        fill("dave", "一个非常非常非常长的身份名称", "", "");
+        fill("dave", "一个非常非常非常长的身份名称", "p", "p");
         click("SpeedButton1");
         QCOMPARE(messages->texts, QStringList(2, "添加出错，请检查数据的合法性及完整性"));
         QCOMPARE(edit("Edit1")->text(), QString("dave"));
@@ -95,7 +103,9 @@ private slots:
         fill(" O'Neil ", " 普通用户 ", " secret ", " secret ");
         click("SpeedButton1");
         QVERIFY(messages->texts.isEmpty());
-        QVERIFY(users().contains("O'Neil|secret|普通用户"));
+        QVERIFY(users().contains("O'Neil|普通用户"));
+        QVERIFY(storedPassword("O'Neil").startsWith("$argon2id$"));
+        QVERIFY(logsIn("O'Neil", "secret") && !logsIn("O'Neil", " secret "));
         QVERIFY(rowOf("O'Neil") >= 0);
         QVERIFY(edit("Edit1")->text().isEmpty() && role()->currentText().isEmpty());
         QVERIFY(edit("Edit2")->text().isEmpty() && edit("Edit3")->text().isEmpty());
@@ -104,8 +114,7 @@ private slots:
     void editByDoubleClickStoresExactlyAsTyped() {
         doubleClick("bob");
         QCOMPARE(edit("Edit1")->text(), QString("bob"));
-        QCOMPARE(edit("Edit2")->text(), QString("pw"));
-        QCOMPARE(edit("Edit3")->text(), QString("pw"));
+        QVERIFY(edit("Edit2")->text().isEmpty() && edit("Edit3")->text().isEmpty());
         QCOMPARE(role()->currentText(), QString("操作员"));
         QVERIFY(button("SpeedButton4")->isEnabled());
 
@@ -117,7 +126,8 @@ private slots:
         fill("robert ", "普通用户", " new pw ", " new pw ");
         click("SpeedButton4");
         QCOMPARE(messages->texts.size(), 1);
-        QVERIFY(users().contains("robert | new pw |普通用户"));
+        QVERIFY(users().contains("robert |普通用户"));
+        QVERIFY(logsIn("robert ", " new pw "));
         QVERIFY(!button("SpeedButton4")->isEnabled());
         QVERIFY(edit("Edit1")->text().isEmpty());
         QCOMPARE(grid()->model()->index(rowOf("robert "), 1).data().toString(),
@@ -130,7 +140,7 @@ private slots:
         edit("Edit1")->setText("mallory");
         click("SpeedButton4");
         QCOMPARE(messages->texts, QStringList({"保存出错，请检查数据的合法性及完整性！"}));
-        QCOMPARE(users(), QStringList({"admin|admin|管理员", "bob|pw|操作员"}));
+        QCOMPARE(users(), QStringList({"admin|管理员", "bob|操作员"}));
     }
 
     void theLastAdministratorStays() {
@@ -143,18 +153,22 @@ private slots:
         click("SpeedButton4");
         QCOMPARE(messages->texts.size(), 2);
         QVERIFY(messages->texts[1].contains("唯一的管理员"));
-        QCOMPARE(users(), QStringList({"admin|admin|管理员", "bob|pw|操作员"}));
+        QCOMPARE(users(), QStringList({"admin|管理员", "bob|操作员"}));
 
-        // Renaming keeps the role; with a second administrator the first may go.
+        // Renaming keeps the role, and the password while its boxes stay empty; with a second
+        // administrator the first may go.
+        const QString hash = storedPassword("admin");
         edit("Edit1")->setText("boss");
         role()->setEditText("管理员");
         click("SpeedButton4");
+        QCOMPARE(storedPassword("boss"), hash);
+        QVERIFY(logsIn("boss", "admin"));
         doubleClick("bob");
         role()->setEditText("管理员");
         click("SpeedButton4");
         grid()->setCurrentIndex(grid()->model()->index(rowOf("boss"), 0));
         click("SpeedButton2");
-        QCOMPARE(users(), QStringList({"bob|pw|管理员"}));
+        QCOMPARE(users(), QStringList({"bob|管理员"}));
         QCOMPARE(messages->texts.size(), 2);
     }
 
@@ -162,12 +176,12 @@ private slots:
         session->login_user = "bob";
         grid()->setCurrentIndex(grid()->model()->index(rowOf("bob"), 0));
         click("SpeedButton2");
-        QCOMPARE(users(), QStringList({"admin|admin|管理员"}));
+        QCOMPARE(users(), QStringList({"admin|管理员"}));
         QCOMPARE(rowOf("bob"), -1);
         QVERIFY(t->dat.scalar("select userpassword from pruser where user=?", {"bob"}).isNull());
         // The session goes on working meanwhile.
         QCOMPARE(session->login_user, QString("bob"));
-        fill("eve", "操作员", "", "");
+        fill("eve", "操作员", "e", "e");
         click("SpeedButton1");
         QVERIFY(messages->texts.isEmpty());
         QCOMPARE(users().size(), 2);

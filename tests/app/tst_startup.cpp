@@ -10,6 +10,7 @@
 #include "firstrun.h"
 #include "schema.h"
 #include "startup.h"
+#include "users.h"
 
 // The start of the program: the first run without a database, and a database that cannot be
 // opened.
@@ -83,8 +84,8 @@ private slots:
         Tdat dat;
         dat.open(path());
         QCOMPARE(dat.scalar("select OftenSummary from basicset").toString(), "老板's");
-        QCOMPARE(dat.scalar("select userpassword from pruser where user=?", {"老板's"}).toString(),
-                 QStringLiteral("密码"));
+        QVERIFY(dat.scalar("select userpassword from pruser").toString().startsWith("$argon2id$"));
+        QCOMPARE(qb::users::check_login(dat, "老板's", "密码"), qb::users::Login::Ok);
         QCOMPARE(dat.scalar("select userpopedom from pruser").toString(), QStringLiteral("管理员"));
     }
 

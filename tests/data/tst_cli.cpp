@@ -115,7 +115,8 @@ TEST(Cli, AKilledCreationLeavesNoLedgerOrAWholeOne) {
         QProcess p;
         p.start(QStringLiteral(QB_CLI), {"--dir", tmp.path(), "sample", "--books", "6"});
         ASSERT_TRUE(p.waitForStarted());
-        QThread::msleep(QRandomGenerator::global()->bounded(5, 90));
+        // Anywhere in the creation, which begins with hashing the administrator's password.
+        QThread::msleep(QRandomGenerator::global()->bounded(5, 400));
         p.kill();
         p.waitForFinished();
         const QString path = Tdat::pathIn(tmp.path());
