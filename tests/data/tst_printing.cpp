@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "balances.h"
+#include "engines.h"
 #include "errors.h"
 #include "fr_dat.h"
 #include "journalprint.h"
@@ -62,18 +63,17 @@ money::Cents cents(const QVariant& v) {
 // The month's opening row counts as entry 1: a pair goes before entries 30 and 60, repeating the
 // totals and the balance reached; fewer than 30 entries print without one. The staging table
 // holds exactly the printout's lines, in order.
-TEST(JournalPrint, CarryPairsBeforeEvery30thEntry) {
+TEST_P(BothEngines, PrintedJournalHasACarryPairBeforeEvery30thEntry) {
     const QDate may(2024, 5, 1);
     for (const int count : {29, 30, 65}) {
-        TempLedger t;
-        const QString id =
-            book(t.dat, QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), 50000, may);
-        entries(t.dat, id, may, count - 1);
-        const journalprint::Printout p = journalprint::stage_journal(t.dat, id, may);
+        const QString id = book(dat(), QStringLiteral("甲公司%1").arg(count),
+                                QStringLiteral("现金日记帐"), 50000, may);
+        entries(dat(), id, may, count - 1);
+        const journalprint::Printout p = journalprint::stage_journal(dat(), id, may);
         const std::vector<Line>& lines = p.lines;
         SCOPED_TRACE(count);
         ASSERT_EQ(int(lines.size()), count + 2 * (count / 30));
-        EXPECT_EQ(staged(t.dat), lines);
+        EXPECT_EQ(staged(dat()), lines);
 
         std::vector<int> carries;  // where the carry-out lines stand
         money::Cents debit = 0, credit = 0;
@@ -109,25 +109,23 @@ TEST(JournalPrint, CarryPairsBeforeEvery30thEntry) {
 
 // Opening and carry-forward rows print their summary after 36 spaces; every other summary, a
 // reversal's markers included, prints as stored. The cumulative totals add the month before.
-TEST(JournalPrint, MarkerRowsIndentedAndCumulativeTotals) {
-    TempLedger t;
+TEST_P(BothEngines, PrintedJournalIndentsMarkerRowsAndAddsTheCumulativeSums) {
+    Tdat& d = dat();
     const QDate may(2024, 5, 1), june(2024, 6, 1);
-    const QString id =
-        book(t.dat, QStringLiteral("甲公司"), QStringLiteral("银行日记帐"), 50000, may);
-    entries(t.dat, id, may, 3);
-    ledger::post_month(t.dat, id, may);
-    entries(t.dat, id, june, 2);
-    const qint64 reversed = t.dat
-                                .scalar(QStringLiteral("select rowid from crereg where zbh=? "
-                                                       "and dzrq>='2024-06-01' and pzh=1"),
-                                        {id})
+    const QString id = book(d, QStringLiteral("甲公司"), QStringLiteral("银行日记帐"), 50000, may);
+    entries(d, id, may, 3);
+    ledger::post_month(d, id, may);
+    entries(d, id, june, 2);
+    const qint64 reversed = d.scalar(QStringLiteral("select rowid from crereg where zbh=? "
+                                                    "and dzrq>='2024-06-01' and pzh=1"),
+                                     {id})
                                 .toLongLong();
-    ledger::reverse_line(t.dat, reversed, QStringLiteral("admin"));
+    ledger::reverse_line(d, reversed, QStringLiteral("admin"));
 
     const QString indent(36, QLatin1Char(' '));
-    EXPECT_EQ(journalprint::journal_printout(t.dat, id, may).lines[0][Column::Zy].toString(),
+    EXPECT_EQ(journalprint::journal_printout(d, id, may).lines[0][Column::Zy].toString(),
               indent + rows::kOpening);
-    const journalprint::Printout p = journalprint::journal_printout(t.dat, id, june);
+    const journalprint::Printout p = journalprint::journal_printout(d, id, june);
     ASSERT_EQ(p.lines.size(), 4u);
     EXPECT_EQ(p.lines[0][Column::Zy].toString(), indent + rows::kCarry);
     EXPECT_EQ(p.lines[1][Column::Zy].toString(), QStringLiteral("被冲账 [收支 1]"));
@@ -158,23 +156,23 @@ TEST(JournalPrint, FailedStagingLeavesTheTableAsItWas) {
 // The balance at the end of this month: the last line's in this month, else the last line's
 // before it (the month before not yet posted), else the opening amount of a book without any
 // line. zhye holds the texts with two decimals and no separators, books by name and category.
-TEST(Balances, LastLineUpToThisMonthElseOpeningAmount) {
-    TempLedger t;
+TEST_P(BothEngines, BalanceIsTheLastLineUpToThisMonthElseTheOpeningAmount) {
+    Tdat& d = dat();
     const QDate today(2024, 7, 20);
     const QString current =
-        book(t.dat, QStringLiteral("乙公司"), QStringLiteral("银行日记帐"), 500, {2024, 7, 1});
-    entries(t.dat, current, QDate(2024, 7, 1), 3);  // 5.00 - 12.34 - 12.34 + 1,000.00
+        book(d, QStringLiteral("乙公司"), QStringLiteral("银行日记帐"), 500, {2024, 7, 1});
+    entries(d, current, QDate(2024, 7, 1), 3);  // 5.00 - 12.34 - 12.34 + 1,000.00
     const QString unposted =
-        book(t.dat, QStringLiteral("乙公司"), QStringLiteral("现金日记帐"), -35000, {2024, 6, 1});
-    book(t.dat, QStringLiteral("甲公司"), QStringLiteral("银行卡"), 123456, {2024, 7, 1}, false);
+        book(d, QStringLiteral("乙公司"), QStringLiteral("现金日记帐"), -35000, {2024, 6, 1});
+    book(d, QStringLiteral("甲公司"), QStringLiteral("银行卡"), 123456, {2024, 7, 1}, false);
     const QString future =
-        book(t.dat, QStringLiteral("丙公司"), QStringLiteral("现金日记帐"), 700, {2024, 9, 1});
-    entries(t.dat, future, QDate(2024, 9, 1), 1);
+        book(d, QStringLiteral("丙公司"), QStringLiteral("现金日记帐"), 700, {2024, 9, 1});
+    entries(d, future, QDate(2024, 9, 1), 1);
 
-    const std::vector<balances::BookBalance> books = balances::stage_balances(t.dat, today);
+    const std::vector<balances::BookBalance> books = balances::stage_balances(d, today);
     ASSERT_EQ(books.size(), 4u);
     std::vector<QStringList> zhye;
-    Query q(t.dat);
+    Query q(d);
     q.setSql(balances::kStagedSql);
     q.open();
     for (q.first(); !q.eof(); q.next())
@@ -193,17 +191,20 @@ TEST(Balances, LastLineUpToThisMonthElseOpeningAmount) {
 
 // The chart's points: none before the book's start month, then the balance each month ended
 // with, carried on through months without lines.
-TEST(Balances, MonthEndBalancesBeginWithTheBook) {
-    TempLedger t;
+TEST_P(BothEngines, MonthEndBalancesBeginWithTheBook) {
+    Tdat& d = dat();
     const QString id =
-        book(t.dat, QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), 1000, {2024, 3, 15});
-    entries(t.dat, id, QDate(2024, 3, 16), 1);  // paid 12.34
-    ledger::post_month(t.dat, id, QDate(2024, 3, 1));
-    ledger::post_month(t.dat, id, QDate(2024, 4, 1));  // April without lines
-    entries(t.dat, id, QDate(2024, 5, 1), 3);
-    const std::vector<balances::BookBalance> books = balances::book_balances(t.dat, {2024, 6, 9});
-    const auto points = balances::month_end_balances(t.dat, books[0], {2024, 6, 9}, 5);
+        book(d, QStringLiteral("甲公司"), QStringLiteral("现金日记帐"), 1000, {2024, 3, 15});
+    entries(d, id, QDate(2024, 3, 16), 1);  // paid 12.34
+    ledger::post_month(d, id, QDate(2024, 3, 1));
+    ledger::post_month(d, id, QDate(2024, 4, 1));  // April without lines
+    entries(d, id, QDate(2024, 5, 1), 3);
+    const std::vector<balances::BookBalance> books = balances::book_balances(d, {2024, 6, 9});
+    const auto points = balances::month_end_balances(d, books[0], {2024, 6, 9}, 5);
     const std::vector<std::optional<money::Cents>> expected = {
         std::nullopt, 1000 - 1234, 1000 - 1234, 1000 - 3 * 1234 + 100000, 1000 - 3 * 1234 + 100000};
     EXPECT_EQ(points, expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, BothEngines, ::testing::Values(Engine::File, Engine::Server),
+                         engineName);
