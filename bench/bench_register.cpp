@@ -1,12 +1,18 @@
-// The register with a month of 3,000 lines: opening it in the grid, and typing an amount into
-// its first line and moving on (the post, the balance carried down the month, the re-read and
-// the footers).
+// The register with a month of 3,000 lines: opening it in the grid, typing an amount into its
+// first line and moving on (the post, the balance carried down the month, the re-read and the
+// footers), and exporting it into the workbook.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QDateEdit>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QUrl>
 
+#include "answering_messages.h"
 #include "dj.h"
 #include "fr_dat.h"
 #include "monthmodel.h"
@@ -81,4 +87,35 @@ void BM_TypeFirstLineAmount(benchmark::State& state) {
 }
 BENCHMARK(BM_TypeFirstLineAmount)->Unit(benchmark::kMillisecond);
 
+// Stands in for the desktop's spreadsheet program, which the export starts at its end.
+class Opener : public QObject {
+    Q_OBJECT
+public:
+    int opened = 0;
+public slots:
+    void open(const QUrl&) { ++opened; }
+};
+
+// "导出" answered Yes: the month written over the workbook of the round before.
+void BM_ExportMonth(benchmark::State& state) {
+    Fixture f;
+    f.open();
+    QTemporaryDir workdir;
+    QFile::copy(QStringLiteral(QB_WORKBOOK_TEMPLATE), workdir.filePath("ExcelF.dat"));
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(workdir.path());
+    AnsweringMessages yes;
+    Opener opener;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opener, "open");
+    for (auto _ : state)
+        f.window->turnexcel();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QDir::setCurrent(before);
+    if (opener.opened != int(state.iterations()) || yes.texts.size() != opener.opened)
+        state.SkipWithError("an export failed");
+}
+BENCHMARK(BM_ExportMonth)->Unit(benchmark::kMillisecond);
+
 }  // namespace
+
+#include "bench_register.moc"

@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <cstdio>
 
@@ -7,6 +8,7 @@
 #include "errors.h"
 #include "fr_dat.h"
 #include "gymk.h"
+#include "gymk_export.h"
 #include "ledger.h"
 #include "money.h"
 #include "months.h"
@@ -239,6 +241,30 @@ int post(const QString& dir, const QStringList& args) {
     if (r.laterMonthsUpdated > 0)
         out(QStringLiteral("其后已结帐的 %1 个月已按更正后的数字重新结转。\n")
                 .arg(r.laterMonthsUpdated));
+    return 0;
+}
+
+// The month as the register exports it, into the workbook the register uses or another one.
+int exportMonth(const QString& dir, const QStringList& args) {
+    QStringList rest = args;
+    QString workbook;
+    if (const qsizetype at = rest.indexOf(QStringLiteral("--out")); at >= 0) {
+        if (at + 1 >= rest.size()) throw UsageError{QStringLiteral("--out needs a file name")};
+        workbook = QFileInfo(rest[at + 1]).absoluteFilePath();
+        rest.remove(at, 2);
+    }
+    Tdat dat;
+    openLedger(dat, dir, Tdat::Mode::ReadOnly);
+    const auto [id, month] = bookMonth(dat, rest);
+    const qb::ledger::MonthSql view = qb::ledger::month_view(id, month);
+    qb::Query q(dat);
+    q.setSql(view.sql, view.params);
+    q.open();
+    const QString path = gymk::export_to_excel(q, {rest[1], rest[0]}, dir, workbook);
+    out(QStringLiteral("%1 %2：%3 行已导出到 %4\n")
+            .arg(shown(rest[0]), qb::months::monthText(month))
+            .arg(q.recordCount())
+            .arg(shown(path)));
     return 0;
 }
 

@@ -24,6 +24,7 @@ int verify(const QStringList& args);
 int passphrase(const QString& dir, const QStringList& args);
 int print(const QString& dir, const QStringList& args);
 int balances(const QString& dir, const QStringList& args);
+int exportMonth(const QString& dir, const QStringList& args);
 
 // The ledger's passphrase of its own, for every command that opens or creates a ledger; empty
 // for the built-in key.

@@ -34,6 +34,9 @@ const char* const kUsage =
     "  post NAME CATEGORY YYYY-MM\n"
     "      post the month of the book, or post it again when it is posted already; a month\n"
     "      before the book's start month or after its first open month is refused\n"
+    "  export NAME CATEGORY YYYY-MM [--out FILE]\n"
+    "      write the month of the book into a workbook as the register exports it: into FILE,\n"
+    "      or qbk.xls in DIR; a workbook that does not exist yet is made from ExcelF.dat in DIR\n"
     "  backup\n"
     "      once a day: a verified copy in the folder backup beside the database, the newest\n"
     "      30 kept (the oldest goes only once the new copy is verified)\n"
@@ -83,6 +86,7 @@ int run(QStringList args) {
     if (command == QLatin1String("check") && args.isEmpty()) return cli::check(dir);
     if (command == QLatin1String("journal")) return cli::journal(dir, args);
     if (command == QLatin1String("post")) return cli::post(dir, args);
+    if (command == QLatin1String("export")) return cli::exportMonth(dir, args);
     if (command == QLatin1String("backup") && args.isEmpty()) return cli::backup(dir);
     if (command == QLatin1String("verify")) return cli::verify(args);
     if (command == QLatin1String("passphrase")) return cli::passphrase(dir, args);

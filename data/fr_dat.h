@@ -77,6 +77,9 @@ public:
 
     int fieldCount() const { return int(columns_.size()); }
     QString fieldName(int index) const { return columns_.at(index).name; }
+    // The column's type as the schema declares it ("date", "double", "smallint", "text");
+    // empty for an expression.
+    QString fieldType(int index) const { return columns_.at(index).declaredType; }
     int fieldIndex(const QString& name) const;  // matched without regard to case; -1 if absent
     Field field(int index);
     Field fieldByName(const QString& name);

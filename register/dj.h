@@ -40,7 +40,7 @@ public:
     void zwyj() override;       // post the month on show, or post it again
     void cz() override;         // reversal: a later addition
     void rejsye() override;     // rebuild the month's running balances
-    void turnexcel() override;  // export: a later addition
+    void turnexcel() override;  // the month on show into the workbook "qbk.xls"
 
     // Opens what the selected tree node names for the picked month; a book name opens nothing.
     void TreeView1Click();

@@ -92,13 +92,3 @@ void Tfr_dj::cz() {
     if (!journalOnShow()) return;
     // The reversal of a line is a later addition.
 }
-
-void Tfr_dj::turnexcel() {
-    if (session_.role_code == Session::OrdinaryUser) {
-        qb::messages().plain(
-            QStringLiteral("对不起，你没有'导出'的权限！请以管理员或操作员身份登录."));
-        return;
-    }
-    if (!journalOnShow()) return;
-    // The workbook export is a later addition.
-}

@@ -68,7 +68,7 @@ PreviewDialog::PreviewDialog(Report& report, QWidget* parent)
     auto* find = toolButton(this, "find", QStringLiteral("查找"));
     auto* pdf = toolButton(this, "savePdf", QStringLiteral("另存为PDF"));
     workbook_ = toolButton(this, "saveWorkbook", QStringLiteral("导出Excel"));
-    workbook_->setVisible(false);
+    exportWorkbook_ = [this] { saveWorkbook(); };
     auto* close = toolButton(this, "close", QStringLiteral("关闭"));
     for (QWidget* w :
          std::initializer_list<QWidget*>{zoom_, first, prior, next, last, pageLabel_, open, save,
@@ -201,12 +201,18 @@ bool PreviewDialog::savePdf() {
     return !path.isEmpty() && qb::report::savePdf(*document, path, name_);
 }
 
+bool PreviewDialog::saveWorkbook() {
+    const QString path = asking().workbookFileName(this, report_.workbookName());
+    if (path.isEmpty()) return false;
+    return report_.writeWorkbook(path);
+}
+
 bool showPreview(Report& report, QWidget* parent, const QString& title,
                  std::function<void()> exportWorkbook) {
     if (!report.prepare()) return false;
     PreviewDialog dialog(report, parent);
     if (!title.isEmpty()) dialog.setWindowTitle(title);
-    dialog.setWorkbookExport(std::move(exportWorkbook));
+    if (exportWorkbook) dialog.setWorkbookExport(std::move(exportWorkbook));
     dialog.setWindowModality(Qt::ApplicationModal);
     asking().runModal(dialog);
     return true;

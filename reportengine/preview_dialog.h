@@ -24,7 +24,8 @@ public:
     // The report must be prepared and outlive the dialog.
     PreviewDialog(Report& report, QWidget* parent = nullptr);
 
-    // Shows the button "导出Excel", which calls the action.
+    // What the button "导出Excel" does: by default it saves the report as a workbook
+    // (saveWorkbook); an empty action hides the button.
     void setWorkbookExport(std::function<void()> action);
     ReportPreview* preview() const { return preview_; }
 
@@ -35,6 +36,8 @@ public:
     bool print();
     bool find(const QString& needle);
     bool savePdf();
+    // Asks for a file name and writes the report's rows into a new workbook there.
+    bool saveWorkbook();
 
 private:
     void updatePageLabel(int page, int count);
@@ -51,7 +54,8 @@ private:
 };
 
 // Prepares the report and runs its modal preview. False when it could not be prepared (the
-// reason was told through the message service).
+// reason was told through the message service). exportWorkbook, when given, takes the place of
+// the preview's own saving as a workbook.
 bool showPreview(Report& report, QWidget* parent, const QString& title,
                  std::function<void()> exportWorkbook = {});
 

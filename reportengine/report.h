@@ -73,6 +73,14 @@ public:
     bool writePdf(const QString& path);
     // Prepares when needed and paints every page on a printer or other paged device.
     bool print(QPagedPaintDevice& device);
+    // Writes the report as a new workbook (replacing any file at path): the page header, title
+    // and column header once, then every detail line and the summary, each band line a sheet
+    // row and the texts in columns as they stand on paper; page footers are left out. Single
+    // values of the lines keep their kind (amounts, dates, whole numbers). A failure gives a
+    // message and false and leaves any file at path as it was.
+    bool writeWorkbook(const QString& path);
+    // A file name for it: the report's first heading text, else the template's name.
+    QString workbookName() const;
 
 private:
     bool fail(const QString& message) const;

@@ -31,6 +31,10 @@ Asking& asking() {
             return QFileDialog::getSaveFileName(parent, QStringLiteral("另存为PDF"), suggested,
                                                 QStringLiteral("PDF 文件 (*.pdf)"));
         },
+        [](QWidget* parent, const QString& suggested) {
+            return QFileDialog::getSaveFileName(parent, QStringLiteral("导出Excel"), suggested,
+                                                QStringLiteral("Excel 工作簿 (*.xlsx)"));
+        },
         [](QWidget* parent, const QString& suggested, bool forSaving) {
             return forSaving ? QFileDialog::getSaveFileName(parent, QStringLiteral("保存报表"),
                                                             suggested, kPreparedFilter)

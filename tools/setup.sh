@@ -10,7 +10,7 @@ packages=(
     libsodium-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libquazip1-qt6-dev libchm-dev fp-utils
-    fonts-wqy-zenhei poppler-utils xvfb xauth clang-format
+    fonts-wqy-zenhei poppler-utils xvfb xauth clang-format python3-openpyxl
 )
 missing=()
 for p in "${packages[@]}"; do

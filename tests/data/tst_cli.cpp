@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -10,6 +12,7 @@
 #include "fr_dat.h"
 #include "ledger.h"
 #include "templedger.h"
+#include "workbook_reader.h"
 
 namespace {
 
@@ -224,4 +227,34 @@ TEST(Cli, PrintsJournalAndBalancesWithoutWriting) {
     EXPECT_TRUE(QFileInfo(dir + "/zhye.pdf").size() > 0);
     EXPECT_EQ(running.scalar("select count(*) from zhye").toInt(), 0);
     EXPECT_EQ(cli({"--dir", dir, "print", "本部", "现金日记帐", month}).code, 2);
+}
+
+TEST(Cli, ExportWritesTheMonthAsTheRegisterDoes) {
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    ASSERT_EQ(cli({"--dir", dir, "sample", "--books", "3", "--months", "3", "--lines", "5"}).code,
+              0);
+    const QString month = QDate::currentDate().addMonths(-1).toString("yyyy-MM");
+    const QStringList book = {"本部", "银行日记帐", month};
+    const Outcome missing = cli(QStringList{"--dir", dir, "export"} + book);
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_TRUE(missing.err.contains("ExcelF.dat")) << missing.err.toStdString();
+
+    ASSERT_TRUE(QFile::copy(QB_WORKBOOK_TEMPLATE, dir + "/ExcelF.dat"));
+    const Outcome made = cli(QStringList{"--dir", dir, "export"} + book);
+    ASSERT_EQ(made.code, 0) << made.err.toStdString();
+    EXPECT_TRUE(made.out.contains("6 行已导出到 " + dir + "/qbk.xls")) << made.out.toStdString();
+    const QJsonObject cells = readWorkbook(dir + "/qbk.xls")["cells"].toObject();
+    EXPECT_EQ(cells["A1"]["v"], "银行日记帐");
+    EXPECT_EQ(cells["A2"]["v"], "账簿：本部");
+    EXPECT_EQ(cells["A4"]["v"], month + "-01");
+    EXPECT_EQ(cells["D4"]["v"], "月结转余额");
+    EXPECT_TRUE(cells.contains("J9") && !cells.contains("A10"));
+
+    const QString other = tmp.filePath("五月.xlsx");
+    EXPECT_EQ(cli(QStringList{"--dir", dir, "export", "--out", other} + book).code, 0);
+    const QJsonObject otherBook = readWorkbook(other);
+    EXPECT_EQ(otherBook["cells"]["D4"]["v"], "月结转余额");
+    EXPECT_EQ(cli({"--dir", dir, "export", "本部", "无此类别", month}).code, 1);
+    EXPECT_EQ(cli({"--dir", dir, "export", "本部", "银行日记帐", "2024-13"}).code, 2);
 }

@@ -49,7 +49,6 @@ int main(int argc, char** argv) {
     if (!table.writePdf(out.filePath("zhye.pdf"))) return 1;
 
     qb::report::PreviewDialog dialog(journal);
-    dialog.setWorkbookExport([] {});
     dialog.resize(1100, 760);
     qb::report::ReportPreview rmp;
     rmp.resize(900, 640);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -10,6 +11,7 @@
 #include "report.h"
 #include "samples.h"
 #include "templedger.h"
+#include "workbook_reader.h"
 
 using qb::report::Item;
 using qb::report::Report;
@@ -263,4 +265,31 @@ TEST(ReportData, QueryOverTheStagingTableFeedsTheDetailBandInItsOrder) {
     EXPECT_EQ(t.indexOf("第2笔"), first + 10);
     EXPECT_EQ(t.indexOf("第3笔"), first + 20);
     EXPECT_EQ(t.at(first + 20 + 1), "3,001.50");
+}
+
+TEST(ReportWorkbook, BalanceTableBecomesASheetOfTypedRows) {
+    Report table;
+    ASSERT_TRUE(table.load(kTemplates + "/zhye.rls"));
+    table.setDataSource(samples::balances(4));
+    EXPECT_EQ(table.workbookName(), "账户余额表.xlsx");
+    QTemporaryDir dir;
+    ASSERT_TRUE(table.writeWorkbook(dir.filePath("t.xlsx")));
+    const QJsonObject book = readWorkbook(dir.filePath("t.xlsx"));
+    ASSERT_FALSE(book.contains("error")) << book["error"].toString().toStdString();
+    const QJsonObject cells = book["cells"].toObject();
+    auto v = [&](const char* cell) { return cells[cell]["v"]; };
+    EXPECT_EQ(book["sheets"][0], "账户余额表");
+    EXPECT_EQ(v("A1"), "账户余额表");
+    EXPECT_EQ(v("A2"), "金额单位：元");  // title lines, each a row; the page footer stays out
+    EXPECT_EQ(v("A3"), "序号");
+    EXPECT_EQ(v("E3"), "账簿余额");
+    EXPECT_EQ(v("A4"), 1);
+    EXPECT_EQ(v("C4"), "华东分公司1");
+    EXPECT_EQ(v("E5"), -350);
+    EXPECT_EQ(cells["E5"]["fmt"], "#,##0.00");
+    EXPECT_EQ(v("A8"), "合    计");
+    EXPECT_EQ(v("E8"), 98415.41);  // 12,345.67 - 350.00 + 37,037.03 + 49,382.71
+    EXPECT_EQ(v("A9"), "账户数量：4");
+    EXPECT_EQ(book["maxRow"], 9);
+    EXPECT_GT(book["widths"]["C"].toDouble(), book["widths"]["A"].toDouble());
 }

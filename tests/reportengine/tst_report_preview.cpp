@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
@@ -13,6 +14,7 @@
 #include "report.h"
 #include "report_preview.h"
 #include "samples.h"
+#include "workbook_reader.h"
 
 using namespace qb::report;
 
@@ -140,13 +142,25 @@ private slots:
         for (const char* name : {"zoom", "firstPage", "priorPage", "nextPage", "lastPage",
                                  "pageSetup", "print", "findText", "find", "savePdf", "close"})
             QVERIFY2(dialog.findChild<QWidget*>(name), name);
+        // "导出Excel" writes the report's rows into a workbook, or does what the caller asks.
+        QTemporaryDir dir;
+        asking().workbookFileName = [&](QWidget*, const QString& suggested) {
+            [&] { QCOMPARE(suggested, QStringLiteral("银行日记帐.xlsx")); }();
+            return dir.filePath("saved.xlsx");
+        };
         auto* workbook = dialog.findChild<QToolButton*>("saveWorkbook");
-        QVERIFY(workbook && workbook->isHidden());
+        QVERIFY(workbook && !workbook->isHidden());
+        workbook->click();
+        const QJsonObject book = readWorkbook(dir.filePath("saved.xlsx"));
+        QCOMPARE(book["cells"]["D3"]["v"].toString(), QStringLiteral("摘要"));
+        // The headers once, the lines, the carry pairs and the two lines of the month's totals.
+        QCOMPARE(book["maxRow"].toInt(), 3 + 95 + 6 + 2);
         int exported = 0;
         dialog.setWorkbookExport([&] { ++exported; });
-        QVERIFY(!workbook->isHidden());
         workbook->click();
         QCOMPARE(exported, 1);
+        dialog.setWorkbookExport({});
+        QVERIFY(workbook->isHidden());
 
         dialog.findChild<QToolButton*>("lastPage")->click();
         QCOMPARE(label->text(), QStringLiteral("第 4 页 共 4 页"));
@@ -155,7 +169,6 @@ private slots:
         dialog.findChild<QToolButton*>("find")->click();
         QCOMPARE(messages.texts, QStringList{"没有找到“没有这句话”"});
 
-        QTemporaryDir dir;
         asking().pdfFileName = [&](QWidget*, const QString& suggested) {
             [&] { QCOMPARE(suggested, QStringLiteral("pr.pdf")); }();
             return dir.filePath("saved.pdf");

@@ -1,0 +1,253 @@
+#include "xlsx_package.h"
+
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include "errors.h"
+#include "files.h"
+
+namespace qb::workbook::xlsx {
+namespace {
+
+// "xl/workbook.xml" keeps its relationships in "xl/_rels/workbook.xml.rels"; the package's own
+// are in "_rels/.rels".
+QString relationshipsOf(const QString& source) {
+    const qsizetype slash = source.lastIndexOf(QLatin1Char('/'));
+    return source.left(slash + 1) + QStringLiteral("_rels/") + source.mid(slash + 1) +
+           QStringLiteral(".rels");
+}
+
+// A target is absolute from the package's root ("/xl/worksheets/sheet1.xml") or relative to
+// the source part's folder ("worksheets/sheet1.xml").
+QString resolve(const QString& source, const QString& target) {
+    if (target.startsWith(QLatin1Char('/'))) return target.mid(1);
+    const QString folder = source.left(source.lastIndexOf(QLatin1Char('/')) + 1);
+    return QDir::cleanPath(folder + target);
+}
+
+// Copies an XML part, leaving out the elements for which drop says so.
+template <class Drop>
+QByteArray without(const QByteArray& xml, Drop drop, const QString& origin, const QString& part) {
+    QXmlStreamReader reader;
+    startReading(reader, xml);
+    QByteArray out;
+    QXmlStreamWriter writer(&out);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement() && drop(reader))
+            reader.skipCurrentElement();
+        else
+            copyToken(reader, writer);
+    }
+    requireWellFormed(reader, origin, part);
+    return out;
+}
+
+}  // namespace
+
+Package Package::read(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw DbError(QStringLiteral("无法读取工作簿 %1：%2").arg(path, file.errorString()));
+    QByteArray bytes = file.readAll();
+    QBuffer buffer(&bytes);
+    QuaZip zip(&buffer);
+    if (!zip.open(QuaZip::mdUnzip))
+        throw DbError(QStringLiteral("%1 不是可以读取的工作簿（Office Open XML）").arg(path));
+    Package package;
+    package.origin = path;
+    QuaZipFile entry(&zip);
+    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
+        const QString name = zip.getCurrentFileName();
+        if (name.endsWith(QLatin1Char('/'))) continue;  // a folder entry
+        if (!entry.open(QIODevice::ReadOnly))
+            throw DbError(QStringLiteral("工作簿 %1 已损坏：无法读取 %2").arg(path, name));
+        package.parts_.emplace_back(name, entry.readAll());
+        entry.close();
+        if (entry.getZipError() != UNZ_OK)
+            throw DbError(QStringLiteral("工作簿 %1 已损坏：%2 校验不符").arg(path, name));
+    }
+    if (zip.getZipError() != UNZ_OK || !package.has(QStringLiteral("[Content_Types].xml")))
+        throw DbError(QStringLiteral("%1 不是可以读取的工作簿（Office Open XML）").arg(path));
+    return package;
+}
+
+void Package::write(const QString& path, Mode mode) const {
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        QuaZip zip(&buffer);
+        if (!zip.open(QuaZip::mdCreate))
+            throw DbError(QStringLiteral("无法生成工作簿 %1").arg(path));
+        QuaZipFile entry(&zip);
+        for (const auto& [name, data] : parts_) {
+            if (!entry.open(QIODevice::WriteOnly, QuaZipNewInfo(name)) ||
+                entry.write(data) != data.size())
+                throw DbError(QStringLiteral("无法生成工作簿 %1").arg(path));
+            entry.close();
+        }
+        zip.close();
+        if (zip.getZipError() != ZIP_OK)
+            throw DbError(QStringLiteral("无法生成工作簿 %1").arg(path));
+    }
+    if (mode == NewFile) {
+        files::PrivateFile file(path, files::PrivateFile::Name::UniqueBeside);
+        file.write(bytes.constData(), bytes.size());
+        file.finish();
+        files::placeWithoutReplacing(file.path(), path);
+        file.release();
+        return;
+    }
+    // A workbook its owner marked read-only stays as it is, whoever runs the program.
+    if (const QFileInfo target(path);
+        target.exists() && !target.permission(QFileDevice::WriteOwner))
+        throw DbError(QStringLiteral("工作簿 %1 是只读文件，不能写入").arg(path));
+    // Unbuffered, so that a short write is seen here and not lost at commit.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(bytes) != bytes.size() || !file.commit())
+        throw DbError(QStringLiteral("无法写入工作簿 %1：%2").arg(path, file.errorString()));
+}
+
+bool Package::has(const QString& name) const {
+    for (const auto& p : parts_)
+        if (p.first == name) return true;
+    return false;
+}
+
+QByteArray Package::part(const QString& name) const {
+    for (const auto& p : parts_)
+        if (p.first == name) return p.second;
+    return {};
+}
+
+void Package::setPart(const QString& name, const QByteArray& data) {
+    for (auto& p : parts_)
+        if (p.first == name) {
+            p.second = data;
+            return;
+        }
+    parts_.emplace_back(name, data);
+}
+
+void Package::removePart(const QString& name) {
+    std::erase_if(parts_, [&](const auto& p) { return p.first == name; });
+}
+
+QString Package::related(const QString& source, QStringView idOrType, bool byType) const {
+    QXmlStreamReader reader;
+    startReading(reader, part(relationshipsOf(source)));
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (!reader.isStartElement() || local(reader.qualifiedName()) != u"Relationship") continue;
+        const QXmlStreamAttributes a = reader.attributes();
+        const bool match = byType ? a.value(QLatin1String("Type")).endsWith(idOrType)
+                                  : a.value(QLatin1String("Id")) == idOrType;
+        if (match && a.value(QLatin1String("TargetMode")) != u"External")
+            return resolve(source, a.value(QLatin1String("Target")).toString());
+    }
+    return {};
+}
+
+void Package::removeRelationships(const QString& source, QStringView typeEnd) {
+    const QString name = relationshipsOf(source);
+    setPart(name, without(
+                      part(name),
+                      [&](const QXmlStreamReader& r) {
+                          return local(r.qualifiedName()) == u"Relationship" &&
+                                 r.attributes().value(QLatin1String("Type")).endsWith(typeEnd);
+                      },
+                      origin, name));
+}
+
+void Package::removeContentType(const QString& partName) {
+    const QString name = QStringLiteral("[Content_Types].xml");
+    const QString absolute = QLatin1Char('/') + partName;
+    setPart(name, without(
+                      part(name),
+                      [&](const QXmlStreamReader& r) {
+                          return local(r.qualifiedName()) == u"Override" &&
+                                 r.attributes().value(QLatin1String("PartName")) == absolute;
+                      },
+                      origin, name));
+}
+
+void startReading(QXmlStreamReader& reader, const QByteArray& xml) {
+    reader.clear();
+    reader.setNamespaceProcessing(false);
+    reader.addData(xml);
+}
+
+QStringView local(QStringView qualifiedName) {
+    const qsizetype colon = qualifiedName.indexOf(QLatin1Char(':'));
+    return colon < 0 ? qualifiedName : qualifiedName.mid(colon + 1);
+}
+
+QString prefixOf(QStringView qualifiedName) {
+    const qsizetype colon = qualifiedName.indexOf(QLatin1Char(':'));
+    return colon < 0 ? QString() : qualifiedName.left(colon + 1).toString();
+}
+
+void copyToken(const QXmlStreamReader& reader, QXmlStreamWriter& writer) {
+    switch (reader.tokenType()) {
+        case QXmlStreamReader::StartDocument:
+            writer.writeStartDocument(QStringLiteral("1.0"), reader.isStandaloneDocument());
+            break;
+        case QXmlStreamReader::StartElement:
+            writer.writeStartElement(reader.qualifiedName().toString());
+            for (const QXmlStreamAttribute& a : reader.attributes())
+                writer.writeAttribute(a.qualifiedName().toString(), a.value().toString());
+            break;
+        case QXmlStreamReader::EndElement:
+            writer.writeEndElement();
+            break;
+        default:
+            writer.writeCurrentToken(reader);
+    }
+}
+
+void copyElement(QXmlStreamReader& reader, QXmlStreamWriter& writer) {
+    if (!reader.isStartElement()) return copyToken(reader, writer);
+    for (int depth = 0; !reader.atEnd(); reader.readNext()) {
+        copyToken(reader, writer);
+        if (reader.isStartElement())
+            ++depth;
+        else if (reader.isEndElement() && --depth == 0)
+            return;
+    }
+}
+
+QXmlStreamAttributes withAttribute(const QXmlStreamAttributes& attributes, const QString& name,
+                                   const QString& value) {
+    QXmlStreamAttributes result;
+    bool done = false;
+    for (const QXmlStreamAttribute& a : attributes) {
+        if (a.qualifiedName() != name) {
+            result.append(a);
+        } else if (!done && !value.isNull()) {
+            result.append(name, value);
+            done = true;
+        } else {
+            done = true;
+        }
+    }
+    if (!done && !value.isNull()) result.append(name, value);
+    return result;
+}
+
+void requireWellFormed(const QXmlStreamReader& reader, const QString& origin, const QString& part) {
+    if (reader.hasError())
+        throw DbError(QStringLiteral("工作簿 %1 已损坏：%2 第 %3 行：%4")
+                          .arg(origin, part)
+                          .arg(reader.lineNumber())
+                          .arg(reader.errorString()));
+}
+
+}  // namespace qb::workbook::xlsx
