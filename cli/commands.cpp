@@ -41,6 +41,22 @@ int number(const QStringList& args, const QString& name, int fallback) {
     return value;
 }
 
+}  // namespace
+
+// NAME CATEGORY YYYY-MM: the book's identifier and the month's first day.
+std::pair<QString, QDate> bookMonth(Tdat& dat, const QStringList& args) {
+    if (args.size() != 3) throw UsageError{QStringLiteral("expected NAME CATEGORY YYYY-MM")};
+    // Strictly four digits, "-", two digits: "2024/08" is no August.
+    static const QRegularExpression form(QStringLiteral("^[0-9]{4}-(0[1-9]|1[0-2])$"));
+    const QDate month = QDate::fromString(args[2] + QStringLiteral("-01"), Qt::ISODate);
+    if (!form.match(args[2]).hasMatch() || !month.isValid())
+        throw UsageError{QStringLiteral("month must be written YYYY-MM, not ") + args[2]};
+    const QString id = gymk::book_id_of(dat, args[0], args[1]);
+    if (id.isEmpty())
+        throw qb::DbError(QStringLiteral("找不到帐簿“%1”（%2）").arg(args[0], args[1]));
+    return {id, month};
+}
+
 // A text cell that a spreadsheet would run as a formula is written with a leading apostrophe,
 // which spreadsheets take as "this is text".
 QString formulaSafe(const QString& text) {
@@ -63,23 +79,12 @@ QString csvRow(const QStringList& fields) {
     return quoted.join(QLatin1Char(',')) + QLatin1Char('\n');
 }
 
+namespace {
+
 // Set once by the program's options before any command runs.
 QString passphraseGiven;
 
 }  // namespace
-
-std::pair<QString, QDate> bookMonth(Tdat& dat, const QStringList& args) {
-    if (args.size() != 3) throw UsageError{QStringLiteral("expected NAME CATEGORY YYYY-MM")};
-    // Strictly four digits, "-", two digits: "2024/08" is no August.
-    static const QRegularExpression form(QStringLiteral("^[0-9]{4}-(0[1-9]|1[0-2])$"));
-    const QDate month = QDate::fromString(args[2] + QStringLiteral("-01"), Qt::ISODate);
-    if (!form.match(args[2]).hasMatch() || !month.isValid())
-        throw UsageError{QStringLiteral("month must be written YYYY-MM, not ") + args[2]};
-    const QString id = gymk::book_id_of(dat, args[0], args[1]);
-    if (id.isEmpty())
-        throw qb::DbError(QStringLiteral("找不到帐簿“%1”（%2）").arg(args[0], args[1]));
-    return {id, month};
-}
 
 void usePassphrase(const QString& passphrase) {
     passphraseGiven = passphrase;

@@ -55,9 +55,16 @@ const char* const kUsage =
     "      or the first line of FILE); the file is re-encrypted in one step\n"
     "  passphrase remove\n"
     "      go back to the built-in key\n"
+    "  print NAME CATEGORY YYYY-MM --pdf FILE\n"
+    "      write the month of the book as the register prints it (template pr.rls beside the\n"
+    "      database): carry lines at every page break, the month's totals under the last line\n"
+    "  balances [--pdf FILE]\n"
+    "      every book's balance at the end of this month as CSV; with --pdf also the balance\n"
+    "      table as printed (zhye.rls beside the database, else the built-in layout)\n"
     "\n"
     "check, journal and reconcile without --save only read: they need no lock and work on a\n"
     "read-only copy; backup needs no lock either.\n"
+    "print and balances only read as well; they write no staging table.\n"
     "Text from the ledger is printed with control characters escaped; journal writes a text cell\n"
     "that begins with = + - @ with a leading ' so that spreadsheets do not run it.\n"
     "\n"
@@ -92,20 +99,25 @@ int run(QStringList args) {
     if (command == QLatin1String("backup") && args.isEmpty()) return cli::backup(dir);
     if (command == QLatin1String("verify")) return cli::verify(args);
     if (command == QLatin1String("passphrase")) return cli::passphrase(dir, args);
+    if (command == QLatin1String("print")) return cli::print(dir, args);
+    if (command == QLatin1String("balances")) return cli::balances(dir, args);
     throw cli::UsageError{QStringLiteral("unknown command or arguments: ") + command};
+}
+
+// Laying out a printout (print and balances with --pdf) takes the fonts of a graphical
+// application; no window opens, so no display is needed either.
+std::unique_ptr<QCoreApplication> application(int& argc, char** argv) {
+    const bool prints = std::any_of(argv + 1, argv + argc,
+                                    [](const char* arg) { return std::strcmp(arg, "--pdf") == 0; });
+    if (!prints) return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Writing a PDF lays out text, which needs fonts and so a GUI application; no window opens.
-    const bool paints = std::any_of(argv + 1, argv + argc,
-                                    [](const char* arg) { return std::strcmp(arg, "--pdf") == 0; });
-    if (paints && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    const std::unique_ptr<QCoreApplication> app =
-        paints ? std::make_unique<QGuiApplication>(argc, argv)
-               : std::make_unique<QCoreApplication>(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = application(argc, argv);
     try {
         return run(app->arguments().mid(1));
     } catch (const cli::UsageError& e) {

@@ -379,11 +379,6 @@ void Tfr_dj::SpeedButton4Click() {
     refreshFooters();
 }
 
-void Tfr_dj::SpeedButton7Click() {
-    if (sheetOnShow()) rmp->print();
-    // Printing the journal is a later addition.
-}
-
 void Tfr_dj::reloadKeeping(qint64 rowId, int column) {
     model_->reload();
     const int row = model_->rowOf(rowId);

@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -178,6 +179,55 @@ TEST(Cli, ReadingCommandsWorkBesideARunningProgramAndPassphrasesComeFromOutside)
     EXPECT_EQ(cli({"verify", copy}).code, 1);
     EXPECT_TRUE(
         cli({"--passphrase-file", dir + "/pass", "verify", copy}).out.contains("crereg 1 行"));
+}
+
+// The journal and the balance table as PDF files, written beside a running program (the ledger
+// locked) without touching its staging tables: every line of the month once, a carry pair at
+// each page break, the totals of the CSV journal.
+TEST(Cli, PrintsJournalAndBalancesWithoutWriting) {
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    ASSERT_EQ(cli({"--dir", dir, "sample", "--books", "1", "--months", "2", "--lines", "64"}).code,
+              0);
+    QFile::copy(QStringLiteral(QB_TEMPLATES_DIR "/pr.rls"), dir + "/pr.rls");
+    Tdat running;
+    running.openIn(dir);
+    const QString month = QDate::currentDate().addMonths(-1).toString("yyyy-MM");
+    const QStringList csv =
+        cli({"--dir", dir, "journal", "本部", "现金日记帐", month}).out.trimmed().split('\n');
+    const int entries = csv.size() - 3;  // no header, no totals
+    const Outcome printed =
+        cli({"--dir", dir, "print", "本部", "现金日记帐", month, "--pdf", dir + "/pr.pdf"});
+    ASSERT_EQ(printed.code, 0) << printed.err.toStdString();
+    EXPECT_TRUE(printed.out.contains(QString("%1 行，3 页").arg(entries + 4)))
+        << printed.out.toStdString();
+    QProcess text;
+    text.start("pdftotext", {"-layout", dir + "/pr.pdf", "-"});
+    if (!text.waitForFinished(30000)) GTEST_SKIP() << "pdftotext (poppler-utils) is missing";
+    const QString pdf = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_EQ(pdf.count(QRegularExpression("^ *" + month + "-\\d\\d ",
+                                           QRegularExpression::MultilineOption)),
+              entries);
+    const QString flat = QString(pdf).remove(' ');
+    EXPECT_EQ(flat.count("接下页"), 2);
+    EXPECT_EQ(flat.count("承上页"), 2);
+    for (const QString& total : csv.mid(csv.size() - 2)) {  // 本月合计 and 本月累计
+        const QStringList f = total.split(',');
+        QString expected = f[3];
+        for (int c : {4, 5, 6})
+            expected += qb::money::grouped(*qb::money::parse(f[c]));
+        EXPECT_TRUE(flat.contains(expected)) << expected.toStdString();
+    }
+    EXPECT_EQ(running.scalar("select count(*) from tmp_pr").toInt(), 0);
+
+    const Outcome balances = cli({"--dir", dir, "balances", "--pdf", dir + "/zhye.pdf"});
+    ASSERT_EQ(balances.code, 0) << balances.err.toStdString();
+    EXPECT_TRUE(
+        balances.out.startsWith("启用状态,账簿名称,账簿类别,账号,账簿余额\n启用,本部,"
+                                "现金日记帐,"));
+    EXPECT_TRUE(QFileInfo(dir + "/zhye.pdf").size() > 0);
+    EXPECT_EQ(running.scalar("select count(*) from zhye").toInt(), 0);
+    EXPECT_EQ(cli({"--dir", dir, "print", "本部", "现金日记帐", month}).code, 2);
 }
 
 TEST(Cli, ExportWritesTheMonthAsTheRegisterDoes) {
