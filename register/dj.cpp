@@ -342,8 +342,9 @@ void Tfr_dj::setCommands() {
     for (const char* entry : {entries::kPost, entries::kRecalc})
         session_.setMainActionEnabled(entry, writable);
     session_.setMainActionEnabled(entries::kExport, journal);
+    // A book not enabled has no opening rows for lines from a statement to carry on from.
     session_.setMainActionEnabled(entries::kBankRec,
-                                  journal && qb::bankrec::is_bank_book(onShow_->text(0)));
+                                  writable && qb::bankrec::is_bank_book(onShow_->text(0)));
     session_.setMainActionEnabled(entries::kReverse, writable && monthClosed_);
 }
 

@@ -11,7 +11,7 @@
 #include "messages.h"
 
 void Tfr_dj::yhdz() {
-    if (!journalOnShow()) return;
+    if (!bookWritable()) return;
     const QString category = onShow_->text(0);
     if (!qb::bankrec::is_bank_book(category)) {
         qb::messages().plain(
