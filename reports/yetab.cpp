@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 
 #include "balancechart.h"
+#include "balanceprint.h"
 #include "preview_dialog.h"
-#include "printouts.h"
 #include "report.h"
 #include "session.h"
 #include "widgets.h"
@@ -24,7 +24,6 @@ constexpr int kWidths[] = {300, 170, 150, 100};
 // Every second row stands on light sky blue, so that a row is easy to follow across.
 const QColor kAlternate(166, 202, 240);
 constexpr int kBook = Qt::UserRole;  // the row's index into the books
-const QString kChart = QStringLiteral("chart");
 
 }  // namespace
 
@@ -115,20 +114,19 @@ void TForm3::FormShow() {
 const std::vector<std::optional<qb::money::Cents>>& TForm3::monthEnds(int book) {
     auto it = monthEnds_.find(book);
     if (it == monthEnds_.end())
-        it = monthEnds_.insert(book, qb::balances::month_end_balances(
-                                         session_.dat, books_[book], today, BalanceChart::kMonths));
+        it = monthEnds_.insert(book,
+                               qb::balances::month_end_balances(session_.dat, books_[book], today,
+                                                                qb::balanceprint::kMonths));
     return *it;
 }
 
 void TForm3::drawChart() {
-    std::vector<BalanceChart::Line> lines;
+    std::vector<qb::balanceprint::ChartLine> lines;
     for (int row = 0; row < ListView1->topLevelItemCount(); ++row) {
         const QTreeWidgetItem* item = ListView1->topLevelItem(row);
         if (item->checkState(NameColumn) != Qt::Checked) continue;
         const int book = item->data(NameColumn, kBook).toInt();
-        const QColor colour = BalanceChart::colour(book);
-        lines.push_back({books_[book].name + QLatin1Char('-') + books_[book].category, colour,
-                         monthEnds(book)});
+        lines.push_back(qb::balanceprint::chartLine(books_, book, monthEnds(book)));
     }
     Chart1->setLines(today, std::move(lines));
     // The list is the chart's legend: a ticked book shows its line's colour.
@@ -137,7 +135,7 @@ void TForm3::drawChart() {
         QTreeWidgetItem* item = ListView1->topLevelItem(row);
         QPixmap swatch(12, 12);
         swatch.fill(item->checkState(NameColumn) == Qt::Checked
-                        ? BalanceChart::colour(item->data(NameColumn, kBook).toInt())
+                        ? qb::balanceprint::colour(item->data(NameColumn, kBook).toInt())
                         : Qt::transparent);
         item->setIcon(NameColumn, QIcon(swatch));
     }
@@ -147,16 +145,9 @@ void TForm3::SpeedButton1Click() {
     Query1.setSql(qb::balances::kStagedSql);
     Query1.open();
     qb::report::Report RMGridReport1;
-    if (qb::report::loadBalanceTable(RMGridReport1,
-                                     QDir::current().filePath(QStringLiteral("zhye.rls")))) {
-        RMGridReport1.setDataSource(std::make_shared<qb::report::QueryDataSource>(Query1));
-        // Without a ticked book, or with a template that has no place for it, the table
-        // prints alone.
-        if (RMGridReport1.hasObject(kChart)) {
-            const QImage chart = Chart1->printImage(RMGridReport1.objectSize(kChart));
-            if (!chart.isNull()) RMGridReport1.setPicture(kChart, chart);
-        }
+    if (qb::balanceprint::loadPrintout(
+            RMGridReport1, QDir::current().filePath(QStringLiteral("zhye.rls")),
+            std::make_shared<qb::report::QueryDataSource>(Query1), today, Chart1->lines()))
         qb::report::showPreview(RMGridReport1, this, windowTitle());
-    }
     Query1.close();
 }
