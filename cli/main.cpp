@@ -1,5 +1,7 @@
+#include <QApplication>
 #include <QDir>
-#include <QGuiApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -60,7 +62,9 @@ const char* const kUsage =
     "      database): carry lines at every page break, the month's totals under the last line\n"
     "  balances [--pdf FILE]\n"
     "      every book's balance at the end of this month as CSV; with --pdf also the balance\n"
-    "      table as printed (zhye.rls beside the database, else the built-in layout)\n"
+    "      table as the window prints it (zhye.rls beside the database, else the built-in\n"
+    "      layout), with the chart of the enabled books' month-end balances over the last\n"
+    "      twelve months\n"
     "\n"
     "check, journal and reconcile without --save only read: they need no lock and work on a\n"
     "read-only copy; backup needs no lock either.\n"
@@ -104,13 +108,24 @@ int run(QStringList args) {
     throw cli::UsageError{QStringLiteral("unknown command or arguments: ") + command};
 }
 
-// Laying out a printout (print and balances with --pdf) takes the fonts of a graphical
-// application; no window opens, so no display is needed either.
+bool given(int argc, char** argv, const char* word) {
+    return std::any_of(argv + 1, argv + argc,
+                       [word](const char* arg) { return std::strcmp(arg, word) == 0; });
+}
+
+// Laying out a printout (a command with --pdf) takes the fonts of a graphical application, and
+// the balance table's chart the widgets of a full one; no window opens, so no display is needed
+// either. (A folder named balances merely makes the application heavier.)
 std::unique_ptr<QCoreApplication> application(int& argc, char** argv) {
-    const bool prints = std::any_of(argv + 1, argv + argc,
-                                    [](const char* arg) { return std::strcmp(arg, "--pdf") == 0; });
-    if (!prints) return std::make_unique<QCoreApplication>(argc, argv);
+    if (!given(argc, argv, "--pdf")) return std::make_unique<QCoreApplication>(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Without a runtime directory the platform warns on standard error; a private one keeps it
+    // clean for scripts.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        static QTemporaryDir runtime;  // removed at exit
+        if (runtime.isValid()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    }
+    if (given(argc, argv, "balances")) return std::make_unique<QApplication>(argc, argv);
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 

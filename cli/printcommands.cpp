@@ -3,6 +3,7 @@
 // stage, without writing the staging tables, so they work beside a running program.
 #include <QDir>
 
+#include "balanceprint.h"
 #include "balances.h"
 #include "commands.h"
 #include "journalprint.h"
@@ -55,13 +56,22 @@ int balances(const QString& dir, const QStringList& args) {
     if (!rest.isEmpty()) throw UsageError{QStringLiteral("unknown argument: ") + rest.first()};
     Tdat dat;
     openLedger(dat, dir, Tdat::Mode::ReadOnly);
-    const std::vector<qb::balances::BookBalance> books = qb::balances::book_balances(dat);
+    const QDate today = QDate::currentDate();
+    const std::vector<qb::balances::BookBalance> books = qb::balances::book_balances(dat, today);
     if (!pdf.isEmpty()) {
+        // The chart as the window first shows it: the enabled books are the ones ticked.
+        std::vector<qb::balanceprint::ChartLine> lines;
+        for (int i = 0; i < int(books.size()); ++i)
+            if (books[i].enabled)
+                lines.push_back(qb::balanceprint::chartLine(
+                    books, i,
+                    qb::balances::month_end_balances(dat, books[i], today,
+                                                     qb::balanceprint::kMonths)));
         qb::report::Report report;
-        if (!qb::report::loadBalanceTable(report, QDir(dir).filePath(QStringLiteral("zhye.rls"))))
+        if (!qb::balanceprint::loadPrintout(report, QDir(dir).filePath(QStringLiteral("zhye.rls")),
+                                            qb::report::balanceRows(books), today, lines) ||
+            !report.writePdf(pdf))
             return 1;
-        report.setDataSource(qb::report::balanceRows(books));
-        if (!report.writePdf(pdf)) return 1;
     }
     QString text =
         csvRow({QStringLiteral("启用状态"), QStringLiteral("账簿名称"), QStringLiteral("账簿类别"),
