@@ -6,17 +6,18 @@
 #include "entries.h"
 #include "find.h"
 #include "sjgl.h"
+#include "yetab.h"
 #include "yhgl.h"
 #include "zbgl.h"
 #include "zhxx.h"
 #include "zy.h"
 
 void plug_child_windows(ChildWindows& windows) {
-    windows.plug(QLatin1String(entries::kRegister), make_child<Tfr_dj>());  // register
-    // N10 balance table TForm3
-    windows.plug(QLatin1String(entries::kQuery), make_child<Tfr_find>());     // journal query
-    windows.plug(QLatin1String(entries::kBookList), make_child<Tfr_zbgl>());  // book list
-    windows.plug(QLatin1String(entries::kPhrases), make_child<Tfr_zy>());     // summary phrases
+    windows.plug(QLatin1String(entries::kRegister), make_child<Tfr_dj>());      // register
+    windows.plug(QLatin1String(entries::kBalanceTable), make_child<TForm3>());  // balance table
+    windows.plug(QLatin1String(entries::kQuery), make_child<Tfr_find>());       // journal query
+    windows.plug(QLatin1String(entries::kBookList), make_child<Tfr_zbgl>());    // book list
+    windows.plug(QLatin1String(entries::kPhrases), make_child<Tfr_zy>());       // summary phrases
     windows.plug(QLatin1String(entries::kBookNames),
                  make_child<Tfr_zhxx>());  // book names and categories
     windows.plug(QLatin1String(entries::kUsers), make_child<Tfr_yhgl>());   // users

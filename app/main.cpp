@@ -95,6 +95,8 @@ void TForm1::buildMenus() {
     n18->addSeparator()->setObjectName(QLatin1String(entries::kSeparator27));
     entry(n18, entries::kExport, QStringLiteral("导出"), "export",
           [this] { forward(&RegisterCommands::turnexcel); });
+    entry(n18, entries::kBankRec, QStringLiteral("银行对账"), "bankrec",
+          [this] { forward(&RegisterCommands::yhdz); });
     n18->menuAction()->setVisible(false);
 
     QMenu* n4 = menu(entries::kSetupMenu, QStringLiteral("初始化(&C)"));

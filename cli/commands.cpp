@@ -41,6 +41,8 @@ int number(const QStringList& args, const QString& name, int fallback) {
     return value;
 }
 
+}  // namespace
+
 // NAME CATEGORY YYYY-MM: the book's identifier and the month's first day.
 std::pair<QString, QDate> bookMonth(Tdat& dat, const QStringList& args) {
     if (args.size() != 3) throw UsageError{QStringLiteral("expected NAME CATEGORY YYYY-MM")};
@@ -76,6 +78,8 @@ QString csvRow(const QStringList& fields) {
         quoted << csv(field);
     return quoted.join(QLatin1Char(',')) + QLatin1Char('\n');
 }
+
+namespace {
 
 // Set once by the program's options before any command runs.
 QString passphraseGiven;

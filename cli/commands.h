@@ -23,7 +23,10 @@ int post(const QString& dir, const QStringList& args);
 int backup(const QString& dir);
 int verify(const QStringList& args);
 int passphrase(const QString& dir, const QStringList& args);
+int print(const QString& dir, const QStringList& args);
+int balances(const QString& dir, const QStringList& args);
 int exportMonth(const QString& dir, const QStringList& args);
+int reconcile(const QString& dir, const QStringList& args);
 int copy(const QStringList& args);
 
 // The ledger's passphrase of its own, for every command that opens or creates a ledger; empty
@@ -50,5 +53,13 @@ QString firstLineOf(const QString& path);
 QString shown(const QString& text, bool keepNewlines = false);
 // Standard output in UTF-8.
 void out(const QString& text);
+
+// NAME CATEGORY YYYY-MM: the book's identifier and the month's first day; wrong arguments are a
+// UsageError, an unknown book a qb::DbError.
+std::pair<QString, QDate> bookMonth(Tdat& dat, const QStringList& args);
+// A text cell a spreadsheet would run as a formula, kept as text with a leading apostrophe.
+QString formulaSafe(const QString& text);
+// One line of CSV (UTF-8), its fields quoted where they need it.
+QString csvRow(const QStringList& fields);
 
 }  // namespace cli

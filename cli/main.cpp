@@ -1,6 +1,11 @@
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "commands.h"
 #include "errors.h"
@@ -38,6 +43,15 @@ const char* const kUsage =
     "  export NAME CATEGORY YYYY-MM [--out FILE]\n"
     "      write the month of the book into a workbook as the register exports it: into FILE,\n"
     "      or qbk.xls in DIR; a workbook that does not exist yet is made from ExcelF.dat in DIR\n"
+    "  reconcile NAME CATEGORY YYYY-MM STATEMENT.csv [--tolerance DAYS] [--balance AMOUNT]\n"
+    "            [--pdf FILE] [--save]\n"
+    "      hold a bank book's month against the bank's statement (CSV, UTF-8 or GB18030): tick\n"
+    "      off the lines both hold (same amount and side, dates at most DAYS apart, default 3)\n"
+    "      beside the items the last saved reconciliation left outstanding, and print the four\n"
+    "      groups of outstanding items and both adjusted balances; exits with 1 when they\n"
+    "      disagree. --balance gives the bank's closing balance for a statement without one;\n"
+    "      --pdf writes the reconciliation statement from yhdz.rls in DIR. Only --save writes:\n"
+    "      it stores the ticks, as the window's 保存 does, so the next month starts from them\n"
     "  backup\n"
     "      once a day: a verified copy in the folder backup beside the database, the newest\n"
     "      30 kept (the oldest goes only once the new copy is verified)\n"
@@ -48,6 +62,14 @@ const char* const kUsage =
     "      or the first line of FILE); the file is re-encrypted in one step\n"
     "  passphrase remove\n"
     "      go back to the built-in key\n"
+    "  print NAME CATEGORY YYYY-MM --pdf FILE\n"
+    "      write the month of the book as the register prints it (template pr.rls beside the\n"
+    "      database): carry lines at every page break, the month's totals under the last line\n"
+    "  balances [--pdf FILE]\n"
+    "      every book's balance at the end of this month as CSV; with --pdf also the balance\n"
+    "      table as the window prints it (zhye.rls beside the database, else the built-in\n"
+    "      layout), with the chart of the enabled books' month-end balances over the last\n"
+    "      twelve months\n"
     "  copy --from PLACE --to PLACE\n"
     "      copy a whole ledger between a database file and a server (PLACE: a file, or a\n"
     "      connection string or URL as for --server): books, lines, totals, phrases and users\n"
@@ -55,9 +77,11 @@ const char* const kUsage =
     "      yet, a target database must hold no ledger tables or all seven empty. A file opens\n"
     "      and is keyed with the passphrase given as above\n"
     "\n"
-    "check and journal only read: they need no lock and work on a read-only copy; backup\n"
-    "needs no lock either. A server ledger is shared: nothing is locked, and backup and\n"
-    "passphrase are the server's business (pg_dump).\n"
+    "check, journal and reconcile without --save only read: they need no lock and work on a\n"
+    "read-only copy; backup needs no lock either.\n"
+    "print and balances only read as well; they write no staging table.\n"
+    "A server ledger is shared: nothing is locked, and backup and passphrase are the\n"
+    "server's business (pg_dump).\n"
     "Text from the ledger is printed with control characters escaped; journal writes a text cell\n"
     "that begins with = + - @ with a leading ' so that spreadsheets do not run it.\n"
     "\n"
@@ -91,19 +115,43 @@ int run(QStringList args) {
     if (command == QLatin1String("journal")) return cli::journal(dir, args);
     if (command == QLatin1String("post")) return cli::post(dir, args);
     if (command == QLatin1String("export")) return cli::exportMonth(dir, args);
+    if (command == QLatin1String("reconcile")) return cli::reconcile(dir, args);
     if (command == QLatin1String("backup") && args.isEmpty()) return cli::backup(dir);
     if (command == QLatin1String("verify")) return cli::verify(args);
     if (command == QLatin1String("passphrase")) return cli::passphrase(dir, args);
+    if (command == QLatin1String("print")) return cli::print(dir, args);
+    if (command == QLatin1String("balances")) return cli::balances(dir, args);
     if (command == QLatin1String("copy")) return cli::copy(args);
     throw cli::UsageError{QStringLiteral("unknown command or arguments: ") + command};
+}
+
+bool given(int argc, char** argv, const char* word) {
+    return std::any_of(argv + 1, argv + argc,
+                       [word](const char* arg) { return std::strcmp(arg, word) == 0; });
+}
+
+// Laying out a printout (a command with --pdf) takes the fonts of a graphical application, and
+// the balance table's chart the widgets of a full one; no window opens, so no display is needed
+// either. (A folder named balances merely makes the application heavier.)
+std::unique_ptr<QCoreApplication> application(int& argc, char** argv) {
+    if (!given(argc, argv, "--pdf")) return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Without a runtime directory the platform warns on standard error; a private one keeps it
+    // clean for scripts.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        static QTemporaryDir runtime;  // removed at exit
+        if (runtime.isValid()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    }
+    if (given(argc, argv, "balances")) return std::make_unique<QApplication>(argc, argv);
+    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = application(argc, argv);
     try {
-        return run(app.arguments().mid(1));
+        return run(app->arguments().mid(1));
     } catch (const cli::UsageError& e) {
         std::fprintf(stderr, "quillbook-cli: %s\nTry 'quillbook-cli --help'.\n",
                      cli::shown(e.message).toUtf8().constData());

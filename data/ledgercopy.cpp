@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "bankrec_store.h"
 #include "engine.h"
 #include "errors.h"
 #include "files.h"
@@ -77,10 +78,16 @@ qint64 copyTable(engine::Connection& from, engine::Connection& to, const QString
     return copied;
 }
 
-// Everything kept, from the source's one state into the target's open transaction.
-RowCounts copyTables(engine::Connection& from, engine::Connection& to, const Progress& progress) {
+// Everything kept, from the source's one state into the target's open transaction: the ledger's
+// tables, and the reconciliation's where it has saved any.
+RowCounts copyTables(engine::Connection& from, engine::Connection& to, bool onServer,
+                     const Progress& progress) {
+    QStringList tables = keptTables();
+    for (const char* table : bankrec::detail::kTables)
+        if (from.hasTable(QLatin1String(table))) tables << QLatin1String(table);
+    if (tables.size() > keptTables().size()) bankrec::detail::create_tables(to, onServer);
     RowCounts counts;
-    for (const QString& table : keptTables()) {
+    for (const QString& table : tables) {
         const qint64 copied = copyTable(from, to, table);
         const qint64 source = rowCount(from, table), target = rowCount(to, table);
         if (copied != source || target != source)
@@ -105,6 +112,8 @@ bool acceptServerTarget(engine::Connection& con) {
         throw DbError(QStringLiteral("服务器上的目标数据库只有账本的一部分数据表（%1），"
                                      "不能复制到那里。")
                           .arg(present.join(QStringLiteral("、"))));
+    for (const char* table : bankrec::detail::kTables)
+        if (con.hasTable(QLatin1String(table))) present << QLatin1String(table);
     for (const QString& table : present)
         if (rowCount(con, table) > 0)
             throw DbError(
@@ -120,7 +129,7 @@ RowCounts fill(engine::Connection& from, engine::Connection& to, bool makeTables
     to.execute(QStringLiteral("begin"));
     try {
         if (makeTables) createTables(to, onServer);
-        const RowCounts counts = copyTables(from, to, progress);
+        const RowCounts counts = copyTables(from, to, onServer, progress);
         to.execute(QStringLiteral("commit"));
         return counts;
     } catch (...) {

@@ -28,13 +28,15 @@ struct Target {
 // Called after each table: its name and the rows it now holds.
 using Progress = std::function<void(const QString& table, qint64 rows)>;
 
-// Copies every book, line, total row, phrase and user of the open ledger into the target, keeping
-// row ids (and with them the order of lines that tie on everything else); the staging tables stay
-// behind, empty. The source is read in one consistent state. The target is written in one
+// Copies every book, line, total row, phrase, user and saved bank reconciliation of the open
+// ledger into the target, keeping row ids (and with them the order of lines that tie on
+// everything else, and the journal lines a reconciliation ticked); the staging tables stay behind,
+// empty. The source is read in one consistent state. The target is written in one
 // transaction and counts only once it holds as many rows as the source: a new file is built whole
 // beside its name and takes it only then, never over anything there; a server database must hold
-// none of the ledger's tables, or all seven empty. Returns the rows copied, by table. Throws
-// qb::DbError saying why when anything fails, leaving the target as it was.
+// none of the ledger's tables, or all seven (and the reconciliation's, if any) empty. Returns the
+// rows copied, by table. Throws qb::DbError saying why when anything fails, leaving the target as
+// it was.
 RowCounts copy_ledger(Tdat& source, const Target& target, const Progress& progress = {});
 
 }  // namespace qb::ledgercopy

@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "bankrec.h"
 #include "chm.h"
 #include "entries.h"
 #include "entrypanel.h"
@@ -346,6 +347,9 @@ void Tfr_dj::setCommands() {
     for (const char* entry : {entries::kPost, entries::kRecalc})
         session_.setMainActionEnabled(entry, writable);
     session_.setMainActionEnabled(entries::kExport, journal);
+    // A book not enabled has no opening rows for lines from a statement to carry on from.
+    session_.setMainActionEnabled(entries::kBankRec,
+                                  writable && qb::bankrec::is_bank_book(onShow_->text(0)));
     session_.setMainActionEnabled(entries::kReverse, writable && monthClosed_);
 }
 
@@ -379,11 +383,6 @@ void Tfr_dj::SpeedButton4Click() {
     reloadKeeping(row >= 0 ? model_->rowIdAt(row) : 0, DBGridEh1->currentColumn());
     // Lines written elsewhere since the month was opened count in the footers too.
     refreshFooters();
-}
-
-void Tfr_dj::SpeedButton7Click() {
-    if (sheetOnShow()) rmp->print();
-    // Printing the journal is a later addition.
 }
 
 void Tfr_dj::reloadKeeping(qint64 rowId, int column) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -13,6 +14,7 @@ class EntryPanel;
 class JournalGrid;
 class MonthModel;
 class QCheckBox;
+class Tfr_dz;
 class QDateEdit;
 class QLabel;
 class QStackedWidget;
@@ -46,6 +48,7 @@ public:
     void cz() override;         // reverse the chosen line of a posted month
     void rejsye() override;     // rebuild the month's running balances
     void turnexcel() override;  // the month on show into the workbook "qbk.xls"
+    void yhdz() override;       // the bank book on show against the bank's statement
 
     // Opens what the selected tree node names for the picked month; a book name opens nothing.
     void TreeView1Click();
@@ -68,6 +71,7 @@ public:
     JournalGrid* grid() const { return DBGridEh1; }
     MonthModel* monthModel() const { return model_.get(); }
     const qb::report::Report* summaryReport() const { return summary_report.get(); }
+    Tfr_dz* reconciliationWindow() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -132,6 +136,7 @@ private:
     std::unique_ptr<MonthModel> model_;
     // A book the tree does not list, opened by showBookMonth: a name node with its category.
     std::unique_ptr<QTreeWidgetItem> unlisted_;
+    QPointer<Tfr_dz> dz_;  // the reconciliation opened last
 
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* SpeedButton2 = nullptr;

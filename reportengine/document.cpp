@@ -3,6 +3,8 @@
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
 
 namespace qb::report {
 
@@ -42,6 +44,19 @@ void drawText(QPainter& painter, const Item& item, const QFont& font, double pxP
     painter.setClipRect(inner);
     painter.drawText(inner, item.align | (wrap ? Qt::TextWrapAnywhere : Qt::TextSingleLine),
                      item.text);
+    painter.restore();
+}
+
+void drawPicture(QPainter& painter, const QImage& image, const QRectF& box) {
+    if (image.isNull() || box.isEmpty()) return;
+    const QSizeF size = QSizeF(image.size()).scaled(box.size(), Qt::KeepAspectRatio);
+    QRectF target(QPointF(), size);
+    target.moveCenter(box.center());
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    // A chart of thin lines and white paper: JPEG would grey the paper and blur the lines.
+    painter.setRenderHint(QPainter::LosslessImageRendering, true);
+    painter.drawImage(target, image);
     painter.restore();
 }
 
@@ -91,6 +106,9 @@ void paintPage(QPainter& painter, const Document& document, int page, double pix
                     painter.drawLine(box.bottomLeft(), box.bottomRight());
                 drawText(painter, item, fonts.at(item.font), pixelsPerMm, box);
                 break;
+            case Item::Kind::Picture:
+                drawPicture(painter, item.image, box);
+                break;
         }
     }
     painter.restore();
@@ -117,6 +135,29 @@ bool paintDocument(const Document& document, QPagedPaintDevice& device, int firs
         paintPage(painter, document, p, pxPerMm);
     }
     return painter.end();
+}
+
+bool writePdf(const Document& document, const QString& path, const QString& title, QString* error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    {
+        QPdfWriter writer(&file);
+        writer.setCreator(QStringLiteral("Quillbook"));
+        writer.setTitle(title);
+        if (!paintDocument(document, writer)) {
+            file.cancelWriting();
+            if (error) error->clear();
+            return false;
+        }
+    }
+    if (!file.commit()) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 }  // namespace qb::report

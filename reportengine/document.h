@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QImage>
 #include <QPageLayout>
 #include <QRectF>
 #include <QString>
@@ -13,7 +14,7 @@ namespace qb::report {
 
 // One thing to draw on a page, in millimetres from the paper's top-left corner.
 struct Item {
-    enum class Kind { Text, Line, Rect };
+    enum class Kind { Text, Line, Rect, Picture };
     enum Side { Left = 1, Top = 2, Right = 4, Bottom = 8 };
     Kind kind = Kind::Text;
     QRectF mm;           // a line runs from topLeft to bottomRight
@@ -23,6 +24,7 @@ struct Item {
     bool wrap = false;   // Text only: break into lines instead of shrinking to fit
     int frame = 0;       // Text only: Side flags of the frame lines
     double penMm = 0.2;  // width of frame lines, lines and rectangles
+    QImage image;        // Picture only: drawn as large as fits the box, centred
 };
 
 struct Page {
@@ -50,5 +52,8 @@ void paintPage(QPainter& painter, const Document& document, int page, double pix
 // False when the device cannot be painted on.
 bool paintDocument(const Document& document, QPagedPaintDevice& device, int first = 0,
                    int last = -1);
+// Writes every page into a PDF file with the title; a failed write leaves no half-written file
+// and false comes back with error saying why.
+bool writePdf(const Document& document, const QString& path, const QString& title, QString* error);
 
 }  // namespace qb::report

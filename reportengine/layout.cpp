@@ -74,6 +74,8 @@ std::shared_ptr<Document> layOut(const Template& tpl, const QPageLayout& layout,
     std::vector<CompiledBand> compiled;
     compiled.reserve(tpl.bands.size());
     for (const Band& band : tpl.bands) {
+        // A band that needs something the program did not give (a chart) is left out.
+        if (!band.needs.isEmpty() && !tpl.object(band.needs)->hasContent()) continue;
         CompiledBand cb;
         cb.band = &band;
         for (const TemplateObject& o : band.objects) {
@@ -96,13 +98,14 @@ std::shared_ptr<Document> layOut(const Template& tpl, const QPageLayout& layout,
     const CompiledBand* detail = bandOf(Band::Kind::Detail);
     const CompiledBand* footer = bandOf(Band::Kind::PageFooter);
     const CompiledBand* summary = bandOf(Band::Kind::Summary);
+    const CompiledBand* appendix = bandOf(Band::Kind::Appendix);
 
     const double top = margins.top();
     const double footerTop =
         paper.height() - margins.bottom() - (footer ? footer->band->heightMm * scale : 0);
     auto height = [&](const CompiledBand* cb) { return cb ? cb->band->heightMm * scale : 0.0; };
     const double headers = height(pageHeader) + height(columnHeader);
-    for (const CompiledBand* cb : {detail, summary, title}) {
+    for (const CompiledBand* cb : {detail, summary, appendix, title}) {
         const double extra = cb == title ? 0 : height(title);
         if (cb && top + headers + extra + height(cb) > footerTop + 1e-6) {
             if (error) *error = QStringLiteral("带区太高，一页放不下");
@@ -130,23 +133,26 @@ std::shared_ptr<Document> layOut(const Template& tpl, const QPageLayout& layout,
         pages.back().push_back({cb, row, y});
         y += height(cb);
     };
-    auto newPage = [&] {
+    auto newPage = [&](bool columns = true) {
         pages.emplace_back();
         y = top;
         place(pageHeader);
         if (pages.size() == 1) place(title);
-        place(columnHeader);
+        if (columns) place(columnHeader);
     };
     newPage();
     const double detailHeight = height(detail);
     for (int row = 0; row < rows; ++row) {
         if (y + detailHeight > footerTop + 1e-6) newPage();
         place(detail, row);
-        const bool more = row + 1 < rows || summary;
+        const bool more = row + 1 < rows || summary || appendix;
         if (more && breaksAfter(*detail->band, *source, row, breakFields)) newPage();
     }
-    if (summary && y + height(summary) > footerTop + 1e-6) newPage();
-    place(summary);
+    for (const CompiledBand* closing : {summary, appendix}) {
+        // The appendix is no part of the table: a page of its own has no column titles.
+        if (closing && y + height(closing) > footerTop + 1e-6) newPage(closing != appendix);
+        place(closing);
+    }
 
     const int pageCount = int(pages.size());
     document->pages.resize(pageCount);
@@ -167,6 +173,9 @@ std::shared_ptr<Document> layOut(const Template& tpl, const QPageLayout& layout,
                     item.kind = Item::Kind::Line;
                 } else if (o.kind == TemplateObject::Kind::Rect) {
                     item.kind = Item::Kind::Rect;
+                } else if (o.kind == TemplateObject::Kind::Picture) {
+                    item.kind = Item::Kind::Picture;
+                    item.image = o.picture;
                 } else {
                     item.text = placed.band->texts[text].evaluate(context);
                     if (!o.format.isEmpty()) item.text = formatValue(item.text, o.format);

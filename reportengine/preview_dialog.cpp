@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include "messages.h"
+#include "prepared.h"
 #include "report.h"
 #include "report_preview.h"
 
@@ -36,7 +37,10 @@ QToolButton* toolButton(QWidget* parent, const char* objectName, const QString& 
 }  // namespace
 
 PreviewDialog::PreviewDialog(Report& report, QWidget* parent)
-    : QDialog(parent), report_(report), preview_(new ReportPreview(this)) {
+    : QDialog(parent),
+      report_(report),
+      name_(QFileInfo(report.origin()).completeBaseName()),
+      preview_(new ReportPreview(this)) {
     setObjectName(QStringLiteral("ReportPreviewDialog"));
     setWindowTitle(QStringLiteral("打印预览"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
@@ -53,7 +57,9 @@ PreviewDialog::PreviewDialog(Report& report, QWidget* parent)
     auto* last = toolButton(this, "lastPage", QStringLiteral("末页"));
     pageLabel_ = new QLabel(this);
     pageLabel_->setObjectName(QStringLiteral("pageLabel"));
-    auto* setup = toolButton(this, "pageSetup", QStringLiteral("页面设置"));
+    auto* open = toolButton(this, "openReport", QStringLiteral("打开"));
+    auto* save = toolButton(this, "saveReport", QStringLiteral("保存"));
+    pageSetup_ = toolButton(this, "pageSetup", QStringLiteral("页面设置"));
     auto* print = toolButton(this, "print", QStringLiteral("打印"));
     findText_ = new QLineEdit(this);
     findText_->setObjectName(QStringLiteral("findText"));
@@ -65,8 +71,8 @@ PreviewDialog::PreviewDialog(Report& report, QWidget* parent)
     exportWorkbook_ = [this] { saveWorkbook(); };
     auto* close = toolButton(this, "close", QStringLiteral("关闭"));
     for (QWidget* w :
-         std::initializer_list<QWidget*>{zoom_, first, prior, next, last, pageLabel_, setup, print,
-                                         findText_, find, pdf, workbook_})
+         std::initializer_list<QWidget*>{zoom_, first, prior, next, last, pageLabel_, open, save,
+                                         pageSetup_, print, findText_, find, pdf, workbook_})
         bar->addWidget(w);
     bar->addStretch();
     bar->addWidget(close);
@@ -84,7 +90,9 @@ PreviewDialog::PreviewDialog(Report& report, QWidget* parent)
             [this] { preview_->showPage(preview_->currentPage() + 1); });
     connect(last, &QToolButton::clicked, this,
             [this] { preview_->showPage(preview_->pageCount() - 1); });
-    connect(setup, &QToolButton::clicked, this, &PreviewDialog::pageSetup);
+    connect(open, &QToolButton::clicked, this, &PreviewDialog::openReport);
+    connect(save, &QToolButton::clicked, this, &PreviewDialog::saveReport);
+    connect(pageSetup_, &QToolButton::clicked, this, &PreviewDialog::pageSetup);
     connect(print, &QToolButton::clicked, this, &PreviewDialog::print);
     connect(find, &QToolButton::clicked, this, [this] { this->find(findText_->text()); });
     connect(findText_, &QLineEdit::returnPressed, this, [this] { this->find(findText_->text()); });
@@ -126,6 +134,38 @@ void PreviewDialog::updatePageLabel(int page, int count) {
                                    : QStringLiteral("第 %1 页 共 %2 页").arg(page + 1).arg(count));
 }
 
+bool PreviewDialog::openReport() {
+    const QString path = asking().reportFileName(this, QString(), false);
+    if (path.isEmpty()) return false;
+    QString error;
+    std::shared_ptr<Document> document = readPrepared(path, &error);
+    if (!document) {
+        qb::messages().plain(QStringLiteral("无法打开报表 %1：%2").arg(path, error));
+        return false;
+    }
+    preview_->setDocument(std::move(document));
+    name_ = QFileInfo(path).completeBaseName();
+    const QString kept = QStringLiteral("打开的报表按保存时的样子显示，不能再改");
+    pageSetup_->setEnabled(false);
+    pageSetup_->setToolTip(kept);
+    workbook_->setEnabled(false);
+    workbook_->setToolTip(kept);
+    setZoomChoice(zoom_->currentIndex());
+    return true;
+}
+
+bool PreviewDialog::saveReport() {
+    const auto document = preview_->document();
+    if (!document) return false;
+    QString path = asking().reportFileName(this, name_ + QLatin1Char('.') + kPreparedSuffix, true);
+    if (path.isEmpty()) return false;
+    if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + kPreparedSuffix;
+    QString error;
+    if (writePrepared(*document, path, &error)) return true;
+    qb::messages().plain(QStringLiteral("无法保存报表 %1：%2").arg(path, error));
+    return false;
+}
+
 bool PreviewDialog::pageSetup() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(report_.pageLayout());
@@ -155,11 +195,10 @@ bool PreviewDialog::find(const QString& needle) {
 }
 
 bool PreviewDialog::savePdf() {
-    const QString suggested =
-        QFileInfo(report_.origin()).completeBaseName() + QStringLiteral(".pdf");
-    const QString path = asking().pdfFileName(this, suggested);
-    if (path.isEmpty()) return false;
-    return report_.writePdf(path);
+    const auto document = preview_->document();
+    if (!document) return false;
+    const QString path = asking().pdfFileName(this, name_ + QStringLiteral(".pdf"));
+    return !path.isEmpty() && qb::report::savePdf(*document, path, name_);
 }
 
 bool PreviewDialog::saveWorkbook() {

@@ -13,8 +13,11 @@ namespace qb::report {
 class Report;
 class ReportPreview;
 
-// The modal preview of a report: zoom, page setup, print, find, save as PDF, save as a
-// workbook (when the caller offers it) and close. Page setup lays the report out anew.
+// The modal preview of a report: zoom, open and save a prepared report, page setup, print,
+// find, save as PDF, save as a workbook (when the caller offers it) and close. Page setup lays
+// the report out anew. A prepared report opened from its file is shown, printed and saved
+// exactly as it was kept; page setup and the workbook, which need the report's data, stay off
+// for it.
 class PreviewDialog : public QDialog {
     Q_OBJECT
 public:
@@ -27,6 +30,8 @@ public:
     ReportPreview* preview() const { return preview_; }
 
     void setZoomChoice(int index);
+    bool openReport();
+    bool saveReport();
     bool pageSetup();
     bool print();
     bool find(const QString& needle);
@@ -38,10 +43,12 @@ private:
     void updatePageLabel(int page, int count);
 
     Report& report_;
+    QString name_;  // of the report on show, for the names of the files it is saved as
     ReportPreview* preview_;
     QComboBox* zoom_;
     QLineEdit* findText_;
     QLabel* pageLabel_;
+    QToolButton* pageSetup_;
     QToolButton* workbook_;
     std::function<void()> exportWorkbook_;
 };

@@ -3,8 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
-#include <QPdfWriter>
-#include <QSaveFile>
 
 #include "layout.h"
 #include "messages.h"
@@ -79,13 +77,43 @@ bool Report::hasObject(const QString& name) const {
     return template_ && template_->object(name) != nullptr;
 }
 
-bool Report::setText(const QString& name, const QString& text) {
-    if (!template_) return fail(QStringLiteral("没有载入报表模板，无法设置“%1”").arg(name));
+TemplateObject* Report::namedObject(const QString& name, bool picture) const {
+    if (!template_) {
+        fail(QStringLiteral("没有载入报表模板，无法设置“%1”").arg(name));
+        return nullptr;
+    }
     TemplateObject* object = template_->object(name);
-    if (!object) return fail(QStringLiteral("报表模板 %1 中没有对象“%2”").arg(origin_, name));
+    if (!object) {
+        fail(QStringLiteral("报表模板 %1 中没有对象“%2”").arg(origin_, name));
+        return nullptr;
+    }
+    if ((object->kind == TemplateObject::Kind::Picture) != picture) {
+        fail(QStringLiteral("报表模板 %1 中的对象“%2”不是%3")
+                 .arg(origin_, name, picture ? QStringLiteral("图片") : QStringLiteral("文本")));
+        return nullptr;
+    }
+    return object;
+}
+
+bool Report::setText(const QString& name, const QString& text) {
+    TemplateObject* object = namedObject(name, false);
+    if (!object) return false;
     object->text = escaped(text);
     stale_ = true;
     return true;
+}
+
+bool Report::setPicture(const QString& name, const QImage& picture) {
+    TemplateObject* object = namedObject(name, true);
+    if (!object) return false;
+    object->picture = picture;
+    stale_ = true;
+    return true;
+}
+
+QSizeF Report::objectSize(const QString& name) const {
+    const TemplateObject* object = template_ ? template_->object(name) : nullptr;
+    return object ? object->mm.normalized().size() : QSizeF();
 }
 
 QString Report::text(const QString& name) const {
@@ -122,28 +150,21 @@ bool Report::ensurePrepared() {
 }
 
 bool Report::writePdf(const QString& path) {
-    if (!ensurePrepared()) return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("无法写入 %1：%2").arg(path, file.errorString()));
-    {
-        QPdfWriter writer(&file);
-        writer.setCreator(QStringLiteral("Quillbook"));
-        writer.setTitle(QFileInfo(origin_).completeBaseName());
-        if (!paintDocument(*document_, writer)) {
-            file.cancelWriting();
-            return fail(QStringLiteral("无法写入 %1").arg(path));
-        }
-    }
-    if (!file.commit())
-        return fail(QStringLiteral("无法写入 %1：%2").arg(path, file.errorString()));
-    return true;
+    return ensurePrepared() && savePdf(*document_, path, QFileInfo(origin_).completeBaseName());
 }
 
 bool Report::print(QPagedPaintDevice& device) {
     if (!ensurePrepared()) return false;
     if (!paintDocument(*document_, device)) return fail(QStringLiteral("无法打印报表"));
     return true;
+}
+
+bool savePdf(const Document& document, const QString& path, const QString& title) {
+    QString error;
+    if (writePdf(document, path, title, &error)) return true;
+    qb::messages().plain(error.isEmpty() ? QStringLiteral("无法写入 %1").arg(path)
+                                         : QStringLiteral("无法写入 %1：%2").arg(path, error));
+    return false;
 }
 
 const QByteArray& builtinBalanceTable() {

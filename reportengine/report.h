@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QPageLayout>
 #include <QString>
 #include <memory>
@@ -13,6 +14,7 @@ class QPagedPaintDevice;
 namespace qb::report {
 
 struct Template;
+struct TemplateObject;
 
 // A report: a template loaded from a file, the texts the program puts into its named objects,
 // and the rows of its detail band. Failures (missing file, broken template, unknown object or
@@ -45,6 +47,11 @@ public:
     bool hasObject(const QString& name) const;
     bool setText(const QString& name, const QString& text);
     QString text(const QString& name) const;
+    // Puts a picture into a named picture object (a chart, drawn as large as fits its box); an
+    // unknown name, or an object that is no picture, gives a message and false.
+    bool setPicture(const QString& name, const QImage& picture);
+    // The size of a named object in millimetres; empty when there is none.
+    QSizeF objectSize(const QString& name) const;
 
     // The detail band's rows; none means the detail band prints nothing.
     void setDataSource(std::shared_ptr<const DataSource> source);
@@ -77,6 +84,8 @@ public:
 
 private:
     bool fail(const QString& message) const;
+    // The named object of the loaded template, of the kind asked for; null after a message.
+    TemplateObject* namedObject(const QString& name, bool picture) const;
     bool ensurePrepared();
 
     std::unique_ptr<Template> template_;
@@ -86,6 +95,9 @@ private:
     std::shared_ptr<const Document> document_;
     bool stale_ = true;
 };
+
+// Writes prepared pages as a PDF file; a failure is told through the message service.
+bool savePdf(const Document& document, const QString& path, const QString& title);
 
 // The balance table's layout, used when its template file is missing.
 const QByteArray& builtinBalanceTable();

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "messages.h"
+#include "prepared.h"
 #include "report.h"
 
 namespace qb::report {
@@ -33,6 +34,12 @@ Asking& asking() {
         [](QWidget* parent, const QString& suggested) {
             return QFileDialog::getSaveFileName(parent, QStringLiteral("导出Excel"), suggested,
                                                 QStringLiteral("Excel 工作簿 (*.xlsx)"));
+        },
+        [](QWidget* parent, const QString& suggested, bool forSaving) {
+            return forSaving ? QFileDialog::getSaveFileName(parent, QStringLiteral("保存报表"),
+                                                            suggested, kPreparedFilter)
+                             : QFileDialog::getOpenFileName(parent, QStringLiteral("打开报表"),
+                                                            suggested, kPreparedFilter);
         },
         [](QDialog& dialog) { return dialog.exec(); }};
     return a;

@@ -20,6 +20,9 @@ struct Asking {
     std::function<bool(QPrinter&, QWidget* parent)> pageSetupDialog;  // true: take the setup
     std::function<QString(QWidget* parent, const QString& suggested)> pdfFileName;  // "": cancel
     std::function<QString(QWidget* parent, const QString& suggested)> workbookFileName;
+    // A prepared report's file: to save it under (forSaving) or to open; "": cancel.
+    std::function<QString(QWidget* parent, const QString& suggested, bool forSaving)>
+        reportFileName;
     std::function<int(QDialog&)> runModal;
 };
 Asking& asking();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QPageLayout>
 #include <QRectF>
 #include <QString>
@@ -18,7 +19,7 @@ struct FontSpec {
 };
 
 struct TemplateObject {
-    enum class Kind { Text, Line, Rect };
+    enum class Kind { Text, Line, Rect, Picture };
     Kind kind = Kind::Text;
     QString name;
     QRectF mm;  // relative to the band's top-left corner inside the margins
@@ -29,6 +30,9 @@ struct TemplateObject {
     bool wrap = false;
     int frame = 0;
     double penMm = 0.2;
+    QImage picture;  // Picture: what the program put in; none prints nothing
+    // Whether the program gave the object something to print: a picture, or a text.
+    bool hasContent() const { return kind == Kind::Picture ? !picture.isNull() : !text.isEmpty(); }
 };
 
 // A detail line after which the page ends: the field's text equals, contains or starts with
@@ -41,9 +45,10 @@ struct BreakCondition {
 };
 
 struct Band {
-    enum class Kind { Title, PageHeader, ColumnHeader, Detail, PageFooter, Summary };
+    enum class Kind { Title, PageHeader, ColumnHeader, Detail, PageFooter, Summary, Appendix };
     Kind kind = Kind::Detail;
     double heightMm = 0;
+    QString needs;  // an object's name: the band prints only when that object has content
     std::vector<TemplateObject> objects;
     std::vector<BreakCondition> breakAfter;  // detail band only
 };

@@ -52,6 +52,9 @@ public:
                 bad(QStringLiteral("未知元素 <%1>").arg(xml_.name()));
         }
         if (xml_.hasError()) bad(xml_.errorString());
+        for (const Band& b : tpl_.bands)
+            if (!b.needs.isEmpty() && !tpl_.object(b.needs))
+                bad(QStringLiteral("带区所需的对象 %1 不存在").arg(b.needs));
         return std::move(tpl_);
     }
 
@@ -136,13 +139,15 @@ private:
             {QStringLiteral("columnHeader"), Band::Kind::ColumnHeader},
             {QStringLiteral("detail"), Band::Kind::Detail},
             {QStringLiteral("pageFooter"), Band::Kind::PageFooter},
-            {QStringLiteral("summary"), Band::Kind::Summary}};
+            {QStringLiteral("summary"), Band::Kind::Summary},
+            {QStringLiteral("appendix"), Band::Kind::Appendix}};
         const auto kind = kinds.constFind(attr("type"));
         if (kind == kinds.constEnd()) bad(QStringLiteral("未知带区类型 %1").arg(attr("type")));
         if (tpl_.band(*kind)) bad(QStringLiteral("带区 %1 重复").arg(attr("type")));
         Band b;
         b.kind = *kind;
         b.heightMm = number("height", 0, true);
+        b.needs = attr("needs");
         const FontSpec base = font(inherited);
         while (xml_.readNextStartElement()) {
             if (xml_.name() == u"breakAfter" && b.kind == Band::Kind::Detail) {
@@ -155,6 +160,8 @@ private:
                 b.objects.push_back(line());
             else if (xml_.name() == u"rect")
                 b.objects.push_back(rect());
+            else if (xml_.name() == u"picture")
+                b.objects.push_back(picture());
             else
                 bad(QStringLiteral("带区中不能有 <%1>").arg(xml_.name()));
             // Nothing may stick out of its band: the band's height is what page breaking uses.
@@ -187,13 +194,18 @@ private:
         return QRectF(number("x", 0), number("y", 0), number("w", 0, true), number("h", 0, true));
     }
 
+    // An object's name, unique without regard to case.
+    QString name() {
+        const QString n = attr("name");
+        if (n.isEmpty()) return n;
+        if (names_.contains(n.toLower())) bad(QStringLiteral("对象名 %1 重复").arg(n));
+        names_.insert(n.toLower());
+        return n;
+    }
+
     TemplateObject text(const FontSpec& inherited) {
         TemplateObject o;
-        o.name = attr("name");
-        if (!o.name.isEmpty() && !names_.contains(o.name.toLower()))
-            names_.insert(o.name.toLower());
-        else if (!o.name.isEmpty())
-            bad(QStringLiteral("对象名 %1 重复").arg(o.name));
+        o.name = name();
         o.mm = box();
         o.font = font(inherited);
         o.align = alignment();
@@ -220,6 +232,17 @@ private:
         o.kind = TemplateObject::Kind::Rect;
         o.mm = box();
         o.penMm = number("pen", 0.2);
+        xml_.skipCurrentElement();
+        return o;
+    }
+
+    // A picture the program puts in by name; without a name nothing could ever fill it.
+    TemplateObject picture() {
+        TemplateObject o;
+        o.kind = TemplateObject::Kind::Picture;
+        o.name = name();
+        if (o.name.isEmpty()) bad(QStringLiteral("<picture> 缺少 name"));
+        o.mm = box();
         xml_.skipCurrentElement();
         return o;
     }

@@ -1,7 +1,8 @@
 // Pictures of the register on sample data: an open month, a closed month with a reversal, the
 // grid filtered, the entry panel, a reversal with its correcting entry and the colours it leaves,
-// an ordinary user's view and the summary sheet. Run by tools/screenshots_register.sh in the
-// working directory that holds "qbk.rmf".
+// an ordinary user's view and the summary sheet; the bank reconciliation of the tests' worked
+// example, and its reconciliation statement as PDF. Run by tools/screenshots_register.sh in the
+// working directory that holds the templates.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,15 +11,19 @@
 #include <QFont>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <cstdio>
 
 #include "answering_messages.h"
+#include "bankbook.h"
 #include "dj.h"
+#include "dz.h"
 #include "fr_dat.h"
 #include "journalgrid.h"
 #include "monthmodel.h"
+#include "report.h"
 #include "sample.h"
 #include "schema.h"
 #include "session.h"
@@ -107,6 +112,7 @@ int main(int argc, char** argv) {
     for (const char* phrase : {"提现备用", "报销差旅费", "购办公用品", "付快递费"})
         dat.execute(QStringLiteral("insert into basicset(OftenSummary) values(?)"),
                     {QString::fromUtf8(phrase)});
+    worked_example::make(dat);
     const QString name = dat.scalar(QStringLiteral("select zbmc from accstar limit 1")).toString();
     const QString cash = QStringLiteral("现金日记帐");
 
@@ -147,6 +153,22 @@ int main(int argc, char** argv) {
 
     open(window, name, QStringLiteral("结存表"), options.lastMonth);
     shoot(window, QStringLiteral("summary_sheet"));
+    session.role_code = Session::Administrator;
+    open(window, QStringLiteral("甲公司"), QStringLiteral("银行日记帐"), worked_example::kMay);
+    window.yhdz();
+    Tfr_dz* dz = window.reconciliationWindow();
+    dz->resize(1280, 720);
+    dz->importFile(worked_example::statement(QStringLiteral("sample_debit_credit_gb18030.csv")));
+    auto* statement = dz->findChild<QTableWidget*>(QStringLiteral("StatementGrid"));
+    statement->selectRow(1);
+    QApplication::processEvents();
+    const QString dzPath = QDir(out).filePath(QStringLiteral("register_dz.png"));
+    dz->grab().save(dzPath);
+    std::printf("%s\n", qPrintable(dzPath));
+    dz->showReport = [](qb::report::Report& report) {
+        report.writePdf(QDir(out).filePath(QStringLiteral("register_dz_statement.pdf")));
+    };
+    dz->SpeedButton6Click();
     for (const QString& text : messages.texts)
         std::printf("message: %s\n", qPrintable(text));
     return 0;

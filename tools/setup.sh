@@ -5,10 +5,11 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config ccache
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-gtk-platformtheme qt6-translations-l10n
+    qt6-charts-dev libqt6opengl6-dev  # Qt Charts' CMake package asks for Qt's OpenGL module
     libsqlcipher-dev sqlcipher libpq-dev postgresql
     libsodium-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libquazip1-qt6-dev libchm-dev fp-utils
+    libquazip1-qt6-dev libchm-dev fp-utils libcsv-dev
     fonts-wqy-zenhei poppler-utils xvfb xauth clang-format python3-openpyxl
 )
 missing=()

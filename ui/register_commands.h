@@ -1,7 +1,7 @@
 #pragma once
 
 // The commands of the main window's menu "账务处理", carried out by the most recent register
-// window: posting, reversal, recalculation and export.
+// window: posting, reversal, recalculation, export and bank reconciliation.
 class RegisterCommands {
 public:
     virtual ~RegisterCommands() = default;
@@ -9,4 +9,5 @@ public:
     virtual void cz() = 0;         // 冲账
     virtual void rejsye() = 0;     // 重新计算余额
     virtual void turnexcel() = 0;  // 导出
+    virtual void yhdz() = 0;       // 银行对账
 };

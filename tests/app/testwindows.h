@@ -39,6 +39,7 @@ public:
     void cz() override { calls << QStringLiteral("cz"); }
     void rejsye() override { calls << QStringLiteral("rejsye"); }
     void turnexcel() override { calls << QStringLiteral("turnexcel"); }
+    void yhdz() override { calls << QStringLiteral("yhdz"); }
     QStringList calls;
 };
 

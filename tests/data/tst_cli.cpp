@@ -5,10 +5,13 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include "backup.h"
+#include "bankbook.h"
+#include "bankrec.h"
 #include "engines.h"
 #include "fr_dat.h"
 #include "ledger.h"
@@ -180,6 +183,61 @@ TEST(Cli, ReadingCommandsWorkBesideARunningProgramAndPassphrasesComeFromOutside)
         cli({"--passphrase-file", dir + "/pass", "verify", copy}).out.contains("crereg 1 行"));
 }
 
+// The journal and the balance table as PDF files, written beside a running program (the ledger
+// locked) without touching its staging tables: every line of the month once, a carry pair at
+// each page break, the totals of the CSV journal.
+TEST(Cli, PrintsJournalAndBalancesWithoutWriting) {
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    ASSERT_EQ(cli({"--dir", dir, "sample", "--books", "1", "--months", "2", "--lines", "64"}).code,
+              0);
+    QFile::copy(QStringLiteral(QB_TEMPLATES_DIR "/pr.rls"), dir + "/pr.rls");
+    Tdat running;
+    running.openIn(dir);
+    const QString month = QDate::currentDate().addMonths(-1).toString("yyyy-MM");
+    const QStringList csv =
+        cli({"--dir", dir, "journal", "本部", "现金日记帐", month}).out.trimmed().split('\n');
+    const int entries = csv.size() - 3;  // no header, no totals
+    const Outcome printed =
+        cli({"--dir", dir, "print", "本部", "现金日记帐", month, "--pdf", dir + "/pr.pdf"});
+    ASSERT_EQ(printed.code, 0) << printed.err.toStdString();
+    EXPECT_TRUE(printed.out.contains(QString("%1 行，3 页").arg(entries + 4)))
+        << printed.out.toStdString();
+    QProcess text;
+    text.start("pdftotext", {"-layout", dir + "/pr.pdf", "-"});
+    if (!text.waitForFinished(30000)) GTEST_SKIP() << "pdftotext (poppler-utils) is missing";
+    const QString pdf = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_EQ(pdf.count(QRegularExpression("^ *" + month + "-\\d\\d ",
+                                           QRegularExpression::MultilineOption)),
+              entries);
+    const QString flat = QString(pdf).remove(' ');
+    EXPECT_EQ(flat.count("接下页"), 2);
+    EXPECT_EQ(flat.count("承上页"), 2);
+    for (const QString& total : csv.mid(csv.size() - 2)) {  // 本月合计 and 本月累计
+        const QStringList f = total.split(',');
+        QString expected = f[3];
+        for (int c : {4, 5, 6})
+            expected += qb::money::grouped(*qb::money::parse(f[c]));
+        EXPECT_TRUE(flat.contains(expected)) << expected.toStdString();
+    }
+    EXPECT_EQ(running.scalar("select count(*) from tmp_pr").toInt(), 0);
+
+    // The balance table as the window prints it, with the chart of the enabled book, and a
+    // clean standard error even where the desktop session gives no runtime directory.
+    const Outcome balances =
+        cli({"--dir", dir, "balances", "--pdf", dir + "/zhye.pdf"}, {}, {"XDG_RUNTIME_DIR="});
+    ASSERT_EQ(balances.code, 0) << balances.err.toStdString();
+    EXPECT_EQ(balances.err.toStdString(), "");
+    EXPECT_TRUE(
+        balances.out.startsWith("启用状态,账簿名称,账簿类别,账号,账簿余额\n启用,本部,"
+                                "现金日记帐,"));
+    text.start("pdftotext", {dir + "/zhye.pdf", "-"});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains("近十二个月月末余额"));
+    EXPECT_EQ(running.scalar("select count(*) from zhye").toInt(), 0);
+    EXPECT_EQ(cli({"--dir", dir, "print", "本部", "现金日记帐", month}).code, 2);
+}
+
 TEST(Cli, ExportWritesTheMonthAsTheRegisterDoes) {
     QTemporaryDir tmp;
     const QString dir = tmp.path();
@@ -210,6 +268,36 @@ TEST(Cli, ExportWritesTheMonthAsTheRegisterDoes) {
     EXPECT_EQ(cli({"--dir", dir, "export", "本部", "银行日记帐", "2024-13"}).code, 2);
 }
 
+TEST(Cli, ReconcileReportsOnlyReadsAndSavesWhenAsked) {
+    BankBook b;
+    b.dat.close();
+    const QString dir = b.dir();
+    QFile::copy(QStringLiteral(QB_TEMPLATES "/yhdz.rls"), dir + "/yhdz.rls");
+    const QString file = BankBook::statement("sample_income_outgo_no_balance.csv");
+    const QStringList args{"--dir", dir, "reconcile", "甲公司", "银行日记帐", "2024-05", file};
+    const Outcome agree = cli(args + QStringList{"--pdf", dir + "/yhdz.pdf"});
+    ASSERT_EQ(agree.code, 0) << agree.err.toStdString();
+    EXPECT_TRUE(agree.out.contains("勾对 2 笔"));
+    EXPECT_TRUE(agree.out.contains("加：银行已收企业未收  150.00"));
+    EXPECT_TRUE(agree.out.contains("减：企业已付银行未付  800.00"));
+    EXPECT_TRUE(agree.out.contains("调节后余额  13,300.00"));
+    EXPECT_TRUE(agree.out.contains("调节后余额相符。"));
+    EXPECT_GT(QFileInfo(dir + "/yhdz.pdf").size(), 1000);
+    // A closing balance 100.00 short: the difference is shown and the exit status says so.
+    const Outcome short100 = cli(args + QStringList{"--balance", "12,000.00"});
+    EXPECT_EQ(short100.code, 1);
+    EXPECT_TRUE(short100.out.contains("差额 100.00"));
+    EXPECT_EQ(cli(args + QStringList{"--tolerance", "x"}).code, 2);
+    EXPECT_EQ(cli({"--dir", dir, "reconcile", "甲公司", "现金日记帐", "2024-05", file}).code, 1);
+    Tdat read;
+    read.open(b.path(), Tdat::Mode::ReadOnly);
+    EXPECT_FALSE(read.con().hasTable("yhls"));  // nothing written without --save
+    read.close();
+    ASSERT_EQ(cli(args + QStringList{"--save"}).code, 0);
+    read.open(b.path(), Tdat::Mode::ReadOnly);
+    EXPECT_EQ(read.scalar("select count(*) from yhls where pzid is not null").toInt(), 2);
+}
+
 // A ledger moved from the file to a server and back keeps every journal, every row id and every
 // check; the server refuses a second copy over it, and the file's own commands there.
 TEST(CliServer, ALedgerCopiedToAServerAndBackKeepsEveryJournal) {
@@ -219,6 +307,11 @@ TEST(CliServer, ALedgerCopiedToAServerAndBackKeepsEveryJournal) {
     ASSERT_TRUE(QDir().mkpath(there) && QDir().mkpath(back));
     ASSERT_EQ(cli({"--dir", there, "sample", "--books", "4", "--months", "3", "--lines", "8"}).code,
               0);
+    {
+        Tdat file;
+        file.openIn(there);
+        qb::bankrec::keep_mapping(file, "noone", "交易日期,摘要,金额");  // a reconciliation's table
+    }
     testserver::Database database;
     const QString server = database.connection();
     const Outcome up = cli({"copy", "--from", Tdat::pathIn(there), "--to", server});
@@ -245,9 +338,10 @@ TEST(CliServer, ALedgerCopiedToAServerAndBackKeepsEveryJournal) {
     }
     Tdat copied;
     copied.openIn(back, Tdat::Mode::ReadOnly);
-    for (const char* sql : {"select rowid,zy,y_je from crereg order by rowid",
-                            "select rowid,zy,j_je,d_je,y_je from total order by rowid",
-                            "select rowid,user,userpassword from pruser order by rowid"})
+    for (const char* sql :
+         {"select rowid,zy,y_je from crereg order by rowid",
+          "select rowid,zy,j_je,d_je,y_je from total order by rowid",
+          "select rowid,user,userpassword from pruser order by rowid", "select zbh,lm from yhgs"})
         EXPECT_EQ(rowsText(copied, sql), rowsText(original, sql)) << sql;
     // New rows on the server follow the copied ones.
     Tdat shared;

@@ -96,9 +96,10 @@ private slots:
         auto* tree = help->findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
         for (QTreeWidgetItemIterator it(tree); *it; ++it)
             titles << (*it)->text(0);
-        QCOMPARE(titles.size(), 9);
-        for (const char* page : {"系统登录.htm", "账簿登记.htm", "账簿管理.htm", "账簿信息.htm",
-                                 "查找.htm", "摘要设置.htm", "用户管理.htm", "数据管理.htm"}) {
+        QCOMPARE(titles.size(), 10);
+        for (const char* page :
+             {"系统登录.htm", "账簿登记.htm", "账簿管理.htm", "账簿信息.htm", "查找.htm",
+              "银行对账.htm", "摘要设置.htm", "用户管理.htm", "数据管理.htm"}) {
             show_help(nullptr, QStringLiteral(QBK_CHM "::/") + QString::fromUtf8(page));
             const QString text = help->findChild<QTextBrowser*>()->toPlainText();
             QVERIFY2(text.size() > 200, page);

@@ -153,7 +153,8 @@ private slots:
         workbook->click();
         const QJsonObject book = readWorkbook(dir.filePath("saved.xlsx"));
         QCOMPARE(book["cells"]["D3"]["v"].toString(), QStringLiteral("摘要"));
-        QCOMPARE(book["maxRow"].toInt(), 3 + 95 + 6);  // the headers once, lines, carry pairs
+        // The headers once, the lines, the carry pairs and the two lines of the month's totals.
+        QCOMPARE(book["maxRow"].toInt(), 3 + 95 + 6 + 2);
         int exported = 0;
         dialog.setWorkbookExport([&] { ++exported; });
         workbook->click();
@@ -206,6 +207,43 @@ private slots:
         QVERIFY(!showPreview(missing, nullptr, {}));
         QCOMPARE(ran, 1);  // no preview without a template
         QCOMPARE(messages.texts.size(), 2);
+    }
+
+    // "保存" keeps the pages on show; "打开" shows them again as they were, in any preview, to
+    // print or save as PDF; page setup, which needs the template, stays off for them.
+    void savedReportOpensAgainAsItWas() {
+        AnsweringMessages messages;
+        QVERIFY(journal_.prepare());
+        QTemporaryDir dir;
+        QString opened = dir.filePath("kept.qbr");
+        asking().reportFileName = [&](QWidget*, const QString& suggested, bool saving) {
+            if (!saving) return opened;
+            [&] { QCOMPARE(suggested, QStringLiteral("pr.qbr")); }();
+            return dir.filePath("kept");  // the suffix is added
+        };
+        PreviewDialog first(journal_);
+        first.findChild<QToolButton*>("saveReport")->click();
+
+        Report table;
+        QVERIFY(table.loadOrDefault(kTemplates + "/zhye.rls", builtinBalanceTable()));
+        table.setDataSource(samples::balances(3));
+        QVERIFY(table.prepare());
+        PreviewDialog second(table);
+        second.findChild<QToolButton*>("openReport")->click();
+        QCOMPARE(second.preview()->pageCount(), 4);
+        QCOMPARE(second.preview()->document()->find("承  上  页").size(), 3u);
+        QVERIFY(!second.findChild<QToolButton*>("pageSetup")->isEnabled());
+        asking().pdfFileName = [&](QWidget*, const QString& suggested) {
+            [&] { QCOMPARE(suggested, QStringLiteral("kept.pdf")); }();
+            return dir.filePath("kept.pdf");
+        };
+        second.findChild<QToolButton*>("savePdf")->click();
+        QVERIFY(pdfText(dir.filePath("kept.pdf")).contains("第4页共4页"));
+
+        opened = dir.filePath("kept.pdf");  // no prepared report: told, the pages stay
+        second.findChild<QToolButton*>("openReport")->click();
+        QCOMPARE(messages.texts.size(), 1);
+        QCOMPARE(second.preview()->pageCount(), 4);
     }
 
 private:

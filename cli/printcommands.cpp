@@ -1,0 +1,91 @@
+// print and balances: the register's journal printout and the balance table written as PDF
+// files without a window. Both only read the ledger: they lay out the same lines the windows
+// stage, without writing the staging tables, so they work beside a running program.
+#include <QDir>
+
+#include "balanceprint.h"
+#include "balances.h"
+#include "commands.h"
+#include "journalprint.h"
+#include "months.h"
+#include "printouts.h"
+#include "report.h"
+
+namespace cli {
+namespace {
+
+// Takes "--pdf FILE" out of the arguments; empty when it is not there.
+QString takePdf(QStringList& args) {
+    const qsizetype at = args.indexOf(QStringLiteral("--pdf"));
+    if (at < 0) return {};
+    if (at + 1 >= args.size() || args[at + 1].isEmpty())
+        throw UsageError{QStringLiteral("--pdf needs a file name")};
+    const QString file = args[at + 1];
+    args.remove(at, 2);
+    return file;
+}
+
+}  // namespace
+
+int print(const QString& dir, const QStringList& args) {
+    QStringList rest = args;
+    const QString pdf = takePdf(rest);
+    if (pdf.isEmpty()) throw UsageError{QStringLiteral("print needs --pdf FILE")};
+    Tdat dat;
+    openLedger(dat, dir, Tdat::Mode::ReadOnly);
+    const auto [id, month] = bookMonth(dat, rest);
+    const qb::journalprint::Printout printout = qb::journalprint::journal_printout(dat, id, month);
+    // The report tells what went wrong (a missing template, a file that cannot be written).
+    qb::report::Report report;
+    if (!qb::report::loadJournal(report, QDir(dir).filePath(QStringLiteral("pr.rls")), rest[0],
+                                 rest[1], month, printout))
+        return 1;
+    report.setDataSource(qb::report::journalLines(printout));
+    if (!report.writePdf(pdf)) return 1;
+    out(QStringLiteral("%1 %2 %3：%4 行，%5 页，已写入 %6\n")
+            .arg(shown(rest[0]), shown(rest[1]), qb::months::monthText(month))
+            .arg(printout.lines.size())
+            .arg(report.pageCount())
+            .arg(shown(pdf)));
+    return 0;
+}
+
+int balances(const QString& dir, const QStringList& args) {
+    QStringList rest = args;
+    const QString pdf = takePdf(rest);
+    if (!rest.isEmpty()) throw UsageError{QStringLiteral("unknown argument: ") + rest.first()};
+    Tdat dat;
+    openLedger(dat, dir, Tdat::Mode::ReadOnly);
+    const QDate today = QDate::currentDate();
+    const std::vector<qb::balances::BookBalance> books = qb::balances::book_balances(dat, today);
+    if (!pdf.isEmpty()) {
+        // The chart as the window first shows it: the enabled books are the ones ticked.
+        std::vector<qb::balanceprint::ChartLine> lines;
+        for (int i = 0; i < int(books.size()); ++i)
+            if (books[i].enabled)
+                lines.push_back(qb::balanceprint::chartLine(
+                    books, i,
+                    qb::balances::month_end_balances(dat, books[i], today,
+                                                     qb::balanceprint::kMonths)));
+        qb::report::Report report;
+        if (!qb::balanceprint::loadPrintout(report, QDir(dir).filePath(QStringLiteral("zhye.rls")),
+                                            qb::report::balanceRows(books), today, lines) ||
+            !report.writePdf(pdf))
+            return 1;
+    }
+    QString text =
+        csvRow({QStringLiteral("启用状态"), QStringLiteral("账簿名称"), QStringLiteral("账簿类别"),
+                QStringLiteral("账号"), QStringLiteral("账簿余额")});
+    qb::money::Cents total = 0;
+    for (const qb::balances::BookBalance& b : books) {
+        text += csvRow({b.enabled ? QStringLiteral("启用") : QStringLiteral("未启用"),
+                        formulaSafe(shown(b.name)), formulaSafe(shown(b.category)),
+                        formulaSafe(shown(b.account)), qb::money::text(b.balance)});
+        total += b.balance;
+    }
+    text += csvRow({{}, QStringLiteral("合计"), {}, {}, qb::money::text(total)});
+    out(text);
+    return 0;
+}
+
+}  // namespace cli

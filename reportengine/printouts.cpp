@@ -1,0 +1,51 @@
+#include "printouts.h"
+
+#include "report.h"
+
+namespace qb::report {
+
+bool loadJournal(Report& report, const QString& templatePath, const QString& bookName,
+                 const QString& category, const QDate& month,
+                 const qb::journalprint::Printout& printout) {
+    if (!report.load(templatePath) || !report.setText(QStringLiteral("memo3"), category) ||
+        !report.setText(QStringLiteral("memo46"), QStringLiteral("账簿：") + bookName) ||
+        !report.setText(QStringLiteral("memo5"),
+                        QStringLiteral("日期：") + month.toString(QStringLiteral("yyyy-MM"))))
+        return false;
+    using qb::money::text;
+    const std::pair<const char*, qb::money::Cents> totals[] = {
+        {"monthDebit", printout.monthDebit},
+        {"monthCredit", printout.monthCredit},
+        {"monthBalance", printout.closing},
+        {"cumulativeDebit", printout.cumulativeDebit},
+        {"cumulativeCredit", printout.cumulativeCredit},
+        {"cumulativeBalance", printout.closing}};
+    // A template of the layout's first years has no totals; it prints without them.
+    for (const auto& [name, cents] : totals)
+        if (report.hasObject(QLatin1String(name)) &&
+            !report.setText(QLatin1String(name), text(cents)))
+            return false;
+    return true;
+}
+
+std::shared_ptr<DataSource> journalLines(const qb::journalprint::Printout& printout) {
+    auto rows = std::make_shared<TableDataSource>(QStringList{
+        "sn", "dzrq", "pzh", "ph", "zy", "j_je", "d_je", "y_je", "pzn", "bxr", "jbr", "zbh"});
+    int sn = 0;
+    for (const qb::journalprint::Line& line : printout.lines)
+        rows->addRow(QVector<QVariant>{++sn} + line);
+    return rows;
+}
+
+bool loadBalanceTable(Report& report, const QString& templatePath) {
+    return report.loadOrDefault(templatePath, builtinBalanceTable());
+}
+
+std::shared_ptr<DataSource> balanceRows(const std::vector<qb::balances::BookBalance>& books) {
+    auto rows = std::make_shared<TableDataSource>(QStringList{"zblb", "zbmc", "zh", "ye"});
+    for (const qb::balances::BookBalance& b : books)
+        rows->addRow({b.category, b.name, b.account, qb::money::text(b.balance)});
+    return rows;
+}
+
+}  // namespace qb::report

@@ -1,0 +1,230 @@
+// Bank statements read, matched against a bank book's month and kept from month to month.
+#include <gtest/gtest.h>
+#include <QFile>
+
+#include "bankbook.h"
+#include "bankrec.h"
+#include "errors.h"
+#include "gymk.h"
+#include "ledger.h"
+#include "schema.h"
+#include "statement.h"
+
+namespace B = qb::bankrec;
+namespace S = qb::statement;
+namespace L = qb::ledger;
+
+namespace {
+
+const QDate kMay = BankBook::kMay;
+
+const QString kGb18030 = BankBook::statement("sample_debit_credit_gb18030.csv");
+const QString kSigned = BankBook::statement("sample_signed_amount_utf8.csv");
+const QString kNoBalance = BankBook::statement("sample_income_outgo_no_balance.csv");
+
+QString refusal(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const qb::DbError& e) {
+        return e.message();
+    }
+    return {};
+}
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    QFile f(dir.filePath(name));
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return f.fileName();
+}
+
+}  // namespace
+
+TEST(StatementReader, ThreeLayoutsAndEncodingsGiveTheSameTransactions) {
+    for (const QString& path : {kGb18030, kSigned, kNoBalance}) {
+        SCOPED_TRACE(path.toStdString());
+        const S::Statement s = S::read(path);
+        ASSERT_EQ(s.lines.size(), 4u);  // notes and totals skipped, newest-first turned round
+        EXPECT_EQ(s.lines[0].date, QDate(2024, 5, 3));
+        EXPECT_EQ(s.lines[0].amount, 500000);
+        EXPECT_EQ(s.lines[1].amount, -300000);
+        EXPECT_EQ(s.lines[2].date, QDate(2024, 5, 20));
+        EXPECT_EQ(s.lines[3].amount, -5000);
+        EXPECT_EQ(s.lines[1].counterparty, "示例供应商");
+    }
+    const S::Statement gb = S::read(kGb18030);
+    EXPECT_EQ(gb.encoding, "GB18030");
+    EXPECT_EQ(gb.lines[0].fileLine, 5);
+    EXPECT_EQ(gb.lines[0].serial, "1001");
+    EXPECT_EQ(gb.closing(), 1210000);
+    EXPECT_EQ(gb.opening(), 1000000);
+    const S::Statement utf8 = S::read(kSigned);
+    EXPECT_EQ(utf8.lines[0].summary, "货款,五月");  // a quoted comma stays in its field
+    EXPECT_EQ(utf8.lines[2].summary, "利息\n结息");
+    EXPECT_EQ(utf8.lines[3].fileLine, 7);  // after a record of two lines
+    EXPECT_FALSE(S::read(kNoBalance).closing().has_value());
+}
+
+TEST(StatementReader, DatesAndAmountsInTheFormsBanksWriteThem) {
+    for (const char* text : {"2024-05-01", "2024/5/1", "20240501", "2024.5.1", "2024年5月1日",
+                             "2024-05-01 10:11:12", "20240501101112"})
+        EXPECT_EQ(S::parse_date(text), QDate(2024, 5, 1)) << text;
+    for (const char* text : {"2024-13-01", "5/1/2024", "2024-05", "", "昨天"})
+        EXPECT_FALSE(S::parse_date(text).isValid()) << text;
+    EXPECT_EQ(S::parse_amount("1,234,567.89"), 123456789);
+    EXPECT_EQ(S::parse_amount("￥1,234.5"), 123450);
+    EXPECT_EQ(S::parse_amount("-0.01"), -1);
+    EXPECT_EQ(S::parse_amount(""), 0);
+    EXPECT_EQ(S::parse_amount("-"), 0);
+    EXPECT_FALSE(S::parse_amount("1.234"));
+    EXPECT_FALSE(S::parse_amount("12,34.00"));
+    EXPECT_FALSE(S::parse_amount("一百"));
+}
+
+TEST(StatementReader, BadInputIsRefusedNamingTheFileAndTheLine) {
+    QTemporaryDir dir;
+    const QByteArray head = "交易日期,摘要,金额,余额\n2024-05-03,货款,100.00,100.00\n";
+    EXPECT_EQ(refusal([&] { S::read(writeFile(dir, "empty.csv", "")); }),
+              "对账单 empty.csv：文件是空的");
+    EXPECT_EQ(refusal([&] { S::read(writeFile(dir, "a.csv", head + "2024-05-32,x,1.00,2\n")); }),
+              "对账单 a.csv：第 3 行：日期“2024-05-32”无法识别（应为 2024-05-01、2024/5/1 或 "
+              "20240501 等写法）");
+    EXPECT_EQ(refusal([&] { S::read(writeFile(dir, "b.csv", head + "2024-05-04,x,1.005,2\n")); }),
+              "对账单 b.csv：第 3 行：金额“1.005”无法识别（应为数字，最多两位小数）");
+    EXPECT_EQ(refusal([&] { S::read(writeFile(dir, "c.csv", head + "2024-05-04,\"x,1.00,2\n")); }),
+              "对账单 c.csv：第 3 行：引号没有结束，不是规范的 CSV 文件");
+    EXPECT_TRUE(refusal([&] {
+                    S::read(writeFile(dir, "d.csv", "姓名,电话\n张三,123\n"));
+                }).startsWith("对账单 d.csv：不像银行对账单"));
+    EXPECT_TRUE(refusal([&] { S::read(dir.filePath("none.csv")); }).contains("找不到文件"));
+    // Titles of its own: found as the header, but the columns must be named once.
+    const QString odd = writeFile(dir, "odd.csv", "时间,内容,钱数\n2024-05-03,货款,1.00\n");
+    EXPECT_TRUE(refusal([&] { S::read(odd); }).contains("无法从标题（时间，内容，钱数）"));
+    const S::Table table = S::read_table(odd);
+    S::Mapping m;
+    m[S::Date] = 0;
+    m[S::Summary] = 1;
+    m[S::Amount] = 2;
+    EXPECT_EQ(S::read(odd, S::mapping_text(m, table.titles)).lines.at(0).amount, 100);
+}
+
+TEST(Matching, OneToOneWithinTheToleranceAndAgreeingNumbersFirst) {
+    B::Reconciliation rec;
+    const QDate d(2024, 5, 10);
+    // Two equal payments on one day on each side; one payment 3 days off, one 4 days off; a
+    // receipt whose ticket agrees with the farther of two bank lines.
+    rec.book = {{1, d, 1, "", "a", -10000},
+                {2, d, 2, "", "b", -10000},
+                {3, d, 3, "", "c", -20000},
+                {4, d, 4, "", "d", -30000},
+                {5, d, 5, "X9", "e", 40000}};
+    rec.bank = {{d, "", "", "", -10000, {}, 1, {}},
+                {d, "", "", "", -10000, {}, 2, {}},
+                {d.addDays(3), "", "", "", -20000, {}, 3, {}},
+                {d.addDays(-4), "", "", "", -30000, {}, 4, {}},
+                {d, "", "", "", 40000, {}, 5, {}},
+                {d.addDays(2), "", "", "X9", 40000, {}, 6, {}}};
+    B::match(rec);
+    EXPECT_EQ(rec.match, (std::vector<int>{0, 1, 2, -1, -1, 4}));
+    rec.tolerance = 4;
+    B::match(rec);  // ticks made stay; the 4-day pair now meets
+    EXPECT_EQ(rec.match, (std::vector<int>{0, 1, 2, 3, -1, 4}));
+    EXPECT_TRUE(refusal([&] { B::tick(rec, 4, 4); }).contains("已经勾对"));
+    B::untick(rec, 5);
+    B::tick(rec, 4, 4);
+    EXPECT_TRUE(refusal([&] { B::tick(rec, 5, 0); }).contains("已经勾对"));
+    B::untick(rec, 0);
+    EXPECT_TRUE(refusal([&] { B::tick(rec, 5, 0); }).contains("金额或方向不同"));
+}
+
+TEST(Reconciliation, WorkedExampleInEveryLayoutGivesAgreeingAdjustedBalances) {
+    BankBook b;
+    for (const QString& path : {kGb18030, kSigned, kNoBalance}) {
+        SCOPED_TRACE(path.toStdString());
+        const B::Reconciliation rec = b.may(path);
+        EXPECT_EQ(rec.match, (std::vector<int>{0, 1, -1, -1}));
+        EXPECT_EQ(rec.bookClosing, 1320000);
+        EXPECT_EQ(rec.bankClosing, 1210000);  // without balances: 10,000 + 5,150 - 3,050
+        const B::Groups g = rec.groups();
+        EXPECT_EQ(g.bankReceived, 15000);   // interest
+        EXPECT_EQ(g.bankPaid, 5000);        // fee
+        EXPECT_EQ(g.bookReceived, 200000);  // rent
+        EXPECT_EQ(g.bookPaid, 80000);       // electricity
+        EXPECT_EQ(g.adjustedBook, 1330000);
+        EXPECT_EQ(g.adjustedBank, 1330000);
+        EXPECT_EQ(g.difference(), 0);
+    }
+    // A closing balance that does not fit is shown as a difference, never hidden.
+    B::Options given;
+    given.closing = 1200000;
+    EXPECT_EQ(b.may(kNoBalance, given).groups().difference(), 10000);
+}
+
+TEST(Reconciliation, AddedLinesCarryTheBalanceAndTheNextMonthStartsFromTheTicks) {
+    BankBook b;
+    B::Reconciliation rec = b.may();
+    EXPECT_FALSE(b.dat.con().hasTable("yhls"));
+    const std::vector<qint64> ids = B::add_bank_lines(b.dat, rec, {2, 3}, "出纳");
+    ASSERT_EQ(ids.size(), 2u);
+    EXPECT_EQ(rowsText(b.dat, "select zy,ph,pzh,jbr,y_je from crereg where rowid=?", {ids[0]}),
+              "利息/B0520/5/出纳/12150");  // between the 10th and the 28th
+    EXPECT_EQ(gymk::last_balance(b.dat, b.id, kMay), "13300.00");
+    EXPECT_EQ(rec.groups().difference(), 0);
+    EXPECT_EQ(rec.groups().bankReceived, 0);
+
+    // June: the rent and electricity are outstanding; the bank books them in June.
+    L::post_month(b.dat, b.id, kMay);
+    const B::Reconciliation june = B::saved_month(b.dat, b.id, QDate(2024, 6, 1));
+    ASSERT_EQ(june.book.size(), 2u);
+    EXPECT_EQ(june.book[0].summary, "收租金");
+    EXPECT_FALSE(june.hasStatement());
+    QTemporaryDir dir;
+    const QString file = writeFile(dir, "june.csv",
+                                   "交易日期,摘要,金额,余额\n2024-06-01,电费,-800.00,11300.00\n"
+                                   "2024-06-03,租金,2000.00,13300.00\n");
+    B::Reconciliation next = B::reconcile_month(b.dat, b.id, QDate(2024, 6, 1), S::read(file), {});
+    EXPECT_EQ(next.match, (std::vector<int>{1, -1}));  // the rent came 6 days later
+    B::tick(next, 1, 0);
+    EXPECT_EQ(next.groups().difference(), 0);
+    B::save_reconciliation(b.dat, next, "出纳");
+    EXPECT_EQ(B::saved_month(b.dat, b.id, QDate(2024, 6, 1)).match, next.match);
+    EXPECT_TRUE(B::saved_month(b.dat, b.id, QDate(2024, 7, 1)).book.empty());
+    // May rests under June's ticks now.
+    EXPECT_TRUE(refusal([&] {
+                    B::save_reconciliation(b.dat, rec, "出纳");
+                }).startsWith("已保存了 2024-06 的对账结果"));
+}
+
+TEST(Reconciliation, ClosedMonthRefusesAdditionsAndOlderFilesStayLedgers) {
+    BankBook b;
+    B::Reconciliation rec = b.may();
+    L::post_month(b.dat, b.id, kMay);
+    const int lines = b.count("select count(*) from crereg");
+    EXPECT_EQ(refusal([&] { B::add_bank_lines(b.dat, rec, {2}, "出纳"); }),
+              "2024-05 已经结账，不能再向这个月的日记帐添加银行流水；请在下一个未结账的月份对账时"
+              "加入。");
+    EXPECT_EQ(b.count("select count(*) from crereg"), lines);
+    // Reconciling a posted month is what cashiers do; the save makes the tables of its own.
+    B::save_reconciliation(b.dat, rec, "出纳");
+    EXPECT_EQ(B::saved_month(b.dat, b.id, kMay).match, rec.match);
+    if (b.engine == Engine::Server) return;
+    b.dat.close();
+    EXPECT_TRUE(qb::isLedgerDatabase(b.path()));
+}
+
+TEST(Reconciliation, MonthWithNothingToMatchOnAReadOnlyLedger) {
+    BankBook b;
+    L::post_month(b.dat, b.id, kMay);
+    if (b.engine == Engine::File) {
+        b.dat.close();
+        b.dat.open(b.path(), Tdat::Mode::ReadOnly);
+    }
+    B::Reconciliation june = B::saved_month(b.dat, b.id, QDate(2024, 6, 1));
+    EXPECT_TRUE(june.bank.empty());
+    EXPECT_TRUE(june.book.empty());  // a first reconciliation starts from its month alone
+    EXPECT_EQ(june.bankOpening, 1320000);
+    EXPECT_EQ(june.bookClosing, 1320000);
+    june.bankClosing = 1320000;
+    june.closingFrom = B::ClosingFrom::Given;
+    EXPECT_EQ(june.groups().difference(), 0);
+}
