@@ -75,7 +75,8 @@ const char* const kUsage =
     "      connection string or URL as for --server): books, lines, totals, phrases and users\n"
     "      with their row ids, in one transaction on the target; a target file must not exist\n"
     "      yet, a target database must hold no ledger tables or all seven empty. A file opens\n"
-    "      and is keyed with the passphrase given as above\n"
+    "      with the passphrase given as above; a new file is keyed as its source file was, or\n"
+    "      from a server with the passphrase given\n"
     "\n"
     "check, journal and reconcile without --save only read: they need no lock and work on a\n"
     "read-only copy; backup needs no lock either.\n"
@@ -101,6 +102,10 @@ int run(QStringList args) {
         if (args.size() < 2) throw cli::UsageError{args.first() + QStringLiteral(" needs a value")};
         if (args.first() == QLatin1String("--dir"))
             dir = args[1];
+        else if (args.first() == QLatin1String("--server") && args[1].trimmed().isEmpty())
+            throw cli::UsageError{QStringLiteral(
+                "--server needs a connection string or URL (postgresql:// takes it all from the "
+                "PG* environment)")};
         else if (args.first() == QLatin1String("--server"))
             cli::useServer(args[1]);
         else

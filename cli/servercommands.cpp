@@ -43,6 +43,8 @@ int copy(const QStringList& args) {
         target.place.file = QFileInfo(target.place.file).absoluteFilePath();
     Tdat source;
     openSource(source, from);
+    // A file copied to a file keeps its passphrase of its own.
+    if (!source.onServer()) target.passphrase = source.passphrase();
     qb::RowCounts copied;
     const auto progress = [](const QString& table, qint64 rows) {
         out(QStringLiteral("%1 %2 行\n").arg(table).arg(rows));
