@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QFileInfo>
+#include <cstdio>
 
 #include "commands.h"
 #include "errors.h"
@@ -46,8 +47,15 @@ int copy(const QStringList& args) {
     // A file copied to a file keeps its passphrase of its own.
     if (!source.onServer()) target.passphrase = source.passphrase();
     qb::RowCounts copied;
-    const auto progress = [](const QString& table, qint64 rows) {
-        out(QStringLiteral("%1 %2 行\n").arg(table).arg(rows));
+    // Whole tables on standard output; a large one counts up on the terminal meanwhile.
+    const bool terminal = isatty(STDERR_FILENO);
+    const auto progress = [terminal](const QString& table, qint64 rows, bool done) {
+        if (done) {
+            if (terminal) std::fputs("\r\033[K", stderr);
+            out(QStringLiteral("%1 %2 行\n").arg(table).arg(rows));
+        } else if (terminal) {
+            std::fprintf(stderr, "\r%s %lld 行……", table.toUtf8().constData(), rows);
+        }
     };
     withServerPassword([&](const QString& password) {
         target.password = password;

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 #include "bankrec_store.h"
@@ -17,6 +18,7 @@ namespace {
 // Rows go into the target many to a statement: a ledger of a million lines would otherwise wait
 // on a million round trips to a server. The file's engine takes at most 999 values a statement.
 constexpr int kValuesPerInsert = 999;
+constexpr int kRowsPerSlice = 20000;
 
 // The tables that keep the ledger; the staging tables hold nothing from one printout to the next.
 QStringList keptTables() {
@@ -44,36 +46,44 @@ QString insertText(const QString& table, const QStringList& columns, int rows) {
         .arg(table, columns.join(QLatin1Char(',')), QStringList(rows, marks).join(','));
 }
 
-// The table's rows with their row ids, in the order of their row ids; returns how many.
-qint64 copyTable(engine::Connection& from, engine::Connection& to, const QString& table) {
-    engine::Statement& read = from.prepare(
-        QStringLiteral("select %1,* from %2 order by %1").arg(from.rowIdColumn(), table));
+// The table's rows with their row ids, in the order of their row ids, read a slice at a time so
+// that a table of a million lines never sits in memory whole; returns how many.
+qint64 copyTable(engine::Connection& from, engine::Connection& to, const QString& table,
+                 const Progress& progress) {
+    engine::Statement& read =
+        from.prepare(QStringLiteral("select %1,* from %2 where %1>? order by %1 limit %3")
+                         .arg(from.rowIdColumn(), table)
+                         .arg(kRowsPerSlice));
     QStringList columns{to.rowIdColumn()};
     for (int c = 1; c < read.columnCount(); ++c)
         columns << read.columnName(c);
     const int rowsPerInsert = std::max(1, kValuesPerInsert / int(columns.size()));
     QVariantList batch;
     int inBatch = 0;
-    qint64 copied = 0;
     const auto flush = [&] {
         if (inBatch > 0) to.execute(insertText(table, columns, inBatch), batch);
         batch.clear();
         inBatch = 0;
     };
-    read.bind({});
-    try {
-        while (read.step()) {
-            for (int c = 0; c < columns.size(); ++c)
-                batch << read.value(c);
-            ++copied;
-            if (++inBatch == rowsPerInsert) flush();
+    qint64 copied = 0, last = std::numeric_limits<qint64>::min();
+    for (qint64 before = -1; before != copied;) {
+        before = copied;
+        read.bind({last});
+        try {
+            while (read.step()) {
+                last = read.value(0).toLongLong();
+                for (int c = 0; c < columns.size(); ++c)
+                    batch << read.value(c);
+                ++copied;
+                if (++inBatch == rowsPerInsert) flush();
+            }
+        } catch (...) {
+            read.reset();
+            throw;
         }
         flush();
-    } catch (...) {
-        read.reset();
-        throw;
+        if (progress && copied > before) progress(table, copied, false);
     }
-    read.reset();
     to.continueRowIds(table);
     return copied;
 }
@@ -88,7 +98,7 @@ RowCounts copyTables(engine::Connection& from, engine::Connection& to, bool onSe
     if (tables.size() > keptTables().size()) bankrec::detail::create_tables(to, onServer);
     RowCounts counts;
     for (const QString& table : tables) {
-        const qint64 copied = copyTable(from, to, table);
+        const qint64 copied = copyTable(from, to, table, progress);
         const qint64 source = rowCount(from, table), target = rowCount(to, table);
         if (copied != source || target != source)
             throw DbError(QStringLiteral("数据表 %1 复制后有 %2 行，原账本有 %3 行")
@@ -96,7 +106,7 @@ RowCounts copyTables(engine::Connection& from, engine::Connection& to, bool onSe
                               .arg(target)
                               .arg(source));
         counts[table] = copied;
-        if (progress) progress(table, copied);
+        if (progress) progress(table, copied, true);
     }
     return counts;
 }

@@ -25,8 +25,9 @@ struct Target {
     QString passphrase;  // keys a new file; empty: the built-in key
 };
 
-// Called after each table: its name and the rows it now holds.
-using Progress = std::function<void(const QString& table, qint64 rows)>;
+// Called as a table fills (done false) and once it is whole and verified (done true): its name and
+// the rows it holds so far.
+using Progress = std::function<void(const QString& table, qint64 rows, bool done)>;
 
 // Copies every book, line, total row, phrase, user and saved bank reconciliation of the open
 // ledger into the target, keeping row ids (and with them the order of lines that tie on
