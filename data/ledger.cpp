@@ -270,20 +270,19 @@ Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user) {
     lockLine(dat, rowId);
     check_reversible(dat, rowId);
     Reversal r;
-    Cents debit = 0, credit = 0, balance = 0;
+    Cents debit = 0, credit = 0;
     QString bookId;
-    eachRow(dat, QStringLiteral("select dzrq,pzh,zy,j_je,d_je,y_je,zbh from crereg where rowid=?"),
+    eachRow(dat, QStringLiteral("select dzrq,pzh,zy,j_je,d_je,zbh from crereg where rowid=?"),
             {rowId}, [&](engine::Statement& s) {
                 r.date = QDate::fromString(s.value(0).toString(), Qt::ISODate);
                 r.voucher = s.value(1).toInt();
                 r.formerSummary = s.value(2).toString();
                 debit = cents(s.value(3));
                 credit = cents(s.value(4));
-                balance = cents(s.value(5));
-                bookId = s.value(6).toString();
+                bookId = s.value(5).toString();
             });
     const Book book = requireBook(dat, bookId);
-    r.balanceBefore = balance - debit + credit;
+    const size_t before = positionOf(monthLines(dat, bookId, r.date), rowId);
     dat.execute(QStringLiteral("update crereg set zy=? where rowid=?"),
                 {wrapped(rows::kReversedPrefix, r.formerSummary, QStringLiteral("]")), rowId});
     LineFields entry;
@@ -295,6 +294,10 @@ Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user) {
     entry.credit = -credit;
     entry.handler = user;
     r.reversalRowId = writeLines(dat, book, {entry}, Kind::Reversal).front();
+    // The marked line goes ahead of the other lines of its voucher: chained from its new place.
+    std::vector<Line> lines = monthLines(dat, bookId, r.date);
+    chainFromPosition(dat, bookId, r.date, lines, std::min(before, positionOf(lines, rowId)));
+    r.balanceBefore = lines[positionOf(lines, r.reversalRowId)].balance;
     t.commit();
     return r;
 }

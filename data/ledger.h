@@ -159,7 +159,7 @@ struct Reversal {
     QDate date;                      // the reversed line's date
     int voucher = 0;                 // and voucher number
     QString formerSummary;           // its summary before the reversal
-    money::Cents balanceBefore = 0;  // its balance minus its debit plus its credit
+    money::Cents balanceBefore = 0;  // the reversal entry's balance: that before the line
 };
 // Throws the refusal when the line may not be reversed: opening and carry-forward rows (a changed
 // marker summary would end their kind), reversal entries, and lines reversed already (their
@@ -168,7 +168,8 @@ struct Reversal {
 void check_reversible(Tdat& dat, qint64 rowId);
 // Marks the line "被冲账 [S]" and adds the reversal entry "冲账[D S]" (D as YYYY-MM-DD) dated D
 // with voucher P, amounts -J and -C, handler the user; the reversal entry follows the reversed
-// line, so its balance is B - J + C, and the balance is carried on below it. A summary too long
+// line, so its balance is B - J + C, and the balance is carried on below them (from the marked
+// line's new place when it now goes ahead of other lines of its voucher). A summary too long
 // for the 50 characters zy holds once marked is cut at its end inside the brackets, so every
 // marker stays whole. What check_reversible refuses is refused.
 Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user);

@@ -257,6 +257,20 @@ TEST(Reversal, NegatesTheLineBesideItAndKeepsEveryMarkerWhole) {
     EXPECT_EQ(l.at(opening, "zy").toString(), "期初余额");
 }
 
+// Marking a line moves it ahead of the other lines of its voucher: the chain follows it there.
+TEST(Reversal, ALineSharingItsVoucherIsChainedFromItsNewPlace) {
+    Ledger l;
+    const QString id = l.book();  // opening 500.00
+    l.line(id, "2024-05-10", 7, "a", 100, 0, 0);
+    const qint64 b = l.line(id, "2024-05-10", 7, "b", 30, 0, 0);
+    L::recalc_month(l.dat, id, kToday);
+    EXPECT_EQ(l.balances(id, kToday), (QList<double>{500, 600, 630}));
+    const L::Reversal r = L::reverse_line(l.dat, b, "admin");
+    // Now "被冲账 [b]", its reversal entry, then "a".
+    EXPECT_EQ(l.balances(id, kToday), (QList<double>{500, 530, 500, 600}));
+    EXPECT_EQ(r.balanceBefore, 50000);
+}
+
 TEST(Lines, BalanceBeforeIsThatOfTheLineTheNewOneWillFollow) {
     Ledger l;
     const QString id = l.book();  // opening 500.00 on May 1st
