@@ -66,8 +66,9 @@ void Tfr_dj::showPanelNumbers() {
 
 void Tfr_dj::SB1Click() {
     if (!journalOnShow()) return;
-    showPanelNumbers();
+    // Emptied first: an amount left unreadable would be computed with, and refused, once more.
     Panel2->clearEntry();
+    showPanelNumbers();
     Panel2->focusFirst();
 }
 

@@ -130,6 +130,12 @@ void RegisterPanel::badFieldsAreRefusedBeforeAnythingIsWritten() {
                           QStringLiteral("请输入凭证号！"), f.messages.texts.last()}));
     QVERIFY(f.messages.texts.last().contains(QStringLiteral("系统保留")));
     QCOMPARE(lines(f), before);
+    // "添加" starts afresh: what was left unreadable is not computed with and refused again.
+    fill(f, "Edit5", QStringLiteral("x"));
+    const qsizetype told = f.messages.texts.size();
+    QTest::mouseClick(f.window->findChild<QWidget*>(QStringLiteral("SB1")), Qt::LeftButton);
+    QCOMPARE(f.messages.texts.size(), told);
+    QCOMPARE(text(f, "Edit7"), QStringLiteral("100.00"));
 }
 
 void RegisterPanel::aLowVoucherNumberCarriesTheLaterLines() {
