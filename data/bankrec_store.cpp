@@ -273,6 +273,13 @@ void save_reconciliation(Tdat& dat, const Reconciliation& rec, const QString& us
     t.commit();
 }
 
+void forget_book(Tdat& dat, const QString& bookId) {
+    if (!haveTables(dat)) return;
+    for (const char* table : detail::kTables)
+        dat.execute(QStringLiteral("delete from %1 where zbh=?").arg(QLatin1String(table)),
+                    {bookId});
+}
+
 QString kept_mapping(Tdat& dat, const QString& bookId) {
     if (!haveTables(dat)) return {};
     return dat.scalar(QStringLiteral("select lm from yhgs where zbh=?"), {bookId}).toString();
