@@ -38,6 +38,17 @@ RowCounts rowCounts(Tdat& dat) {
     return counts;
 }
 
+// A backup that was stopped midway (the program killed while closing) leaves its unfinished copy
+// under a hidden name. One that nobody has written to for an hour belongs to no backup still
+// running.
+void removeUnfinished(const QDir& folder) {
+    static const QRegularExpression unfinished(QStringLiteral("^\\.\\d{8}\\.DAT\\.new-\\w{6}$"));
+    const QDateTime stale = QDateTime::currentDateTime().addSecs(-3600);
+    for (const QFileInfo& file : folder.entryInfoList(QDir::Files | QDir::Hidden))
+        if (unfinished.match(file.fileName()).hasMatch() && file.lastModified() < stale)
+            QFile::remove(file.filePath());
+}
+
 }  // namespace
 
 QString backupFileName(const QDate& day) {
@@ -130,12 +141,15 @@ DailyBackup dailyBackup(Tdat& dat, const QDate& day, const Verifier& verify) {
         copy.release();
     }
     result.made = true;
-    // Only now that the new copy counts does the oldest make room for it.
+    removeUnfinished(folder);
+    // Only now that the new copy counts does the oldest make room for it; the new copy itself is
+    // never the one to go, even when a clock set back gives it the oldest name.
     static const QRegularExpression daily(QStringLiteral("^\\d{8}\\.DAT$"));
     QStringList backups;
     for (const QString& name : folder.entryList(QDir::Files, QDir::Name))
-        if (daily.match(name).hasMatch()) backups << name;
-    while (backups.size() > kDailyBackupsKept) {
+        if (daily.match(name).hasMatch() && name != QFileInfo(result.file).fileName())
+            backups << name;
+    while (backups.size() >= kDailyBackupsKept) {
         const QString oldest = folder.filePath(backups.takeFirst());
         if (QFile::remove(oldest)) result.removed << oldest;
     }

@@ -2,6 +2,8 @@
 // journal.
 #include "bankrec.h"
 
+#include <QFileInfo>
+
 #include "bankrec_store.h"
 #include "errors.h"
 #include "fr_dat.h"
@@ -24,7 +26,8 @@ std::vector<statement::Line> linesOfMonth(const statement::Statement& s, const Q
     for (const statement::Line& line : s.lines)
         if (months::firstDay(line.date) == month) lines.push_back(line);
     if (lines.empty())
-        throw DbError(QStringLiteral("对账单中没有 %1 的交易。").arg(months::monthText(month)));
+        throw DbError(QStringLiteral("对账单 %1 中没有 %2 的交易。")
+                          .arg(QFileInfo(s.path).fileName(), months::monthText(month)));
     if (const size_t outside = s.lines.size() - lines.size())
         notes << QStringLiteral("对账单中有 %1 笔交易不在本月，没有计入。").arg(outside);
     if (s.skipped > 0) notes << QStringLiteral("跳过了 %1 行合计或说明。").arg(s.skipped);

@@ -236,6 +236,9 @@ void save_reconciliation(Tdat& dat, const Reconciliation& rec, const QString& us
     const QString month = months::monthText(rec.month);
     Transaction t(dat);
     ledger::detail::lockBook(dat, rec.bookId);
+    // A book deleted while its reconciliation was open keeps nothing behind for a new book of
+    // the same id.
+    ledger::detail::requireBook(dat, rec.bookId);
     makeTables(dat);
     const QVariant later = dat.scalar(
         QStringLiteral("select max(dzyf) from yhdz where zbh=? and dzyf>?"), {rec.bookId, month});
@@ -273,6 +276,13 @@ void save_reconciliation(Tdat& dat, const Reconciliation& rec, const QString& us
     t.commit();
 }
 
+void forget_book(Tdat& dat, const QString& bookId) {
+    if (!haveTables(dat)) return;
+    for (const char* table : detail::kTables)
+        dat.execute(QStringLiteral("delete from %1 where zbh=?").arg(QLatin1String(table)),
+                    {bookId});
+}
+
 QString kept_mapping(Tdat& dat, const QString& bookId) {
     if (!haveTables(dat)) return {};
     return dat.scalar(QStringLiteral("select lm from yhgs where zbh=?"), {bookId}).toString();
@@ -281,6 +291,7 @@ QString kept_mapping(Tdat& dat, const QString& bookId) {
 void keep_mapping(Tdat& dat, const QString& bookId, const QString& mapping) {
     Transaction t(dat);
     ledger::detail::lockBook(dat, bookId);
+    ledger::detail::requireBook(dat, bookId);
     makeTables(dat);
     dat.execute(QStringLiteral("delete from yhgs where zbh=?"), {bookId});
     dat.execute(QStringLiteral("insert into yhgs(zbh,lm) values(?,?)"), {bookId, mapping});

@@ -2,6 +2,7 @@
 // initialization and the months a book has posted.
 #include <QSet>
 
+#include "bankrec.h"
 #include "errors.h"
 #include "ledger.h"
 #include "ledger_detail.h"
@@ -113,6 +114,7 @@ void delete_book(Tdat& dat, const QString& bookId) {
     dat.execute(QStringLiteral("delete from accstar where zbid=?"), {bookId});
     dat.execute(QStringLiteral("delete from crereg where zbh=?"), {bookId});
     dat.execute(QStringLiteral("delete from total where zbh=?"), {bookId});
+    bankrec::forget_book(dat, bookId);
     t.commit();
 }
 

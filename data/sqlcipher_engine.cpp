@@ -149,10 +149,20 @@ public:
             sqlite3_key(db_, key.constData(), int(key.size()));
             // Keying always succeeds; the first read tells a wrong key or a foreign file.
             if (sqlite3_exec(db_, "select count(*) from sqlite_master", nullptr, nullptr,
-                             nullptr) != SQLITE_OK)
+                             nullptr) != SQLITE_OK) {
+                // A writer that stopped midway left its journal; only a writer can undo it, and
+                // until then no key reads the file.
+                if (sqlite3_extended_errcode(db_) == SQLITE_READONLY_ROLLBACK)
+                    throw DbError(
+                        QStringLiteral("数据库文件 %1 有一次没有做完的更改（写入它的程序中途停止，"
+                                       "留下了 %1-journal）。只读打开不能撤销这次更改：请先用 "
+                                       "Quillbook 程序或会写入的命令（如 post）打开它一次；"
+                                       "在只读的位置上，请把这两个文件一起复制到可写的文件夹。")
+                            .arg(path));
                 throw KeyError(QStringLiteral("无法打开数据库文件 %1：文件不是本系统的数据库，"
                                               "或数据库口令不符（%2）")
                                    .arg(path, engineMessage(db_)));
+            }
             if (accept) accept(*this);
             if (access == Access::ReadWrite) {
                 // One self-contained file: a plain copy of it is a whole backup.

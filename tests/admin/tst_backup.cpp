@@ -177,3 +177,33 @@ TEST(DailyBackup, KeepsThirtyAndDropsTheOldestOnlyForAVerifiedCopy) {
     EXPECT_EQ(qb::verifyBackup(made.file, {})["basicset"], 1);
     EXPECT_FALSE(qb::dailyBackup(t.dat, first.addDays(30)).made);  // once a day
 }
+
+TEST(DailyBackup, AClockSetBackNeverDropsTheCopyJustMade) {
+    TempLedger t;
+    const QDate first(2026, 1, 1);
+    QDir().mkpath(qb::dailyBackupFolder(t.path()));
+    for (int day = 0; day < 30; ++day)
+        writeFile(qb::dailyBackupFile(t.path(), first.addDays(day)), "older copy");
+
+    const qb::DailyBackup made = qb::dailyBackup(t.dat, first.addDays(-1));
+    EXPECT_TRUE(QFile::exists(made.file));
+    EXPECT_EQ(made.removed, QStringList{qb::dailyBackupFile(t.path(), first)});
+}
+
+TEST(DailyBackup, UnfinishedCopiesOfKilledBackupsGoOnceStale) {
+    TempLedger t;
+    const QDir folder(qb::dailyBackupFolder(t.path()));
+    QDir().mkpath(folder.path());
+    const QString killed = folder.filePath(".20260101.DAT.new-aB3xYz");
+    const QString running = folder.filePath(".20260102.DAT.new-Qw12er");
+    writeFile(killed, "half a copy");
+    writeFile(running, "a copy being written");
+    QFile old(killed);
+    ASSERT_TRUE(old.open(QIODevice::ReadWrite));
+    old.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime);
+    old.close();
+
+    qb::dailyBackup(t.dat, QDate(2026, 1, 2));
+    EXPECT_FALSE(QFile::exists(killed));
+    EXPECT_TRUE(QFile::exists(running));
+}

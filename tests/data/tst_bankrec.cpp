@@ -228,3 +228,17 @@ TEST(Reconciliation, MonthWithNothingToMatchOnAReadOnlyLedger) {
     june.closingFrom = B::ClosingFrom::Given;
     EXPECT_EQ(june.groups().difference(), 0);
 }
+
+TEST(Reconciliation, ADeletedBookTakesItsReconciliationsAlong) {
+    BankBook b;
+    const B::Reconciliation may = b.may();
+    B::save_reconciliation(b.dat, may, "admin");
+    B::keep_mapping(b.dat, b.id, "0=日期\n4=金额");
+    L::delete_book(b.dat, b.id);
+    // A new book may be given the same id; it must not inherit the old statement's items, not
+    // even from a window that still had the deleted book's reconciliation open.
+    EXPECT_THROW(B::save_reconciliation(b.dat, may, "admin"), qb::DbError);
+    EXPECT_THROW(B::keep_mapping(b.dat, b.id, "0=日期\n4=金额"), qb::DbError);
+    for (const char* table : {"yhdz", "yhls", "yhgs"})
+        EXPECT_EQ(b.count(QString("select count(*) from %1").arg(table)), 0) << table;
+}

@@ -310,7 +310,8 @@ TEST(CliServer, ALedgerCopiedToAServerAndBackKeepsEveryJournal) {
     {
         Tdat file;
         file.openIn(there);
-        qb::bankrec::keep_mapping(file, "noone", "交易日期,摘要,金额");  // a reconciliation's table
+        const QString book = file.scalar("select min(zbid) from accstar").toString();
+        qb::bankrec::keep_mapping(file, book, "交易日期,摘要,金额");  // a reconciliation's table
     }
     testserver::Database database;
     const QString server = database.connection();

@@ -115,3 +115,28 @@ TEST(LedgerFile, APassphraseOfItsOwnIsNeededToOpenItAndItsBackups) {
     t.dat.open(t.path());
     EXPECT_EQ(t.dat.passphrase(), "");
 }
+
+TEST(LedgerFile, ReadingAFileAWriterLeftHalfDoneSaysWhatToDo) {
+    TempLedger t;
+    QTemporaryDir crashed;
+    const QString copy = Tdat::pathIn(crashed.path());
+    {
+        // The file and its journal as a writer killed in the middle of a change leaves them: a
+        // change larger than the page cache is already partly written to the file.
+        t.dat.execute("pragma cache_size=10");
+        qb::Transaction change(t.dat);
+        for (int i = 0; i < 200; ++i)
+            t.dat.execute("insert into basicset values(?)", {QString(40, QChar('x' + i % 3))});
+        ASSERT_TRUE(QFile::copy(t.path(), copy));
+        ASSERT_TRUE(QFile::copy(t.path() + "-journal", copy + "-journal"));
+    }
+    const QString why = openError(copy, Tdat::Mode::ReadOnly);
+    EXPECT_TRUE(why.contains("没有做完的更改")) << why.toStdString();
+
+    Tdat writer;  // undoes the change, after which reading works again
+    writer.open(copy);
+    writer.close();
+    Tdat reader;
+    reader.open(copy, Tdat::Mode::ReadOnly);
+    EXPECT_EQ(reader.scalar("select count(*) from basicset").toInt(), 0);
+}
