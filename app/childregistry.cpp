@@ -149,6 +149,12 @@ RegisterCommands* ChildWindows::latestRegister() const {
     return dynamic_cast<RegisterCommands*>(latest(QLatin1String(entries::kRegister)));
 }
 
+RegisterCommands* ChildWindows::registerInFront() const {
+    const QMdiSubWindow* front = area_.activeSubWindow();
+    if (auto* reg = front ? dynamic_cast<RegisterCommands*>(front->widget()) : nullptr) return reg;
+    return latestRegister();
+}
+
 bool ChildWindows::closeAll(QWidget* keep) {
     bool all = true;
     for (QMdiSubWindow* frame : area_.subWindowList(QMdiArea::CreationOrder)) {

@@ -43,8 +43,10 @@ public:
     // The most recent living window of a kind, or null.
     QWidget* latest(const QString& entry) const;
     int count(const QString& entry) const;
-    // The most recent register window as the receiver of "账务处理"'s commands.
+    // The most recent register window.
     RegisterCommands* latestRegister() const;
+    // The receiver of "账务处理"'s commands: the register in front, else the most recent one.
+    RegisterCommands* registerInFront() const;
 
     // Closes every child window in creation order but keep; false when one refused.
     bool closeAll(QWidget* keep = nullptr);
