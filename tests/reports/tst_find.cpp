@@ -187,6 +187,8 @@ private slots:
         QVERIFY(!s.enabled("N25"));
         s.main->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(mine->parentWidget()));
         QVERIFY(s.enabled("N25"));
+        // Still so while another window is in front.
+        s.main->findChild<QAction*>(QStringLiteral("N11"))->trigger();
         s.main->findChild<QAction*>(QStringLiteral("N20"))->trigger();
         QVERIFY(s.messages.texts.contains(QStringLiteral("本月数据已结转，你要重新过账吗？？")));
         QVERIFY(!gymk::month_closed(s.ledger.dat, QString(), QStringLiteral("2024051"),
