@@ -76,7 +76,12 @@ const ChildWindows::Kind* ChildWindows::kind(const QString& entry) {
 }
 
 ChildWindows::ChildWindows(QMdiArea& area, Session& session)
-    : QObject(&area), area_(area), session_(session) {}
+    : QObject(&area), area_(area), session_(session) {
+    connect(&area_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* frame) {
+        if (frame && dynamic_cast<RegisterCommands*>(frame->widget()))
+            registerInFront_ = frame->widget();
+    });
+}
 
 void ChildWindows::plug(const QString& entry, ChildFactory make) {
     Q_ASSERT(kind(entry));
@@ -119,6 +124,7 @@ void ChildWindows::watch(QMdiSubWindow* frame, const QString& entry) {
 void ChildWindows::forget(QMdiSubWindow* frame, const QString& entry) {
     QList<QPointer<QWidget>>& windows = living_[entry];
     windows.removeIf([frame](const QPointer<QWidget>& w) { return !w || w == frame->widget(); });
+    if (registerInFront_ == frame->widget()) registerInFront_.clear();
     const Kind* k = kind(entry);
     if (k->single) setEntries(*k, true);
     if (entry == QLatin1String(entries::kRegister))
@@ -147,6 +153,11 @@ int ChildWindows::count(const QString& entry) const {
 
 RegisterCommands* ChildWindows::latestRegister() const {
     return dynamic_cast<RegisterCommands*>(latest(QLatin1String(entries::kRegister)));
+}
+
+RegisterCommands* ChildWindows::registerInFront() const {
+    if (auto* reg = dynamic_cast<RegisterCommands*>(registerInFront_.data())) return reg;
+    return latestRegister();
 }
 
 bool ChildWindows::closeAll(QWidget* keep) {

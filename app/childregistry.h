@@ -43,8 +43,11 @@ public:
     // The most recent living window of a kind, or null.
     QWidget* latest(const QString& entry) const;
     int count(const QString& entry) const;
-    // The most recent register window as the receiver of "账务处理"'s commands.
+    // The most recent register window.
     RegisterCommands* latestRegister() const;
+    // The receiver of "账务处理"'s commands: the register last in front (whose state the
+    // entries show), else the most recent one.
+    RegisterCommands* registerInFront() const;
 
     // Closes every child window in creation order but keep; false when one refused.
     bool closeAll(QWidget* keep = nullptr);
@@ -68,6 +71,7 @@ private:
     Session& session_;
     QMap<QString, ChildFactory> factories_;
     QMap<QString, QList<QPointer<QWidget>>> living_;
+    QPointer<QWidget> registerInFront_;
 };
 
 // Plugs every kind of child window the program has; defined once, in childwindows.cpp.

@@ -229,7 +229,7 @@ void TForm1::openChild(const char* entryName) {
 }
 
 void TForm1::forward(void (RegisterCommands::*command)()) {
-    if (RegisterCommands* reg = children_->latestRegister()) (reg->*command)();
+    if (RegisterCommands* reg = children_->registerInFront()) (reg->*command)();
 }
 
 void TForm1::showHelp() {

@@ -4,6 +4,7 @@
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -176,6 +177,10 @@ void Tfr_dj::showEvent(QShowEvent* event) {
     if (!shown_) {
         shown_ = true;
         FormShow();
+        // With a second register open (the journal query's), the main window's entries are
+        // those of the register in front.
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+            connect(frame, &QMdiSubWindow::aboutToActivate, this, &Tfr_dj::setCommands);
     }
 }
 

@@ -14,6 +14,7 @@
 #include "answering_messages.h"
 #include "dj.h"
 #include "find.h"
+#include "gymk.h"
 #include "journalgrid.h"
 #include "ledger.h"
 #include "main.h"
@@ -168,6 +169,30 @@ private slots:
         const QString inMay =
             QStringLiteral("select count(*) from crereg where dzrq like '2024-05%'");
         QCOMPARE(s.ledger.dat.scalar(inMay).toInt(), writable ? 2 : 1);
+    }
+
+    // The cashier goes back from the register a search opened to the one of the menu: the
+    // entries of "账务处理" are those of the register in front, and act on its book.
+    void accountingEntriesFollowTheRegisterInFront() {
+        QueryOnLedger s;
+        const QString other = QStringLiteral("乙公司");
+        s.book("2024051", kName);
+        s.book("2024052", other);
+        qb::ledger::post_month(s.ledger.dat, QStringLiteral("2024052"), kMay);
+        s.main->findChild<QAction*>(QStringLiteral("N9"))->trigger();
+        auto* mine = qobject_cast<Tfr_dj*>(s.main->childWindows().latest(QStringLiteral("N9")));
+        mine->showBookMonth(other, kCash, kMay);
+        QVERIFY(s.enabled("N25"));  // a closed month takes a reversal
+        QVERIFY(s.search(kName, kMay));
+        QVERIFY(!s.enabled("N25"));
+        s.main->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(mine->parentWidget()));
+        QVERIFY(s.enabled("N25"));
+        // Still so while another window is in front.
+        s.main->findChild<QAction*>(QStringLiteral("N11"))->trigger();
+        s.main->findChild<QAction*>(QStringLiteral("N20"))->trigger();
+        QVERIFY(s.messages.texts.contains(QStringLiteral("本月数据已结转，你要重新过账吗？？")));
+        QVERIFY(!gymk::month_closed(s.ledger.dat, QString(), QStringLiteral("2024051"),
+                                    gymk::SilentMode, kMay));
     }
 };
 
