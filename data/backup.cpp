@@ -20,9 +20,31 @@ bool sameFile(const QString& a, const QString& b) {
 
 // Puts the database that was moved aside back in place and opens it again.
 void putBack(Tdat& dat, const QString& aside, const QString& path, const QString& passphrase) {
-    QFile::remove(path);
-    QFile::rename(aside, path);
+    files::placeReplacing(aside, path);
     dat.open(path, Tdat::Mode::Locked, passphrase);
+}
+
+// The staged backup takes the database's name and the database the safety copy's. Where the file
+// system can trade the two names in one step, no moment is left without a database under its
+// name; elsewhere it takes two renames. Throws with the database back under its name.
+void swapIn(const QString& staged, const QString& path, const QString& safety) {
+    bool exchanged = false;
+    try {
+        exchanged = files::exchange(staged, path);
+    } catch (const DbError&) {
+        QFile::remove(staged);
+        throw;
+    }
+    if (exchanged) {
+        if (QFile::rename(staged, safety)) return;
+        // Should trading back fail too, both files stay under the names its message gives.
+        files::exchange(staged, path);
+    } else if (QFile::rename(path, safety)) {
+        if (QFile::rename(staged, path)) return;
+        QFile::rename(safety, path);
+    }
+    QFile::remove(staged);
+    throw DbError(QStringLiteral("无法替换数据库文件：%1").arg(path));
 }
 
 void requireFile(Tdat& dat) {
@@ -170,7 +192,7 @@ QString restoreDatabase(Tdat& dat, const QString& source, const QDateTime& momen
         throw DbError(QStringLiteral("%1 不是本系统的数据库：%2").arg(source, why));
 
     // The backup is copied beside the database first and checked again there, so the swap below
-    // is two renames on one file system and the database is never half written.
+    // stays on one file system and the database is never half written.
     const QString staged = path + QStringLiteral(".restoring");
     QFile::remove(staged);
     try {
@@ -187,18 +209,14 @@ QString restoreDatabase(Tdat& dat, const QString& source, const QDateTime& momen
     for (int n = 2; QFileInfo::exists(safety); ++n)
         safety = safetyCopyPath(path, moment) + QStringLiteral("-%1").arg(n);
     dat.close();
-    if (!QFile::rename(path, safety)) {
-        QFile::remove(staged);
+    try {
+        swapIn(staged, path, safety);
+    } catch (const DbError&) {
         dat.open(path, Tdat::Mode::Locked, passphrase);
-        throw DbError(QStringLiteral("无法替换数据库文件：%1").arg(path));
+        throw;
     }
     // An older ledger may have been readable by everyone; its copy is kept for the owner alone.
     QFile::setPermissions(safety, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (!QFile::rename(staged, path)) {
-        QFile::remove(staged);
-        putBack(dat, safety, path, passphrase);
-        throw DbError(QStringLiteral("无法替换数据库文件：%1").arg(path));
-    }
     try {
         dat.open(path, Tdat::Mode::Locked, passphrase);
     } catch (const DbError& e) {

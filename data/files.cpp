@@ -31,6 +31,11 @@ void syncFolderOf(const QString& path) {
     ::close(fd);
 }
 
+// The file system (or an older kernel) cannot rename with the flag asked for.
+bool renameFlagUnsupported() {
+    return errno == EINVAL || errno == ENOSYS || errno == ENOTSUP;
+}
+
 }  // namespace
 
 PrivateFile::PrivateFile(const QString& path, Name name) : path_(path) {
@@ -74,7 +79,7 @@ void placeWithoutReplacing(const QString& from, const QString& to) {
     if (::renameat2(AT_FDCWD, native(from).constData(), AT_FDCWD, native(to).constData(),
                     RENAME_NOREPLACE) != 0) {
         // File systems without the no-replace rename still refuse a taken name for a new link.
-        if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        if (!renameFlagUnsupported())
             throw DbError(errno == EEXIST
                               ? whyTaken(to)
                               : QStringLiteral("无法把文件改名为 %1：%2").arg(to, reason()));
@@ -91,6 +96,16 @@ void placeReplacing(const QString& from, const QString& to) {
     if (::rename(native(from).constData(), native(to).constData()) != 0)
         throw DbError(QStringLiteral("无法把文件改名为 %1：%2").arg(to, reason()));
     syncFolderOf(to);
+}
+
+bool exchange(const QString& a, const QString& b) {
+    if (::renameat2(AT_FDCWD, native(a).constData(), AT_FDCWD, native(b).constData(),
+                    RENAME_EXCHANGE) != 0) {
+        if (renameFlagUnsupported()) return false;
+        throw DbError(QStringLiteral("无法交换文件 %1 和 %2：%3").arg(a, b, reason()));
+    }
+    syncFolderOf(b);
+    return true;
 }
 
 void copyToPrivate(const QString& source, const QString& target) {

@@ -34,6 +34,9 @@ private:
 void placeWithoutReplacing(const QString& from, const QString& to);
 // Gives the file at from the name to, replacing a file of that name; the folder is made durable.
 void placeReplacing(const QString& from, const QString& to);
+// Trades the names of two files in one step, so neither name is ever missing; the folder is made
+// durable. False, with nothing changed, where the file system cannot do it in one step.
+bool exchange(const QString& a, const QString& b);
 // Copies a file that no one is writing into a new private file.
 void copyToPrivate(const QString& source, const QString& target);
 // The reason a name cannot be used for a new ledger file, or empty when it is free. A link that
