@@ -139,7 +139,10 @@ bool paintDocument(const Document& document, QPagedPaintDevice& device, int firs
 
 bool writePdf(const Document& document, const QString& path, const QString& title, QString* error) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // A PDF carries the ledger's figures: like its other files, it is for the owner alone, from
+    // before the first byte is written, whatever the mode of a file it replaces.
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         if (error) *error = file.errorString();
         return false;
     }

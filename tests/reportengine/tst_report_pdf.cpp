@@ -88,6 +88,19 @@ TEST_F(ReportPdf, SummarySheetAndBalanceTable) {
     EXPECT_TRUE(t.contains("第1页共1页"));
 }
 
+TEST_F(ReportPdf, PdfIsForTheOwnerAloneNewOrWrittenOverAnOlderOne) {
+    Report sheet;
+    ASSERT_TRUE(sheet.load(kTemplates + "/qbk.rmf"));
+    const QString path = dir.filePath("qbk.pdf");
+    const auto ownerOnly =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    ASSERT_TRUE(sheet.writePdf(path));
+    EXPECT_EQ(QFile::permissions(path), ownerOnly);
+    QFile::setPermissions(path, ownerOnly | QFile::ReadGroup | QFile::ReadOther);
+    ASSERT_TRUE(sheet.writePdf(path));
+    EXPECT_EQ(QFile::permissions(path), ownerOnly);
+}
+
 TEST_F(ReportPdf, FailedWriteIsToldAndLeavesNoFile) {
     AnsweringMessages messages;
     Report sheet;
