@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -23,6 +24,12 @@ public:
     void adopt(QWidget* window) {
         setWidget(window);
         window->installEventFilter(this);
+        // A window of fixed size stands in a fixed dialog frame: nothing to maximise, minimise
+        // or pull larger, only the system menu and the close box.
+        if (QLayout* layout = window->layout()) layout->activate();
+        if (window->minimumSize() == window->maximumSize())
+            setWindowFlags(Qt::SubWindow | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     }
 
 signals:

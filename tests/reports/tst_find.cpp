@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -117,6 +118,18 @@ private slots:
         QCOMPARE(caption(june), caption(may));
         QCOMPARE(may->monthModel()->rowCount(), 3);
         QVERIFY(s.messages.texts.isEmpty());
+    }
+
+    void queryStandsInAFixedDialogFrame() {
+        QueryOnLedger s;
+        s.main->findChild<QAction*>(QStringLiteral("N11"))->trigger();
+        auto* frame = qobject_cast<QMdiSubWindow*>(
+            s.main->childWindows().latest(QStringLiteral("N11"))->parentWidget());
+        QVERIFY(!(frame->windowFlags() & Qt::WindowMinMaxButtonsHint));
+        QStringList offered;
+        for (QAction* a : frame->systemMenu()->actions())
+            if (a->isVisible() && a->isEnabled()) offered << a->text();
+        QCOMPARE(offered, (QStringList{"&Move", "Stay on &Top", "", "&Close"}));
     }
 
     void searchInVainSaysSoAndOpensNothing() {
