@@ -5,6 +5,7 @@
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
 #include <QImage>
+#include <QLegend>
 #include <QLineSeries>
 #include <QPainter>
 #include <QValueAxis>
@@ -20,7 +21,32 @@ constexpr double kScreenDpi = 96;
 constexpr double kPrintScale = 3;  // pixels of the printed picture per screen pixel
 const QString kChart = QStringLiteral("chart");
 
-// The chart on white paper, mm millimetres large.
+// Whether every entry of the legend lies inside its box: entries that do not fit are cut off.
+bool legendFits(QLegend* legend) {
+    const double bottom = legend->contentsRect().bottom();
+    for (QGraphicsItem* group : legend->childItems())
+        for (QGraphicsItem* entry : group->childItems())
+            if (entry->mapToItem(legend, entry->boundingRect().bottomLeft()).y() > bottom + 0.5)
+                return false;
+    return true;
+}
+
+// Paper has no list to stand in for the legend: with many books the legend's type shrinks, down
+// to a size still read on paper, until every book's entry fits beside the plot.
+void fitLegend(QChart* chart) {
+    constexpr double kSmallestPoints = 5;
+    QLegend* legend = chart->legend();
+    QFont font = legend->font();
+    while (!legendFits(legend) && font.pointSizeF() > kSmallestPoints) {
+        font.setPointSizeF(std::max(kSmallestPoints, font.pointSizeF() - 0.5));
+        legend->setFont(font);
+        chart->layout()->activate();
+        legend->layout()->activate();  // its entries, which wait for an event loop otherwise
+    }
+}
+
+}  // namespace
+
 QImage printImage(const QDate& last, const std::vector<ChartLine>& lines, const QSizeF& mm) {
     const QSizeF logical = mm / 25.4 * kScreenDpi;
     QImage image((logical * kPrintScale).toSize(), QImage::Format_RGB32);
@@ -30,13 +56,12 @@ QImage printImage(const QDate& last, const std::vector<ChartLine>& lines, const 
     scene.addItem(chart);
     chart->setGeometry(QRectF(QPointF(), logical));
     chart->layout()->activate();
+    fitLegend(chart);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     scene.render(&painter, QRectF(QPointF(), QSizeF(image.size())), QRectF(QPointF(), logical));
     return image;
 }
-
-}  // namespace
 
 QColor colour(int index) {
     static const QRgb colours[] = {0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728, 0x9467bd, 0x8c564b,

@@ -12,6 +12,8 @@
 #include "money.h"
 
 class QChart;
+class QImage;
+class QSizeF;
 
 namespace qb::report {
 class Report;
@@ -43,6 +45,10 @@ ChartLine chartLine(const std::vector<balances::BookBalance>& books, int index,
 // owns it. On screen it has a title and the list above it is the legend; on paper the legend
 // sits beside the plot and the printout's heading is the title.
 QChart* buildChart(const QDate& last, const std::vector<ChartLine>& lines, bool paper);
+
+// The chart as printed: on white paper, mm millimetres large, the legend's type made small enough
+// for every book's entry to fit beside the plot, down to a size still read on paper.
+QImage printImage(const QDate& last, const std::vector<ChartLine>& lines, const QSizeF& mm);
 
 // Loads the balance table template (a missing file takes the built-in layout) over rows shaped
 // as zhye, and puts the chart of the lines into its picture "chart". Without a line, or in a

@@ -1,5 +1,6 @@
 // "账户余额表": every book with its balance, the count, the alternating rows, the staging table
 // the printout reads, and the chart that follows the ticks into the printout.
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -7,6 +8,7 @@
 
 #include "answering_messages.h"
 #include "balancechart.h"
+#include "balanceprint.h"
 #include "ledger.h"
 #include "preview_dialog.h"
 #include "report_preview.h"
@@ -128,6 +130,24 @@ private slots:
         QCOMPARE(t.zhye(), staged);
         QCOMPARE(t.ledger.dat.scalar("select count(*) from accstar where flag='1'").toInt(), 2);
         QVERIFY(t.messages.texts.isEmpty());
+    }
+
+    // Paper has no list beside the chart: fifteen books' entries all fit its legend. Without
+    // balances, only the legend's marks carry the lines' colours.
+    void printedLegendHoldsFifteenBooks() {
+        std::vector<qb::balanceprint::ChartLine> lines;
+        for (int i = 0; i < 15; ++i)
+            lines.push_back({QStringLiteral("第%1分公司-银行日记帐").arg(i + 1),
+                             QColor::fromHsv(i * 24, 255, 200),
+                             std::vector<std::optional<qb::money::Cents>>(12)});
+        const QImage picture =
+            qb::balanceprint::printImage(QDate(2024, 7, 20), lines, QSizeF(190, 112));
+        QSet<QRgb> seen;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                seen.insert(picture.pixel(x, y));
+        for (const auto& line : lines)
+            QVERIFY2(seen.contains(line.color.rgb()), qPrintable(line.title));
     }
 };
 
