@@ -71,6 +71,17 @@ void removeUnfinished(const QDir& folder) {
             QFile::remove(file.filePath());
 }
 
+// Copies the open database beside target and gives the copy target's name (replacing a file
+// there) only once verify accepts it, so a failed backup never destroys an older one; a copy that
+// fails is removed.
+void writeVerifiedCopy(Tdat& dat, const QString& target, const Verifier& verify) {
+    files::PrivateFile copy(target, files::PrivateFile::Name::UniqueBeside);
+    const RowCounts counts = copyDatabase(dat, copy);
+    verify(copy.path(), dat.passphrase(), &counts);
+    files::placeReplacing(copy.path(), target);
+    copy.release();
+}
+
 }  // namespace
 
 QString backupFileName(const QDate& day) {
@@ -124,12 +135,7 @@ void backupDatabase(Tdat& dat, const QString& target) {
     // Replacing the live file would pull it out from under the open connection.
     if (sameFile(target, dat.path()))
         throw DbError(QStringLiteral("不能把数据库备份到数据库文件自身"));
-    // Written beside the target first, so a failed backup never destroys an older one.
-    files::PrivateFile copy(target, files::PrivateFile::Name::UniqueBeside);
-    const RowCounts counts = copyDatabase(dat, copy);
-    verifyBackup(copy.path(), dat.passphrase(), &counts);
-    files::placeReplacing(copy.path(), target);
-    copy.release();
+    writeVerifiedCopy(dat, target, verifyBackup);
 }
 
 QString dailyBackupFolder(const QString& databasePath) {
@@ -150,18 +156,16 @@ DailyBackup dailyBackup(Tdat& dat, const QDate& day, const Verifier& verify) {
     DailyBackup result;
     result.file = dailyBackupFile(dat.path(), day);
     if (QFileInfo::exists(result.file)) return result;
-    {
-        files::PrivateFile copy(result.file, files::PrivateFile::Name::UniqueBeside);
-        const RowCounts counts = copyDatabase(dat, copy);
-        try {
-            verify(copy.path(), dat.passphrase(), &counts);
-        } catch (const DbError& e) {
-            throw DbError(QStringLiteral("新的备份未通过校验，已删除；原有的备份都保留着。%1")
-                              .arg(e.message()));
-        }
-        files::placeReplacing(copy.path(), result.file);
-        copy.release();
-    }
+    writeVerifiedCopy(
+        dat, result.file,
+        [&verify](const QString& file, const QString& passphrase, const RowCounts* expected) {
+            try {
+                return verify(file, passphrase, expected);
+            } catch (const DbError& e) {
+                throw DbError(QStringLiteral("新的备份未通过校验，已删除；原有的备份都保留着。%1")
+                                  .arg(e.message()));
+            }
+        });
     result.made = true;
     removeUnfinished(folder);
     // Only now that the new copy counts does the oldest make room for it; the new copy itself is
