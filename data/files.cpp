@@ -76,17 +76,16 @@ void PrivateFile::finish() {
 }
 
 void placeWithoutReplacing(const QString& from, const QString& to) {
+    const auto refused = [&to] {
+        return DbError(errno == EEXIST
+                           ? whyTaken(to)
+                           : QStringLiteral("无法把文件改名为 %1：%2").arg(to, reason()));
+    };
     if (::renameat2(AT_FDCWD, native(from).constData(), AT_FDCWD, native(to).constData(),
                     RENAME_NOREPLACE) != 0) {
         // File systems without the no-replace rename still refuse a taken name for a new link.
-        if (!renameFlagUnsupported())
-            throw DbError(errno == EEXIST
-                              ? whyTaken(to)
-                              : QStringLiteral("无法把文件改名为 %1：%2").arg(to, reason()));
-        if (::link(native(from).constData(), native(to).constData()) != 0)
-            throw DbError(errno == EEXIST
-                              ? whyTaken(to)
-                              : QStringLiteral("无法把文件改名为 %1：%2").arg(to, reason()));
+        if (!renameFlagUnsupported()) throw refused();
+        if (::link(native(from).constData(), native(to).constData()) != 0) throw refused();
         ::unlink(native(from).constData());
     }
     syncFolderOf(to);
