@@ -139,6 +139,8 @@ private:
     void reconnect();
     Statement& add(const QString& sql, pg::Translation translation);
     TablePtr loadTable(const char* condition, const QByteArray& key);
+    // What is known of the tables may no longer hold (a new session, a schema change).
+    void forgetTables();
 
     PGconn* conn_ = nullptr;
     int generation_ = 0;  // counts connections: a new one has no prepared statements
@@ -151,7 +153,7 @@ private:
     QStringList privateTables_;  // each session has its own, created with the session
     std::unordered_map<QString, std::unique_ptr<PgStatement>> statements_;
     std::unordered_map<Oid, TablePtr> tables_;
-    std::unordered_map<QString, TablePtr> tablesByName_;  // by lookup
+    std::unordered_map<QString, TablePtr> tablesByName_;  // by the name statements give
 };
 
 class PgStatement : public Statement {
@@ -460,8 +462,7 @@ void PgConnection::createPrivateTables() {
         command("create temporary table if not exists " + name + " (like " + name +
                 " including all)");
     }
-    tables_.clear();
-    tablesByName_.clear();
+    forgetTables();
 }
 
 void PgConnection::lock(const QString& name) {
@@ -528,13 +529,15 @@ TablePtr PgConnection::table(Oid oid) {
 }
 
 TablePtr PgConnection::tableNamed(const QString& name) {
-    return loadTable("c.oid = to_regclass($1)", name.toUtf8());
+    const auto known = tablesByName_.find(name);
+    if (known != tablesByName_.end()) return known->second;
+    const TablePtr info = loadTable("c.oid = to_regclass($1)", name.toUtf8());
+    // A table missing now may be created later, so only what was found is kept.
+    if (info) tablesByName_[name] = info;
+    return info;
 }
 
 TablePtr PgConnection::loadTable(const char* condition, const QByteArray& key) {
-    const QString cacheKey = QString::fromLatin1(condition) + QString::fromUtf8(key);
-    const auto known = tablesByName_.find(cacheKey);
-    if (known != tablesByName_.end()) return known->second;
     const Result rows = query(QByteArray("select c.oid, c.relname, a.attnum, a.attname, t.typname "
                                          "from pg_catalog.pg_class c join pg_catalog.pg_attribute "
                                          "a on a.attrelid = c.oid join pg_catalog.pg_type t on "
@@ -557,9 +560,12 @@ TablePtr PgConnection::loadTable(const char* condition, const QByteArray& key) {
         else
             info->selectable << column;
     }
-    // A table missing now may be created later, so only what was found is kept.
-    if (info) tablesByName_[cacheKey] = info;
     return info;
+}
+
+void PgConnection::forgetTables() {
+    tables_.clear();
+    tablesByName_.clear();
 }
 
 void PgConnection::ensureConnected() {
@@ -591,8 +597,7 @@ void PgConnection::reconnect() {
             QStringLiteral("无法重新连接数据库服务器：%1").arg(oneLine(PQerrorMessage(conn_))));
     // The new session has no prepared statements, and the tables may have changed meanwhile.
     ++generation_;
-    tables_.clear();
-    tablesByName_.clear();
+    forgetTables();
     setUpSession();
 }
 
@@ -640,10 +645,8 @@ Result PgConnection::finish(PGresult* raw, const pg::Translation& command, const
         tag.startsWith("MERGE"))
         changes_ = std::atoi(PQcmdTuples(raw));
     if (word == QLatin1String("create") || word == QLatin1String("drop") ||
-        word == QLatin1String("alter")) {
-        tables_.clear();
-        tablesByName_.clear();
-    }
+        word == QLatin1String("alter"))
+        forgetTables();
     return result;
 }
 
