@@ -22,15 +22,6 @@ const QString kGb18030 = BankBook::statement("sample_debit_credit_gb18030.csv");
 const QString kSigned = BankBook::statement("sample_signed_amount_utf8.csv");
 const QString kNoBalance = BankBook::statement("sample_income_outgo_no_balance.csv");
 
-QString refusal(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const qb::DbError& e) {
-        return e.message();
-    }
-    return {};
-}
-
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
     QFile f(dir.filePath(name));
     f.open(QIODevice::WriteOnly);

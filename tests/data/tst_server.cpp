@@ -13,15 +13,6 @@
 
 namespace {
 
-QString failure(const std::function<void()>& work) {
-    try {
-        work();
-    } catch (const qb::DbError& e) {
-        return e.message();
-    }
-    return {};
-}
-
 class Server : public ::testing::Test {
 protected:
     void SetUp() override { QB_REQUIRE_TEST_SERVER(); }
@@ -45,7 +36,7 @@ protected:
 TEST(ServerAddress, WrongAddressesAreRefusedClearly) {
     for (const char* address :
          {"host=127.0.0.1 port=1 connect_timeout=3", "postgresql://[bad", "host=x nosuchoption=1"})
-        EXPECT_TRUE(failure([&] {
+        EXPECT_TRUE(refusal([&] {
                         qb::engine::openPostgres(address);
                     }).startsWith("无法连接数据库服务器："))
             << address;
@@ -54,7 +45,7 @@ TEST(ServerAddress, WrongAddressesAreRefusedClearly) {
 TEST_F(Server, ALedgerIsMadeWholeInAnEmptyDatabaseOnly) {
     testserver::Database database;
     Tdat dat;
-    EXPECT_TRUE(failure([&] {
+    EXPECT_TRUE(refusal([&] {
                     dat.openServer(database.connection());
                 }).contains("不是 Quillbook 数据库（没有数据表 accstar）"));
     auto con = qb::engine::openPostgres(database.connection());
@@ -62,7 +53,7 @@ TEST_F(Server, ALedgerIsMadeWholeInAnEmptyDatabaseOnly) {
     // A database holding one of the ledger's tables is refused untouched.
     con->execute("create table zhye (x text)");
     con->execute("insert into zhye values ('theirs')");
-    EXPECT_TRUE(failure([&] {
+    EXPECT_TRUE(refusal([&] {
                     qb::createServerLedger(database.connection(), "admin", "pw");
                 }).contains("已经有数据表 zhye"));
     EXPECT_FALSE(con->hasTable("accstar"));
@@ -71,7 +62,7 @@ TEST_F(Server, ALedgerIsMadeWholeInAnEmptyDatabaseOnly) {
     // A creation that fails at its last statements leaves no table behind.
     con->execute("create table crereg_book_month (x text)");
     EXPECT_FALSE(
-        failure([&] { qb::createServerLedger(database.connection(), "admin", "pw"); }).isEmpty());
+        refusal([&] { qb::createServerLedger(database.connection(), "admin", "pw"); }).isEmpty());
     EXPECT_FALSE(con->hasTable("accstar"));
     con->execute("drop table crereg_book_month");
 
@@ -80,9 +71,9 @@ TEST_F(Server, ALedgerIsMadeWholeInAnEmptyDatabaseOnly) {
     EXPECT_EQ(dat.scalar("select userpopedom from pruser where user=?", {"管理员"}).toString(),
               "管理员");
     EXPECT_TRUE(dat.path().isEmpty());
-    EXPECT_TRUE(failure([&] { dat.setPassphrase("secret"); }).contains("数据库服务器"));
+    EXPECT_TRUE(refusal([&] { dat.setPassphrase("secret"); }).contains("数据库服务器"));
     EXPECT_TRUE(
-        failure([&] { dat.con().readFile([](const char*, qint64) {}); }).contains("pg_dump"));
+        refusal([&] { dat.con().readFile([](const char*, qint64) {}); }).contains("pg_dump"));
 }
 
 TEST_F(Server, AServerLostMidStatementLeavesNothingHalfWritten) {
@@ -97,10 +88,10 @@ TEST_F(Server, AServerLostMidStatementLeavesNothingHalfWritten) {
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             endSession(pid);
         });
-        lost = failure([&] { dat.scalar("select pg_sleep(20)"); });
+        lost = refusal([&] { dat.scalar("select pg_sleep(20)"); });
         killer.join();
         // A caller that carries on is refused, rather than writing outside the unit.
-        EXPECT_TRUE(failure([&] {
+        EXPECT_TRUE(refusal([&] {
                         dat.execute("insert into basicset values('after')");
                     }).contains("没有保存"));
     }
@@ -129,10 +120,10 @@ TEST_F(Server, ACommitAfterAFailedStatementSaysTheUnitWasUndone) {
         dat.execute("insert into basicset(OftenSummary) values('one')");
         EXPECT_THROW(dat.execute("insert into basicset values(?)", {QString(51, 'x')}),
                      qb::DbError);
-        EXPECT_TRUE(failure([&] {
+        EXPECT_TRUE(refusal([&] {
                         dat.execute("insert into basicset values('two')");
                     }).contains("前面的语句已经出错"));
-        EXPECT_TRUE(failure([&] { work.commit(); }).contains("已经撤销"));
+        EXPECT_TRUE(refusal([&] { work.commit(); }).contains("已经撤销"));
     }
     EXPECT_EQ(dat.scalar("select count(*) from basicset").toInt(), 0);
 }
@@ -143,17 +134,13 @@ TEST_F(Server, OperationsOnOneBookTakeTurnsAndAWaitTooLongSavesNothing) {
     namespace L = qb::ledger;
     TempLedger first(Engine::Server);
     const QDate may(2024, 5, 6);
-    QStringList ids;
-    for (const char* name : {"甲", "乙"}) {
-        ids << L::add_book(first.dat, {"现金日记帐", name, "", 0, may}, may);
-        L::save_book_ticks(first.dat, {{ids.back(), true, may, 0}});
-    }
+    const QStringList ids{first.cashBook("甲", 0, may), first.cashBook("乙", 0, may)};
     Tdat second;
     second.openServer(first.database->connection() + " options='-c lock_timeout=300'");
     {
         qb::Transaction holding(first.dat);
         EXPECT_EQ(L::add_line(first.dat, ids[0], may, "first").voucher, 1);
-        const QString refused = failure([&] { L::add_line(second, ids[0], may, "second"); });
+        const QString refused = refusal([&] { L::add_line(second, ids[0], may, "second"); });
         EXPECT_TRUE(refused.contains("没有保存任何改动")) << refused.toStdString();
         EXPECT_EQ(L::add_line(second, ids[1], may, "second").voucher, 1);
         holding.commit();
@@ -170,7 +157,7 @@ TEST_F(Server, OperationsOnOneBookTakeTurnsAndAWaitTooLongSavesNothing) {
     }
     // Posted meanwhile: the month takes no more lines.
     L::post_month(first.dat, ids[0], may);
-    EXPECT_TRUE(failure([&] { L::add_line(second, ids[0], may, "late"); }).contains("禁止添加"));
+    EXPECT_TRUE(refusal([&] { L::add_line(second, ids[0], may, "late"); }).contains("禁止添加"));
 }
 
 // Printing and the balance table stage rows per connection: two cashiers never see each other's,

@@ -10,21 +10,15 @@
 
 #include "check.h"
 #include "engines.h"
-#include "ledger.h"
 #include "rowkinds.h"
-
-namespace L = qb::ledger;
 
 TEST(Trial, EightCashiersOnTwoBooksLeaveALedgerThatChecksClean) {
     QB_REQUIRE_TEST_SERVER();
     constexpr int kCashiers = 8, kOperations = 200;
     TempLedger ledger(Engine::Server);
     const QDate start(2020, 1, 1);
-    QStringList books;
-    for (const char* name : {"总部", "分部"}) {
-        books << L::add_book(ledger.dat, {"现金日记帐", name, "", 100000, start}, start);
-        L::save_book_ticks(ledger.dat, {{books.back(), true, start, 100000}});
-    }
+    const QStringList books{ledger.cashBook("总部", 100000, start),
+                            ledger.cashBook("分部", 100000, start)};
 
     QElapsedTimer clock;
     clock.start();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "errors.h"
+#include "ledger.h"
 #include "schema.h"
 
 Engine testEngine() {
@@ -40,6 +41,13 @@ qint64 TempLedger::line(const QString& book, const QString& date, int voucher,
     return dat.con().lastInsertId();
 }
 
+QString TempLedger::cashBook(const QString& name, qb::money::Cents opening, const QDate& start) {
+    const QString id =
+        qb::ledger::add_book(dat, {QStringLiteral("现金日记帐"), name, {}, opening, start}, start);
+    qb::ledger::save_book_ticks(dat, {{id, true, start, opening}});
+    return id;
+}
+
 QString rowsText(Tdat& dat, const QString& sql, const QVariantList& params) {
     qb::engine::Statement& statement = dat.con().prepare(sql);
     statement.bind(params);
@@ -54,6 +62,15 @@ QString rowsText(Tdat& dat, const QString& sql, const QVariantList& params) {
         rows << values.join(QLatin1Char('/'));
     }
     return rows.join(QLatin1Char(','));
+}
+
+QString refusal(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const qb::DbError& e) {
+        return e.message();
+    }
+    return {};
 }
 
 std::unique_ptr<qb::engine::Connection> keyedFile(const QString& path, const QByteArray& key) {

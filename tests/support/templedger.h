@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 #include "engine.h"
 #include "fr_dat.h"
+#include "money.h"
 #include "testserver.h"
 
 enum class Engine { File, Server };
@@ -25,6 +27,8 @@ struct TempLedger {
     // Inserts a journal line directly (for preparing a month); returns its row id.
     qint64 line(const QString& book, const QString& date, int voucher, const QString& summary,
                 double debit, double credit, double balance);
+    // A cash journal kept from its start with the opening balance; returns its id.
+    QString cashBook(const QString& name, qb::money::Cents opening, const QDate& start);
 
     const Engine engine;
     std::unique_ptr<testserver::Database> database;  // on the server only
@@ -35,6 +39,9 @@ struct TempLedger {
 // The rows of a select as one text, alike on both engines, for comparing in tests: a row's values
 // joined by "/", the rows by ","; a number in its shortest form ("300", "650.55"), null as nothing.
 QString rowsText(Tdat& dat, const QString& sql, const QVariantList& params = {});
+
+// The message of the qb::DbError the work throws; empty when it throws none.
+QString refusal(const std::function<void()>& work);
 
 // A new database file keyed with the key and holding nothing yet, for files that are not ledgers.
 std::unique_ptr<qb::engine::Connection> keyedFile(const QString& path, const QByteArray& key);
