@@ -46,10 +46,7 @@ BENCHMARK(writeJournalPdf)->Arg(3000)->Unit(benchmark::kMillisecond)->Iterations
 void printMonthToPdf(benchmark::State& state) {
     TempLedger ledger;
     const QDate may(2024, 5, 1);
-    const QString book = qb::ledger::add_book(
-        ledger.dat, {QStringLiteral("现金日记帐"), QStringLiteral("总公司"), {}, 1000000, may},
-        may);
-    qb::ledger::save_book_ticks(ledger.dat, {{book, true, may, 1000000}});
+    const QString book = ledger.cashBook(QStringLiteral("总公司"), 1000000, may);
     std::vector<qb::ledger::LineFields> lines;
     for (int i = 1; i < state.range(0); ++i) {
         qb::ledger::LineFields line;
