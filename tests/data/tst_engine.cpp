@@ -179,17 +179,6 @@ TEST_P(BothEngines, RowIdentityAddressesTheRowsOfAQuery) {
     }
     EXPECT_EQ(rows.join(','), "b'/7.5,c/1,d/");
     EXPECT_EQ(before, appended);
-
-    // The user name column, a reserved word to a server, under the aliases of the user window.
-    q.setSql("select user as 用户名,userpassword as 口令,userpopedom as 身份 from pruser");
-    q.open();
-    ASSERT_TRUE(q.updatable());
-    q.append();
-    q.fieldByName("用户名").setValue("O'Brien");
-    q.fieldByName("身份").setValue("操作员");
-    q.post();
-    EXPECT_EQ(dat().scalar("select userpopedom from pruser where user=?", {"O'Brien"}).toString(),
-              "操作员");
 }
 
 // A phrase typed into the summary window narrows the list as the file does: A to Z without regard
