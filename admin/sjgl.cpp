@@ -1,6 +1,5 @@
 #include "sjgl.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -233,14 +232,13 @@ void Tfr_sjgl::runBackup() {
 
 QString Tfr_sjgl::busy(const QString& status, const std::function<void()>& work) {
     session_.setStatusText(status);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     QString failure;
     try {
+        const WaitCursor waiting;
         work();
     } catch (const qb::DbError& e) {
         failure = e.message();
     }
-    QApplication::restoreOverrideCursor();
     session_.setStatusText(QString());
     return failure;
 }

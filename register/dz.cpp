@@ -1,6 +1,5 @@
 #include "dz.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -42,12 +41,6 @@ QTableWidget* grid(QWidget* parent, const char* name, const QStringList& titles)
     table->horizontalHeader()->setStretchLastSection(true);
     return table;
 }
-
-// A waiting cursor for the length of a scope.
-struct Busy {
-    Busy() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Busy() { QApplication::restoreOverrideCursor(); }
-};
 
 }  // namespace
 
@@ -217,7 +210,7 @@ void Tfr_dz::importFile(const QString& path) {
                            qb::MsgIcon::Question, qb::MsgButtons::YesNo) != qb::MsgAnswer::Yes)
         return;
     try {
-        const Busy busy;
+        const WaitCursor waiting;
         const qb::statement::Table table = qb::statement::read_table(path);
         const std::optional<qb::statement::Mapping> mapping = mappingFor(table);
         if (!mapping) return;
