@@ -14,8 +14,8 @@
 #include <QTableWidget>
 
 #include "chm.h"
-#include "errors.h"
 #include "fr_dat.h"
+#include "guarded.h"
 #include "gymk.h"
 #include "messages.h"
 #include "months.h"
@@ -209,7 +209,8 @@ void Tfr_dz::importFile(const QString& path) {
                                           "时替换它。继续吗？"),
                            qb::MsgIcon::Question, qb::MsgButtons::YesNo) != qb::MsgAnswer::Yes)
         return;
-    try {
+    bool read = false;
+    guarded([&] {
         const WaitCursor waiting;
         const qb::statement::Table table = qb::statement::read_table(path);
         const std::optional<qb::statement::Mapping> mapping = mappingFor(table);
@@ -218,12 +219,9 @@ void Tfr_dz::importFile(const QString& path) {
         options.tolerance = SpinEdit1->value();
         rec_ = qb::bankrec::reconcile_month(dat_, bookId_, rec_.month,
                                             qb::statement::parse(table, *mapping), options);
-    } catch (const qb::DbError& error) {
-        qb::messages().plain(error.message());
-        return;
-    }
-    unsaved_ = true;
-    showReconciliation();
+        read = true;
+    });
+    if (read) markUnsaved();
 }
 
 void Tfr_dz::SpeedButton1Click() {
@@ -237,14 +235,7 @@ void Tfr_dz::SpeedButton2Click() {
         qb::messages().plain(QStringLiteral("请在左边选一笔银行流水、在右边选一笔日记帐再勾对。"));
         return;
     }
-    try {
-        qb::bankrec::tick(rec_, bank.front(), book.front());
-    } catch (const qb::DbError& error) {
-        qb::messages().plain(error.message());
-        return;
-    }
-    unsaved_ = true;
-    showReconciliation();
+    if (guarded([&] { qb::bankrec::tick(rec_, bank.front(), book.front()); })) markUnsaved();
 }
 
 void Tfr_dz::SpeedButton3Click() {
@@ -262,8 +253,7 @@ void Tfr_dz::SpeedButton3Click() {
         qb::messages().plain(QStringLiteral("请先选择已勾对的银行流水或日记帐。"));
         return;
     }
-    unsaved_ = true;
-    showReconciliation();
+    markUnsaved();
 }
 
 void Tfr_dz::SpeedButton4Click() {
@@ -295,12 +285,8 @@ void Tfr_dz::SpeedButton4Click() {
                      qb::months::monthText(rec_.month)),
             qb::MsgIcon::Question, qb::MsgButtons::YesNo) != qb::MsgAnswer::Yes)
         return;
-    try {
-        qb::bankrec::add_bank_lines(dat_, rec_, items, session_.login_user);
-    } catch (const qb::DbError& error) {
-        qb::messages().plain(error.message());
+    if (!guarded([&] { qb::bankrec::add_bank_lines(dat_, rec_, items, session_.login_user); }))
         return;
-    }
     unsaved_ = false;
     showReconciliation();
     emit journalChanged();
@@ -308,12 +294,8 @@ void Tfr_dz::SpeedButton4Click() {
 
 void Tfr_dz::SpeedButton5Click() {
     if (!mayWrite()) return;
-    try {
-        qb::bankrec::save_reconciliation(dat_, rec_, session_.login_user);
-    } catch (const qb::DbError& error) {
-        qb::messages().plain(error.message());
+    if (!guarded([&] { qb::bankrec::save_reconciliation(dat_, rec_, session_.login_user); }))
         return;
-    }
     rec_.saved = true;
     unsaved_ = false;
     showReconciliation();
@@ -333,13 +315,17 @@ void Tfr_dz::SpeedButton6Click() {
         showReport(report);
 }
 
+void Tfr_dz::markUnsaved() {
+    unsaved_ = true;
+    showReconciliation();
+}
+
 void Tfr_dz::toleranceChanged(int days) {
     if (days == rec_.tolerance) return;
     rec_.tolerance = days;
     // Ticks made stay; lines the wider tolerance now reaches are ticked too.
     qb::bankrec::match(rec_);
-    unsaved_ = true;
-    showReconciliation();
+    markUnsaved();
 }
 
 void Tfr_dz::closingTyped() {
@@ -355,8 +341,7 @@ void Tfr_dz::closingTyped() {
     if (rec_.hasStatement() && *closing == rec_.bankClosing) return;
     rec_.bankClosing = *closing;
     rec_.closingFrom = qb::bankrec::ClosingFrom::Given;
-    unsaved_ = true;
-    showReconciliation();
+    markUnsaved();
 }
 
 void Tfr_dz::closeEvent(QCloseEvent* event) {

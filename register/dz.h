@@ -63,6 +63,8 @@ private:
     void buildLayout();
     void connectControls();
     void showReconciliation();
+    // The reconciliation was changed and is shown again, not yet saved.
+    void markUnsaved();
     void fillStatementGrid();
     void fillJournalGrid();
     void showSums();
