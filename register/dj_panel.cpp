@@ -46,7 +46,7 @@ void Tfr_dj::CheckBox1Click() {
         DBGridEh1->view()->setFocus();
         return;
     }
-    if (!mayWrite() || !bookWritable() || monthClosed_) {
+    if (!session_.mayWrite() || !bookWritable() || monthClosed_) {
         leavePanel();
         return;
     }
@@ -77,7 +77,7 @@ bool Tfr_dj::sb2Click() {
     const bool correcting = !followup_date.isEmpty();
     // The panel adds lines as "添加(&A)" does; only the correcting entry after a reversal goes
     // into a closed month.
-    if (!correcting && (!mayWrite() || !canChangeMonth("添加"))) return false;
+    if (!correcting && (!session_.mayWrite() || !canChangeMonth("添加"))) return false;
     std::optional<qb::ledger::LineFields> line = Panel2->entry();
     if (!line) return false;
     line->date = correcting ? QDate::fromString(followup_date, Qt::ISODate) : dtp->date();

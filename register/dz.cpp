@@ -28,7 +28,6 @@
 namespace {
 
 const QString kCaption = QStringLiteral("系统提示");
-const QString kNoRight = QStringLiteral("对不起，你没有修改权限！请以管理员或操作员身份登录.");
 
 QTableWidget* grid(QWidget* parent, const char* name, const QStringList& titles) {
     auto* table = new QTableWidget(0, int(titles.size()), parent);
@@ -181,12 +180,6 @@ void Tfr_dz::connectControls() {
             [this] { selectPartner(JournalLines); });
 }
 
-bool Tfr_dz::mayWrite() const {
-    if (session_.role_code != Session::OrdinaryUser) return true;
-    qb::messages().plain(kNoRight);
-    return false;
-}
-
 std::optional<qb::statement::Mapping> Tfr_dz::mappingFor(const qb::statement::Table& table) {
     if (auto kept = qb::statement::mapping_from_text(qb::bankrec::kept_mapping(dat_, bookId_),
                                                      table.titles))
@@ -257,7 +250,7 @@ void Tfr_dz::SpeedButton3Click() {
 }
 
 void Tfr_dz::SpeedButton4Click() {
-    if (!mayWrite()) return;
+    if (!session_.mayWrite()) return;
     if (gymk::month_closed(dat_, QStringLiteral("添加"), bookId_, gymk::MessageMode, rec_.month))
         return;
     std::vector<int> items;
@@ -293,7 +286,7 @@ void Tfr_dz::SpeedButton4Click() {
 }
 
 void Tfr_dz::SpeedButton5Click() {
-    if (!mayWrite()) return;
+    if (!session_.mayWrite()) return;
     if (!guarded([&] { qb::bankrec::save_reconciliation(dat_, rec_, session_.login_user); }))
         return;
     rec_.saved = true;

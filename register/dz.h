@@ -71,7 +71,6 @@ private:
     void selectPartner(QTableWidget* from);
     void toleranceChanged(int days);
     void closingTyped();
-    bool mayWrite() const;
     std::vector<int> selectedRows(QTableWidget* grid) const;
     std::optional<qb::statement::Mapping> mappingFor(const qb::statement::Table& table);
 
