@@ -6,12 +6,11 @@
 
 #include "dj.h"
 #include "entrypanel.h"
-#include "errors.h"
 #include "griddelegate.h"
+#include "guarded.h"
 #include "gymk.h"
 #include "journalgrid.h"
 #include "ledger.h"
-#include "messages.h"
 #include "monthmodel.h"
 #include "phrases.h"
 #include "session.h"
@@ -84,12 +83,8 @@ bool Tfr_dj::sb2Click() {
     line->handler = session_.login_user;
     line->correcting = correcting;
     qint64 rowId = 0;
-    try {
-        rowId = qb::ledger::insert_line(dat_, current_book_id, *line);
-    } catch (const qb::DbError& error) {
-        qb::messages().plain(error.message());
+    if (!guarded([&] { rowId = qb::ledger::insert_line(dat_, current_book_id, *line); }))
         return false;
-    }
     reloadKeeping(rowId, MonthModel::Dzrq);
     refreshFooters();
     return true;
