@@ -59,13 +59,12 @@ Tfr_sjgl::Tfr_sjgl(Session& session, QWidget* parent) : QWidget(parent), session
                                             filter);
     };
     choosePassphrase = [](QWidget* parent) -> std::optional<QString> {
-        PassphraseDialog dialog(
-            PassphraseDialog::Purpose::Choose,
-            QStringLiteral(
-                "给数据库设置自己的口令。两栏都留空，则去掉数据库自己的口令，改回内置口令。"),
-            parent);
-        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-        return dialog.passphrase();
+        return PassphraseDialog(
+                   PassphraseDialog::Purpose::Choose,
+                   QStringLiteral("给数据库设置自己的口令。"
+                                  "两栏都留空，则去掉数据库自己的口令，改回内置口令。"),
+                   parent)
+            .ask();
     };
 
     auto frame = [this](int top, QRadioButton*& choice, QLineEdit*& edit, const char* choiceName,
