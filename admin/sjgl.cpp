@@ -1,6 +1,5 @@
 #include "sjgl.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -60,13 +59,12 @@ Tfr_sjgl::Tfr_sjgl(Session& session, QWidget* parent) : QWidget(parent), session
                                             filter);
     };
     choosePassphrase = [](QWidget* parent) -> std::optional<QString> {
-        PassphraseDialog dialog(
-            PassphraseDialog::Purpose::Choose,
-            QStringLiteral(
-                "给数据库设置自己的口令。两栏都留空，则去掉数据库自己的口令，改回内置口令。"),
-            parent);
-        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-        return dialog.passphrase();
+        return PassphraseDialog(
+                   PassphraseDialog::Purpose::Choose,
+                   QStringLiteral("给数据库设置自己的口令。"
+                                  "两栏都留空，则去掉数据库自己的口令，改回内置口令。"),
+                   parent)
+            .ask();
     };
 
     auto frame = [this](int top, QRadioButton*& choice, QLineEdit*& edit, const char* choiceName,
@@ -233,14 +231,13 @@ void Tfr_sjgl::runBackup() {
 
 QString Tfr_sjgl::busy(const QString& status, const std::function<void()>& work) {
     session_.setStatusText(status);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     QString failure;
     try {
+        const WaitCursor waiting;
         work();
     } catch (const qb::DbError& e) {
         failure = e.message();
     }
-    QApplication::restoreOverrideCursor();
     session_.setStatusText(QString());
     return failure;
 }

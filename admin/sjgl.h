@@ -33,8 +33,8 @@ public:
     void SpeedButton1Click();                               // "打开": picks the restore source
     void SpeedButton3Click();                               // "确定": runs the backup or restore
     void SpeedButton4Click();                               // "帮助"
-    void
-    SpeedButton5Click();  // "数据库口令": gives the ledger a passphrase of its own, or removes it
+    // "数据库口令": gives the ledger a passphrase of its own, or removes it.
+    void SpeedButton5Click();
 
     // The directory the list has open.
     QString directory() const { return directory_; }

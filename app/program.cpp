@@ -38,9 +38,7 @@ int main(int argc, char** argv) {
             QStringLiteral("数据库 %1 有自己的口令，请输入：").arg(QDir::toNativeSeparators(path));
         if (attempt > 1)
             text = QStringLiteral("口令不对，请再输入一次（第 %1 次，共 3 次）：").arg(attempt);
-        PassphraseDialog dialog(PassphraseDialog::Purpose::Open, text);
-        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-        return dialog.passphrase();
+        return PassphraseDialog(PassphraseDialog::Purpose::Open, text).ask();
     };
     options.askServerPassword = [](const QString& server, int attempt,
                                    const QString& why) -> std::optional<QString> {
@@ -50,8 +48,7 @@ int main(int argc, char** argv) {
                 QStringLiteral("%1\n请再输入一次口令（第 %2 次，共 3 次）：").arg(why).arg(attempt);
         PassphraseDialog dialog(PassphraseDialog::Purpose::Open, text);
         dialog.setWindowTitle(QStringLiteral("数据库服务器口令"));
-        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-        return dialog.passphrase();
+        return dialog.ask();
     };
     const std::unique_ptr<Shell> shell = start_shell(options);
     if (!shell) return 1;

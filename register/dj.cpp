@@ -206,32 +206,26 @@ void Tfr_dj::FormShow() {
 
 void Tfr_dj::loadTree() {
     TreeView1->clear();
-    // Ordered as the file gives them: the database's own order may differ from one engine to
-    // another.
-    aux_query.setSql(
-        QStringLiteral("select distinct(zbmc) from accstar where flag='1' order by zbmc"));
+    // Every enabled book in one query, ordered as the file gives them: the database's own order
+    // may differ from one engine to another.
+    aux_query.setSql(QStringLiteral(
+        "select distinct zbmc, zblb from accstar where flag='1' order by zbmc, zblb"));
     aux_query.open();
-    QStringList names;
-    for (int row = 0; row < aux_query.recordCount(); ++row)
-        names << aux_query.valueAt(row, 0).toString();
     const QIcon nameIcon = nodeIcon("book", "book_open");
     const QIcon categoryIcon = nodeIcon("journal", "journal_open");
     const QIcon sheetIcon = nodeIcon("sheet", "sheet");
-    for (const QString& name : names) {
-        // Each name goes before those already there: the tree lists them in reverse.
-        auto* node = new QTreeWidgetItem(QStringList{name});
-        node->setIcon(0, nameIcon);
-        TreeView1->insertTopLevelItem(0, node);
-        aux_query.setSql(
-            QStringLiteral("select distinct(zblb) from accstar where zbmc=? and flag='1' "
-                           "order by zblb"),
-            {name});
-        aux_query.open();
-        if (aux_query.isEmpty()) continue;
-        (new QTreeWidgetItem(node, QStringList{kSheet}))->setIcon(0, sheetIcon);
-        for (int row = 0; row < aux_query.recordCount(); ++row)
-            (new QTreeWidgetItem(node, QStringList{aux_query.valueAt(row, 0).toString()}))
-                ->setIcon(0, categoryIcon);
+    QTreeWidgetItem* node = nullptr;
+    for (int row = 0; row < aux_query.recordCount(); ++row) {
+        const QString name = aux_query.valueAt(row, 0).toString();
+        if (!node || node->text(0) != name) {
+            // Each name goes before those already there: the tree lists them in reverse.
+            node = new QTreeWidgetItem(QStringList{name});
+            node->setIcon(0, nameIcon);
+            TreeView1->insertTopLevelItem(0, node);
+            (new QTreeWidgetItem(node, QStringList{kSheet}))->setIcon(0, sheetIcon);
+        }
+        (new QTreeWidgetItem(node, QStringList{aux_query.valueAt(row, 1).toString()}))
+            ->setIcon(0, categoryIcon);
     }
     aux_query.close();
     TreeView1->expandAll();

@@ -113,8 +113,6 @@ private:
     void panelFollowsView();
     void offerFollowUp(const qb::ledger::Reversal& reversal);
     static void remindRepost();
-    // An ordinary user reads only: false, after saying so.
-    bool mayWrite() const;
     // The titled OK/Cancel question; true for OK.
     static bool confirmed(const QString& question);
 

@@ -12,23 +12,13 @@
 #include "monthmodel.h"
 #include "session.h"
 
-namespace {
-const QString kNoRight = QStringLiteral("对不起，你没有修改权限！请以管理员或操作员身份登录.");
-}
-
 bool Tfr_dj::canChangeMonth(const char* verb) const {
     return !gymk::month_closed(dat_, QString::fromUtf8(verb), current_book_id, gymk::MessageMode,
                                shownMonth_);
 }
 
-bool Tfr_dj::mayWrite() const {
-    if (session_.role_code != Session::OrdinaryUser) return true;
-    qb::messages().plain(kNoRight);
-    return false;
-}
-
 void Tfr_dj::SpeedButton1Click() {
-    if (!mayWrite()) return;
+    if (!session_.mayWrite()) return;
     if (!bookWritable() || !canChangeMonth("添加")) return;
     DBGridEh1->view()->finishEdit();
     // A new line must be seen: filters that would hide it are cleared.
@@ -48,7 +38,7 @@ void Tfr_dj::SpeedButton1Click() {
 }
 
 void Tfr_dj::SpeedButton2Click() {
-    if (!mayWrite()) return;
+    if (!session_.mayWrite()) return;
     if (!bookWritable() || !canChangeMonth("删除")) return;
     const int row = DBGridEh1->currentRow();
     if (row < 0 || model_->isMarkerRow(row)) return;

@@ -1,6 +1,5 @@
 // The month on show into the workbook "qbk.xls" in the working directory, which the desktop's
 // spreadsheet program then opens for the cashier to print or save.
-#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QTreeWidgetItem>
@@ -14,6 +13,7 @@
 #include "messages.h"
 #include "monthmodel.h"
 #include "session.h"
+#include "widgets.h"
 
 namespace {
 
@@ -42,7 +42,6 @@ void Tfr_dj::turnexcel() {
     DBGridEh1->view()->finishEdit();
     // The export holds the user-interface thread: the status says so before it starts.
     session_.setStatusText(QStringLiteral("系统正在将数据导出到EXCEL文档......"));
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     const gymk::SheetHeadings headings{onShow_->text(0), onShow_->parent()->text(0)};
     // What the grid shows: a filtered grid exports the lines it lets through.
     const auto shown = [this](int row) {
@@ -51,11 +50,11 @@ void Tfr_dj::turnexcel() {
     QString path;
     QString failure;
     try {
+        const WaitCursor waiting;
         path = gymk::export_to_excel(Query1, headings, QDir::currentPath(), QString(), shown);
     } catch (const qb::DbError& error) {
         failure = error.message();
     }
-    QApplication::restoreOverrideCursor();
     if (failure.isEmpty() && !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
         failure =
             QStringLiteral("没有找到可以打开 %1 的电子表格程序；数据已写入该文件。").arg(path);

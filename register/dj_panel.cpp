@@ -6,12 +6,11 @@
 
 #include "dj.h"
 #include "entrypanel.h"
-#include "errors.h"
 #include "griddelegate.h"
+#include "guarded.h"
 #include "gymk.h"
 #include "journalgrid.h"
 #include "ledger.h"
-#include "messages.h"
 #include "monthmodel.h"
 #include "phrases.h"
 #include "session.h"
@@ -46,7 +45,7 @@ void Tfr_dj::CheckBox1Click() {
         DBGridEh1->view()->setFocus();
         return;
     }
-    if (!mayWrite() || !bookWritable() || monthClosed_) {
+    if (!session_.mayWrite() || !bookWritable() || monthClosed_) {
         leavePanel();
         return;
     }
@@ -77,19 +76,15 @@ bool Tfr_dj::sb2Click() {
     const bool correcting = !followup_date.isEmpty();
     // The panel adds lines as "添加(&A)" does; only the correcting entry after a reversal goes
     // into a closed month.
-    if (!correcting && (!mayWrite() || !canChangeMonth("添加"))) return false;
+    if (!correcting && (!session_.mayWrite() || !canChangeMonth("添加"))) return false;
     std::optional<qb::ledger::LineFields> line = Panel2->entry();
     if (!line) return false;
     line->date = correcting ? QDate::fromString(followup_date, Qt::ISODate) : dtp->date();
     line->handler = session_.login_user;
     line->correcting = correcting;
     qint64 rowId = 0;
-    try {
-        rowId = qb::ledger::insert_line(dat_, current_book_id, *line);
-    } catch (const qb::DbError& error) {
-        qb::messages().plain(error.message());
+    if (!guarded([&] { rowId = qb::ledger::insert_line(dat_, current_book_id, *line); }))
         return false;
-    }
     reloadKeeping(rowId, MonthModel::Dzrq);
     refreshFooters();
     return true;

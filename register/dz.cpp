@@ -1,6 +1,5 @@
 #include "dz.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -15,8 +14,8 @@
 #include <QTableWidget>
 
 #include "chm.h"
-#include "errors.h"
 #include "fr_dat.h"
+#include "guarded.h"
 #include "gymk.h"
 #include "messages.h"
 #include "months.h"
@@ -29,7 +28,6 @@
 namespace {
 
 const QString kCaption = QStringLiteral("系统提示");
-const QString kNoRight = QStringLiteral("对不起，你没有修改权限！请以管理员或操作员身份登录.");
 
 QTableWidget* grid(QWidget* parent, const char* name, const QStringList& titles) {
     auto* table = new QTableWidget(0, int(titles.size()), parent);
@@ -42,12 +40,6 @@ QTableWidget* grid(QWidget* parent, const char* name, const QStringList& titles)
     table->horizontalHeader()->setStretchLastSection(true);
     return table;
 }
-
-// A waiting cursor for the length of a scope.
-struct Busy {
-    Busy() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Busy() { QApplication::restoreOverrideCursor(); }
-};
 
 }  // namespace
 
@@ -188,12 +180,6 @@ void Tfr_dz::connectControls() {
             [this] { selectPartner(JournalLines); });
 }
 
-bool Tfr_dz::mayWrite() const {
-    if (session_.role_code != Session::OrdinaryUser) return true;
-    qb::messages().plain(kNoRight);
-    return false;
-}
-
 std::optional<qb::statement::Mapping> Tfr_dz::mappingFor(const qb::statement::Table& table) {
     if (auto kept = qb::statement::mapping_from_text(qb::bankrec::kept_mapping(dat_, bookId_),
                                                      table.titles))
@@ -216,8 +202,9 @@ void Tfr_dz::importFile(const QString& path) {
                                           "时替换它。继续吗？"),
                            qb::MsgIcon::Question, qb::MsgButtons::YesNo) != qb::MsgAnswer::Yes)
         return;
-    try {
-        const Busy busy;
+    bool read = false;
+    guarded([&] {
+        const WaitCursor waiting;
         const qb::statement::Table table = qb::statement::read_table(path);
         const std::optional<qb::statement::Mapping> mapping = mappingFor(table);
         if (!mapping) return;
@@ -225,12 +212,9 @@ void Tfr_dz::importFile(const QString& path) {
         options.tolerance = SpinEdit1->value();
         rec_ = qb::bankrec::reconcile_month(dat_, bookId_, rec_.month,
                                             qb::statement::parse(table, *mapping), options);
-    } catch (const qb::DbError& error) {
-        qb::messages().plain(error.message());
-        return;
-    }
-    unsaved_ = true;
-    showReconciliation();
+        read = true;
+    });
+    if (read) markUnsaved();
 }
 
 void Tfr_dz::SpeedButton1Click() {
@@ -244,14 +228,7 @@ void Tfr_dz::SpeedButton2Click() {
         qb::messages().plain(QStringLiteral("请在左边选一笔银行流水、在右边选一笔日记帐再勾对。"));
         return;
     }
-    try {
-        qb::bankrec::tick(rec_, bank.front(), book.front());
-    } catch (const qb::DbError& error) {
-        qb::messages().plain(error.message());
-        return;
-    }
-    unsaved_ = true;
-    showReconciliation();
+    if (guarded([&] { qb::bankrec::tick(rec_, bank.front(), book.front()); })) markUnsaved();
 }
 
 void Tfr_dz::SpeedButton3Click() {
@@ -269,12 +246,11 @@ void Tfr_dz::SpeedButton3Click() {
         qb::messages().plain(QStringLiteral("请先选择已勾对的银行流水或日记帐。"));
         return;
     }
-    unsaved_ = true;
-    showReconciliation();
+    markUnsaved();
 }
 
 void Tfr_dz::SpeedButton4Click() {
-    if (!mayWrite()) return;
+    if (!session_.mayWrite()) return;
     if (gymk::month_closed(dat_, QStringLiteral("添加"), bookId_, gymk::MessageMode, rec_.month))
         return;
     std::vector<int> items;
@@ -302,25 +278,17 @@ void Tfr_dz::SpeedButton4Click() {
                      qb::months::monthText(rec_.month)),
             qb::MsgIcon::Question, qb::MsgButtons::YesNo) != qb::MsgAnswer::Yes)
         return;
-    try {
-        qb::bankrec::add_bank_lines(dat_, rec_, items, session_.login_user);
-    } catch (const qb::DbError& error) {
-        qb::messages().plain(error.message());
+    if (!guarded([&] { qb::bankrec::add_bank_lines(dat_, rec_, items, session_.login_user); }))
         return;
-    }
     unsaved_ = false;
     showReconciliation();
     emit journalChanged();
 }
 
 void Tfr_dz::SpeedButton5Click() {
-    if (!mayWrite()) return;
-    try {
-        qb::bankrec::save_reconciliation(dat_, rec_, session_.login_user);
-    } catch (const qb::DbError& error) {
-        qb::messages().plain(error.message());
+    if (!session_.mayWrite()) return;
+    if (!guarded([&] { qb::bankrec::save_reconciliation(dat_, rec_, session_.login_user); }))
         return;
-    }
     rec_.saved = true;
     unsaved_ = false;
     showReconciliation();
@@ -340,13 +308,17 @@ void Tfr_dz::SpeedButton6Click() {
         showReport(report);
 }
 
+void Tfr_dz::markUnsaved() {
+    unsaved_ = true;
+    showReconciliation();
+}
+
 void Tfr_dz::toleranceChanged(int days) {
     if (days == rec_.tolerance) return;
     rec_.tolerance = days;
     // Ticks made stay; lines the wider tolerance now reaches are ticked too.
     qb::bankrec::match(rec_);
-    unsaved_ = true;
-    showReconciliation();
+    markUnsaved();
 }
 
 void Tfr_dz::closingTyped() {
@@ -362,8 +334,7 @@ void Tfr_dz::closingTyped() {
     if (rec_.hasStatement() && *closing == rec_.bankClosing) return;
     rec_.bankClosing = *closing;
     rec_.closingFrom = qb::bankrec::ClosingFrom::Given;
-    unsaved_ = true;
-    showReconciliation();
+    markUnsaved();
 }
 
 void Tfr_dz::closeEvent(QCloseEvent* event) {

@@ -63,13 +63,14 @@ private:
     void buildLayout();
     void connectControls();
     void showReconciliation();
+    // The reconciliation was changed and is shown again, not yet saved.
+    void markUnsaved();
     void fillStatementGrid();
     void fillJournalGrid();
     void showSums();
     void selectPartner(QTableWidget* from);
     void toleranceChanged(int days);
     void closingTyped();
-    bool mayWrite() const;
     std::vector<int> selectedRows(QTableWidget* grid) const;
     std::optional<qb::statement::Mapping> mappingFor(const qb::statement::Table& table);
 

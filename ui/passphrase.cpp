@@ -44,6 +44,11 @@ QString PassphraseDialog::passphrase() const {
     return first_->text();
 }
 
+std::optional<QString> PassphraseDialog::ask() {
+    if (exec() != QDialog::Accepted) return std::nullopt;
+    return passphrase();
+}
+
 void PassphraseDialog::accept() {
     if (again_ && again_->text() != first_->text()) {
         qb::messages().plain(QStringLiteral("两次输入的口令不一致，请重新输入！"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -14,6 +15,8 @@ public:
     PassphraseDialog(Purpose purpose, const QString& text, QWidget* parent = nullptr);
 
     QString passphrase() const;
+    // Runs the dialog: the passphrase typed, nothing when cancelled.
+    std::optional<QString> ask();
     // Choose: the two boxes differ.
     void accept() override;
 

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QMdiArea>
 
+#include "messages.h"
+
 namespace {
 
 // The child windows inside the main window's document area have controls of the same names
@@ -42,4 +44,10 @@ void Session::setStatusText(const QString& text) const {
         panel->setText(text);
         panel->repaint();
     }
+}
+
+bool Session::mayWrite() const {
+    if (role_code != OrdinaryUser) return true;
+    qb::messages().plain(QStringLiteral("对不起，你没有修改权限！请以管理员或操作员身份登录."));
+    return false;
 }

@@ -40,4 +40,6 @@ struct Session {
     // Shows a text in the status panel after "状态：" and paints it at once, for long
     // operations that hold the user-interface thread.
     void setStatusText(const QString& text) const;
+    // Whether the user may change the journal: an ordinary user reads only, and is told so.
+    bool mayWrite() const;
 };

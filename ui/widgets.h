@@ -15,3 +15,12 @@ QPushButton* namedButton(QWidget* parent, const char* objectName, const QString&
 
 // The OK and Cancel buttons of a dialog ("确定", "取消"), wired to its accept and reject.
 QDialogButtonBox* okCancelButtons(QDialog* dialog);
+
+// A waiting cursor for the length of a scope: restored however the scope is left.
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
