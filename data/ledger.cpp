@@ -3,6 +3,7 @@
 #include "ledger.h"
 
 #include <QMap>
+#include <QSet>
 
 #include "errors.h"
 #include "ledger_detail.h"
@@ -33,11 +34,15 @@ void refuseReserved(const QString& summary) {
 // claimant unset.
 std::vector<qint64> writeLines(Tdat& dat, const Book& book, const std::vector<LineFields>& lines,
                                Kind kind) {
+    QSet<QDate> openMonths;  // asked once each, however many lines a batch has there
     for (const LineFields& line : lines) {
         requireInLife(book, line.date);
-        if (kind == Kind::Ordinary) refuseReserved(line.summary);
-        if (kind == Kind::Ordinary && !line.correcting)
+        if (kind != Kind::Ordinary) continue;
+        refuseReserved(line.summary);
+        if (!line.correcting && !openMonths.contains(months::firstDay(line.date))) {
             requireOpenMonth(dat, book.id, line.date, QStringLiteral("添加"));
+            openMonths.insert(months::firstDay(line.date));
+        }
     }
     const bool reversal = kind == Kind::Reversal;
     std::vector<qint64> ids;
