@@ -3,6 +3,7 @@
 #include "errors.h"
 #include "fr_dat.h"
 #include "ledger.h"
+#include "ledger_detail.h"
 #include "markerrows.h"
 #include "messages.h"
 #include "money.h"
@@ -34,16 +35,10 @@ QString balanceText(qb::Query& query) {
 
 bool month_closed(Tdat& dat, const QString& verb, const QString& bookId, int mode,
                   const QDate& date) {
-    qb::Query& q = dat.gycx;
-    q.setSql(QStringLiteral("select * from total where zbh=? and dzrq between ? and ?"),
-             QVariantList{bookId} + qb::months::range(qb::months::nextMonth(date)));
-    q.open();
-    const bool anyRow = !q.isEmpty();
-    q.close();
-    if (!anyRow) return false;
+    // The ledger's own test, which refuses its writes into a posted month.
+    if (!qb::ledger::detail::monthPosted(dat, bookId, date)) return false;
     if (mode == MessageMode) {
-        qb::messages().ask(QStringLiteral("系统提示"),
-                           QStringLiteral("本月数据己结转,禁止") + verb + QStringLiteral("！"),
+        qb::messages().ask(QStringLiteral("系统提示"), qb::ledger::detail::postedMonthRefusal(verb),
                            qb::MsgIcon::Information, qb::MsgButtons::Ok);
         return true;
     }

@@ -6,9 +6,10 @@
 class Tdat;
 
 // The month operations on one book's bookkeeping: closed test, sums, look-ups and the writes of
-// the marker rows that posting keeps in crereg and total. Stateless; each runs one statement on
-// the data module's shared query objects (gycx or jhcx), every value bound, and closes it again
-// (max_voucher_no excepted). Amount texts are "0.00" texts.
+// the marker rows that posting keeps in crereg and total. Stateless; the look-ups run one
+// statement each on the data module's shared query objects (gycx or jhcx), every value bound,
+// and close it again (max_voucher_no excepted); the closed test is the ledger's own. Amount texts
+// are "0.00" texts.
 namespace gymk {
 
 enum ClosedMode { MessageMode = 0, SilentMode = 1 };

@@ -3,6 +3,7 @@
 #include "ledger.h"
 
 #include <QMap>
+#include <QSet>
 
 #include "errors.h"
 #include "ledger_detail.h"
@@ -29,15 +30,20 @@ void refuseReserved(const QString& summary) {
 }
 
 // Inserts the lines of one book, then carries the balance on in each month they fall into from
-// the first of them in journal order. A reversal entry leaves ticket, voucher count and
+// the first of them in journal order, or from movedRow, a stored line the caller has just moved
+// in its month, where that comes first. A reversal entry leaves ticket, voucher count and
 // claimant unset.
 std::vector<qint64> writeLines(Tdat& dat, const Book& book, const std::vector<LineFields>& lines,
-                               Kind kind) {
+                               Kind kind, qint64 movedRow = 0) {
+    QSet<QDate> openMonths;  // asked once each, however many lines a batch has there
     for (const LineFields& line : lines) {
         requireInLife(book, line.date);
-        if (kind == Kind::Ordinary) refuseReserved(line.summary);
-        if (kind == Kind::Ordinary && !line.correcting)
+        if (kind != Kind::Ordinary) continue;
+        refuseReserved(line.summary);
+        if (!line.correcting && !openMonths.contains(months::firstDay(line.date))) {
             requireOpenMonth(dat, book.id, line.date, QStringLiteral("添加"));
+            openMonths.insert(months::firstDay(line.date));
+        }
     }
     const bool reversal = kind == Kind::Reversal;
     std::vector<qint64> ids;
@@ -56,7 +62,7 @@ std::vector<qint64> writeLines(Tdat& dat, const Book& book, const std::vector<Li
     }
     for (auto month = byMonth.cbegin(); month != byMonth.cend(); ++month) {
         std::vector<Line> monthRows = monthLines(dat, book.id, month.key());
-        size_t first = monthRows.size();
+        size_t first = positionOf(monthRows, movedRow);
         for (const qint64 id : month.value())
             first = std::min(first, positionOf(monthRows, id));
         chainFromPosition(dat, book.id, month.key(), monthRows, first);
@@ -106,11 +112,14 @@ QVariant storedValue(Tdat& dat, const Located& row, int column, const QVariant& 
 
 // ---- Reversal ----
 
-void refuseIrreversible(const QString& summary) {
-    if (rows::isMarker(summary)) throw DbError(QStringLiteral("期初余额和月结转余额行不能冲账。"));
-    if (rows::isReversal(summary)) throw DbError(QStringLiteral("冲账记录不能再冲账。"));
-    if (rows::isReversed(summary))
+// The line when it may be reversed, else the refusal.
+const Located& requireReversible(const std::optional<Located>& row) {
+    if (!row) throw DbError(QStringLiteral("找不到要冲账的记录（已被删除？）"));
+    if (row->marker) throw DbError(QStringLiteral("期初余额和月结转余额行不能冲账。"));
+    if (rows::isReversal(row->summary)) throw DbError(QStringLiteral("冲账记录不能再冲账。"));
+    if (rows::isReversed(row->summary))
         throw DbError(QStringLiteral("这条记录已经冲过账，不能再冲账。"));
+    return *row;
 }
 
 // prefix + S + suffix within the width of zy, S cut at its end when it does not fit.
@@ -256,9 +265,7 @@ int recalc_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMonth) {
 // ---- Reversal ----
 
 void check_reversible(Tdat& dat, qint64 rowId) {
-    const std::optional<Located> row = locate(dat, rowId);
-    if (!row) throw DbError(QStringLiteral("找不到要冲账的记录（已被删除？）"));
-    refuseIrreversible(row->summary);
+    requireReversible(locate(dat, rowId));
 }
 
 QString correcting_summary(const QString& formerSummary) {
@@ -267,22 +274,19 @@ QString correcting_summary(const QString& formerSummary) {
 
 Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user) {
     Transaction t(dat);
-    lockLine(dat, rowId);
-    check_reversible(dat, rowId);
+    const std::optional<Located> located = lockLine(dat, rowId);
+    const Located& row = requireReversible(located);
     Reversal r;
+    r.date = row.date;
+    r.formerSummary = row.summary;
     Cents debit = 0, credit = 0;
-    QString bookId;
-    eachRow(dat, QStringLiteral("select dzrq,pzh,zy,j_je,d_je,zbh from crereg where rowid=?"),
-            {rowId}, [&](engine::Statement& s) {
-                r.date = QDate::fromString(s.value(0).toString(), Qt::ISODate);
-                r.voucher = s.value(1).toInt();
-                r.formerSummary = s.value(2).toString();
-                debit = cents(s.value(3));
-                credit = cents(s.value(4));
-                bookId = s.value(5).toString();
+    eachRow(dat, QStringLiteral("select pzh,j_je,d_je from crereg where rowid=?"), {rowId},
+            [&](engine::Statement& s) {
+                r.voucher = s.value(0).toInt();
+                debit = cents(s.value(1));
+                credit = cents(s.value(2));
             });
-    const Book book = requireBook(dat, bookId);
-    const size_t before = positionOf(monthLines(dat, bookId, r.date), rowId);
+    const Book book = requireBook(dat, row.bookId);
     dat.execute(QStringLiteral("update crereg set zy=? where rowid=?"),
                 {wrapped(rows::kReversedPrefix, r.formerSummary, QStringLiteral("]")), rowId});
     LineFields entry;
@@ -293,11 +297,11 @@ Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user) {
     entry.debit = -debit;
     entry.credit = -credit;
     entry.handler = user;
-    r.reversalRowId = writeLines(dat, book, {entry}, Kind::Reversal).front();
-    // The marked line goes ahead of the other lines of its voucher: chained from its new place.
-    std::vector<Line> lines = monthLines(dat, bookId, r.date);
-    chainFromPosition(dat, bookId, r.date, lines, std::min(before, positionOf(lines, rowId)));
-    r.balanceBefore = lines[positionOf(lines, r.reversalRowId)].balance;
+    // Marked, the line goes ahead of the other lines of its voucher (never behind its old place),
+    // and its reversal entry right after it: the month is chained from the line's new place.
+    r.reversalRowId = writeLines(dat, book, {entry}, Kind::Reversal, rowId).front();
+    r.balanceBefore = cents(
+        dat.scalar(QStringLiteral("select y_je from crereg where rowid=?"), {r.reversalRowId}));
     t.commit();
     return r;
 }

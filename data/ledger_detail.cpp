@@ -103,15 +103,18 @@ void chainFromPosition(Tdat& dat, const QString& bookId, const QDate& date,
     chain(dat, lines, p, before);
 }
 
-bool hasTotalRows(Tdat& dat, const QString& bookId, const QDate& date) {
+bool monthPosted(Tdat& dat, const QString& bookId, const QDate& date) {
     return exists(
         dat, QStringLiteral("select 1 from total where zbh=? and dzrq between ? and ? limit 1"),
-        QVariantList{bookId} + months::range(date));
+        QVariantList{bookId} + months::range(months::nextMonth(date)));
+}
+
+QString postedMonthRefusal(const QString& verb) {
+    return QStringLiteral("本月数据己结转,禁止") + verb + QStringLiteral("！");
 }
 
 void requireOpenMonth(Tdat& dat, const QString& bookId, const QDate& date, const QString& verb) {
-    if (hasTotalRows(dat, bookId, months::nextMonth(date)))
-        throw DbError(QStringLiteral("本月数据己结转,禁止") + verb + QStringLiteral("！"));
+    if (monthPosted(dat, bookId, date)) throw DbError(postedMonthRefusal(verb));
 }
 
 std::optional<Located> lockLine(Tdat& dat, qint64 rowId) {

@@ -90,10 +90,12 @@ Cents broughtIn(Tdat& dat, const QString& bookId, const QDate& date);
 void chainFromPosition(Tdat& dat, const QString& bookId, const QDate& date,
                        std::vector<Line>& lines, size_t p);
 
-// Whether total holds any row of the book dated in the date's month.
-bool hasTotalRows(Tdat& dat, const QString& bookId, const QDate& date);
-// Refuses to change a posted month ("本月数据己结转,禁止<verb>！"): once the month after it holds
-// total rows, only a reversal and its correcting entry write into it.
+// Whether the date's month is posted: the month after it holds total rows of the book.
+bool monthPosted(Tdat& dat, const QString& bookId, const QDate& date);
+// What refuses a change of a posted month: "本月数据己结转,禁止<verb>！".
+QString postedMonthRefusal(const QString& verb);
+// Refuses to change a posted month with that text: only a reversal and its correcting entry
+// write into it.
 void requireOpenMonth(Tdat& dat, const QString& bookId, const QDate& date, const QString& verb);
 
 // A journal line's book, date and kind, found by its row id.

@@ -97,12 +97,12 @@ PostResult post_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMon
     check_postable(dat, bookId, anyDayOfMonth);
     QDate month = months::firstDay(anyDayOfMonth);
     PostResult result;
-    result.reposted = hasTotalRows(dat, bookId, months::nextMonth(month));
+    result.reposted = monthPosted(dat, bookId, month);
     Posted posted = postOne(dat, bookId, month, cumulativeBefore(dat, bookId, month));
     result.closing = posted.closing;
     // Every later month that is posted too is posted again from the corrected figures; the
     // first open month's lines are chained from its new carry-forward balance.
-    for (month = months::nextMonth(month); hasTotalRows(dat, bookId, months::nextMonth(month));
+    for (month = months::nextMonth(month); monthPosted(dat, bookId, month);
          month = months::nextMonth(month)) {
         posted = postOne(dat, bookId, month, posted.cumulative);
         ++result.laterMonthsUpdated;

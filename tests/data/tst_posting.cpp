@@ -163,6 +163,31 @@ TEST(Posting, PostingAgainCarriesTheCorrectionThroughLaterPostedMonths) {
     EXPECT_EQ(b.totalRow("2024-08", "本月累计"), "2024-08-01/2//690/320/670");
 }
 
+// Once May is posted its lines stand: a batch reaching into it is refused whole, wherever its
+// May line stands, and no line is changed or deleted; only a reversal's correcting entry goes in.
+TEST(Posting, APostedMonthTakesOnlyTheCorrectingEntryOfAReversal) {
+    PostedApril b;
+    const qint64 may = b.line(b.id, "2024-05-03", 1, "收货款", 300, 0, 800);
+    L::post_month(b.dat, b.id, kMay);
+    const auto lines = [&] { return b.dat.scalar("select count(*) from crereg").toInt(); };
+    const int before = lines();
+    L::LineFields late{QDate(2024, 6, 2), 1, "", "收租金", 2000, 0, 0, "", "admin"};
+    L::LineFields early = late;
+    early.date = QDate(2024, 5, 20);
+    try {
+        L::insert_lines(b.dat, b.id, {late, late, early});
+        ADD_FAILURE() << "a line went into posted May";
+    } catch (const qb::DbError& e) {
+        EXPECT_EQ(e.message(), "本月数据己结转,禁止添加！");
+    }
+    EXPECT_THROW(L::edit_line(b.dat, may, L::JJe, 250), qb::DbError);
+    EXPECT_THROW(L::delete_line(b.dat, may), qb::DbError);
+    EXPECT_EQ(lines(), before);
+    early.correcting = true;
+    L::insert_lines(b.dat, b.id, {late, early});
+    EXPECT_EQ(lines(), before + 2);
+}
+
 TEST(Posting, OnlyMonthsOfTheBooksLifeInOrderArePosted) {
     TempLedger t;
     const QDate start(2024, 5, 15);
