@@ -121,6 +121,21 @@ TEST(Query, MovingAwayPostsAPendingEdit) {
     EXPECT_EQ(m.dat.scalar("select ph from crereg where pzh=2 and zbh='B1'").toString(), "T-9");
 }
 
+TEST(Query, AliasedColumnsWriteToTheirColumns) {
+    TempLedger t;
+    qb::Query q(t.dat);
+    q.setSql("select user as 用户名,userpassword as 口令,userpopedom as 身份 from pruser");
+    q.open();
+    ASSERT_TRUE(q.updatable());
+    q.append();
+    q.fieldByName("用户名").setValue("O'Brien");
+    q.fieldByName("口令").setValue("pw");
+    q.fieldByName("身份").setValue("操作员");
+    q.post();
+    EXPECT_EQ(t.dat.scalar("select userpopedom from pruser where user=?", {"O'Brien"}).toString(),
+              "操作员");
+}
+
 TEST(Query, AggregatesAreReadOnly) {
     Month m;
     m.q.setSql("select max(pzh) from crereg where zbh=?", {"B1"});
