@@ -129,8 +129,7 @@ std::vector<qint64> add_bank_lines(Tdat& dat, Reconciliation& rec, const std::ve
                              lines[k].summary, rec.bank[size_t(items[k])].amount});
         next.match[size_t(items[k])] = int(next.book.size()) - 1;
     }
-    next.bookClosing =
-        money::parse(gymk::last_balance(dat, rec.bookId, rec.month)).value_or(next.bookClosing);
+    next.bookClosing = detail::book_closing(dat, rec.bookId, rec.month);
     save_reconciliation(dat, next, user);
     t.commit();
     next.saved = true;
