@@ -19,12 +19,14 @@ namespace {
 constexpr int kTicketWidth = 15;   // crereg.ph
 constexpr int kSummaryWidth = 50;  // crereg.zy
 
-// The statement's lines of the month; the others are told in the notes.
-std::vector<statement::Line> linesOfMonth(const statement::Statement& s, const QDate& month,
-                                          QStringList& notes) {
-    std::vector<statement::Line> lines;
-    for (const statement::Line& line : s.lines)
-        if (months::firstDay(line.date) == month) lines.push_back(line);
+// The statement with its lines of the month only; the others are told in the notes.
+statement::Statement monthOf(const statement::Statement& s, const QDate& month,
+                             QStringList& notes) {
+    statement::Statement inMonth = s;
+    std::erase_if(inMonth.lines, [&](const statement::Line& line) {
+        return months::firstDay(line.date) != month;
+    });
+    const std::vector<statement::Line>& lines = inMonth.lines;
     if (lines.empty())
         throw DbError(QStringLiteral("对账单 %1 中没有 %2 的交易。")
                           .arg(QFileInfo(s.path).fileName(), months::monthText(month)));
@@ -37,7 +39,7 @@ std::vector<statement::Line> linesOfMonth(const statement::Statement& s, const Q
                          .arg(lines[i].fileLine);
             break;
         }
-    return lines;
+    return inMonth;
 }
 
 // The summary a statement line takes into the journal: its own, and who paid or was paid.
@@ -60,17 +62,17 @@ Reconciliation reconcile_month(Tdat& dat, const QString& bookId, const QDate& mo
     Reconciliation& rec = start.rec;
     rec.tolerance = options.tolerance;
     rec.statementFile = statement.path;
-    const std::vector<statement::Line> lines = linesOfMonth(statement, rec.month, rec.notes);
+    const statement::Statement inMonth = monthOf(statement, rec.month, rec.notes);
     Cents sum = 0;
-    for (const statement::Line& line : lines) {
+    for (const statement::Line& line : inMonth.lines) {
         rec.bank.push_back({line.date, line.summary, line.counterparty, line.serial, line.amount,
                             line.balance, line.fileLine, months::monthText(rec.month)});
         sum += line.amount;
     }
     rec.match.assign(rec.bank.size(), -1);
-    if (statement.hasBalance) {
-        rec.bankOpening = *lines.front().balance - lines.front().amount;
-        rec.bankClosing = *lines.back().balance;
+    if (const std::optional<Cents> closing = inMonth.closing()) {
+        rec.bankOpening = *inMonth.opening();
+        rec.bankClosing = *closing;
         rec.closingFrom = ClosingFrom::Statement;
         if (options.closing && *options.closing != rec.bankClosing)
             rec.notes << QStringLiteral("对账单的期末余额是 %1，给出的 %2 没有采用。")
@@ -127,8 +129,7 @@ std::vector<qint64> add_bank_lines(Tdat& dat, Reconciliation& rec, const std::ve
                              lines[k].summary, rec.bank[size_t(items[k])].amount});
         next.match[size_t(items[k])] = int(next.book.size()) - 1;
     }
-    next.bookClosing =
-        money::parse(gymk::last_balance(dat, rec.bookId, rec.month)).value_or(next.bookClosing);
+    next.bookClosing = detail::book_closing(dat, rec.bookId, rec.month);
     save_reconciliation(dat, next, user);
     t.commit();
     next.saved = true;

@@ -81,10 +81,6 @@ void makeTables(Tdat& dat) {
     detail::create_tables(dat.con(), dat.onServer());
 }
 
-Cents amountText(const QString& text) {
-    return money::parse(text).value_or(0);
-}
-
 // The journal's lines that can meet a statement line: no marker rows, no reversed line and its
 // reversal (the two cancel out and the bank never saw them), nothing of no amount.
 std::vector<BookItem> journalItems(Tdat& dat, const QString& bookId, const QDate& from,
@@ -143,14 +139,18 @@ void detail::create_tables(engine::Connection& con, bool onServer) {
 
 namespace detail {
 
+Cents book_closing(Tdat& dat, const QString& bookId, const QDate& month) {
+    return money::parse(gymk::last_balance(dat, bookId, month)).value_or(0);
+}
+
 Start start_of(Tdat& dat, const QString& bookId, const QDate& month) {
     Start start;
     Reconciliation& rec = start.rec;
     rec.bookId = bookId;
     rec.month = months::firstDay(month);
     const QString monthText = months::monthText(rec.month);
-    rec.bookClosing = amountText(gymk::last_balance(dat, bookId, rec.month));
-    rec.bankOpening = amountText(gymk::opening_balance(dat, bookId, rec.month));
+    rec.bookClosing = book_closing(dat, bookId, rec.month);
+    rec.bankOpening = money::parse(gymk::opening_balance(dat, bookId, rec.month)).value_or(0);
     QDate from = rec.month;
     QSet<qint64> tickedBefore;
     if (haveTables(dat)) {

@@ -19,6 +19,9 @@ namespace qb::bankrec::detail {
 inline constexpr const char* kTables[] = {"yhdz", "yhls", "yhgs"};
 void create_tables(engine::Connection& con, bool onServer);
 
+// The journal's balance at the end of the month: that of its last line.
+Cents book_closing(Tdat& dat, const QString& bookId, const QDate& month);
+
 // A month's starting point: the journal's lines from the book's first saved reconciliation on
 // that no earlier month ticked, the bank items no earlier month ticked, the journal's closing
 // balance and the bank's opening (the last save's closing, else the journal's opening of the

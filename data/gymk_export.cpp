@@ -13,12 +13,21 @@ using qb::workbook::Cell;
 
 constexpr int kFirstLineRow = 4;
 
-Cell cellOf(const QVariant& value, const QString& type) {
+// What a field's declared type makes of its values: dates date cells, doubles amounts, the rest
+// by the value itself.
+enum class Column { Date, Amount, ByValue };
+
+Column columnOf(const QString& type) {
+    if (type.compare(QLatin1String("date"), Qt::CaseInsensitive) == 0) return Column::Date;
+    if (type.compare(QLatin1String("double"), Qt::CaseInsensitive) == 0) return Column::Amount;
+    return Column::ByValue;
+}
+
+Cell cellOf(const QVariant& value, Column column) {
     if (value.isNull()) return Cell::blank();
-    if (type.compare(QLatin1String("date"), Qt::CaseInsensitive) == 0)
+    if (column == Column::Date)
         return Cell::ofDate(QDate::fromString(value.toString().left(10), Qt::ISODate));
-    if (type.compare(QLatin1String("double"), Qt::CaseInsensitive) == 0)
-        return Cell::ofAmount(qb::money::toCents(value.toDouble()));
+    if (column == Column::Amount) return Cell::ofAmount(qb::money::toCents(value.toDouble()));
     switch (value.typeId()) {
         case QMetaType::Int:
         case QMetaType::LongLong:
@@ -52,12 +61,14 @@ bool query_to_sheet(const qb::Query& query, const SheetHeadings& headings,
     sheet.set(1, 1, Cell::ofText(headings.category));
     sheet.set(2, 1, Cell::ofText(QStringLiteral("账簿：") + headings.bookName));
     sheet.setBlock(kFirstLineRow, 1, std::max(fields, 1));
+    std::vector<Column> columns;
+    for (int field = 0; field < fields; ++field)
+        columns.push_back(columnOf(query.fieldType(field)));
     int sheetRow = kFirstLineRow;
     for (int row = 0; row < query.recordCount(); ++row) {
         if (shown && !shown(row)) continue;
         for (int field = 0; field < fields; ++field)
-            sheet.set(sheetRow, field + 1,
-                      cellOf(query.valueAt(row, field), query.fieldType(field)));
+            sheet.set(sheetRow, field + 1, cellOf(query.valueAt(row, field), columns[field]));
         ++sheetRow;
     }
     return true;

@@ -196,18 +196,19 @@ void fillPackage(Package& package, const Sheet& sheet) {
         throw DbError(QStringLiteral("工作簿 %1 中没有工作表").arg(origin));
     const QString stylesPart = package.related(book, u"/styles", true);
     Styles styles(package.part(stylesPart), origin);
-    const SheetPlan plan{sheet, sheet.blockLastRow() + 1, facts.blockLastRow, facts.date1904};
+    const int blockLastRow = sheet.blockLastRow();
+    const SheetPlan plan{sheet, blockLastRow + 1, facts.blockLastRow, facts.date1904};
     package.setPart(sheetPart,
                     rewriteSheet(package.part(sheetPart), plan, styles, origin, sheetPart));
     if (styles.changed()) package.setPart(stylesPart, styles.xml());
     QString blockRange;
-    if (sheet.hasBlock() && sheet.blockLastRow() >= sheet.blockFirstRow()) {
+    if (sheet.hasBlock() && blockLastRow >= sheet.blockFirstRow()) {
         auto fixed = [](int row, int column) {
             return QStringLiteral("$%1$%2").arg(columnName(column)).arg(row);
         };
         blockRange = quotedSheet(facts.sheetName) + QLatin1Char('!') +
                      fixed(sheet.blockFirstRow(), sheet.blockFirstColumn()) + QLatin1Char(':') +
-                     fixed(sheet.blockLastRow(), sheet.blockLastColumn());
+                     fixed(blockLastRow, sheet.blockLastColumn());
     }
     package.setPart(book, markWorkbook(package.part(book), blockRange, origin, book));
     // The calculation chain lists the formula cells; one now holding a value would make

@@ -18,20 +18,28 @@ using qb::workbook::Cell;
 constexpr double kSameMm = 0.5;        // texts this close count as one line or one column
 constexpr double kMmPerCharacter = 2;  // a workbook's column width unit, roughly, on paper
 
-// A text that is one placeholder alone ("{j_je|#,##0.00|blankzero}") holds one value, which
-// keeps its kind in the sheet; any other text stays text.
-Cell cellOf(const TemplateObject& object, const QString& shown) {
+// What a text puts into its cell. One placeholder alone ("{j_je|#,##0.00|blankzero}") holds one
+// value, which keeps its kind in the sheet: an amount when its format or a sum says so; any other
+// text stays text.
+enum class Holds { Text, Value, Amount };
+
+Holds holdsOf(const TemplateObject& object) {
     static const QRegularExpression single(QStringLiteral(
         "^\\{\\s*([^{}|]+?)\\s*(?:\\|\\s*([^{}|]*?)\\s*)?(?:\\|\\s*blankzero\\s*)?\\}$"));
+    const QRegularExpressionMatch m = single.match(object.text);
+    if (!m.hasMatch()) return Holds::Text;
+    const QString format = object.format.isEmpty() ? m.captured(2) : object.format;
+    return format == u"#,##0.00" || format == u"0.00" || m.captured(1).startsWith(u"sum(")
+               ? Holds::Amount
+               : Holds::Value;
+}
+
+Cell cellOf(Holds holds, const QString& shown) {
     static const QRegularExpression isoDate(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
     static const QRegularExpression whole(QStringLiteral("^-?(0|[1-9]\\d{0,14})$"));
-    const QRegularExpressionMatch m = single.match(object.text);
-    if (!m.hasMatch()) return Cell::ofText(shown);
+    if (holds == Holds::Text) return Cell::ofText(shown);
     if (shown.isEmpty()) return Cell::blank();
-    const QString format = object.format.isEmpty() ? m.captured(2) : object.format;
-    const bool amount =
-        format == u"#,##0.00" || format == u"0.00" || m.captured(1).startsWith(u"sum(");
-    if (amount)
+    if (holds == Holds::Amount)
         if (const auto cents = qb::money::parse(shown)) return Cell::ofAmount(*cents);
     if (isoDate.match(shown).hasMatch()) return Cell::ofDate(QDate::fromString(shown, Qt::ISODate));
     if (whole.match(shown).hasMatch()) return Cell::ofNumber(shown.toDouble());
@@ -88,6 +96,59 @@ QString heading(const Template& tpl, const DataSource* source) {
     return {};
 }
 
+// A band's texts compiled once for the sheet, in reading order, each with its column.
+struct SheetText {
+    Expression expression;
+    QString format;
+    double top = 0;
+    int column = 1;
+    Holds holds = Holds::Text;
+};
+
+// Nothing when a text does not compile; error says why. Texts of a band with values (the lines
+// and the summary) keep their kinds; headers are text.
+std::optional<std::vector<SheetText>> sheetTexts(const Band& band, const DataSource* source,
+                                                 const std::vector<double>& edges, bool values,
+                                                 QString* error) {
+    std::vector<SheetText> texts;
+    for (const TemplateObject* o : textsOf(band)) {
+        auto expression = Expression::compile(o->text, source, error);
+        if (!expression) return std::nullopt;
+        const QRectF box = o->mm.normalized();
+        texts.push_back({std::move(*expression), o->format, box.top(), columnAt(edges, box.left()),
+                         values ? holdsOf(*o) : Holds::Text});
+    }
+    return texts;
+}
+
+// The band printed once (row -1) or for one detail line: a sheet row from `sheetRow` on for each
+// line of its texts.
+void putBand(const std::vector<SheetText>& texts, const DataSource* source, int row,
+             qb::workbook::Sheet& sheet, int& sheetRow) {
+    std::map<int, Cell> line;
+    double lineTop = 0;
+    auto flush = [&] {
+        if (line.empty()) return;
+        ++sheetRow;
+        for (const auto& [column, cell] : line)
+            sheet.set(sheetRow, column, cell);
+        line.clear();
+    };
+    for (const SheetText& text : texts) {
+        QString shown = text.expression.evaluate(TextContext{source, row, 1, 1});
+        if (!text.format.isEmpty()) shown = formatValue(shown, text.format);
+        if (text.top - lineTop > kSameMm) flush();
+        lineTop = text.top;
+        if (shown.trimmed().isEmpty()) continue;
+        const auto taken = line.find(text.column);
+        if (taken == line.end())
+            line[text.column] = cellOf(text.holds, shown);
+        else  // two texts in one column share its cell
+            taken->second = Cell::ofText(taken->second.text + QLatin1Char(' ') + shown);
+    }
+    flush();
+}
+
 }  // namespace
 
 QString Report::workbookName() const {
@@ -103,47 +164,22 @@ bool Report::writeWorkbook(const QString& path) {
     const std::vector<double> edges = columnEdges(*template_, rows > 0);
     qb::workbook::Sheet sheet;
     int sheetRow = 0;
-    // A band printed once (row -1) or for one detail line: a sheet row for each line of its
-    // texts. Lines and the summary keep their values' kinds; headers are text.
-    auto put = [&](const Band& band, int row) -> bool {
-        const bool values = row >= 0 || band.kind == Band::Kind::Summary;
-        std::map<int, Cell> line;
-        double lineTop = 0;
-        auto flush = [&] {
-            if (line.empty()) return;
-            ++sheetRow;
-            for (const auto& [column, cell] : line)
-                sheet.set(sheetRow, column, cell);
-            line.clear();
-        };
-        for (const TemplateObject* o : textsOf(band)) {
-            QString error;
-            const auto expression = Expression::compile(o->text, source_.get(), &error);
-            if (!expression)
-                return fail(QStringLiteral("报表 %1 无法导出：%2").arg(origin_, error));
-            QString shown = expression->evaluate(TextContext{source_.get(), row, 1, 1});
-            if (!o->format.isEmpty()) shown = formatValue(shown, o->format);
-            const QRectF box = o->mm.normalized();
-            if (box.top() - lineTop > kSameMm) flush();
-            lineTop = box.top();
-            if (shown.trimmed().isEmpty()) continue;
-            const int column = columnAt(edges, box.left());
-            const auto taken = line.find(column);
-            if (taken == line.end())
-                line[column] = values ? cellOf(*o, shown) : Cell::ofText(shown);
-            else  // two texts in one column share its cell
-                taken->second = Cell::ofText(taken->second.text + QLatin1Char(' ') + shown);
-        }
-        flush();
+    // Each band's texts are compiled once, however many lines it prints.
+    auto put = [&](const Band* band, int rows) {
+        if (!band || rows == 0) return true;
+        const bool values = band->kind == Band::Kind::Detail || band->kind == Band::Kind::Summary;
+        QString error;
+        const auto texts = sheetTexts(*band, source_.get(), edges, values, &error);
+        if (!texts) return fail(QStringLiteral("报表 %1 无法导出：%2").arg(origin_, error));
+        for (int row = 0; row < rows; ++row)
+            putBand(*texts, source_.get(), band->kind == Band::Kind::Detail ? row : -1, sheet,
+                    sheetRow);
         return true;
     };
     for (const Band::Kind kind :
          {Band::Kind::PageHeader, Band::Kind::Title, Band::Kind::ColumnHeader})
-        if (const Band* band = template_->band(kind); band && !put(*band, -1)) return false;
-    for (int row = 0; row < rows; ++row)
-        if (!put(*detail, row)) return false;
-    if (const Band* summary = template_->band(Band::Kind::Summary); summary && !put(*summary, -1))
-        return false;
+        if (!put(template_->band(kind), 1)) return false;
+    if (!put(detail, rows) || !put(template_->band(Band::Kind::Summary), 1)) return false;
 
     // Each column as wide as from its edge to the next; the last to the widest text's end.
     std::vector<double> widths;
