@@ -137,15 +137,17 @@ bool paintDocument(const Document& document, QPagedPaintDevice& device, int firs
     return painter.end();
 }
 
+bool openPrivately(QSaveFile& file, QString* error) {
+    if (file.open(QIODevice::WriteOnly) &&
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return true;
+    if (error) *error = file.errorString();
+    return false;
+}
+
 bool writePdf(const Document& document, const QString& path, const QString& title, QString* error) {
     QSaveFile file(path);
-    // A PDF carries the ledger's figures: like its other files, it is for the owner alone, from
-    // before the first byte is written, whatever the mode of a file it replaces.
-    if (!file.open(QIODevice::WriteOnly) ||
-        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
+    if (!openPrivately(file, error)) return false;
     {
         QPdfWriter writer(&file);
         writer.setCreator(QStringLiteral("Quillbook"));

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPageLayout>
 #include <QRectF>
+#include <QSaveFile>
 #include <QString>
 #include <vector>
 
@@ -55,5 +56,9 @@ bool paintDocument(const Document& document, QPagedPaintDevice& device, int firs
 // Writes every page into a PDF file with the title; a failed write leaves no half-written file
 // and false comes back with error saying why.
 bool writePdf(const Document& document, const QString& path, const QString& title, QString* error);
+
+// Opens a file of printed figures for writing, for its owner alone like the ledger's other
+// files, from before the first byte and whatever the mode of a file it replaces.
+bool openPrivately(QSaveFile& file, QString* error);
 
 }  // namespace qb::report

@@ -245,10 +245,7 @@ private:
 
 bool writePrepared(const Document& document, const QString& path, QString* error) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
+    if (!openPrivately(file, error)) return false;
     QXmlStreamWriter xml(&file);
     xml.setAutoFormatting(true);
     xml.setAutoFormattingIndent(1);

@@ -61,6 +61,9 @@ TEST(PreparedReport, SavedAndOpenedAgainExactlyAsItWas) {
     QTemporaryDir dir;
     QString error;
     ASSERT_TRUE(qb::report::writePrepared(before, dir.filePath("zhye.qbr"), &error));
+    // It holds the ledger's figures: for its owner alone.
+    EXPECT_EQ(QFile::permissions(dir.filePath("zhye.qbr")),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     const auto after = qb::report::readPrepared(dir.filePath("zhye.qbr"), &error);
     ASSERT_TRUE(after) << error.toStdString();
     EXPECT_TRUE(after->layout.isEquivalentTo(before.layout));
