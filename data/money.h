@@ -9,6 +9,14 @@ namespace qb::money {
 
 using Cents = qint64;
 
+// The largest amount or balance that any writer or reader of amounts accepts (999,999,999,999.99):
+// within it a stored double holds every cent exactly, and sums of many such amounts stay far from
+// the end of 64-bit cents.
+inline constexpr Cents kLimit = 99'999'999'999'999;
+inline constexpr bool withinLimit(Cents cents) {
+    return cents >= -kLimit && cents <= kLimit;
+}
+
 Cents toCents(double amount);
 double fromCents(Cents cents);
 // "0.00": two decimals, no thousands separator, a leading minus for negative values.
