@@ -23,25 +23,29 @@ QVariantList markerTexts() {
     return {rows::kOpening, rows::kCarry};
 }
 
-Cents openingAmount(Tdat& dat, const QString& bookId) {
-    return cents(dat.scalar(QStringLiteral("select qcye from accstar where zbid=?"), {bookId}));
+// What a book holds before any row: its opening amount from its start month on, nothing before.
+Cents openingAmount(Tdat& dat, const QString& bookId, const QDate& day) {
+    const std::optional<ledger::detail::Book> book = ledger::detail::findBook(dat, bookId);
+    if (!book || (book->start.isValid() && day < months::firstDay(book->start))) return 0;
+    return book->opening;
 }
 
-// The balance of the last row matching the condition in journal order; the opening amount when
-// none does.
-Cents lastBalance(Tdat& dat, const QString& bookId, const QString& condition,
-                  const QVariantList& params) {
+// The balance of the last row in journal order on the last day with rows before (or up to) the
+// day; the opening amount when there is none. The day is found on the index first, so only its
+// rows are put in order.
+Cents lastBalance(Tdat& dat, const QString& bookId, const QDate& day, bool includingDay) {
     bool found = false;
     Cents balance = 0;
     eachRow(dat,
-            QStringLiteral("select y_je from crereg where zbh=? and ") + condition +
-                QStringLiteral(" order by ") + ledger::journal_order(true) +
-                QStringLiteral(" limit 1"),
-            QVariantList{bookId} + params, [&](engine::Statement& s) {
+            QStringLiteral("select y_je from crereg where zbh=? and dzrq=(select max(dzrq) from "
+                           "crereg where zbh=? and dzrq%1?) order by ")
+                    .arg(includingDay ? QStringLiteral("<=") : QStringLiteral("<")) +
+                ledger::journal_order(true) + QStringLiteral(" limit 1"),
+            {bookId, bookId, months::iso(day)}, [&](engine::Statement& s) {
                 found = true;
                 balance = cents(s.value(0));
             });
-    return found ? balance : openingAmount(dat, bookId);
+    return found ? balance : openingAmount(dat, bookId, day);
 }
 
 Cents sumCents(const QVariant& value) {
@@ -71,29 +75,33 @@ Sums linesBetween(Tdat& dat, const QString& bookId, const QDate& from, const QDa
 // rows), else the months before it.
 Amounts cumulativeBefore(Tdat& dat, const QString& bookId, const QDate& month) {
     Amounts stored;
-    QDate from(1900, 1, 1);
+    QDate day;
     eachRow(dat,
             QStringLiteral("select dzrq,j_je,d_je from total where zbh=? and zy=? and dzrq<? "
                            "order by dzrq desc,rowid limit 1"),
             {bookId, rows::kCumulative, months::iso(month)}, [&](engine::Statement& s) {
-                const QDate day = QDate::fromString(s.value(0).toString().left(10), Qt::ISODate);
+                day = QDate::fromString(s.value(0).toString().left(10), Qt::ISODate);
                 stored = {cents(s.value(1)), cents(s.value(2))};
-                from = ledger::detail::monthPosted(dat, bookId, day) ? months::nextMonth(day)
-                                                                     : months::firstDay(day);
             });
+    const QDate from = !day.isValid() ? QDate(1900, 1, 1)
+                       : ledger::detail::monthPosted(dat, bookId, day) ? months::nextMonth(day)
+                                                                       : months::firstDay(day);
     return stored + linesBetween(dat, bookId, from, month.addDays(-1));
 }
 
 }  // namespace
 
 Cents brought_in(Tdat& dat, const QString& bookId, const QDate& day) {
-    const QString d = months::iso(day);
-    return lastBalance(dat, bookId, QStringLiteral("(dzrq<? or (dzrq=? and zy in (?,?)))"),
-                       QVariantList{d, d} + markerTexts());
+    // An opening or carry-forward row comes first on its day: it is what the day brings in.
+    const QVariant marker = dat.scalar(
+        QStringLiteral("select y_je from crereg where zbh=? and dzrq=? and zy in (?,?) "
+                       "order by rowid limit 1"),
+        QVariantList{bookId, months::iso(day)} + markerTexts());
+    return marker.isValid() ? cents(marker) : lastBalance(dat, bookId, day, false);
 }
 
 Cents closing(Tdat& dat, const QString& bookId, const QDate& day) {
-    return lastBalance(dat, bookId, QStringLiteral("dzrq<=?"), {months::iso(day)});
+    return lastBalance(dat, bookId, day, true);
 }
 
 Amounts operator+(const Amounts& a, const Amounts& b) {
@@ -180,9 +188,10 @@ void carry_on(Tdat& dat, const QString& bookId, const QDate& anyDay) {
     std::optional<Cents> chainedFrom;
     eachRow(
         dat,
-        QStringLiteral("select y_je,j_je,d_je,zy from crereg where zbh=? and dzrq>? order by ") +
+        QStringLiteral("select y_je,j_je,d_je,zy from crereg where zbh=? and dzrq=(select "
+                       "min(dzrq) from crereg where zbh=? and dzrq>?) order by ") +
             ledger::journal_order() + QStringLiteral(" limit 1"),
-        {bookId, end}, [&](engine::Statement& s) {
+        {bookId, bookId, end}, [&](engine::Statement& s) {
             if (!rows::isMarker(s.value(3).toString()))
                 chainedFrom = cents(s.value(0)) - cents(s.value(1)) + cents(s.value(2));
         });
