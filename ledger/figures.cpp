@@ -83,7 +83,7 @@ Amounts cumulativeBefore(Tdat& dat, const QString& bookId, const QDate& month) {
                 day = QDate::fromString(s.value(0).toString().left(10), Qt::ISODate);
                 stored = {cents(s.value(1)), cents(s.value(2))};
             });
-    const QDate from = !day.isValid() ? QDate(1900, 1, 1)
+    const QDate from = !day.isValid()                                  ? QDate(1900, 1, 1)
                        : ledger::detail::monthPosted(dat, bookId, day) ? months::nextMonth(day)
                                                                        : months::firstDay(day);
     return stored + linesBetween(dat, bookId, from, month.addDays(-1));
@@ -93,10 +93,10 @@ Amounts cumulativeBefore(Tdat& dat, const QString& bookId, const QDate& month) {
 
 Cents brought_in(Tdat& dat, const QString& bookId, const QDate& day) {
     // An opening or carry-forward row comes first on its day: it is what the day brings in.
-    const QVariant marker = dat.scalar(
-        QStringLiteral("select y_je from crereg where zbh=? and dzrq=? and zy in (?,?) "
-                       "order by rowid limit 1"),
-        QVariantList{bookId, months::iso(day)} + markerTexts());
+    const QVariant marker =
+        dat.scalar(QStringLiteral("select y_je from crereg where zbh=? and dzrq=? and zy in (?,?) "
+                                  "order by rowid limit 1"),
+                   QVariantList{bookId, months::iso(day)} + markerTexts());
     return marker.isValid() ? cents(marker) : lastBalance(dat, bookId, day, false);
 }
 
@@ -186,15 +186,14 @@ void carry_on(Tdat& dat, const QString& bookId, const QDate& anyDay) {
     if (!anyDay.isValid() || ledger::detail::monthPosted(dat, bookId, anyDay)) return;
     const QString end = months::iso(months::lastDay(anyDay));
     std::optional<Cents> chainedFrom;
-    eachRow(
-        dat,
-        QStringLiteral("select y_je,j_je,d_je,zy from crereg where zbh=? and dzrq=(select "
-                       "min(dzrq) from crereg where zbh=? and dzrq>?) order by ") +
-            ledger::journal_order() + QStringLiteral(" limit 1"),
-        {bookId, bookId, end}, [&](engine::Statement& s) {
-            if (!rows::isMarker(s.value(3).toString()))
-                chainedFrom = cents(s.value(0)) - cents(s.value(1)) + cents(s.value(2));
-        });
+    eachRow(dat,
+            QStringLiteral("select y_je,j_je,d_je,zy from crereg where zbh=? and dzrq=(select "
+                           "min(dzrq) from crereg where zbh=? and dzrq>?) order by ") +
+                ledger::journal_order() + QStringLiteral(" limit 1"),
+            {bookId, bookId, end}, [&](engine::Statement& s) {
+                if (!rows::isMarker(s.value(3).toString()))
+                    chainedFrom = cents(s.value(0)) - cents(s.value(1)) + cents(s.value(2));
+            });
     if (!chainedFrom) return;
     const Cents difference = closing(dat, bookId, months::lastDay(anyDay)) - *chainedFrom;
     if (difference == 0) return;
@@ -256,7 +255,9 @@ int rechain_ledger(Tdat& dat) {
     int changed = 0;
     Transaction t(dat);
     for (const QString& book : books) {
-        if (unchained_months(dat, book).isEmpty()) continue;
+        const qsizetype unchained = unchained_months(dat, book).size();
+        if (unchained == 0) continue;
+        changed += int(unchained);
         ledger::detail::lockBook(dat, book);
         // Month by month from the first open one, each from the month before as it now stands.
         QStringList monthsWithLines;
@@ -268,7 +269,7 @@ int rechain_ledger(Tdat& dat) {
         for (const QString& m : monthsWithLines) {
             const QDate day = QDate::fromString(m + QStringLiteral("-01"), Qt::ISODate);
             std::vector<ledger::detail::Line> lines = ledger::detail::monthLines(dat, book, day);
-            if (ledger::detail::chainFromPosition(dat, book, day, lines, 0) > 0) ++changed;
+            ledger::detail::chainFromPosition(dat, book, day, lines, 0);
         }
     }
     t.commit();

@@ -93,7 +93,8 @@ QStringList unchained_months(Tdat& dat, const QString& bookId);
 QString unchained_advice(const QString& bookName, const QStringList& months);
 
 // Re-chains every open month of every book from the balance it brings in, in one transaction;
-// returns how many months changed. The writers (the program, post, add) run it on opening.
+// returns how many months did not chain before. The writers (the program, post, add) run it on
+// opening.
 int rechain_ledger(Tdat& dat);
 
 }  // namespace qb::figures
