@@ -197,17 +197,17 @@ void carry_on(Tdat& dat, const QString& bookId, const QDate& anyDay) {
     if (!chainedFrom) return;
     const Cents difference = closing(dat, bookId, months::lastDay(anyDay)) - *chainedFrom;
     if (difference == 0) return;
-    // Up to a carry-forward row, should a later month hold one: it brings its own balance in.
-    const QVariant stop =
-        dat.scalar(QStringLiteral("select min(dzrq) from crereg where zbh=? and dzrq>? and "
-                                  "zy in (?,?)"),
-                   QVariantList{bookId, end} + markerTexts());
+    // Up to a month that posting opened, should a later one have been: it brings its own balance
+    // in. Asked of total, which holds a few rows a month.
+    const QVariant stop = dat.scalar(
+        QStringLiteral("select min(dzrq) from total where zbh=? and dzrq>?"), {bookId, end});
     // Rounded to the cent, so the stored double stays the exact amount.
     dat.execute(QStringLiteral("update crereg set y_je=round((y_je+?)*100)/100 where zbh=? and "
                                "dzrq>? and dzrq<? and ") +
                     kCounted,
                 QVariantList{money::fromCents(difference), bookId, end,
-                             stop.isNull() ? QStringLiteral("9999-12-31") : stop.toString()} +
+                             stop.isNull() ? QStringLiteral("9999-12-31")
+                                           : stop.toString().left(7) + QStringLiteral("-01")} +
                     markerTexts());
 }
 
