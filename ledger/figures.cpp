@@ -23,11 +23,10 @@ QVariantList markerTexts() {
     return {rows::kOpening, rows::kCarry};
 }
 
-// What a book holds before any row: its opening amount from its start month on, nothing before.
-Cents openingAmount(Tdat& dat, const QString& bookId, const QDate& day) {
+// What a book holds before any row: its opening amount (nothing for an unknown book).
+Cents openingAmount(Tdat& dat, const QString& bookId) {
     const std::optional<ledger::detail::Book> book = ledger::detail::findBook(dat, bookId);
-    if (!book || (book->start.isValid() && day < months::firstDay(book->start))) return 0;
-    return book->opening;
+    return book ? book->opening : 0;
 }
 
 // The balance of the last row in journal order on the last day with rows before (or up to) the
@@ -45,7 +44,7 @@ Cents lastBalance(Tdat& dat, const QString& bookId, const QDate& day, bool inclu
                 found = true;
                 balance = cents(s.value(0));
             });
-    return found ? balance : openingAmount(dat, bookId, day);
+    return found ? balance : openingAmount(dat, bookId);
 }
 
 Cents sumCents(const QVariant& value) {

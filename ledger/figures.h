@@ -20,7 +20,7 @@ class Tdat;
 // Balances are read as stored: the balance brought into a day is that of the last row before it
 // in journal order (a month's opening or carry-forward row comes first on its day), so a month
 // brings in the closing balance of the month before, posted or not; a book without any row
-// before it brings in its opening amount (nothing before its start month).
+// before it brings in its opening amount.
 namespace qb::figures {
 
 using money::Cents;

@@ -182,12 +182,13 @@ TEST(Figures, FourteenMonthsReadAlikeThroughEveryView) {
                   m < 4 ? F::MonthState::Posted : F::MonthState::Open);
         EXPECT_EQ(F::month_state(t.dat, book, month).afterOpenMonth, m > 4);
         // What posting stored agrees with the lines.
-        if (m < 4)
+        if (m < 4) {
             EXPECT_EQ(
                 rowsText(t.dat,
                          "select j_je,d_je,y_je from total where zbh=? and "
                          "substr(dzrq,1,7)=? and zy='本月累计'",
                          {book, qb::months::monthText(month)}),
                 QStringList({amount(cumDebit), amount(cumCredit), amount(closing)}).join('/'));
+        }
     }
 }
