@@ -19,6 +19,14 @@ using ledger::detail::eachRow;
 // drop it).
 const QString kCounted = QStringLiteral("(zy is null or zy not in (?,?))");
 
+// The first day of the book's first open month; empty (every row) for a book without a start
+// date.
+QString openFrom(Tdat& dat, const QString& bookId) {
+    const std::optional<ledger::detail::Book> book = ledger::detail::findBook(dat, bookId);
+    return book && book->start.isValid() ? months::iso(ledger::first_open_month(dat, bookId))
+                                         : QString();
+}
+
 QVariantList markerTexts() {
     return {rows::kOpening, rows::kCarry};
 }
@@ -218,10 +226,7 @@ QStringList unchained_months(Tdat& dat, const QString& bookId) {
     // The first line of each month against the last balance before it; a month that opens with
     // its own opening or carry-forward row brings that in, as every posted month and the first
     // open one do, so the open months are all there is to read.
-    const std::optional<ledger::detail::Book> book = ledger::detail::findBook(dat, bookId);
-    const QString from = book && book->start.isValid()
-                             ? months::iso(ledger::first_open_month(dat, bookId))
-                             : QString();
+    const QString from = openFrom(dat, bookId);
     eachRow(dat,
             QStringLiteral("select dzrq,zy,j_je,d_je,y_je from crereg where zbh=? and dzrq>=? "
                            "order by ") +
@@ -263,7 +268,7 @@ int rechain_ledger(Tdat& dat) {
         eachRow(dat,
                 QStringLiteral("select distinct substr(dzrq,1,7) from crereg where zbh=? and "
                                "dzrq>=? order by 1"),
-                {book, months::iso(ledger::first_open_month(dat, book))},
+                {book, openFrom(dat, book)},
                 [&](engine::Statement& s) { monthsWithLines << s.value(0).toString(); });
         for (const QString& m : monthsWithLines) {
             const QDate day = QDate::fromString(m + QStringLiteral("-01"), Qt::ISODate);
