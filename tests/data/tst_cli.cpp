@@ -202,7 +202,7 @@ TEST(Cli, PrintsJournalAndBalancesWithoutWriting) {
     const QString month = QDate::currentDate().addMonths(-1).toString("yyyy-MM");
     const QStringList csv =
         cli({"--dir", dir, "journal", "本部", "现金日记帐", month}).out.trimmed().split('\n');
-    const int entries = csv.size() - 3;  // no header, no totals
+    const int entries = csv.size() - 4;  // no header, none of the three totals
     const Outcome printed =
         cli({"--dir", dir, "print", "本部", "现金日记帐", month, "--pdf", dir + "/pr.pdf"});
     ASSERT_EQ(printed.code, 0) << printed.err.toStdString();
@@ -218,7 +218,7 @@ TEST(Cli, PrintsJournalAndBalancesWithoutWriting) {
     const QString flat = QString(pdf).remove(' ');
     EXPECT_EQ(flat.count("接下页"), 2);
     EXPECT_EQ(flat.count("承上页"), 2);
-    for (const QString& total : csv.mid(csv.size() - 2)) {  // 本月合计 and 本月累计
+    for (const QString& total : csv.mid(csv.size() - 3)) {  // 本月合计, 本月累计, 本年累计
         const QStringList f = total.split(',');
         QString expected = f[3];
         for (int c : {4, 5, 6})
