@@ -4,10 +4,10 @@
 #include <QBrush>
 #include <QCalendarWidget>
 #include <QDateEdit>
-#include <QStatusBar>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
