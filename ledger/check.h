@@ -9,7 +9,7 @@ class Tdat;
 // rows against its opening amount; rows dated outside the book's life (before its start date,
 // or posting rows beyond its first open month); the balance chain of every month; each posted
 // month's month-total and cumulative rows against its lines; and each carry-forward row against
-// the closing balance of the month before. Reads only.
+// the closing balance of the month before; and every chain of the operation log. Reads only.
 namespace qb::check {
 
 struct Problem {

@@ -16,4 +16,10 @@ QStringList all(Tdat& dat);
 // own rows. Returns the phrase stored, or an empty text when nothing was stored.
 QString learn(Tdat& dat, const QString& typed);
 
+// The phrase window's changes, each one transaction with its log entry: a phrase stored (as it
+// is, even when it is there already), a phrase (by its row id) given a new text, a phrase removed.
+void add(Tdat& dat, const QString& phrase);
+void change(Tdat& dat, qint64 rowId, const QString& phrase);
+void remove(Tdat& dat, qint64 rowId);
+
 }  // namespace qb::phrases

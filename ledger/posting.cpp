@@ -5,6 +5,7 @@
 #include "ledger_detail.h"
 #include "markerrows.h"
 #include "months.h"
+#include "oplog.h"
 #include "rowkinds.h"
 
 namespace qb::ledger {
@@ -98,6 +99,7 @@ PostResult post_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMon
     QDate month = months::firstDay(anyDayOfMonth);
     PostResult result;
     result.reposted = monthPosted(dat, bookId, month);
+    const QString before = oplog::month_totals_text(dat, bookId, month);
     Posted posted = postOne(dat, bookId, month, cumulativeBefore(dat, bookId, month));
     result.closing = posted.closing;
     // Every later month that is posted too is posted again from the corrected figures; the
@@ -109,6 +111,10 @@ PostResult post_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMon
     }
     std::vector<Line> open = monthLines(dat, bookId, month);
     rechain(dat, open);
+    const QDate first = months::firstDay(anyDayOfMonth);
+    oplog::append(dat, {result.reposted ? oplog::kReposted : oplog::kPosted, bookId,
+                        months::monthText(first), 0, before,
+                        oplog::month_totals_text(dat, bookId, first)});
     t.commit();
     return result;
 }
