@@ -24,9 +24,8 @@
 namespace {
 
 const QString kNoBook = QStringLiteral("（不涉及帐簿）");
-const QStringList kTitles{QStringLiteral("时间"), QStringLiteral("操作员"),
-                          QStringLiteral("身份"), QStringLiteral("操作"),
-                          QStringLiteral("帐簿"), QStringLiteral("月份"),
+const QStringList kTitles{QStringLiteral("时间"), QStringLiteral("操作员"), QStringLiteral("身份"),
+                          QStringLiteral("操作"), QStringLiteral("帐簿"),   QStringLiteral("月份"),
                           QStringLiteral("行号")};
 
 QString localTime(const QString& utc) {
@@ -47,9 +46,10 @@ Tfr_czrz::Tfr_czrz(Session& session, QWidget* parent) : QWidget(parent), session
     setObjectName(QStringLiteral("fr_czrz"));
     setWindowTitle(QStringLiteral("操作日志"));
     pickWorkbook = [](QWidget* parent) {
-        return QFileDialog::getSaveFileName(parent, QStringLiteral("导出Excel"),
-                                            QDir::current().filePath(QStringLiteral("操作日志.xlsx")),
-                                            QStringLiteral("Excel 工作簿 (*.xlsx *.xls)"));
+        return QFileDialog::getSaveFileName(
+            parent, QStringLiteral("导出Excel"),
+            QDir::current().filePath(QStringLiteral("操作日志.xlsx")),
+            QStringLiteral("Excel 工作簿 (*.xlsx *.xls)"));
     };
     from_ = new QDateEdit(QDate::currentDate().addMonths(-1), this);
     to_ = new QDateEdit(QDate::currentDate(), this);
@@ -193,7 +193,8 @@ void Tfr_czrz::exportWorkbook() {
             qb::workbook::create(path, QStringLiteral("操作日志"), sheet,
                                  {20, 12, 10, 10, 20, 8, 8, 60, 60});
         }))
-        qb::messages().plain(QStringLiteral("已导出 %1 条记录到 %2").arg(entries_.size()).arg(path));
+        qb::messages().plain(
+            QStringLiteral("已导出 %1 条记录到 %2").arg(entries_.size()).arg(path));
 }
 
 void Tfr_czrz::restoreLine() {

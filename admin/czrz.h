@@ -21,9 +21,9 @@ class Tfr_czrz : public QWidget {
 public:
     explicit Tfr_czrz(Session& session, QWidget* parent = nullptr);
 
-    void search();         // "查询": the entries that pass the filters
-    void exportWorkbook(); // "导出Excel"
-    void restoreLine();    // "恢复此行": the deleted line of the entry chosen
+    void search();          // "查询": the entries that pass the filters
+    void exportWorkbook();  // "导出Excel"
+    void restoreLine();     // "恢复此行": the deleted line of the entry chosen
 
     // Asks for the workbook's name; tests answer instead of a file dialog.
     std::function<QString(QWidget* parent)> pickWorkbook;

@@ -227,7 +227,11 @@ void Tfr_sjgl::runBackup() {
         busy(QStringLiteral("正在备份数据……"), [this] {
             const QString target = QDir::fromNativeSeparators(Edit1->text());
             qb::backupDatabase(session_.dat, target);
-            qb::oplog::append_alone(session_.dat, {qb::oplog::kBackupMade, {}, {}, 0, {},
+            qb::oplog::append_alone(session_.dat, {qb::oplog::kBackupMade,
+                                                   {},
+                                                   {},
+                                                   0,
+                                                   {},
                                                    qb::oplog::values_text({{"file", target}})});
         }).isEmpty();
     qb::messages().plain(done ? kDone : kFailed);
@@ -262,7 +266,11 @@ void Tfr_sjgl::runRestore() {
         // The restored file's log records what the replaced file's chains ended with.
         const QString replaced = qb::oplog::last_hashes(session_.dat);
         qb::restoreDatabase(session_.dat, source);
-        qb::oplog::append_alone(session_.dat, {qb::oplog::kBackupRestored, {}, {}, 0, replaced,
+        qb::oplog::append_alone(session_.dat, {qb::oplog::kBackupRestored,
+                                               {},
+                                               {},
+                                               0,
+                                               replaced,
                                                qb::oplog::values_text({{"file", source}})});
     } catch (const qb::DbError&) {
         qb::messages().plain(kFailed);
@@ -308,13 +316,12 @@ void Tfr_sjgl::SpeedButton5Click() {
                            qb::MsgButtons::YesNo) != qb::MsgAnswer::Yes)
         return;
     // Every page is encrypted anew: a large ledger takes a few seconds.
-    const QString failure =
-        busy(QStringLiteral("正在重新加密数据库……"), [&] {
-            session_.dat.setPassphrase(*chosen);
-            qb::oplog::append_alone(
-                session_.dat,
-                {removing ? qb::oplog::kPassphraseRemoved : qb::oplog::kPassphraseSet, {}, {}, 0});
-        });
+    const QString failure = busy(QStringLiteral("正在重新加密数据库……"), [&] {
+        session_.dat.setPassphrase(*chosen);
+        qb::oplog::append_alone(
+            session_.dat,
+            {removing ? qb::oplog::kPassphraseRemoved : qb::oplog::kPassphraseSet, {}, {}, 0});
+    });
     if (!failure.isEmpty())
         qb::messages().plain(QStringLiteral("数据库口令没有更改：%1").arg(failure));
     else

@@ -164,9 +164,8 @@ void Tfr_yhgl::SpeedButton1Click() {
     try {
         qb::users::add_user(session_.dat, Edit1->text().trimmed(), Edit2->text().trimmed(),
                             ComboBox1->currentText().trimmed());
-    } catch (const qb::DbError& e) {
-        qb::messages().plain(QStringLiteral("添加出错，请检查数据的合法性及完整性\n") +
-                             e.message());
+    } catch (const qb::DbError&) {
+        qb::messages().plain(QStringLiteral("添加出错，请检查数据的合法性及完整性"));
         return;
     }
     guarded([this] { reopen(); });
@@ -209,8 +208,8 @@ void Tfr_yhgl::SpeedButton4Click() {
                     .arg(query1.field(0).asString()));
             return;
         }
-    } catch (const qb::DbError& e) {
-        qb::messages().plain(saveError + QLatin1Char('\n') + e.message());
+    } catch (const qb::DbError&) {
+        qb::messages().plain(saveError);
         return;
     }
     guarded([this] { reopen(); });

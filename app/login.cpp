@@ -11,8 +11,8 @@
 #include "errors.h"
 #include "fr_dat.h"
 #include "messages.h"
-#include "session.h"
 #include "oplog.h"
+#include "session.h"
 #include "users.h"
 #include "widgets.h"
 

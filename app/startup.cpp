@@ -145,7 +145,11 @@ void finish_shell(Shell& shell) {
     try {
         const qb::DailyBackup made = qb::dailyBackup(shell.dat);
         if (made.made)
-            qb::oplog::append_alone(shell.dat, {qb::oplog::kBackupMade, {}, {}, 0, {},
+            qb::oplog::append_alone(shell.dat, {qb::oplog::kBackupMade,
+                                                {},
+                                                {},
+                                                0,
+                                                {},
                                                 qb::oplog::values_text({{"file", made.file}})});
     } catch (const qb::DbError& e) {
         progress.hide();

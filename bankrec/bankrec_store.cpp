@@ -223,7 +223,11 @@ void save_reconciliation(Tdat& dat, const Reconciliation& rec, const QString& us
                                        "hh=?"),
                         {row, in, rec.bookId, item.month, item.fileLine});
     }
-    oplog::append(dat, {oplog::kReconciliationSaved, rec.bookId, month, 0, {},
+    oplog::append(dat, {oplog::kReconciliationSaved,
+                        rec.bookId,
+                        month,
+                        0,
+                        {},
                         oplog::values_text({{QStringLiteral("yhqc"), rec.bankOpening},
                                             {QStringLiteral("yhqm"), rec.bankClosing},
                                             {QStringLiteral("zmye"), rec.bookClosing},

@@ -32,7 +32,8 @@ int verifyLog(Tdat& dat) {
     const std::vector<qb::oplog::Break> breaks = qb::oplog::verify(dat);
     for (const qb::oplog::Break& b : breaks)
         out(QStringLiteral("%1 第 %2 条（记录号 %3）：%4\n")
-                .arg(b.bookId.isEmpty() ? QStringLiteral("操作日志") : QStringLiteral("帐簿 ") + shown(b.bookId))
+                .arg(b.bookId.isEmpty() ? QStringLiteral("操作日志")
+                                        : QStringLiteral("帐簿 ") + shown(b.bookId))
                 .arg(b.seq)
                 .arg(b.id)
                 .arg(b.what));
@@ -51,7 +52,7 @@ int log(const QString& dir, const QStringList& args) {
         const QString& name = args[i];
         const int values = name == QLatin1String("--verify") ? 0
                            : name == QLatin1String("--book") ? 2
-                                                              : 1;
+                                                             : 1;
         if (i + values >= args.size()) throw UsageError{name + QStringLiteral(" needs a value")};
         if (name == QLatin1String("--verify"))
             verify = true;
@@ -82,10 +83,10 @@ int log(const QString& dir, const QStringList& args) {
                            QStringLiteral("修改前"), QStringLiteral("修改后")});
     const auto cell = [](const QString& value) { return formulaSafe(shown(value)); };
     for (const qb::oplog::Entry& e : qb::oplog::entries(dat, filter))
-        text += csvRow({cell(e.time), cell(e.user), cell(e.role), cell(e.operation),
-                        cell(e.bookId), cell(names.value(e.bookId)), cell(e.month),
-                        e.rowId ? QString::number(e.rowId) : QString(), cell(e.before),
-                        cell(e.after)});
+        text +=
+            csvRow({cell(e.time), cell(e.user), cell(e.role), cell(e.operation), cell(e.bookId),
+                    cell(names.value(e.bookId)), cell(e.month),
+                    e.rowId ? QString::number(e.rowId) : QString(), cell(e.before), cell(e.after)});
     out(text);
     return 0;
 }

@@ -65,15 +65,19 @@ int copy(const QStringList& args) {
     // The copy's entry goes into the ledger it made, which starts with the source's log.
     Tdat copied;
     if (target.place.file.isEmpty())
-        withServerPassword([&](const QString& password) {
-            copied.openServer(target.place.server, password);
-        });
+        withServerPassword(
+            [&](const QString& password) { copied.openServer(target.place.server, password); });
     else
         copied.open(target.place.file, Tdat::Mode::Locked, target.passphrase);
-    qb::oplog::append_alone(copied, {qb::oplog::kLedgerCopied, {}, {}, 0, {},
-                                     qb::oplog::values_text({{"from", from.file.isEmpty()
-                                                                          ? QStringLiteral("数据库服务器")
-                                                                          : from.file}})});
+    qb::oplog::append_alone(
+        copied,
+        {qb::oplog::kLedgerCopied,
+         {},
+         {},
+         0,
+         {},
+         qb::oplog::values_text(
+             {{"from", from.file.isEmpty() ? QStringLiteral("数据库服务器") : from.file}})});
     out(QStringLiteral("账本已复制到 %1。\n")
             .arg(shown(target.place.file.isEmpty() ? QStringLiteral("服务器上的数据库")
                                                    : target.place.file)));

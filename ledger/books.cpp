@@ -166,9 +166,13 @@ int save_book_ticks(Tdat& dat, const std::vector<BookTick>& ticks) {
                     {tick.ticked ? QStringLiteral("1") : QStringLiteral("0"), tick.bookId});
         const QString now = oplog::book_text(dat, tick.bookId);
         if (created > createdBefore || now != was)
-            oplog::append(dat, {created > createdBefore ? oplog::kBookInitialized
-                                                        : oplog::kBookChanged,
-                                tick.bookId, {}, 0, was, now});
+            oplog::append(dat,
+                          {created > createdBefore ? oplog::kBookInitialized : oplog::kBookChanged,
+                           tick.bookId,
+                           {},
+                           0,
+                           was,
+                           now});
     }
     t.commit();
     return created;

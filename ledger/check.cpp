@@ -320,8 +320,9 @@ std::vector<Problem> verify(Tdat& dat) {
         BookCheck(book, problems).run(dat);
     }
     for (const oplog::Break& b : oplog::verify(dat))
-        problems.push_back({b.bookId, QString(),
-                            QStringLiteral("操作日志第 %1 条（记录号 %2）%3").arg(b.seq).arg(b.id).arg(b.what)});
+        problems.push_back(
+            {b.bookId, QString(),
+             QStringLiteral("操作日志第 %1 条（记录号 %2）%3").arg(b.seq).arg(b.id).arg(b.what)});
     return problems;
 }
 

@@ -72,15 +72,17 @@ QString hashOf(const Entry& e) {
     return c.hash();
 }
 
+// A stored text, null only for NULL: an empty text stays an empty, not a null, text.
 QString text(const QVariant& value) {
-    return value.isNull() ? QString() : value.toString();
+    if (value.isNull()) return {};
+    const QString read = value.toString();
+    return read.isNull() ? QStringLiteral("") : read;
 }
 
 Entry readEntry(engine::Statement& s) {
-    return {s.value(0).toLongLong(), text(s.value(1)), s.value(2).toInt(),
-            text(s.value(3)),        text(s.value(4)), text(s.value(5)),
-            text(s.value(6)),        text(s.value(7)), s.value(8).toLongLong(),
-            text(s.value(9)),        text(s.value(10)), text(s.value(11)),
+    return {s.value(0).toLongLong(), text(s.value(1)), s.value(2).toInt(), text(s.value(3)),
+            text(s.value(4)),        text(s.value(5)), text(s.value(6)),   text(s.value(7)),
+            s.value(8).toLongLong(), text(s.value(9)), text(s.value(10)),  text(s.value(11)),
             text(s.value(12))};
 }
 
@@ -171,13 +173,12 @@ Actor command_line_actor() {
 }
 
 QStringList operations() {
-    return {kLineAdded,      kLineEdited,      kLineDeleted,         kLineRestored,
-            kLineReversed,   kPosted,          kReposted,            kBookAdded,
-            kBookChanged,    kBookInitialized, kBookDeleted,         kPhraseAdded,
-            kPhraseChanged,  kPhraseDeleted,   kUserAdded,           kUserChanged,
-            kUserDeleted,    kLogin,           kLoginFailed,         kReconciliationSaved,
-            kPassphraseSet,  kPassphraseRemoved, kBackupMade,        kBackupRestored,
-            kLedgerCopied};
+    return {
+        kLineAdded,     kLineEdited,        kLineDeleted,   kLineRestored,   kLineReversed,
+        kPosted,        kReposted,          kBookAdded,     kBookChanged,    kBookInitialized,
+        kBookDeleted,   kPhraseAdded,       kPhraseChanged, kPhraseDeleted,  kUserAdded,
+        kUserChanged,   kUserDeleted,       kLogin,         kLoginFailed,    kReconciliationSaved,
+        kPassphraseSet, kPassphraseRemoved, kBackupMade,    kBackupRestored, kLedgerCopied};
 }
 
 void append(Tdat& dat, const Change& change) {
@@ -186,7 +187,8 @@ void append(Tdat& dat, const Change& change) {
     } catch (const ConflictError&) {
         throw;
     } catch (const DbError& e) {
-        throw DbError(QStringLiteral("操作日志无法写入（%1），这次操作没有保存。").arg(e.message()));
+        throw DbError(
+            QStringLiteral("操作日志无法写入（%1），这次操作没有保存。").arg(e.message()));
     }
 }
 
@@ -273,9 +275,11 @@ std::vector<Entry> entries(Tdat& dat, const Filter& filter) {
             "like ? escape '!'");
         params << QLatin1Char('%') + literal + QLatin1Char('%');
     }
-    const QString sql = QStringLiteral("select ") + kColumns +
-                        (where.isEmpty() ? QString() : QStringLiteral(" where ") + where.join(QStringLiteral(" and "))) +
-                        QStringLiteral(" order by sj,rowid");
+    const QString sql =
+        QStringLiteral("select ") + kColumns +
+        (where.isEmpty() ? QString()
+                         : QStringLiteral(" where ") + where.join(QStringLiteral(" and "))) +
+        QStringLiteral(" order by sj,rowid");
     eachRow(dat, sql, params, [&](engine::Statement& s) { found.push_back(readEntry(s)); });
     return found;
 }

@@ -62,10 +62,10 @@ QStringList operations();
 // One change to log.
 struct Change {
     QString operation;
-    QString bookId;       // empty: an operation on no book
-    QString month;        // "YYYY-MM"; empty when it concerns no month
-    qint64 rowId = 0;     // the journal row concerned; 0 for none
-    QString before;       // the values before and after (JSON); null for none
+    QString bookId;    // empty: an operation on no book
+    QString month;     // "YYYY-MM"; empty when it concerns no month
+    qint64 rowId = 0;  // the journal row concerned; 0 for none
+    QString before;    // the values before and after (JSON); null for none
     QString after;
     std::optional<Actor> by = {};  // someone else than the actor set (a login names who tried)
 };

@@ -112,9 +112,9 @@ PostResult post_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMon
     std::vector<Line> open = monthLines(dat, bookId, month);
     rechain(dat, open);
     const QDate first = months::firstDay(anyDayOfMonth);
-    oplog::append(dat, {result.reposted ? oplog::kReposted : oplog::kPosted, bookId,
-                        months::monthText(first), 0, before,
-                        oplog::month_totals_text(dat, bookId, first)});
+    oplog::append(
+        dat, {result.reposted ? oplog::kReposted : oplog::kPosted, bookId, months::monthText(first),
+              0, before, oplog::month_totals_text(dat, bookId, first)});
     t.commit();
     return result;
 }

@@ -70,7 +70,8 @@ QString userText(Tdat& dat, qint64 userRowId, bool passwordChanged = false) {
         values.insert(QStringLiteral("user"), name);
         values.insert(QStringLiteral("userpopedom"), role);
     });
-    if (passwordChanged) values.insert(QStringLiteral("userpassword"), QStringLiteral("（已更改）"));
+    if (passwordChanged)
+        values.insert(QStringLiteral("userpassword"), QStringLiteral("（已更改）"));
     return values.isEmpty() ? QString() : oplog::values_text(values);
 }
 
@@ -136,20 +137,24 @@ Login check_login(Tdat& dat, const QString& name, const QString& password) {
     const QString stored = known ? q.field(0).asString() : QString();
     const qint64 userRowId = known ? q.rowId() : 0;
     q.close();
-    const Login result = !known                              ? Login::UnknownUser
+    const Login result = !known                               ? Login::UnknownUser
                          : !passwordMatches(stored, password) ? Login::WrongPassword
                                                               : Login::Ok;
     if (result == Login::Ok && !isHash(stored)) hashClearPassword(dat, userRowId, password);
-    static const QString reasons[] = {{}, QStringLiteral("没有这个用户"),
-                                      QStringLiteral("口令错误")};
+    static const QString reasons[] = {
+        {}, QStringLiteral("没有这个用户"), QStringLiteral("口令错误")};
     // A ledger opened to read only keeps no entry; its users log in all the same.
     if (!dat.readOnly())
         oplog::append_alone(
-            dat, {result == Login::Ok ? oplog::kLogin : oplog::kLoginFailed, {}, {}, 0, {},
-              reasons[int(result)].isEmpty()
-                  ? QString()
-                  : oplog::values_text({{QStringLiteral("reason"), reasons[int(result)]}}),
-              oplog::Actor{name, known ? role_of(dat, name).value_or(QString()) : QString()}});
+            dat, {result == Login::Ok ? oplog::kLogin : oplog::kLoginFailed,
+                  {},
+                  {},
+                  0,
+                  {},
+                  reasons[int(result)].isEmpty()
+                      ? QString()
+                      : oplog::values_text({{QStringLiteral("reason"), reasons[int(result)]}}),
+                  oplog::Actor{name, known ? role_of(dat, name).value_or(QString()) : QString()}});
     return result;
 }
 
@@ -166,15 +171,14 @@ bool keeps_an_administrator(Tdat& dat, qint64 userRowId, const QString& newRole)
                .toInt() > 0;
 }
 
-
 void add_user(Tdat& dat, const QString& name, const QString& password, const QString& role) {
     Transaction t(dat);
     dat.con().lock(QStringLiteral("quillbook users"));
     refuseTaken(dat, name, 0);
     dat.execute(QStringLiteral("insert into pruser(user,userpassword,userpopedom) values(?,?,?)"),
                 {name, password_hash(password), role});
-    oplog::append(dat, {oplog::kUserAdded, {}, {}, 0, {},
-                        userText(dat, dat.con().lastInsertId(), true)});
+    oplog::append(
+        dat, {oplog::kUserAdded, {}, {}, 0, {}, userText(dat, dat.con().lastInsertId(), true)});
     t.commit();
 }
 
@@ -191,8 +195,8 @@ bool update_user(Tdat& dat, qint64 userRowId, const QString& name, const QString
     if (!password.isEmpty())
         dat.execute(QStringLiteral("update pruser set userpassword=? where %1=?").arg(rowId),
                     {password_hash(password), userRowId});
-    oplog::append(dat, {oplog::kUserChanged, {}, {}, 0, was,
-                        userText(dat, userRowId, !password.isEmpty())});
+    oplog::append(
+        dat, {oplog::kUserChanged, {}, {}, 0, was, userText(dat, userRowId, !password.isEmpty())});
     t.commit();
     return true;
 }

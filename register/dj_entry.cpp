@@ -17,9 +17,7 @@ namespace {
 
 // "删除 2026-12-05 凭证 21「购办公用品」贷 68.50？": the line named as the cashier knows it.
 QString deleteQuestion(const MonthModel& model, int row) {
-    const auto shown = [&](int column) {
-        return model.data(model.index(row, column)).toString();
-    };
+    const auto shown = [&](int column) { return model.data(model.index(row, column)).toString(); };
     QString amounts;
     if (const qb::money::Cents debit = model.centsAt(row, MonthModel::JJe))
         amounts += QStringLiteral(" 借 ") + qb::money::text(debit);

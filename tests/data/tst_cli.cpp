@@ -368,8 +368,8 @@ TEST(Cli, LogListsWhoDidWhatAndVerifiesItsChains) {
     const QString month = QDate::currentDate().addMonths(-1).toString("yyyy-MM");
     ASSERT_EQ(cli({"--dir", dir, "post", "本部", "银行日记帐", month}).code, 0);
     const QString today = QDate::currentDate().toString(Qt::ISODate);
-    const Outcome log = cli({"--dir", dir, "log", "--from", today, "--to", today, "--book", "本部",
-                             "银行日记帐"});
+    const Outcome log =
+        cli({"--dir", dir, "log", "--from", today, "--to", today, "--book", "本部", "银行日记帐"});
     ASSERT_EQ(log.code, 0) << log.err.toStdString();
     const QStringList rows = log.out.trimmed().split('\n');
     EXPECT_EQ(rows[0], "时间(UTC),操作员,身份,操作,帐簿号,帐簿,月份,行号,修改前,修改后");

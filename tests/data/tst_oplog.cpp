@@ -26,8 +26,7 @@ struct Day : TempLedger {
     QString book = cashBook(QStringLiteral("本部"), 50000, QDate(2026, 11, 1));
     qint64 rent = 0;
     Day() {
-        users::add_user(dat, QStringLiteral("王会计"), QStringLiteral("pw"),
-                        users::kOperator);
+        users::add_user(dat, QStringLiteral("王会计"), QStringLiteral("pw"), users::kOperator);
         EXPECT_EQ(users::check_login(dat, QStringLiteral("王会计"), QStringLiteral("no")),
                   users::Login::WrongPassword);
         EXPECT_EQ(users::check_login(dat, QStringLiteral("王会计"), QStringLiteral("pw")),
@@ -75,21 +74,21 @@ TEST(OperationLog, ADaysWorkIsReadBackAndItsChainsHold) {
     EXPECT_TRUE(find(oplog::kPosted).after.contains(QStringLiteral("本月合计")));
     EXPECT_FALSE(find(oplog::kUserAdded).after.contains(QStringLiteral("argon")));
     EXPECT_EQ(find(oplog::kLineRestored).month, QStringLiteral("2026-11"));
-    EXPECT_EQ(rowsText(t.dat, "select zy,d_je from crereg where zy like '购%'"),
-              "购办公用品/70.5");
+    EXPECT_EQ(rowsText(t.dat, "select zy,d_je from crereg where zy like '购%'"), "购办公用品/70.5");
     // The same deletion does not come back twice, nor into a posted month.
-    EXPECT_FALSE(refusal([&] { ledger::restore_line(t.dat, find(oplog::kLineDeleted).id); })
-                     .isEmpty());
+    EXPECT_FALSE(
+        refusal([&] { ledger::restore_line(t.dat, find(oplog::kLineDeleted).id); }).isEmpty());
     // Filters: a user, a book, odd text found as typed and not as a pattern.
     EXPECT_EQ(oplog::entries(t.dat, {{}, {}, QStringLiteral("王会计"), {}, {}, {}}).size(), 6u);
     EXPECT_EQ(oplog::entries(t.dat, {{}, {}, {}, {}, QString(""), {}}).size(), 4u);
     EXPECT_EQ(oplog::entries(t.dat, {{}, {}, {}, {}, {}, QStringLiteral("100% 'a_b'")}).size(),
               2u);  // the line added, and reversed
     EXPECT_TRUE(oplog::entries(t.dat, {{}, {}, {}, {}, {}, QStringLiteral("0%_")}).empty());
-    EXPECT_TRUE(oplog::entries(t.dat, {QDate::currentDate().addDays(1), {}, {}, {}, {}, {}})
-                    .empty());
+    EXPECT_TRUE(
+        oplog::entries(t.dat, {QDate::currentDate().addDays(1), {}, {}, {}, {}, {}}).empty());
     EXPECT_TRUE(oplog::verify(t.dat).empty());
-    EXPECT_TRUE(check::verify(t.dat).empty());
+    for (const check::Problem& p : check::verify(t.dat))
+        EXPECT_FALSE(p.fault) << p.text.toStdString();  // November waits to be posted again
 }
 
 TEST(OperationLog, AnEntryChangedRemovedOrMovedByHandBreaksItsChain) {
@@ -111,9 +110,10 @@ TEST(OperationLog, AnEntryChangedRemovedOrMovedByHandBreaksItsChain) {
     EXPECT_EQ(broken([](Day& t) { t.dat.execute("delete from czrz where cz=?", {"删除凭证"}); }),
               7);
     EXPECT_EQ(broken([](Day& t) {
-                  t.dat.execute("update czrz set xh=case xh when 3 then 4 else 3 end where zbid=? "
-                                "and xh in (3,4)",
-                                {t.book});
+                  t.dat.execute(
+                      "update czrz set xh=case xh when 3 then 4 else 3 end where zbid=? "
+                      "and xh in (3,4)",
+                      {t.book});
               }),
               3);
 }
@@ -127,7 +127,8 @@ TEST(OperationLog, ALogThatCannotTakeTheEntryStopsTheChange) {
     line.date = QDate(2026, 11, 5);
     line.summary = QStringLiteral("收款");
     line.debit = 100;
-    EXPECT_TRUE(refusal([&] { ledger::insert_line(t.dat, book, line); })
-                    .startsWith(QStringLiteral("操作日志无法写入")));
+    EXPECT_TRUE(refusal([&] {
+                    ledger::insert_line(t.dat, book, line);
+                }).startsWith(QStringLiteral("操作日志无法写入")));
     EXPECT_EQ(rowsText(t.dat, "select count(*) from crereg where zy=?", {"收款"}), "0");
 }
