@@ -323,6 +323,11 @@ TEST(CliServer, ALedgerCopiedToAServerAndBackKeepsEveryJournal) {
     EXPECT_EQ(again.code, 1);
     EXPECT_TRUE(again.err.contains("不是空的")) << again.err.toStdString();
     ASSERT_EQ(cli({"copy", "--from", server, "--to", Tdat::pathIn(back)}).code, 0);
+    // The log's entries hash alike on both engines: its chains hold after both copies, with the
+    // copies' own entries appended.
+    const Outcome log = cli({"--dir", back, "log", "--verify"});
+    EXPECT_EQ(log.code, 0) << log.out.toStdString();
+    EXPECT_EQ(cli({"--dir", back, "log"}).out.count(",命令行,复制账本,"), 2);
 
     Tdat original;
     original.openIn(there, Tdat::Mode::ReadOnly);
