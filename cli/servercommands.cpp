@@ -63,21 +63,16 @@ int copy(const QStringList& args) {
         copied = qb::ledgercopy::copy_ledger(source, target, progress);
     });
     // The copy's entry goes into the ledger it made, which starts with the source's log.
-    Tdat copied;
+    Tdat made;
     if (target.place.file.isEmpty())
         withServerPassword(
-            [&](const QString& password) { copied.openServer(target.place.server, password); });
+            [&](const QString& password) { made.openServer(target.place.server, password); });
     else
-        copied.open(target.place.file, Tdat::Mode::Locked, target.passphrase);
+        made.open(target.place.file, Tdat::Mode::Locked, target.passphrase);
+    const QString origin = from.file.isEmpty() ? QStringLiteral("数据库服务器") : from.file;
     qb::oplog::append_alone(
-        copied,
-        {qb::oplog::kLedgerCopied,
-         {},
-         {},
-         0,
-         {},
-         qb::oplog::values_text(
-             {{"from", from.file.isEmpty() ? QStringLiteral("数据库服务器") : from.file}})});
+        made,
+        {qb::oplog::kLedgerCopied, {}, {}, 0, {}, qb::oplog::values_text({{"from", origin}})});
     out(QStringLiteral("账本已复制到 %1。\n")
             .arg(shown(target.place.file.isEmpty() ? QStringLiteral("服务器上的数据库")
                                                    : target.place.file)));
