@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include "fr_dat.h"
 #include "guarded.h"
 #include "ledger.h"
 #include "messages.h"
