@@ -144,18 +144,18 @@ void Tfr_zy::postPending() {
     if (text.size() > Edit1->maxLength())
         qb::messages().plain(
             QStringLiteral("摘要最多 %1 个字，这次修改没有保存。").arg(Edit1->maxLength()));
-    // Emptying a cell is no way to delete a phrase: such a change is dropped.
-    const qint64 rowId = query.rowId();
-    query.cancel();
-    if (text.isEmpty() || text.size() > Edit1->maxLength() ||
-        !guarded([&] { qb::phrases::change(session_.dat, rowId, text); })) {
-        model_->dataChanged(model_->index(row, 0), model_->index(row, 0));
-        return;
-    }
-    // Read again as stored; the cursor stays on the row where the phrase was typed.
-    query.open();
-    model_->reload();
-    DBGrid1->setCurrentIndex(model_->index(row, 0));
+    // Emptying a cell is no way to delete a phrase: such a change is dropped. The row is written
+    // where it stands, with its log entry in the same unit.
+    const QString was = query.valueAt(row, 0).toString();
+    if (text.isEmpty() || text.size() > Edit1->maxLength() || !guarded([&] {
+            qb::Transaction unit(session_.dat);
+            query.setValue(0, text);
+            query.post();
+            qb::phrases::changed(session_.dat, was, text);
+            unit.commit();
+        }))
+        query.cancel();
+    model_->dataChanged(model_->index(row, 0), model_->index(row, 0));
 }
 
 int Tfr_zy::currentRow() const {

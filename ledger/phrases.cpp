@@ -47,15 +47,8 @@ void add(Tdat& dat, const QString& phrase) {
     t.commit();
 }
 
-void change(Tdat& dat, qint64 rowId, const QString& phrase) {
-    Transaction t(dat);
-    const QString rowid = dat.con().rowIdColumn();
-    const QVariant was = dat.scalar(
-        QStringLiteral("select OftenSummary from basicset where %1=?").arg(rowid), {rowId});
-    dat.execute(QStringLiteral("update basicset set OftenSummary=? where %1=?").arg(rowid),
-                {phrase, rowId});
-    oplog::append(dat, {oplog::kPhraseChanged, {}, {}, 0, was.toString(), phrase});
-    t.commit();
+void changed(Tdat& dat, const QString& before, const QString& after) {
+    oplog::append(dat, {oplog::kPhraseChanged, {}, {}, 0, before, after});
 }
 
 void remove(Tdat& dat, qint64 rowId) {

@@ -17,9 +17,10 @@ QStringList all(Tdat& dat);
 QString learn(Tdat& dat, const QString& typed);
 
 // The phrase window's changes, each one transaction with its log entry: a phrase stored (as it
-// is, even when it is there already), a phrase (by its row id) given a new text, a phrase removed.
+// is, even when it is there already), a phrase removed by its row id.
 void add(Tdat& dat, const QString& phrase);
-void change(Tdat& dat, qint64 rowId, const QString& phrase);
 void remove(Tdat& dat, qint64 rowId);
+// Logs a phrase the window changed in place (its grid writes the row), inside that transaction.
+void changed(Tdat& dat, const QString& before, const QString& after);
 
 }  // namespace qb::phrases
