@@ -9,7 +9,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QTimeZone>
 #include <chrono>
 #include <optional>
 
@@ -355,7 +354,7 @@ Tdat& logLedger() {
         qb::createDatabase(Tdat::pathIn(dir), "admin", "admin");
         dat.openIn(dir);
         qb::Transaction t(dat);
-        const QDateTime start(QDate(2025, 1, 1), QTime(0, 0), QTimeZone::UTC);
+        const QDateTime start(QDate(2025, 1, 1), QTime(0, 0), Qt::UTC);
         const QString row = R"({"dzrq":"2025-03-04","j_je":0,"d_je":6850,"zy":"购办公用品"})";
         for (int i = 0; i < kLogEntries; ++i)
             dat.execute(
