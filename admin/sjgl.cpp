@@ -18,6 +18,7 @@
 #include "fr_dat.h"
 #include "guarded.h"
 #include "messages.h"
+#include "oplog.h"
 #include "passphrase.h"
 #include "schema.h"
 #include "widgets.h"
@@ -224,7 +225,14 @@ void Tfr_sjgl::runBackup() {
     // The copy is verified before it counts: seconds for a large ledger.
     const bool done =
         busy(QStringLiteral("正在备份数据……"), [this] {
-            qb::backupDatabase(session_.dat, QDir::fromNativeSeparators(Edit1->text()));
+            const QString target = QDir::fromNativeSeparators(Edit1->text());
+            qb::backupDatabase(session_.dat, target);
+            qb::oplog::append_alone(session_.dat, {qb::oplog::kBackupMade,
+                                                   {},
+                                                   {},
+                                                   0,
+                                                   {},
+                                                   qb::oplog::values_text({{"file", target}})});
         }).isEmpty();
     qb::messages().plain(done ? kDone : kFailed);
 }
@@ -255,7 +263,15 @@ void Tfr_sjgl::runRestore() {
             qb::MsgIcon::Information, qb::MsgButtons::YesNo) != qb::MsgAnswer::Yes)
         return;
     try {
+        // The restored file's log records what the replaced file's chains ended with.
+        const QString replaced = qb::oplog::last_hashes(session_.dat);
         qb::restoreDatabase(session_.dat, source);
+        qb::oplog::append_alone(session_.dat, {qb::oplog::kBackupRestored,
+                                               {},
+                                               {},
+                                               0,
+                                               replaced,
+                                               qb::oplog::values_text({{"file", source}})});
     } catch (const qb::DbError&) {
         qb::messages().plain(kFailed);
         return;
@@ -300,8 +316,12 @@ void Tfr_sjgl::SpeedButton5Click() {
                            qb::MsgButtons::YesNo) != qb::MsgAnswer::Yes)
         return;
     // Every page is encrypted anew: a large ledger takes a few seconds.
-    const QString failure =
-        busy(QStringLiteral("正在重新加密数据库……"), [&] { session_.dat.setPassphrase(*chosen); });
+    const QString failure = busy(QStringLiteral("正在重新加密数据库……"), [&] {
+        session_.dat.setPassphrase(*chosen);
+        qb::oplog::append_alone(
+            session_.dat,
+            {removing ? qb::oplog::kPassphraseRemoved : qb::oplog::kPassphraseSet, {}, {}, 0});
+    });
     if (!failure.isEmpty())
         qb::messages().plain(QStringLiteral("数据库口令没有更改：%1").arg(failure));
     else

@@ -162,13 +162,9 @@ void Tfr_yhgl::SpeedButton1Click() {
         return;
     }
     try {
-        query1.append();
-        query1.field(0).setValue(Edit1->text().trimmed());
-        query1.field(1).setValue(qb::users::password_hash(Edit2->text().trimmed()));
-        query1.field(2).setValue(ComboBox1->currentText().trimmed());
-        query1.post();
+        qb::users::add_user(session_.dat, Edit1->text().trimmed(), Edit2->text().trimmed(),
+                            ComboBox1->currentText().trimmed());
     } catch (const qb::DbError&) {
-        query1.cancel();
         qb::messages().plain(QStringLiteral("添加出错，请检查数据的合法性及完整性"));
         return;
     }
@@ -203,30 +199,21 @@ void Tfr_yhgl::SpeedButton4Click() {
         return;
     }
     const QString role = ComboBox1->currentText();
+    const int row = currentRow();
     try {
-        // The test and the change are one unit: no other administrator changes roles between.
-        qb::Transaction unit(session_.dat);
-        if (!qb::users::keeps_an_administrator(session_.dat, editing_, role)) {
+        if (!qb::users::update_user(session_.dat, editing_, Edit1->text(), Edit2->text(), role)) {
             qb::messages().plain(
                 QStringLiteral(
                     "%1 是唯一的管理员，不能取消其管理员身份：否则再也没有人能管理用户。")
                     .arg(query1.field(0).asString()));
             return;
         }
-        query1.edit();
-        query1.field(0).setValue(Edit1->text());
-        if (!Edit2->text().isEmpty())
-            query1.field(1).setValue(qb::users::password_hash(Edit2->text()));
-        query1.field(2).setValue(role);
-        query1.post();
-        unit.commit();
     } catch (const qb::DbError&) {
-        query1.cancel();
         qb::messages().plain(saveError);
         return;
     }
-    model_->reload();
-    DBGrid1->setCurrentIndex(model_->index(query1.recNo() - 1, 0));
+    guarded([this] { reopen(); });
+    if (row < query1.recordCount()) DBGrid1->setCurrentIndex(model_->index(row, 0));
     clearFields();
     editing_ = 0;
     SpeedButton4->setEnabled(false);
@@ -237,17 +224,14 @@ void Tfr_yhgl::SpeedButton2Click() {
     if (row < 0) return;
     guarded([&] {
         query1.setRecNo(row + 1);
-        qb::Transaction unit(session_.dat);
-        if (!qb::users::keeps_an_administrator(session_.dat, query1.rowId())) {
+        if (!qb::users::delete_user(session_.dat, query1.rowId())) {
             qb::messages().plain(
                 QStringLiteral("%1 是唯一的管理员，不能删除：否则再也没有人能管理用户。")
                     .arg(query1.field(0).asString()));
             return;
         }
         if (query1.rowId() == editing_) editing_ = 0;
-        query1.remove();
-        unit.commit();
-        model_->reload();
+        reopen();
         if (!query1.isEmpty())
             DBGrid1->setCurrentIndex(model_->index(std::min(row, query1.recordCount() - 1), 0));
     });

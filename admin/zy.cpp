@@ -10,6 +10,7 @@
 
 #include "chm.h"
 #include "guarded.h"
+#include "phrases.h"
 #include "querymodel.h"
 #include "widgets.h"
 
@@ -131,7 +132,7 @@ void Tfr_zy::SpeedButton3Click() {
 void Tfr_zy::store() {
     const QString text = Edit1->text().trimmed();
     if (text.isEmpty()) return;
-    session_.dat.execute(QStringLiteral("insert into basicset(OftenSummary) values(?)"), {text});
+    qb::phrases::add(session_.dat, text);
     showAll();
     qb::messages().plain(QStringLiteral("数据已保存！"));
 }
@@ -143,10 +144,15 @@ void Tfr_zy::postPending() {
     if (text.size() > Edit1->maxLength())
         qb::messages().plain(
             QStringLiteral("摘要最多 %1 个字，这次修改没有保存。").arg(Edit1->maxLength()));
-    // Emptying a cell is no way to delete a phrase: such a change is dropped.
+    // Emptying a cell is no way to delete a phrase: such a change is dropped. The row is written
+    // where it stands, with its log entry in the same unit.
+    const QString was = query.valueAt(row, 0).toString();
     if (text.isEmpty() || text.size() > Edit1->maxLength() || !guarded([&] {
+            qb::Transaction unit(session_.dat);
             query.setValue(0, text);
             query.post();
+            qb::phrases::changed(session_.dat, was, text);
+            unit.commit();
         }))
         query.cancel();
     model_->dataChanged(model_->index(row, 0), model_->index(row, 0));
@@ -163,7 +169,8 @@ void Tfr_zy::deleteCurrent() {
     query.cancel();
     guarded([&] {
         query.setRecNo(row + 1);
-        query.remove();
+        qb::phrases::remove(session_.dat, query.rowId());
+        query.open();
     });
     model_->reload();
     if (!query.isEmpty())

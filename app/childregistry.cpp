@@ -76,6 +76,7 @@ const ChildWindows::Kind* ChildWindows::kind(const QString& entry) {
         {entries::kBackup, entries::kBackupButton, true},      // backup and restore
         {entries::kBookNames, nullptr, false},                 // book names and categories
         {entries::kUsers, nullptr, false},                     // users
+        {entries::kOpLog, nullptr, true},                      // operation log
     };
     for (const Kind& k : kinds)
         if (entry == QLatin1String(k.entry)) return &k;

@@ -2,6 +2,7 @@
 // without a line opens nothing. To plug a window: include its header here, add its line, and
 // the program links its library (see CMakeLists.txt).
 #include "childregistry.h"
+#include "czrz.h"
 #include "dj.h"
 #include "entries.h"
 #include "find.h"
@@ -22,4 +23,5 @@ void plug_child_windows(ChildWindows& windows) {
                  make_child<Tfr_zhxx>());  // book names and categories
     windows.plug(QLatin1String(entries::kUsers), make_child<Tfr_yhgl>());   // users
     windows.plug(QLatin1String(entries::kBackup), make_child<Tfr_sjgl>());  // backup and restore
+    windows.plug(QLatin1String(entries::kOpLog), make_child<Tfr_czrz>());   // operation log
 }

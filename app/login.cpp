@@ -11,6 +11,7 @@
 #include "errors.h"
 #include "fr_dat.h"
 #include "messages.h"
+#include "oplog.h"
 #include "session.h"
 #include "users.h"
 #include "widgets.h"
@@ -183,6 +184,7 @@ void LoginPanel::login() {
     const QString roleText = role_->text();
     session_.login_user = name;
     session_.role_code = qb::users::role_code(roleText);
+    qb::oplog::set_actor({name, roleText});
     name_->setCurrentIndex(-1);
     name_->setEditText(QString());
     password_->clear();

@@ -116,6 +116,7 @@ void TForm1::buildMenus() {
     QMenu* n1 = menu(entries::kSystemMenu, QStringLiteral("系统(&S)"));
     entry(n1, entries::kUsers, QStringLiteral("用户管理"), "users", open(entries::kUsers));
     entry(n1, entries::kBackup, QStringLiteral("数据管理"), "backup", open(entries::kBackup));
+    entry(n1, entries::kOpLog, QStringLiteral("操作日志"), nullptr, open(entries::kOpLog));
 
     // Ctrl+F and Ctrl+A belong to the first entries carrying them (N11, N9); these two only
     // show the key.
@@ -204,6 +205,7 @@ void TForm1::qxsz() {
     session_.mainButton(entries::kBackupButton)->setEnabled(keeper);
     session_.setMainActionEnabled(entries::kBackup, keeper);
     session_.setMainActionEnabled(entries::kUsers, admin);
+    session_.setMainActionEnabled(entries::kOpLog, admin);
     session_.setMainActionEnabled(entries::kBookNames, admin);
 }
 

@@ -13,6 +13,7 @@
 #include "figures.h"
 #include "firstrun.h"
 #include "messages.h"
+#include "oplog.h"
 #include "serversettings.h"
 #include "star.h"
 
@@ -153,7 +154,14 @@ void finish_shell(Shell& shell) {
     progress.show();
     QApplication::processEvents();
     try {
-        qb::dailyBackup(shell.dat);
+        const qb::DailyBackup made = qb::dailyBackup(shell.dat);
+        if (made.made)
+            qb::oplog::append_alone(shell.dat, {qb::oplog::kBackupMade,
+                                                {},
+                                                {},
+                                                0,
+                                                {},
+                                                qb::oplog::values_text({{"file", made.file}})});
     } catch (const qb::DbError& e) {
         progress.hide();
         qb::messages().plain(QStringLiteral("今天的自动备份没有完成：%1").arg(e.message()));

@@ -12,6 +12,7 @@
 #include "ledger.h"
 #include "ledger_detail.h"
 #include "months.h"
+#include "oplog.h"
 #include "rowkinds.h"
 #include "tables.h"
 
@@ -222,6 +223,15 @@ void save_reconciliation(Tdat& dat, const Reconciliation& rec, const QString& us
                                        "hh=?"),
                         {row, in, rec.bookId, item.month, item.fileLine});
     }
+    oplog::append(dat, {oplog::kReconciliationSaved,
+                        rec.bookId,
+                        month,
+                        0,
+                        {},
+                        oplog::values_text({{QStringLiteral("yhqc"), rec.bankOpening},
+                                            {QStringLiteral("yhqm"), rec.bankClosing},
+                                            {QStringLiteral("zmye"), rec.bookClosing},
+                                            {QStringLiteral("wj"), rec.statementFile}})});
     t.commit();
 }
 

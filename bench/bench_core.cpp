@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlcipher/sqlite3.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <chrono>
@@ -17,6 +18,7 @@
 #include "gymk.h"
 #include "ledger.h"
 #include "months.h"
+#include "oplog.h"
 #include "sample.h"
 #include "schema.h"
 
@@ -409,6 +411,82 @@ BENCHMARK(BM_Recalc3000_Engine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Recalc3000_Committed)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Propagate3000_Engine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Propagate3000_Committed)->Unit(benchmark::kMillisecond);
+
+// ---- The operation log ----
+
+// What the log adds to a posting, undone after each round: the month's total rows read before
+// and after, and the entry appended (its chain's last hash read, the hash, the insert). Set
+// against BM_PostMonth_Engine and BM_PostMonthAgain_Committed, which include it.
+void BM_OplogOfPosting_Engine(benchmark::State& state) {
+    Fixture& f = fixture();
+    qb::Transaction outer(f.dat);
+    int i = 0;
+    for (auto _ : state) {
+        qb::Transaction t(f.dat);
+        const auto [book, month] = f.someMonth(i++);
+        const QString before = qb::oplog::month_totals_text(f.dat, book, month);
+        qb::oplog::append(f.dat, {qb::oplog::kPosted, book, qb::months::monthText(month), 0, before,
+                                  qb::oplog::month_totals_text(f.dat, book, month)});
+    }
+}
+BENCHMARK(BM_OplogOfPosting_Engine)->Unit(benchmark::kMicrosecond);
+
+// What the log adds to the entry panel's save: the new line read back and the entry appended.
+void BM_OplogOfLine_Engine(benchmark::State& state) {
+    Fixture& f = fixture();
+    qb::Transaction outer(f.dat);
+    for (auto _ : state) {
+        qb::Transaction t(f.dat);
+        qb::oplog::append(f.dat, {qb::oplog::kLineAdded,
+                                  f.bigBook,
+                                  qb::months::monthText(f.openMonth),
+                                  f.bigFirstLine,
+                                  {},
+                                  qb::oplog::row_text(f.dat, f.bigFirstLine)});
+    }
+}
+BENCHMARK(BM_OplogOfLine_Engine)->Unit(benchmark::kMicrosecond);
+
+// A year's log of 300,000 entries (a 1.2-million-line ledger's year of work), in a ledger of its
+// own made once beside the sample database; one month of it read as `log --from --to` reads it.
+// The entries are inserted directly, spread evenly over the year: their chains do not matter here.
+constexpr int kLogEntries = 300000;
+
+Tdat& logLedger() {
+    static Tdat dat;
+    if (dat.connected()) return dat;
+    const QString dir = kDir + "/oplog";
+    if (!QFile::exists(Tdat::pathIn(dir))) {
+        QDir().mkpath(dir);
+        qb::createDatabase(Tdat::pathIn(dir), "admin", "admin");
+        dat.openIn(dir);
+        qb::Transaction t(dat);
+        const QDateTime start(QDate(2025, 1, 1), QTime(0, 0), Qt::UTC);
+        const QString row = R"({"dzrq":"2025-03-04","j_je":0,"d_je":6850,"zy":"购办公用品"})";
+        for (int i = 0; i < kLogEntries; ++i)
+            dat.execute(
+                "insert into czrz(zbid,xh,sj,czy,js,cz,yf,pzid,qz,hz,qhash,hash) "
+                "values(?,?,?,?,?,?,?,?,?,?,?,?)",
+                {QString("2025010%1").arg(i % 9 + 1), i / 9 + 1,
+                 start.addSecs(qint64(i) * 365 * 86400 / kLogEntries).toString(Qt::ISODateWithMs),
+                 "王会计", "操作员", qb::oplog::kLineEdited, "2025-03", i, row, row,
+                 QString(64, 'a'), QString(64, 'b')});
+        t.commit();
+        return dat;
+    }
+    dat.openIn(dir);
+    return dat;
+}
+
+void BM_OplogMonthOfYear(benchmark::State& state) {
+    Tdat& dat = logLedger();
+    size_t found = 0;
+    for (auto _ : state)
+        found =
+            qb::oplog::entries(dat, {QDate(2025, 6, 1), QDate(2025, 6, 30), {}, {}, {}, {}}).size();
+    state.counters["entries"] = double(found);
+}
+BENCHMARK(BM_OplogMonthOfYear)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 
 #include "commands.h"
 #include "errors.h"
+#include "oplog.h"
 
 namespace {
 
@@ -77,8 +78,12 @@ const char* const kUsage =
     "      yet, a target database must hold no ledger tables or all seven empty. A file opens\n"
     "      with the passphrase given as above; a new file is keyed as its source file was, or\n"
     "      from a server with the passphrase given\n"
+    "  log [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--user NAME] [--book NAME CATEGORY]\n"
+    "      the operation log as CSV: who did what and when, with the values before and after\n"
+    "      (times in UTC; the days are local). log --verify checks every chain of the log and\n"
+    "      exits with 1 when an entry was changed, removed or moved by hand\n"
     "\n"
-    "check, journal and reconcile without --save only read: they need no lock and work on a\n"
+    "check, journal, log and reconcile without --save only read: they need no lock and work on a\n"
     "read-only copy; backup needs no lock either.\n"
     "print and balances only read as well; they write no staging table.\n"
     "A server ledger is shared: nothing is locked, and backup and passphrase are the\n"
@@ -96,6 +101,7 @@ int run(QStringList args) {
         return args.isEmpty() ? 2 : 0;
     }
     cli::usePassphrase(qEnvironmentVariable("QUILLBOOK_PASSPHRASE"));
+    qb::oplog::set_actor(qb::oplog::command_line_actor());
     static const QStringList globals = {
         QStringLiteral("--dir"), QStringLiteral("--passphrase-file"), QStringLiteral("--server")};
     while (!args.isEmpty() && globals.contains(args.first())) {
@@ -127,6 +133,7 @@ int run(QStringList args) {
     if (command == QLatin1String("print")) return cli::print(dir, args);
     if (command == QLatin1String("balances")) return cli::balances(dir, args);
     if (command == QLatin1String("copy")) return cli::copy(args);
+    if (command == QLatin1String("log")) return cli::log(dir, args);
     throw cli::UsageError{QStringLiteral("unknown command or arguments: ") + command};
 }
 

@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "errors.h"
 #include "ledgercopy.h"
+#include "oplog.h"
 
 namespace cli {
 namespace {
@@ -61,6 +62,17 @@ int copy(const QStringList& args) {
         target.password = password;
         copied = qb::ledgercopy::copy_ledger(source, target, progress);
     });
+    // The copy's entry goes into the ledger it made, which starts with the source's log.
+    Tdat made;
+    if (target.place.file.isEmpty())
+        withServerPassword(
+            [&](const QString& password) { made.openServer(target.place.server, password); });
+    else
+        made.open(target.place.file, Tdat::Mode::Locked, target.passphrase);
+    const QString origin = from.file.isEmpty() ? QStringLiteral("数据库服务器") : from.file;
+    qb::oplog::append_alone(
+        made,
+        {qb::oplog::kLedgerCopied, {}, {}, 0, {}, qb::oplog::values_text({{"from", origin}})});
     out(QStringLiteral("账本已复制到 %1。\n")
             .arg(shown(target.place.file.isEmpty() ? QStringLiteral("服务器上的数据库")
                                                    : target.place.file)));

@@ -522,6 +522,13 @@ void Tdat::open(const QString& path, Mode mode, const QString& passphrase) {
     passphrase_ = opening;
     lock_ = std::move(lock);
     path_ = path;
+    readOnly_ = mode == Mode::ReadOnly;
+    // The operation log is there before the first change that must be logged.
+    if (mode == Mode::Locked) {
+        qb::Transaction t(*this);
+        qb::schema::ensureTable(*this, QStringLiteral("czrz"));
+        t.commit();
+    }
 }
 
 void Tdat::openServer(const QString& connection, const QString& password) {
@@ -538,6 +545,7 @@ void Tdat::openServer(const QString& connection, const QString& password) {
     con_ = std::move(con);
     path_.clear();
     passphrase_.clear();
+    readOnly_ = false;
 }
 
 void Tdat::requireLedger(qb::engine::Connection& con, const QString& what) {

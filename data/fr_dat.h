@@ -197,6 +197,8 @@ public:
     void close();
     bool connected() const { return bool(con_); }
     bool onServer() const { return connected() && path_.isEmpty(); }
+    // Opened to read only (Mode::ReadOnly): nothing may be written, not even a log entry.
+    bool readOnly() const { return readOnly_; }
     const QString& path() const { return path_; }
     // The ledger's passphrase of its own; empty when the built-in password opened it.
     const QString& passphrase() const { return passphrase_; }
@@ -229,4 +231,5 @@ private:
     QString path_;
     QString passphrase_;
     int transactionDepth_ = 0;
+    bool readOnly_ = false;
 };

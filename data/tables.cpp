@@ -140,6 +140,29 @@ const std::vector<Table> kDeclared = {
       {"ppyf", Text}}},
     // 银行格式: the columns of each book's statements, kept by their titles.
     {"yhgs", Made::OnFirstUse, Style::Loose, {{"zbh", Text, 10}, {"lm", Text}}},
+    // 操作日志, written only by appending (ledger/oplog.h): one entry per operation a person
+    // asked for. zbid the book whose chain it is in, empty for operations on no book (users,
+    // phrases, logins, backups); not named zbh, so a deleted book's entries stay; xh its place
+    // in that chain from 1; sj the time, UTC "YYYY-MM-DDTHH:MM:SS.zzzZ"; czy who acted and js in
+    // what role; cz the operation; yf the month "YYYY-MM"; pzid the journal row; qz and hz the
+    // values before and after (JSON, amounts in cents); qhash the previous entry's hash in the
+    // chain, hash this entry's (BLAKE2b-256 in hex).
+    {"czrz",
+     Made::OnFirstUse,
+     Style::Checked,
+     {{"zbid", Text, 10},
+      {"xh", Integer},
+      {"sj", Text, 24},
+      {"czy", Text, 32},
+      {"js", Text, 10},
+      {"cz", Text, 10},
+      {"yf", Text, 7},
+      {"pzid", RowId},
+      {"qz", Text},
+      {"hz", Text},
+      {"qhash", Text, 64},
+      {"hash", Text, 64}},
+     {{"czrz_chain", "zbid, xh"}, {"czrz_time", "sj"}}},
 };
 
 // On a server, dates are text in a domain that checks their shape, which the engine reports as

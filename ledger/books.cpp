@@ -7,6 +7,7 @@
 #include "ledger_detail.h"
 #include "markerrows.h"
 #include "months.h"
+#include "oplog.h"
 #include "rowkinds.h"
 #include "tables.h"
 
@@ -83,6 +84,7 @@ QString add_book(Tdat& dat, const BookFields& fields, const QDate& today) {
                                "values(?,?,?,?,?,'0',?)"),
                 {id, fields.category, fields.name, fields.account, money::fromCents(fields.opening),
                  months::iso(fields.startDate)});
+    oplog::append(dat, {oplog::kBookAdded, id, {}, 0, {}, oplog::book_text(dat, id)});
     t.commit();
     return id;
 }
@@ -92,6 +94,7 @@ void update_book(Tdat& dat, const QString& bookId, const BookFields& fields, boo
     lockBookList(dat);
     lockBook(dat, bookId);
     const Book before = requireBook(dat, bookId);
+    const QString was = oplog::book_text(dat, bookId);
     refuseDuplicate(dat, fields, bookId);
     const bool hasRows = initialized(dat, bookId);
     // Its rows are dated from the start date on; a new one would leave them outside its life.
@@ -105,16 +108,19 @@ void update_book(Tdat& dat, const QString& bookId, const BookFields& fields, boo
                  bookId});
     if (hasRows && fields.opening != before.opening)
         carryNewOpening(dat, bookId, before.start, fields.opening);
+    oplog::append(dat, {oplog::kBookChanged, bookId, {}, 0, was, oplog::book_text(dat, bookId)});
     t.commit();
 }
 
 void delete_book(Tdat& dat, const QString& bookId) {
     Transaction t(dat);
     lockBook(dat, bookId);
+    const QString was = oplog::book_text(dat, bookId);
     dat.execute(QStringLiteral("delete from accstar where zbid=?"), {bookId});
     // Its lines and totals, and whatever else was kept for it (saved reconciliations, statement
     // layouts), so that a new book given the same id starts clean.
     schema::deleteBookRows(dat, bookId);
+    oplog::append(dat, {oplog::kBookDeleted, bookId, {}, 0, was, {}});
     t.commit();
 }
 
@@ -128,6 +134,8 @@ int save_book_ticks(Tdat& dat, const std::vector<BookTick>& ticks) {
         lockBook(dat, id);
     int created = 0;
     for (const BookTick& tick : ticks) {
+        const QString was = oplog::book_text(dat, tick.bookId);
+        const int createdBefore = created;
         if (tick.ticked) {
             const markers::Row opening{tick.bookId, tick.startDate, 0, rows::kOpening, 0,
                                        0,           tick.opening};
@@ -156,6 +164,15 @@ int save_book_ticks(Tdat& dat, const std::vector<BookTick>& ticks) {
         }
         dat.execute(QStringLiteral("update accstar set flag=? where zbid=?"),
                     {tick.ticked ? QStringLiteral("1") : QStringLiteral("0"), tick.bookId});
+        const QString now = oplog::book_text(dat, tick.bookId);
+        if (created > createdBefore || now != was)
+            oplog::append(dat,
+                          {created > createdBefore ? oplog::kBookInitialized : oplog::kBookChanged,
+                           tick.bookId,
+                           {},
+                           0,
+                           was,
+                           now});
     }
     t.commit();
     return created;

@@ -12,6 +12,7 @@
 #include "ledger.h"
 #include "money.h"
 #include "months.h"
+#include "oplog.h"
 #include "rowkinds.h"
 
 namespace qb::check {
@@ -347,6 +348,10 @@ std::vector<Problem> verify(Tdat& dat) {
         readRows(dat, book);
         BookCheck(book, problems).run(dat);
     }
+    for (const oplog::Break& b : oplog::verify(dat))
+        problems.push_back(
+            {b.bookId, QString(),
+             QStringLiteral("操作日志第 %1 条（记录号 %2）%3").arg(b.seq).arg(b.id).arg(b.what)});
     return problems;
 }
 

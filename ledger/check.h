@@ -11,7 +11,8 @@ class Tdat;
 // balance it brings in (qb::figures); the stored rows of each posted month among themselves
 // (month total = its cumulative row less the one before; its balance = the next month's
 // carry-forward rows); and its month total against its lines, where only a difference that some
-// of its reversal and correcting entries make up waits to be posted again. Reads only.
+// of its reversal and correcting entries make up waits to be posted again; and every chain of the
+// operation log. Reads only.
 namespace qb::check {
 
 struct Problem {

@@ -2,6 +2,8 @@
 // reversal.
 #include "ledger.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
 #include <QSet>
 
@@ -9,6 +11,7 @@
 #include "figures.h"
 #include "ledger_detail.h"
 #include "months.h"
+#include "oplog.h"
 #include "rowkinds.h"
 
 namespace qb::ledger {
@@ -69,6 +72,13 @@ std::vector<qint64> writeLines(Tdat& dat, const Book& book, const std::vector<Li
         chainFromPosition(dat, book.id, month.key(), monthRows, first);
     }
     return ids;
+}
+
+// The log's entry for a change of journal lines.
+void logLines(Tdat& dat, const QString& operation, const QString& bookId, const QDate& date,
+              qint64 rowId, const QString& before, const QString& after) {
+    oplog::append(dat, {operation, bookId, date.isValid() ? months::monthText(date) : QString(),
+                        rowId, before, after});
 }
 
 // ---- Cell edits ----
@@ -163,6 +173,9 @@ std::vector<qint64> insert_lines(Tdat& dat, const QString& bookId,
     lockBook(dat, bookId);
     const std::vector<qint64> ids =
         writeLines(dat, requireBook(dat, bookId), lines, Kind::Ordinary);
+    if (!ids.empty())
+        logLines(dat, oplog::kLineAdded, bookId, lines.front().date, ids.size() == 1 ? ids[0] : 0,
+                 {}, oplog::rows_text(dat, ids));
     t.commit();
     return ids;
 }
@@ -200,6 +213,8 @@ NewLine add_line(Tdat& dat, const QString& bookId, const QDate& date, const QStr
         1;
     blank.handler = handler;
     const NewLine line{writeLines(dat, book, {blank}, Kind::Ordinary).front(), blank.voucher};
+    logLines(dat, oplog::kLineAdded, bookId, date, line.rowId, {},
+             oplog::row_text(dat, line.rowId));
     t.commit();
     return line;
 }
@@ -217,12 +232,19 @@ void edit_line(Tdat& dat, qint64 rowId, int column, const QVariant& value) {
     const bool chained =
         column == Dzrq || column == Pzh || column == Zy || column == JJe || column == DJe;
     const size_t before = chained ? positionOf(monthLines(dat, row->bookId, row->date), rowId) : 0;
+    const QVariant old =
+        dat.scalar(QStringLiteral("select %1 from crereg where rowid=?").arg(name), {rowId});
     dat.execute(QStringLiteral("update crereg set %1=? where rowid=?").arg(name), {stored, rowId});
     if (chained) {
         std::vector<Line> lines = monthLines(dat, row->bookId, row->date);
         chainFromPosition(dat, row->bookId, row->date, lines,
                           std::min(before, positionOf(lines, rowId)));
     }
+    const auto cell = [&](const QVariant& v) {
+        const bool amount = (column == JJe || column == DJe) && !v.isNull();
+        return oplog::values_text({{name, amount ? QVariant(cents(v)) : v}});
+    };
+    logLines(dat, oplog::kLineEdited, row->bookId, row->date, rowId, cell(old), cell(stored));
     t.commit();
 }
 
@@ -239,10 +261,40 @@ DeleteResult delete_line(Tdat& dat, qint64 rowId) {
         p = positionOf(lines, rowId);
         if (p < lines.size()) lines.erase(lines.begin() + qsizetype(p));
     }
+    const QString gone = oplog::row_text(dat, rowId);
     dat.execute(QStringLiteral("delete from crereg where rowid=?"), {rowId});
     chainFromPosition(dat, row->bookId, row->date, lines, p);
+    logLines(dat, oplog::kLineDeleted, row->bookId, row->date, rowId, gone, {});
     t.commit();
     return DeleteResult::Deleted;
+}
+
+qint64 restore_line(Tdat& dat, qint64 logEntryId) {
+    Transaction t(dat);
+    const std::optional<oplog::Entry> deleted = oplog::entry(dat, logEntryId);
+    if (!deleted || deleted->operation != oplog::kLineDeleted || deleted->before.isEmpty())
+        throw DbError(QStringLiteral("这条操作日志记录的不是删除的凭证，没有可以恢复的行。"));
+    lockBook(dat, deleted->bookId);
+    const QString source = QStringLiteral("{\"entry\":%1}").arg(logEntryId);
+    if (!oplog::entries(dat, {{}, {}, {}, oplog::kLineRestored, deleted->bookId, source}).empty())
+        throw DbError(QStringLiteral("这一行已经恢复过了。"));
+    const QJsonObject row = QJsonDocument::fromJson(deleted->before.toUtf8()).object();
+    LineFields line;
+    line.date = QDate::fromString(row.value(QStringLiteral("dzrq")).toString(), Qt::ISODate);
+    line.voucher = row.value(QStringLiteral("pzh")).toInt();
+    line.ticket = row.value(QStringLiteral("ph")).toString();
+    line.summary = row.value(QStringLiteral("zy")).toString();
+    line.debit = row.value(QStringLiteral("j_je")).toInteger();
+    line.credit = row.value(QStringLiteral("d_je")).toInteger();
+    line.voucherCount = row.value(QStringLiteral("pzn")).toInt();
+    line.claimant = row.value(QStringLiteral("bxr")).toString();
+    line.handler = row.value(QStringLiteral("jbr")).toString();
+    const qint64 id =
+        writeLines(dat, requireBook(dat, deleted->bookId), {line}, Kind::Ordinary).front();
+    logLines(dat, oplog::kLineRestored, deleted->bookId, line.date, id, source,
+             oplog::row_text(dat, id));
+    t.commit();
+    return id;
 }
 
 void propagate_from(Tdat& dat, qint64 rowId) {
@@ -290,6 +342,7 @@ Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user) {
                 credit = cents(s.value(2));
             });
     const Book book = requireBook(dat, row.bookId);
+    const QString before = oplog::row_text(dat, rowId);
     dat.execute(QStringLiteral("update crereg set zy=? where rowid=?"),
                 {wrapped(rows::kReversedPrefix, r.formerSummary, QStringLiteral("]")), rowId});
     LineFields entry;
@@ -305,6 +358,8 @@ Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user) {
     r.reversalRowId = writeLines(dat, book, {entry}, Kind::Reversal, rowId).front();
     r.balanceBefore = cents(
         dat.scalar(QStringLiteral("select y_je from crereg where rowid=?"), {r.reversalRowId}));
+    logLines(dat, oplog::kLineReversed, row.bookId, r.date, rowId, before,
+             oplog::rows_text(dat, {rowId, r.reversalRowId}));
     t.commit();
     return r;
 }

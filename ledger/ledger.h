@@ -123,6 +123,12 @@ enum class DeleteResult { Deleted, MarkerRow, NotFound };
 // stays behind the deleted line.
 DeleteResult delete_line(Tdat& dat, qint64 rowId);
 
+// Brings back the line whose deletion the operation log's entry records, through the writer of
+// lines, into its month while the month is open (a posted month is corrected by a reversal
+// instead); returns its new row id. The log records it as restored from that entry, and the same
+// deletion is never restored twice.
+qint64 restore_line(Tdat& dat, qint64 logEntryId);
+
 // The line and every later line of its month, in journal order, get their running balance from
 // the line before it. A line that is first in its month starts from the month's opening or
 // carry-forward balance in total (0 when there is none). Opening and carry-forward rows always

@@ -1,6 +1,7 @@
 #include "phrases.h"
 
 #include "fr_dat.h"
+#include "oplog.h"
 #include "rowkinds.h"
 
 namespace qb::phrases {
@@ -35,8 +36,29 @@ QString learn(Tdat& dat, const QString& typed) {
     if (!dat.scalar(QStringLiteral("select 1 from basicset where OftenSummary=?"), {phrase})
              .isNull())
         return {};
-    dat.execute(QStringLiteral("insert into basicset(OftenSummary) values(?)"), {phrase});
+    add(dat, phrase);
     return phrase;
+}
+
+void add(Tdat& dat, const QString& phrase) {
+    Transaction t(dat);
+    dat.execute(QStringLiteral("insert into basicset(OftenSummary) values(?)"), {phrase});
+    oplog::append(dat, {oplog::kPhraseAdded, {}, {}, 0, {}, phrase});
+    t.commit();
+}
+
+void changed(Tdat& dat, const QString& before, const QString& after) {
+    oplog::append(dat, {oplog::kPhraseChanged, {}, {}, 0, before, after});
+}
+
+void remove(Tdat& dat, qint64 rowId) {
+    Transaction t(dat);
+    const QString rowid = dat.con().rowIdColumn();
+    const QVariant was = dat.scalar(
+        QStringLiteral("select OftenSummary from basicset where %1=?").arg(rowid), {rowId});
+    dat.execute(QStringLiteral("delete from basicset where %1=?").arg(rowid), {rowId});
+    if (!was.isNull()) oplog::append(dat, {oplog::kPhraseDeleted, {}, {}, 0, was.toString(), {}});
+    t.commit();
 }
 
 }  // namespace qb::phrases

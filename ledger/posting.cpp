@@ -6,6 +6,7 @@
 #include "ledger_detail.h"
 #include "markerrows.h"
 #include "months.h"
+#include "oplog.h"
 #include "rowkinds.h"
 
 namespace qb::ledger {
@@ -74,6 +75,7 @@ PostResult post_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMon
     QDate month = months::firstDay(anyDayOfMonth);
     PostResult result;
     result.reposted = monthPosted(dat, bookId, month);
+    const QString before = oplog::month_totals_text(dat, bookId, month);
     result.closing = postOne(dat, bookId, month);
     // Every later month that is posted too is posted again from the corrected figures; the
     // first open month's lines are chained from its new carry-forward balance.
@@ -85,6 +87,10 @@ PostResult post_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMon
     std::vector<Line> open = monthLines(dat, bookId, month);
     rechain(dat, open);
     figures::carry_on(dat, bookId, month);
+    const QDate first = months::firstDay(anyDayOfMonth);
+    oplog::append(
+        dat, {result.reposted ? oplog::kReposted : oplog::kPosted, bookId, months::monthText(first),
+              0, before, oplog::month_totals_text(dat, bookId, first)});
     t.commit();
     return result;
 }

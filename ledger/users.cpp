@@ -6,6 +6,7 @@
 
 #include "errors.h"
 #include "fr_dat.h"
+#include "oplog.h"
 
 namespace qb::users {
 namespace {
@@ -49,6 +50,37 @@ void hashClearPassword(Tdat& dat, qint64 userRowId, const QString& password) {
                     {password_hash(password), userRowId});
     } catch (const DbError&) {
     }
+}
+
+template <typename Visit>
+void eachUser(Tdat& dat, qint64 userRowId, Visit visit) {
+    const QString rowId = dat.con().rowIdColumn();
+    engine::Statement& s = dat.con().prepare(
+        QStringLiteral("select user,userpopedom from pruser where %1=?").arg(rowId));
+    s.bind({userRowId});
+    while (s.step())
+        visit(s.value(0).toString(), s.value(1).toString());
+    s.reset();
+}
+
+// A user as the log shows it: name and role, never the password.
+QString userText(Tdat& dat, qint64 userRowId, bool passwordChanged = false) {
+    QVariantMap values;
+    eachUser(dat, userRowId, [&](const QString& name, const QString& role) {
+        values.insert(QStringLiteral("user"), name);
+        values.insert(QStringLiteral("userpopedom"), role);
+    });
+    if (passwordChanged)
+        values.insert(QStringLiteral("userpassword"), QStringLiteral("（已更改）"));
+    return values.isEmpty() ? QString() : oplog::values_text(values);
+}
+
+void refuseTaken(Tdat& dat, const QString& name, qint64 ownRowId) {
+    if (!dat.scalar(QStringLiteral("select 1 from pruser where user=? and %1<>?")
+                        .arg(dat.con().rowIdColumn()),
+                    {name, ownRowId})
+             .isNull())
+        throw DbError(QStringLiteral("已经有名为“%1”的用户").arg(name));
 }
 
 }  // namespace
@@ -105,10 +137,25 @@ Login check_login(Tdat& dat, const QString& name, const QString& password) {
     const QString stored = known ? q.field(0).asString() : QString();
     const qint64 userRowId = known ? q.rowId() : 0;
     q.close();
-    if (!known) return Login::UnknownUser;
-    if (!passwordMatches(stored, password)) return Login::WrongPassword;
-    if (!isHash(stored)) hashClearPassword(dat, userRowId, password);
-    return Login::Ok;
+    const Login result = !known                               ? Login::UnknownUser
+                         : !passwordMatches(stored, password) ? Login::WrongPassword
+                                                              : Login::Ok;
+    if (result == Login::Ok && !isHash(stored)) hashClearPassword(dat, userRowId, password);
+    static const QString reasons[] = {
+        {}, QStringLiteral("没有这个用户"), QStringLiteral("口令错误")};
+    // A ledger opened to read only keeps no entry; its users log in all the same.
+    if (!dat.readOnly())
+        oplog::append_alone(
+            dat, {result == Login::Ok ? oplog::kLogin : oplog::kLoginFailed,
+                  {},
+                  {},
+                  0,
+                  {},
+                  reasons[int(result)].isEmpty()
+                      ? QString()
+                      : oplog::values_text({{QStringLiteral("reason"), reasons[int(result)]}}),
+                  oplog::Actor{name, known ? role_of(dat, name).value_or(QString()) : QString()}});
+    return result;
 }
 
 bool keeps_an_administrator(Tdat& dat, qint64 userRowId, const QString& newRole) {
@@ -122,6 +169,47 @@ bool keeps_an_administrator(Tdat& dat, qint64 userRowId, const QString& newRole)
                           .arg(rowId),
                       {kAdministrator, userRowId})
                .toInt() > 0;
+}
+
+void add_user(Tdat& dat, const QString& name, const QString& password, const QString& role) {
+    Transaction t(dat);
+    dat.con().lock(QStringLiteral("quillbook users"));
+    refuseTaken(dat, name, 0);
+    dat.execute(QStringLiteral("insert into pruser(user,userpassword,userpopedom) values(?,?,?)"),
+                {name, password_hash(password), role});
+    oplog::append(
+        dat, {oplog::kUserAdded, {}, {}, 0, {}, userText(dat, dat.con().lastInsertId(), true)});
+    t.commit();
+}
+
+bool update_user(Tdat& dat, qint64 userRowId, const QString& name, const QString& password,
+                 const QString& role) {
+    Transaction t(dat);
+    if (!keeps_an_administrator(dat, userRowId, role)) return false;
+    refuseTaken(dat, name, userRowId);
+    const QString was = userText(dat, userRowId);
+    if (was.isNull()) throw DbError(QStringLiteral("找不到要修改的用户（已被删除？）"));
+    const QString rowId = dat.con().rowIdColumn();
+    dat.execute(QStringLiteral("update pruser set user=?,userpopedom=? where %1=?").arg(rowId),
+                {name, role, userRowId});
+    if (!password.isEmpty())
+        dat.execute(QStringLiteral("update pruser set userpassword=? where %1=?").arg(rowId),
+                    {password_hash(password), userRowId});
+    oplog::append(
+        dat, {oplog::kUserChanged, {}, {}, 0, was, userText(dat, userRowId, !password.isEmpty())});
+    t.commit();
+    return true;
+}
+
+bool delete_user(Tdat& dat, qint64 userRowId) {
+    Transaction t(dat);
+    if (!keeps_an_administrator(dat, userRowId)) return false;
+    const QString was = userText(dat, userRowId);
+    dat.execute(QStringLiteral("delete from pruser where %1=?").arg(dat.con().rowIdColumn()),
+                {userRowId});
+    if (!was.isNull()) oplog::append(dat, {oplog::kUserDeleted, {}, {}, 0, was, {}});
+    t.commit();
+    return true;
 }
 
 }  // namespace qb::users

@@ -48,4 +48,13 @@ Login check_login(Tdat& dat, const QString& name, const QString& password);
 // take each other's role at once.
 bool keeps_an_administrator(Tdat& dat, qint64 userRowId, const QString& newRole = QString());
 
+// The user window's changes, each one transaction with its log entry (the log never holds a
+// password nor its hash). A name another user has already is refused; update_user and
+// delete_user return false, changing nothing, when the change would leave no administrator
+// (keeps_an_administrator). update_user keeps the password when the one given is empty.
+void add_user(Tdat& dat, const QString& name, const QString& password, const QString& role);
+bool update_user(Tdat& dat, qint64 userRowId, const QString& name, const QString& password,
+                 const QString& role);
+bool delete_user(Tdat& dat, qint64 userRowId);
+
 }  // namespace qb::users

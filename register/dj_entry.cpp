@@ -9,8 +9,26 @@
 #include "journalgrid.h"
 #include "ledger.h"
 #include "messages.h"
+#include "money.h"
 #include "monthmodel.h"
 #include "session.h"
+
+namespace {
+
+// "删除 2026-12-05 凭证 21「购办公用品」贷 68.50？": the line named as the cashier knows it.
+QString deleteQuestion(const MonthModel& model, int row) {
+    const auto shown = [&](int column) { return model.data(model.index(row, column)).toString(); };
+    QString amounts;
+    if (const qb::money::Cents debit = model.centsAt(row, MonthModel::JJe))
+        amounts += QStringLiteral(" 借 ") + qb::money::text(debit);
+    if (const qb::money::Cents credit = model.centsAt(row, MonthModel::DJe))
+        amounts += QStringLiteral(" 贷 ") + qb::money::text(credit);
+    return QStringLiteral("删除 %1 凭证 %2「%3」%4？")
+        .arg(shown(MonthModel::Dzrq), shown(MonthModel::Pzh), model.summaryAt(row),
+             amounts.trimmed());
+}
+
+}  // namespace
 
 bool Tfr_dj::canChangeMonth(const char* verb) const {
     return !gymk::month_closed(dat_, QString::fromUtf8(verb), current_book_id, gymk::MessageMode,
@@ -43,6 +61,9 @@ void Tfr_dj::SpeedButton2Click() {
     const int row = DBGridEh1->currentRow();
     if (row < 0 || model_->isMarkerRow(row)) return;
     DBGridEh1->view()->finishEdit();
+    if (qb::messages().ask(QStringLiteral("系统提示"), deleteQuestion(*model_, row),
+                           qb::MsgIcon::Question, qb::MsgButtons::YesNo) != qb::MsgAnswer::Yes)
+        return;
     QString failure = QStringLiteral("删除失败！");
     try {
         if (qb::ledger::delete_line(dat_, model_->rowIdAt(row)) ==

@@ -33,6 +33,7 @@ inline constexpr char kNotepad[] = "N16";     // 记事本
 // Entries of 系统.
 inline constexpr char kUsers[] = "N5";   // 用户管理
 inline constexpr char kBackup[] = "N6";  // 数据管理
+inline constexpr char kOpLog[] = "N30";  // 操作日志, administrators only
 // Entries of 帮助.
 inline constexpr char kHelp[] = "N22";   // 联机帮助
 inline constexpr char kAbout[] = "N23";  // 关于......

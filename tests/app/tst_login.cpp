@@ -146,7 +146,7 @@ private slots:
         for (const char* m : {"N1", "N2", "N4", "N7"})
             QVERIFY(find<QMenu>(m)->menuAction()->isEnabled());
         QVERIFY(find<QToolBar>("ToolBar1")->isEnabled());
-        for (const char* c : {"SpeedButton3", "N12", "N5", "N14"})
+        for (const char* c : {"SpeedButton3", "N12", "N5", "N14", "N30"})
             QCOMPARE(enabled(c), admin);
         for (const char* c : {"SpeedButton6", "N6"})
             QCOMPARE(enabled(c), keeper);

@@ -328,6 +328,11 @@ TEST(CliServer, ALedgerCopiedToAServerAndBackKeepsEveryJournal) {
     EXPECT_EQ(again.code, 1);
     EXPECT_TRUE(again.err.contains("不是空的")) << again.err.toStdString();
     ASSERT_EQ(cli({"copy", "--from", server, "--to", Tdat::pathIn(back)}).code, 0);
+    // The log's entries hash alike on both engines: its chains hold after both copies, with the
+    // copies' own entries appended.
+    const Outcome log = cli({"--dir", back, "log", "--verify"});
+    EXPECT_EQ(log.code, 0) << log.out.toStdString();
+    EXPECT_EQ(cli({"--dir", back, "log"}).out.count(",命令行,复制账本,"), 2);
 
     Tdat original;
     original.openIn(there, Tdat::Mode::ReadOnly);
@@ -363,4 +368,32 @@ TEST(CliServer, ALedgerCopiedToAServerAndBackKeepsEveryJournal) {
     const Outcome nowhere = cli({"--server", "host=127.0.0.1 port=1 connect_timeout=3", "check"});
     EXPECT_EQ(nowhere.code, 1);
     EXPECT_TRUE(nowhere.err.contains("无法连接数据库服务器")) << nowhere.err.toStdString();
+}
+
+TEST(Cli, LogListsWhoDidWhatAndVerifiesItsChains) {
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    ASSERT_EQ(cli({"--dir", dir, "sample", "--books", "3", "--months", "2", "--lines", "2"}).code,
+              0);
+    const QString month = QDate::currentDate().addMonths(-1).toString("yyyy-MM");
+    ASSERT_EQ(cli({"--dir", dir, "post", "本部", "银行日记帐", month}).code, 0);
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    const Outcome log =
+        cli({"--dir", dir, "log", "--from", today, "--to", today, "--book", "本部", "银行日记帐"});
+    ASSERT_EQ(log.code, 0) << log.err.toStdString();
+    const QStringList rows = log.out.trimmed().split('\n');
+    EXPECT_EQ(rows[0], "时间(UTC),操作员,身份,操作,帐簿号,帐簿,月份,行号,修改前,修改后");
+    EXPECT_TRUE(rows.last().contains(",命令行,二次过帐,")) << rows.last().toStdString();
+    EXPECT_TRUE(rows.last().contains(",本部 银行日记帐," + month + ","));
+    EXPECT_EQ(cli({"--dir", dir, "log", "--from", "2026/12/01"}).code, 2);
+    EXPECT_EQ(cli({"--dir", dir, "log", "--verify"}).code, 0);
+    {
+        Tdat dat;
+        dat.openIn(dir);
+        dat.execute("update czrz set hz='{}' where cz='二次过帐'");
+    }
+    const Outcome verify = cli({"--dir", dir, "log", "--verify"});
+    EXPECT_EQ(verify.code, 1);
+    EXPECT_TRUE(verify.out.contains("内容被改动")) << verify.out.toStdString();
+    EXPECT_EQ(cli({"--dir", dir, "check"}).code, 1);
 }

@@ -107,9 +107,14 @@ void RegisterEntry::deleteSparesMarkerRowsAndKeepsTheChain() {
     QCOMPARE(f.window->monthModel()->rowCount(), 4);
     QVERIFY(f.messages.texts.isEmpty());
     f.grid->setCurrent(1, MonthModel::Zy);
+    // A "no" keeps the line; the question names it.
+    f.messages.answer(qb::MsgAnswer::No);
+    click(f, "SpeedButton2");
+    QCOMPARE(f.window->monthModel()->rowCount(), 4);
     click(f, "SpeedButton2");
     QCOMPARE(f.window->monthModel()->rowCount(), 3);
-    QVERIFY(f.messages.texts.isEmpty());
+    const QString question = QStringLiteral("删除 2024-06-02 凭证 1「收款」借 100.00？");
+    QCOMPARE(f.messages.texts, QStringList({question, question}));
     // The later lines no longer count the deleted 100.00.
     QCOMPARE(balances(f), QVector<double>({500, 470, 480}));
     QCOMPARE(f.footer(0, MonthModel::YJe), QStringLiteral("480.00"));
