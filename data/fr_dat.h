@@ -197,6 +197,8 @@ public:
     void close();
     bool connected() const { return bool(con_); }
     bool onServer() const { return connected() && path_.isEmpty(); }
+    // What only a ledger file can do (its bytes, its key); null on a server or unconnected.
+    qb::engine::FileOps* fileOps() const { return con_ ? con_->fileOps() : nullptr; }
     const QString& path() const { return path_; }
     // The ledger's passphrase of its own; empty when the built-in password opened it.
     const QString& passphrase() const { return passphrase_; }
