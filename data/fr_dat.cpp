@@ -540,14 +540,14 @@ std::unique_ptr<QLockFile> Tdat::lockBeside(const QString& path) {
     auto lock = std::make_unique<QLockFile>(lockPath);
     // Only a dead owner makes a lock stale: a long working day must not free it.
     lock->setStaleLockTime(0);
-    bool locked = lock->tryLock(0);
-    if (!locked && lock->error() == QLockFile::LockFailedError) {
-        // A lock nobody holds is taken over, and the takeover said.
-        const QString why = whyNotHeld(*lock, lockPath);
-        if (!why.isEmpty() && !lockedByKernel(lockPath) && QFile::remove(lockPath) &&
-            (locked = lock->tryLock(0)))
-            qb::messages().plain(QStringLiteral("%1，已由本程序接管，数据库照常打开。").arg(why));
-    }
+    // A lock nobody holds is taken over, and the takeover said.
+    QString takenOver = there.exists() ? whyNotHeld(*lock, lockPath) : QString();
+    if (!takenOver.isEmpty() && (lockedByKernel(lockPath) || !QFile::remove(lockPath)))
+        takenOver.clear();
+    const bool locked = lock->tryLock(0);
+    if (locked && !takenOver.isEmpty())
+        qb::messages().plain(
+            QStringLiteral("%1，已由本程序接管，数据库照常打开。").arg(takenOver));
     if (!locked) {
         if (lock->error() == QLockFile::LockFailedError)
             throw qb::DbError(

@@ -140,6 +140,12 @@ const std::vector<Table> kDeclared = {
       {"ppyf", Text}}},
     // 银行格式: the columns of each book's statements, kept by their titles.
     {"yhgs", Made::OnFirstUse, Style::Loose, {{"zbh", Text, 10}, {"lm", Text}}},
+    // 登录失败: the failed logins of a user in a row since the last successful one, and when the
+    // last one was (UTC, "YYYY-MM-DDTHH:MM:SS"), so that a restart or another desk brakes too.
+    {"dlsb",
+     Made::OnFirstUse,
+     Style::Checked,
+     {{"\"user\"", Text, 16, true}, {"sbcs", Integer}, {"sbsj", Text, 19}}},
 };
 
 // On a server, dates are text in a domain that checks their shape, which the engine reports as
