@@ -163,7 +163,8 @@ void LoginPanel::nameChanged(const QString& name) {
 void LoginPanel::login() {
     const QString name = name_->currentText();
     try {
-        const qb::users::Login answer = qb::users::check_login(session_.dat, name, password_->text());
+        const qb::users::Login answer =
+            qb::users::check_login(session_.dat, name, password_->text());
         switch (answer) {
             case qb::users::Login::UnknownUser:
                 qb::messages().plain(QStringLiteral("用户名错误，请重新输入！"));

@@ -131,8 +131,9 @@ QString whyNotWritable(const QString& path) {
     struct stat st {};
     if (::lstat(native(path).constData(), &st) != 0) return {};
     if (S_ISLNK(st.st_mode))
-        return QStringLiteral("%1 是指向 %2 的链接；文件不会写到链接指向的地方。请换一个文件名，"
-                              "或先删除这个链接。")
+        return QStringLiteral(
+                   "%1 是指向 %2 的链接；文件不会写到链接指向的地方。请换一个文件名，"
+                   "或先删除这个链接。")
             .arg(path, QFileInfo(path).symLinkTarget());
     if (S_ISDIR(st.st_mode)) return QStringLiteral("%1 是一个文件夹，不能写成文件。").arg(path);
     if (!S_ISREG(st.st_mode)) return QStringLiteral("%1 不是普通文件，不能写入。").arg(path);
@@ -154,7 +155,8 @@ void writeWhole(const QString& target, const QByteArray& bytes, Existing existin
 }
 
 bool sameFile(const QString& a, const QString& b) {
-    struct stat first {}, second {};
+    struct stat first {
+    }, second{};
     return ::stat(native(a).constData(), &first) == 0 &&
            ::stat(native(b).constData(), &second) == 0 && first.st_dev == second.st_dev &&
            first.st_ino == second.st_ino;

@@ -1,15 +1,15 @@
 #include "fr_dat.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSysInfo>
 #include <cmath>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include "backup.h"
 #include "errors.h"
@@ -515,7 +515,8 @@ QString whyNotHeld(QLockFile& lock, const QString& lockPath) {
 
 // Whether a live holder has the file locked the way QLockFile does, whatever it wrote there.
 bool lockedByKernel(const QString& lockPath) {
-    const int fd = ::open(QFile::encodeName(lockPath).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(lockPath).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return false;
     const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     ::close(fd);
@@ -546,8 +547,7 @@ std::unique_ptr<QLockFile> Tdat::lockBeside(const QString& path) {
         takenOver.clear();
     const bool locked = lock->tryLock(0);
     if (locked && !takenOver.isEmpty())
-        qb::messages().plain(
-            QStringLiteral("%1，已由本程序接管，数据库照常打开。").arg(takenOver));
+        qb::messages().plain(QStringLiteral("%1，已由本程序接管，数据库照常打开。").arg(takenOver));
     if (!locked) {
         if (lock->error() == QLockFile::LockFailedError)
             throw qb::DbError(

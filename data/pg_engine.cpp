@@ -93,7 +93,9 @@ public:
     void begin() override { beginWith("begin"); }
     void commit() override;
     void rollback() override;
-    void savepoint(const QString& name) override { withinTransaction("savepoint " + identifier(name)); }
+    void savepoint(const QString& name) override {
+        withinTransaction("savepoint " + identifier(name));
+    }
     void release(const QString& name) override { withinTransaction("release " + identifier(name)); }
     void rollbackTo(const QString& name) override {
         withinTransaction("rollback to " + identifier(name) + "; release " + identifier(name));
@@ -151,8 +153,8 @@ private:
     int changes_ = 0;
     bool transactionOpen_ = false;  // from begin() until commit() or rollback()
     bool lost_ = false;             // the open transaction's connection broke: only rollback()
-    bool sessionEnded_ = false;  // the server said it ends the session
-    QStringList privateTables_;  // each session has its own, created with the session
+    bool sessionEnded_ = false;     // the server said it ends the session
+    QStringList privateTables_;     // each session has its own, created with the session
     std::unordered_map<QString, std::unique_ptr<PgStatement>> statements_;
     std::unordered_map<Oid, TablePtr> tables_;
     std::unordered_map<QString, TablePtr> tablesByName_;  // by the name statements give
@@ -355,19 +357,19 @@ private:
 };
 
 bool isUtility(const QString& command) {
-    static const QSet<QString> utilities = {
-        QStringLiteral("create"), QStringLiteral("drop"),     QStringLiteral("alter"),
-        QStringLiteral("set"),    QStringLiteral("lock"),     QStringLiteral("truncate"),
-        QStringLiteral("comment")};
+    static const QSet<QString> utilities = {QStringLiteral("create"), QStringLiteral("drop"),
+                                            QStringLiteral("alter"),  QStringLiteral("set"),
+                                            QStringLiteral("lock"),   QStringLiteral("truncate"),
+                                            QStringLiteral("comment")};
     return utilities.contains(command);
 }
 
 // Statements that would start or end a transaction behind the engine's back.
 bool isTransactionControl(const QString& command) {
     static const QSet<QString> words = {
-        QStringLiteral("begin"),    QStringLiteral("start"),     QStringLiteral("commit"),
-        QStringLiteral("end"),      QStringLiteral("rollback"),  QStringLiteral("savepoint"),
-        QStringLiteral("release"),  QStringLiteral("abort"),     QStringLiteral("prepare")};
+        QStringLiteral("begin"),   QStringLiteral("start"),    QStringLiteral("commit"),
+        QStringLiteral("end"),     QStringLiteral("rollback"), QStringLiteral("savepoint"),
+        QStringLiteral("release"), QStringLiteral("abort"),    QStringLiteral("prepare")};
     return words.contains(command);
 }
 

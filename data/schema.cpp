@@ -18,7 +18,8 @@ void requireFirstAdministrator(const QString& name, const QString& password) {
     constexpr int kNameWidth = 16;
     if (name.trimmed().isEmpty()) throw DbError(QStringLiteral("管理员用户名不能为空"));
     if (name.size() > kNameWidth)
-        throw DbError(QStringLiteral("管理员用户名“%1”太长：最多 %2 个字符。").arg(name).arg(kNameWidth));
+        throw DbError(
+            QStringLiteral("管理员用户名“%1”太长：最多 %2 个字符。").arg(name).arg(kNameWidth));
     if (password.trimmed().isEmpty()) throw DbError(QStringLiteral("管理员的口令不能为空"));
 }
 

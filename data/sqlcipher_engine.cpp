@@ -20,9 +20,10 @@ QString engineMessage(sqlite3* db) {
     if (code != SQLITE_CORRUPT && code != SQLITE_NOTADB) return message;
     const char* file = sqlite3_db_filename(db, "main");
     const QString path = file ? QString::fromUtf8(file) : QString();
-    return QStringLiteral("数据库文件 %1 已经损坏（%2）。请关闭程序，用备份文件夹 %3 中最新的备份"
-                          "恢复（“数据管理”→“恢复”）；恢复前可用 quillbook-cli verify 检查那份"
-                          "备份是否完好。")
+    return QStringLiteral(
+               "数据库文件 %1 已经损坏（%2）。请关闭程序，用备份文件夹 %3 中最新的备份"
+               "恢复（“数据管理”→“恢复”）；恢复前可用 quillbook-cli verify 检查那份"
+               "备份是否完好。")
         .arg(path, message, QFileInfo(path).dir().filePath(QStringLiteral("backup")));
 }
 

@@ -97,8 +97,7 @@ void Package::write(const QString& path, Mode mode) const {
             throw DbError(QStringLiteral("无法生成工作簿 %1").arg(path));
     }
     // A workbook its owner marked read-only stays as it is, whoever runs the program.
-    if (const QFileInfo target(path); mode == Replace && target.exists() &&
-                                      !target.isSymLink() &&
+    if (const QFileInfo target(path); mode == Replace && target.exists() && !target.isSymLink() &&
                                       !target.permission(QFileDevice::WriteOwner))
         throw DbError(QStringLiteral("工作簿 %1 是只读文件，不能写入").arg(path));
     files::writeWhole(path, bytes,

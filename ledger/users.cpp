@@ -138,13 +138,11 @@ Brake login_brake(Tdat& dat, const QString& name) {
     q.setSql(QStringLiteral("select sbcs,sbsj from dlsb where user=?"), {name});
     q.open();
     brake.failures = q.isEmpty() ? 0 : q.field(0).asInt();
-    const QDateTime last = QDateTime::fromString(q.isEmpty() ? QString() : q.field(1).asString(),
-                                                 kMoment)
-                               .toUTC();
+    const QDateTime last =
+        QDateTime::fromString(q.isEmpty() ? QString() : q.field(1).asString(), kMoment).toUTC();
     q.close();
     if (brake.failures < kFreeFailures) return brake;
-    const int wait =
-        std::min(kLongestWait, 1 << std::min(brake.failures - kFreeFailures, 5));
+    const int wait = std::min(kLongestWait, 1 << std::min(brake.failures - kFreeFailures, 5));
     // A clock set back, or a moment that does not read, holds nobody up.
     const qint64 passed = last.isValid() ? last.secsTo(QDateTime::currentDateTimeUtc()) : wait;
     if (passed >= 0 && passed < wait) brake.waitSeconds = int(wait - passed);

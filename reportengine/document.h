@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QFont>
+#include <QIODevice>
 #include <QImage>
 #include <QPageLayout>
 #include <QRectF>
-#include <QIODevice>
 #include <QString>
+#include <functional>
 #include <vector>
 
 class QPagedPaintDevice;

@@ -45,8 +45,7 @@ void typeAmount(Tdat& dat, qint64 line, QRandomGenerator& random) {
                  qb::money::fromCents(random.bounded(1, 100000)));
 }
 
-void operate(Tdat& dat, const QString& book, QRandomGenerator& random, Tally& tally,
-             bool lossy) {
+void operate(Tdat& dat, const QString& book, QRandomGenerator& random, Tally& tally, bool lossy) {
     const QDate month = L::first_open_month(dat, book);
     const int pick = random.bounded(100);
     if (lossy && pick < 10) {
@@ -110,12 +109,20 @@ int main(int argc, char** argv) {
     Tally tally;
     try {
         Tdat dat;
-        dat.openServer(args[0]);
+        // The session may be ended while it is being set up, too.
+        for (int tries = 1;; ++tries) {
+            try {
+                dat.openServer(args[0]);
+                break;
+            } catch (const qb::DbError&) {
+                if (!lossy || tries == 20) throw;
+            }
+        }
         for (int i = 0; i < args[4].toInt() && !(lossy && QFile::exists(stopFile)); ++i) {
             try {
                 operate(dat, args[1 + random.bounded(2)], random, tally, lossy);
             } catch (const qb::DbError& e) {
-                if (lossy && e.message().contains(QStringLiteral("无法确定")))
+                if (lossy && e.message().contains(QStringLiteral("提交时")))
                     ++tally.unsure;
                 else if (lossy && e.message().contains(QStringLiteral("连接")))
                     ++tally.lost;

@@ -8,9 +8,9 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 
+#include "answering_messages.h"
 #include "backup.h"
 #include "engine.h"
-#include "answering_messages.h"
 #include "errors.h"
 #include "files.h"
 #include "fr_dat.h"

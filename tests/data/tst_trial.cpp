@@ -85,15 +85,15 @@ TEST(Trial, SessionsEndedInsideOperationsLeaveEachWholeOrAbsent) {
                                 QString::number(i + 11), QStringLiteral("100000"), stop});
     }
     auto admin = qb::engine::openPostgres(ledger.database->connection());
+    // A session holding a book's lock is inside a ledger operation: a posting or a line write.
     qb::engine::Statement& inside = admin->prepare(
-        "select pid from pg_stat_activity where datname=current_database() and "
-        "pid<>pg_backend_pid() and (state='idle in transaction' or backend_xid is not null)");
+        "select distinct pid from pg_locks where locktype='advisory' and pid<>pg_backend_pid()");
     QRandomGenerator random(7);
     QElapsedTimer clock;
     clock.start();
     int terminated = 0;
     while (terminated < kTerminations && clock.elapsed() < 60000) {
-        QThread::msleep(random.bounded(5, 60));
+        QThread::msleep(random.bounded(20, 150));
         QVariantList pids;
         inside.bind({});
         while (inside.step())
@@ -122,15 +122,17 @@ TEST(Trial, SessionsEndedInsideOperationsLeaveEachWholeOrAbsent) {
         lost += counts.captured(4).toInt();
         unsure += counts.captured(5).toInt();
     }
-    std::printf("%d sessions ended inside operations in %.1f s: %d operations lost whole, %d lost "
-                "at the commit; %d lines added, %d deleted, %d postings\n",
-                terminated, clock.elapsed() / 1000.0, lost, unsure, added, deleted, posted);
+    std::printf(
+        "%d sessions ended inside operations in %.1f s: %d operations lost whole, %d lost "
+        "at the commit; %d lines added, %d deleted, %d postings\n",
+        terminated, clock.elapsed() / 1000.0, lost, unsure, added, deleted, posted);
     EXPECT_GE(terminated, kTerminations);
     EXPECT_GT(lost, 0);
-    const int lines = ledger.dat
-                          .scalar("select count(*) from crereg where zy is null or (zy<>? and zy<>?)",
-                                  {qb::rows::kOpening, qb::rows::kCarry})
-                          .toInt();
+    const int lines =
+        ledger.dat
+            .scalar("select count(*) from crereg where zy is null or (zy<>? and zy<>?)",
+                    {qb::rows::kOpening, qb::rows::kCarry})
+            .toInt();
     EXPECT_LE(std::abs(lines - (added - deleted)), unsure);
     for (const qb::check::Problem& problem : qb::check::verify(ledger.dat))
         ADD_FAILURE() << (problem.bookId + " " + problem.month + " " + problem.text).toStdString();

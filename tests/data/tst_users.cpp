@@ -84,9 +84,9 @@ TEST(Users, WrongPasswordsInARowBrakeTheNextLoginAndAGoodOneClearsIt) {
         EXPECT_EQ(check_login(t.dat, "admin", "wrong"), Login::WrongPassword);
     EXPECT_EQ(check_login(t.dat, "admin", "admin"), Login::Wait);
     const auto lastFailureAgo = [&t](int seconds) {
-        t.dat.execute("update dlsb set sbsj=?",
-                      {QDateTime::currentDateTimeUtc().addSecs(-seconds).toString(Qt::ISODate)
-                           .left(19)});
+        t.dat.execute(
+            "update dlsb set sbsj=?",
+            {QDateTime::currentDateTimeUtc().addSecs(-seconds).toString(Qt::ISODate).left(19)});
     };
     const auto waitAfter = [&t](int failures) {
         t.dat.execute("update dlsb set sbcs=?", {failures});
