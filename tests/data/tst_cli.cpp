@@ -128,6 +128,7 @@ TEST(Cli, RefusesClearly) {
     EXPECT_EQ(cli({"--dir", dir, "journal", "x", "y", "2024-13"}).code, 2);
 
     // A damaged page is named with its file and what to do.
+    ASSERT_TRUE(QDir(dir).mkdir("damaged"));
     ASSERT_EQ(cli({"--dir", dir + "/damaged", "sample", "--months", "12"}).code, 0);
     {
         QFile ledger(dir + "/damaged/LedgerData.mdb");
