@@ -36,6 +36,7 @@ killed() {
 }
 
 base="$work/base"
+mkdir -p "$base"
 "$cli" --dir "$base" sample --books 12 --months 18 --lines 60 >/dev/null || exit 1
 cp "$build/workdir/ExcelF.dat" "$base/"
 before=$(counts "$base/LedgerData.mdb")
@@ -93,7 +94,7 @@ workbook_whole_or_absent() {  # qbk.xls is absent or a whole workbook (a zip tha
 }
 
 trial "post (a posted month again)" ledger_whole "$cli" --dir "$work/l" post 本部 现金日记帐 "$month"
-trial "sample" new_whole_or_absent sh -c "rm -rf '$work/n'; exec '$cli' --dir '$work/n' sample --books 20 --months 24"
+trial "sample" new_whole_or_absent sh -c "rm -rf '$work/n'; mkdir -p '$work/n'; exec '$cli' --dir '$work/n' sample --books 20 --months 24"
 trial "copy to a file" copy_whole_or_absent sh -c "rm -rf '$work/c'; mkdir -p '$work/c'; exec '$cli' copy --from '$work/l/LedgerData.mdb' --to '$work/c/LedgerData.mdb'"
 trial "backup" backup_whole_or_absent "$cli" --dir "$work/l" backup
 trial "passphrase set" passphrase_whole sh -c "printf 'new-secret\n' > '$work/pp'; exec '$cli' --dir '$work/l' passphrase set --new-passphrase-file '$work/pp'"
