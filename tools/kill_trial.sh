@@ -2,7 +2,8 @@
 # Kills each writing command of quillbook-cli with SIGKILL at a random moment, again and again,
 # and checks what it leaves: the ledger whole and as before or as after (`check` clean, the
 # rows of every table either the old or the new count), a new ledger whole or absent, a target
-# file whole or absent. Prints one line per command: survived / tried.
+# file whole or absent. Prints one line per command: survived / tried, and how many of the kills
+# found the command still running (the others came after it had finished).
 #
 #   tools/kill_trial.sh [BUILD] [TRIES]
 #
@@ -26,12 +27,14 @@ counts() {
     sqlcipher "$1" "pragma key='$key'; select 'accstar',count(*) from accstar; select 'crereg',count(*) from crereg; select 'total',count(*) from total; select 'basicset',count(*) from basicset; select 'pruser',count(*) from pruser;" 2>/dev/null | tr '\n' ' '
 }
 
-# Runs the command in the background and kills it after a random 0–0.4 s.
+# Runs the command in the background and kills it after a random 0–0.4 s; counts the kills that
+# found it running.
+landed=0
 killed() {
     "$@" >/dev/null 2>&1 &
     local pid=$!
-    sleep "0.$((RANDOM % 400))"
-    kill -9 "$pid" 2>/dev/null
+    sleep "0.$(printf %03d $((RANDOM % 400)))"
+    kill -9 "$pid" 2>/dev/null && landed=$((landed + 1))
     wait "$pid" 2>/dev/null
 }
 
@@ -48,12 +51,13 @@ fresh() {  # a copy of the sample ledger to spoil
 trial() {  # NAME CHECK COMMAND...: CHECK decides after each kill whether the outcome is sound
     local name=$1 check=$2 survived=0
     shift 2
+    landed=0
     for ((i = 0; i < tries; i++)); do
         fresh
         killed "$@"
         if $check; then survived=$((survived + 1)); fi
     done
-    echo "$name: $survived / $tries"
+    echo "$name: $survived / $tries ($landed killed while running)"
 }
 
 ledger_whole() {  # the ledger checks clean, its tables as before or after
@@ -105,6 +109,7 @@ if [ -n "${QB_TEST_SERVER:-}" ]; then
     server="$QB_TEST_SERVER"
     target="${server/dbname=postgres/dbname=$db}"
     survived=0
+    landed=0
     for ((i = 0; i < tries; i++)); do
         psql "$server" -qc "drop database if exists $db" -c "create database $db" >/dev/null 2>&1
         "$cli" copy --from "$base/LedgerData.mdb" --to "$target" >/dev/null 2>&1 || break
@@ -112,5 +117,5 @@ if [ -n "${QB_TEST_SERVER:-}" ]; then
         "$cli" --server "$target" check >/dev/null 2>&1 && survived=$((survived + 1))
     done
     psql "$server" -qc "drop database if exists $db" >/dev/null 2>&1
-    echo "post on a server (a posted month again): $survived / $tries"
+    echo "post on a server (a posted month again): $survived / $tries ($landed killed while running)"
 fi

@@ -93,7 +93,7 @@ TEST(Trial, SessionsEndedInsideOperationsLeaveEachWholeOrAbsent) {
     clock.start();
     int terminated = 0;
     while (terminated < kTerminations && clock.elapsed() < 60000) {
-        QThread::msleep(random.bounded(20, 150));
+        QThread::msleep(random.bounded(100, 400));
         QVariantList pids;
         inside.bind({});
         while (inside.step())
