@@ -211,7 +211,7 @@ void Tfr_sjgl::SpeedButton1Click() {
 }
 
 void Tfr_sjgl::SpeedButton3Click() {
-    if (session_.dat.onServer()) {
+    if (session_.dat.connected() && !session_.dat.fileOps()) {
         qb::messages().plain(qb::kServerLedgerBackups);
         return;
     }
@@ -294,7 +294,7 @@ void Tfr_sjgl::SpeedButton5Click() {
         qb::messages().plain(QStringLiteral("没有连接数据库，不能设置数据库口令。"));
         return;
     }
-    if (session_.dat.onServer()) {
+    if (!session_.dat.fileOps()) {
         qb::messages().plain(qb::kServerLedgerPassphrase);
         return;
     }

@@ -62,6 +62,7 @@ bool FirstRunDialog::sample() const {
 
 QString FirstRunDialog::problem() const {
     if (name().isEmpty()) return QStringLiteral("用户名不能为空！");
+    if (password_->text().trimmed().isEmpty()) return QStringLiteral("口令不能为空！");
     if (password_->text() != again_->text())
         return QStringLiteral("两次输入的口令不一致，请重新输入！");
     return QString();

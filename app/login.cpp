@@ -164,16 +164,31 @@ void LoginPanel::nameChanged(const QString& name) {
 void LoginPanel::login() {
     const QString name = name_->currentText();
     try {
-        switch (qb::users::check_login(session_.dat, name, password_->text())) {
+        const qb::users::Login answer =
+            qb::users::check_login(session_.dat, name, password_->text());
+        switch (answer) {
             case qb::users::Login::UnknownUser:
                 qb::messages().plain(QStringLiteral("用户名错误，请重新输入！"));
                 name_->setFocus();
                 return;
             case qb::users::Login::WrongPassword:
-                qb::messages().plain(QStringLiteral("口令错误，请重新输入！"));
+            case qb::users::Login::Wait: {
+                const qb::users::Brake brake = qb::users::login_brake(session_.dat, name);
+                // Within the wait the password was not even looked at.
+                QString text = answer == qb::users::Login::Wait
+                                   ? QString()
+                                   : QStringLiteral("口令错误，请重新输入！");
+                const int wait =
+                    std::max(brake.waitSeconds, answer == qb::users::Login::Wait ? 1 : 0);
+                if (wait > 0)
+                    text += QStringLiteral("已连续输错口令 %1 次，请等 %2 秒后再试。")
+                                .arg(brake.failures)
+                                .arg(wait);
+                qb::messages().plain(text);
                 password_->clear();
                 password_->setFocus();
                 return;
+            }
             case qb::users::Login::Ok:
                 break;
         }

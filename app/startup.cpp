@@ -145,7 +145,7 @@ std::unique_ptr<Shell> start_shell(const StartOptions& options) {
 
 void finish_shell(Shell& shell) {
     // A ledger on a database server is the server's to back up.
-    if (!shell.dat.connected() || shell.dat.onServer()) return;
+    if (!shell.dat.fileOps()) return;
     const QString file = qb::dailyBackupFile(shell.dat.path(), QDate::currentDate());
     if (QFileInfo::exists(file)) return;
     QProgressDialog progress(QStringLiteral("正在备份数据……"), QString(), 0, 0);

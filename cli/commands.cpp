@@ -175,6 +175,7 @@ int sample(const QString& dir, const QStringList& args) {
     options.handler = admin;
     const QString path = Tdat::pathIn(dir);
     if (options.months < 1) throw UsageError{QStringLiteral("--months must be at least 1")};
+    qb::sample::require_valid(options);
     qb::sample::Result result;
     const QString password = option(args, QStringLiteral("--password"), admin);
     const auto fill = [&](Tdat& dat) { result = qb::sample::generate(dat, options); };

@@ -46,7 +46,7 @@ int copy(const QStringList& args) {
     Tdat source;
     openSource(source, from);
     // A file copied to a file keeps its passphrase of its own.
-    if (!source.onServer()) target.passphrase = source.passphrase();
+    if (source.fileOps()) target.passphrase = source.passphrase();
     qb::RowCounts copied;
     // Whole tables on standard output; a large one counts up on the terminal meanwhile.
     const bool terminal = isatty(STDERR_FILENO);

@@ -141,15 +141,15 @@ bool acceptServerTarget(engine::Connection& con) {
 // One transaction on the target: committed only when every table is whole.
 RowCounts fill(engine::Connection& from, engine::Connection& to, bool makeTables, bool onServer,
                const Progress& progress) {
-    to.execute(QStringLiteral("begin"));
+    to.begin();
     try {
         if (makeTables) createTables(to, onServer);
         const RowCounts counts = copyTables(from, to, onServer, progress);
-        to.execute(QStringLiteral("commit"));
+        to.commit();
         return counts;
     } catch (...) {
         try {
-            to.execute(QStringLiteral("rollback"));
+            to.rollback();
         } catch (const DbError&) {
             // The failure that brought us here is the one worth reporting.
         }
@@ -168,6 +168,7 @@ RowCounts copyInto(engine::Connection& from, const Target& target, const Progres
     }
     const QString& path = target.place.file;
     if (const QString taken = files::whyTaken(path); !taken.isEmpty()) throw DbError(taken);
+    files::removeStaleCopies(path);
     files::PrivateFile building(path, files::PrivateFile::Name::UniqueBeside);
     building.finish();
     RowCounts counts;
@@ -195,7 +196,7 @@ RowCounts copy_ledger(Tdat& source, const Target& target, const Progress& progre
     engine::Connection& from = source.con();
     const auto endReading = [&from] {
         try {
-            from.execute(QStringLiteral("rollback"));
+            from.rollback();
         } catch (const DbError&) {
             // Reading only: nothing to keep or lose.
         }

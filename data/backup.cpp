@@ -48,8 +48,10 @@ void swapIn(const QString& staged, const QString& path, const QString& safety) {
     throw DbError(QStringLiteral("无法替换数据库文件：%1").arg(path));
 }
 
-void requireFile(Tdat& dat) {
-    if (dat.onServer()) throw DbError(kServerLedgerBackups);
+engine::FileOps& requireFile(Tdat& dat) {
+    engine::FileOps* file = dat.fileOps();
+    if (!file) throw DbError(kServerLedgerBackups);
+    return *file;
 }
 
 RowCounts rowCounts(Tdat& dat) {
@@ -59,17 +61,6 @@ RowCounts rowCounts(Tdat& dat) {
             counts[table] =
                 dat.scalar(QStringLiteral("select count(*) from %1").arg(table)).toLongLong();
     return counts;
-}
-
-// A backup that was stopped midway (the program killed while closing) leaves its unfinished copy
-// under a hidden name. One that nobody has written to for an hour belongs to no backup still
-// running.
-void removeUnfinished(const QDir& folder) {
-    static const QRegularExpression unfinished(QStringLiteral("^\\.\\d{8}\\.DAT\\.new-\\w{6}$"));
-    const QDateTime stale = QDateTime::currentDateTime().addSecs(-3600);
-    for (const QFileInfo& file : folder.entryInfoList(QDir::Files | QDir::Hidden))
-        if (unfinished.match(file.fileName()).hasMatch() && file.lastModified() < stale)
-            QFile::remove(file.filePath());
 }
 
 // Copies the open database beside target and gives the copy target's name (replacing a file
@@ -99,12 +90,12 @@ QString safetyCopyPath(const QString& databasePath, const QDateTime& moment) {
 }
 
 RowCounts copyDatabase(Tdat& dat, files::PrivateFile& copy) {
-    requireFile(dat);
+    engine::FileOps& file = requireFile(dat);
     if (dat.inTransaction()) throw DbError(QStringLiteral("数据库有未完成的更改，现在不能备份"));
     // Reading every table takes the read lock that keeps writers out until the copy is done.
     Transaction reading(dat);
     const RowCounts counts = rowCounts(dat);
-    dat.con().readFile([&copy](const char* data, qint64 size) { copy.write(data, size); });
+    file.readFile([&copy](const char* data, qint64 size) { copy.write(data, size); });
     copy.finish();
     return counts;
 }
@@ -168,7 +159,8 @@ DailyBackup dailyBackup(Tdat& dat, const QDate& day, const Verifier& verify) {
             }
         });
     result.made = true;
-    removeUnfinished(folder);
+    // A backup stopped midway (the program killed while closing) left its unfinished copy.
+    files::removeStaleCopies(folder.filePath(QStringLiteral("????????.DAT")));
     // Only now that the new copy counts does the oldest make room for it; the new copy itself is
     // never the one to go, even when a clock set back gives it the oldest name.
     static const QRegularExpression daily(QStringLiteral("^\\d{8}\\.DAT$"));

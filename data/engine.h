@@ -33,6 +33,18 @@ public:
     virtual void reset() = 0;
 };
 
+// The operations of a ledger file, which a server ledger has no use for.
+class FileOps {
+public:
+    virtual ~FileOps() = default;
+    // Hands the database file's bytes, as stored (still keyed), to the sink in order. The caller
+    // holds a read transaction, so that no writer changes the file meanwhile; the engine's own
+    // file handle is used, because opening and closing the file anew would drop its locks.
+    virtual void readFile(const std::function<void(const char* data, qint64 size)>& sink) = 0;
+    // Encrypts the whole file with another key, in one step that a crash cannot leave halfway.
+    virtual void rekey(const QByteArray& key) = 0;
+};
+
 class Connection {
 public:
     virtual ~Connection() = default;
@@ -47,13 +59,20 @@ public:
     virtual QString rowIdColumn() const = 0;
     // Whether the database holds a table of that name (matched without regard to case).
     virtual bool hasTable(const QString& name) = 0;
-    // Hands the database file's bytes, as stored (still keyed), to the sink in order. The caller
-    // holds a read transaction, so that no writer changes the file meanwhile; the engine's own
-    // file handle is used, because opening and closing the file anew would drop its locks.
-    virtual void readFile(const std::function<void(const char* data, qint64 size)>& sink) = 0;
-    // Encrypts the whole file with another key, in one step that a crash cannot leave halfway.
-    // A server has neither a file nor a key: it refuses both with a message saying so.
-    virtual void rekey(const QByteArray& key) = 0;
+    // Transactions. begin() starts one, commit() or rollback() ends it; savepoints nest units
+    // inside it. A connection lost inside a transaction (the server ended the session, the
+    // network broke, a statement failed fatally) loses the whole transaction: every statement,
+    // commit or savepoint is then refused until rollback() ends it, and only the statement after
+    // that opens a new session. A rollback with no transaction open does nothing.
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+    virtual void savepoint(const QString& name) = 0;
+    virtual void release(const QString& name) = 0;
+    // Undoes what was done since the savepoint and releases it.
+    virtual void rollbackTo(const QString& name) = 0;
+    // What only a ledger file can do; null on a server, which has neither a file nor a key.
+    virtual FileOps* fileOps() = 0;
 
     // Holds the named lock until the transaction ends, waiting while another connection holds it:
     // a ledger operation locks what it changes for its whole duration. A wait that lasts too long
@@ -66,7 +85,7 @@ public:
     // there is never seen by another. The file has one session: nothing to do there.
     virtual void keepPrivate(const QStringList& tables) = 0;
     // Begins a transaction that reads the database as it stands now, whatever others write
-    // meanwhile, until "commit" or "rollback": a ledger read whole (a copy) reads one state.
+    // meanwhile, until rollback(): a ledger read whole (a copy) reads one state.
     virtual void beginSnapshot() = 0;
     // After rows were written with row ids of their own, new rows of the table get row ids past
     // the highest one.

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -92,6 +94,7 @@ void placeWithoutReplacing(const QString& from, const QString& to) {
 }
 
 void placeReplacing(const QString& from, const QString& to) {
+    if (const QString why = whyNotWritable(to); !why.isEmpty()) throw DbError(why);
     if (::rename(native(from).constData(), native(to).constData()) != 0)
         throw DbError(QStringLiteral("无法把文件改名为 %1：%2").arg(to, reason()));
     syncFolderOf(to);
@@ -122,6 +125,51 @@ void copyToPrivate(const QString& source, const QString& target) {
     }
     out.finish();
     out.release();
+}
+
+QString whyNotWritable(const QString& path) {
+    struct stat st {};
+    if (::lstat(native(path).constData(), &st) != 0) return {};
+    if (S_ISLNK(st.st_mode))
+        return QStringLiteral(
+                   "%1 是指向 %2 的链接；文件不会写到链接指向的地方。请换一个文件名，"
+                   "或先删除这个链接。")
+            .arg(path, QFileInfo(path).symLinkTarget());
+    if (S_ISDIR(st.st_mode)) return QStringLiteral("%1 是一个文件夹，不能写成文件。").arg(path);
+    if (!S_ISREG(st.st_mode)) return QStringLiteral("%1 不是普通文件，不能写入。").arg(path);
+    return {};
+}
+
+void writeWhole(const QString& target, const QByteArray& bytes, Existing existing) {
+    if (const QString why = whyNotWritable(target); !why.isEmpty()) throw DbError(why);
+    if (existing == Existing::Keep && QFileInfo::exists(target))
+        throw DbError(QStringLiteral("文件 %1 已经存在，不会覆盖。").arg(target));
+    PrivateFile file(target, PrivateFile::Name::UniqueBeside);
+    file.write(bytes.constData(), bytes.size());
+    file.finish();
+    if (existing == Existing::Keep)
+        placeWithoutReplacing(file.path(), target);
+    else
+        placeReplacing(file.path(), target);
+    file.release();
+}
+
+bool sameFile(const QString& a, const QString& b) {
+    struct stat first {
+    }, second{};
+    return ::stat(native(a).constData(), &first) == 0 &&
+           ::stat(native(b).constData(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+void removeStaleCopies(const QString& path) {
+    const QFileInfo info(path);
+    const QString prefix = QStringLiteral(".") + info.fileName() + QStringLiteral(".new-");
+    const QDateTime stale = QDateTime::currentDateTime().addSecs(-3600);
+    const QDir folder = info.absoluteDir();
+    for (const QFileInfo& file :
+         folder.entryInfoList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden))
+        if (!file.isSymLink() && file.lastModified() < stale) QFile::remove(file.filePath());
 }
 
 QString whyTaken(const QString& path) {

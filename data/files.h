@@ -29,10 +29,26 @@ private:
     int fd_ = -1;
     bool released_ = false;
 };
+// The one way a finished file is written: whole, under a unique hidden name beside the target,
+// made durable, then given the target's name in one step. A link or a folder at the target is
+// refused, never followed; the file is for its owner alone (0600) whatever was there before.
+// With Existing::Keep a file already at the target is refused too.
+enum class Existing { Replace, Keep };
+void writeWhole(const QString& target, const QByteArray& bytes,
+                Existing existing = Existing::Replace);
+// The reason a file cannot be written at path (a link, a folder), or empty when it can.
+QString whyNotWritable(const QString& path);
+// Whether two names lead to the same file (a link, a second hard link, another spelling).
+bool sameFile(const QString& a, const QString& b);
+// Removes hidden unfinished copies beside path (".NAME.new-XXXXXX") that nobody has written to
+// for an hour: what a writer killed midway left behind.
+void removeStaleCopies(const QString& path);
+
 // Gives the file at from the name to, refusing when to exists in any form (a file, a folder,
 // a link, even one that leads nowhere); from is gone afterwards. The folder is made durable.
 void placeWithoutReplacing(const QString& from, const QString& to);
-// Gives the file at from the name to, replacing a file of that name; the folder is made durable.
+// Gives the file at from the name to, replacing a file of that name (but never a link or a
+// folder); the folder is made durable.
 void placeReplacing(const QString& from, const QString& to);
 // Trades the names of two files in one step, so neither name is ever missing; the folder is made
 // durable. False, with nothing changed, where the file system cannot do it in one step.

@@ -1,13 +1,20 @@
 #include "fr_dat.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSysInfo>
 #include <cmath>
 
 #include "backup.h"
 #include "errors.h"
+#include "files.h"
+#include "messages.h"
 #include "money.h"
 #include "schema.h"
 #include "tables.h"
@@ -411,9 +418,12 @@ void Query::setFilter(Filter filter) {
 // copy every changed page into a second journal as well.
 Transaction::Transaction(Tdat& dat) : dat_(dat) {
     const int depth = dat_.transactionDepth_;
-    if (depth > 0) name_ = QStringLiteral("qb_unit%1").arg(depth);
-    dat_.con().execute(name_.isEmpty() ? QStringLiteral("begin")
-                                       : QStringLiteral("savepoint ") + name_);
+    if (depth > 0) {
+        name_ = QStringLiteral("qb_unit%1").arg(depth);
+        dat_.con().savepoint(name_);
+    } else {
+        dat_.con().begin();
+    }
     ++dat_.transactionDepth_;
 }
 
@@ -428,8 +438,10 @@ Transaction::~Transaction() {
 
 void Transaction::commit() {
     if (!open_) return;
-    dat_.con().execute(name_.isEmpty() ? QStringLiteral("commit")
-                                       : QStringLiteral("release ") + name_);
+    if (name_.isEmpty())
+        dat_.con().commit();
+    else
+        dat_.con().release(name_);
     open_ = false;
     --dat_.transactionDepth_;
 }
@@ -439,12 +451,10 @@ void Transaction::rollback() {
     open_ = false;
     --dat_.transactionDepth_;
     if (!dat_.connected()) return;
-    if (name_.isEmpty()) {
-        dat_.con().execute(QStringLiteral("rollback"));
-        return;
-    }
-    dat_.con().execute(QStringLiteral("rollback to ") + name_);
-    dat_.con().execute(QStringLiteral("release ") + name_);
+    if (name_.isEmpty())
+        dat_.con().rollback();
+    else
+        dat_.con().rollbackTo(name_);
 }
 
 }  // namespace qb
@@ -469,9 +479,61 @@ QByteArray Tdat::keyFor(const QString& passphrase) {
     return passphrase.isEmpty() ? QByteArray(kPassword) : passphrase.toUtf8();
 }
 
+namespace {
+
+// Whether the process is alive and runs the program named (the lock's application name). A
+// process whose program cannot be read is taken to be the one named.
+bool programRunning(qint64 pid, const QString& program) {
+    if (pid <= 0 || (::kill(pid_t(pid), 0) != 0 && errno != EPERM)) return false;
+    const QString proc = QStringLiteral("/proc/%1/").arg(pid);
+    QString running = QFileInfo(QFileInfo(proc + QStringLiteral("exe")).symLinkTarget()).fileName();
+    if (running.isEmpty()) {
+        QFile comm(proc + QStringLiteral("comm"));
+        if (!comm.open(QIODevice::ReadOnly)) return true;
+        // The kernel keeps the first 15 bytes of the name.
+        running = QString::fromUtf8(comm.readAll().trimmed());
+        return program.toUtf8().left(15).compare(running.toUtf8(), Qt::CaseInsensitive) == 0;
+    }
+    return running.compare(QFileInfo(program).fileName(), Qt::CaseInsensitive) == 0;
+}
+
+// Why the lock that is there does not count: it is no lock this program wrote, or its holder is
+// gone from this machine. Empty when it is held.
+QString whyNotHeld(QLockFile& lock, const QString& lockPath) {
+    qint64 pid = 0;
+    QString host, program;
+    if (!lock.getLockInfo(&pid, &host, &program))
+        return QStringLiteral("锁文件 %1 不是 Quillbook 写的锁").arg(lockPath);
+    // Another machine's holder (a ledger on a shared folder) cannot be asked: it keeps the lock.
+    if (!host.isEmpty() && host != QSysInfo::machineHostName()) return {};
+    if (programRunning(pid, program)) return {};
+    return QStringLiteral("锁文件 %1 的持有者（本机进程 %2，%3）已经不在运行")
+        .arg(lockPath)
+        .arg(pid)
+        .arg(program);
+}
+
+// Whether a live holder has the file locked the way QLockFile does, whatever it wrote there.
+bool lockedByKernel(const QString& lockPath) {
+    const int fd =
+        ::open(QFile::encodeName(lockPath).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return locked;
+}
+
+}  // namespace
+
 std::unique_ptr<QLockFile> Tdat::lockBeside(const QString& path) {
     const QString lockPath = path + QStringLiteral(".lock");
-    if (QFileInfo(lockPath).isDir())
+    const QFileInfo there(lockPath);
+    if (there.isSymLink())
+        throw qb::DbError(
+            QStringLiteral("数据库的锁文件 %1 是一个链接（指向 %2），程序不会顺着它写。请删除这个"
+                           "链接，再打开数据库。")
+                .arg(lockPath, there.symLinkTarget()));
+    if (there.isDir())
         throw qb::DbError(
             QStringLiteral("数据库的锁文件 %1 的位置上是一个文件夹。请移走这个文件夹，"
                            "再打开数据库。")
@@ -479,7 +541,14 @@ std::unique_ptr<QLockFile> Tdat::lockBeside(const QString& path) {
     auto lock = std::make_unique<QLockFile>(lockPath);
     // Only a dead owner makes a lock stale: a long working day must not free it.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
+    // A lock nobody holds is taken over, and the takeover said.
+    QString takenOver = there.exists() ? whyNotHeld(*lock, lockPath) : QString();
+    if (!takenOver.isEmpty() && (lockedByKernel(lockPath) || !QFile::remove(lockPath)))
+        takenOver.clear();
+    const bool locked = lock->tryLock(0);
+    if (locked && !takenOver.isEmpty())
+        qb::messages().plain(QStringLiteral("%1，已由本程序接管，数据库照常打开。").arg(takenOver));
+    if (!locked) {
         if (lock->error() == QLockFile::LockFailedError)
             throw qb::DbError(
                 QStringLiteral("数据库 %1 正被另一个 Quillbook 程序使用，请先关闭那个程序。")
@@ -502,6 +571,8 @@ void Tdat::open(const QString& path, Mode mode, const QString& passphrase) {
     if (!info.isFile())
         throw qb::DbError(QStringLiteral("%1 不是文件，不是 Quillbook 数据库。").arg(path));
     std::unique_ptr<QLockFile> lock = mode == Mode::Locked ? lockBeside(path) : nullptr;
+    // What a copy or creation killed midway left beside the ledger an hour ago or more.
+    if (lock) qb::files::removeStaleCopies(path);
     // Refused before anything is written to the file: the journal mode is set only afterwards.
     const auto isLedger = [&path](qb::engine::Connection& con) { requireLedger(con, path); };
     const auto access =
@@ -556,9 +627,10 @@ void Tdat::requireLedger(qb::engine::Connection& con, const QString& what) {
 }
 
 void Tdat::setPassphrase(const QString& passphrase) {
-    if (onServer()) throw qb::DbError(qb::kServerLedgerPassphrase);
+    qb::engine::FileOps* file = con().fileOps();
+    if (!file) throw qb::DbError(qb::kServerLedgerPassphrase);
     if (inTransaction()) throw qb::DbError(QStringLiteral("不能在未完成的操作中更改数据库口令"));
-    con().rekey(keyFor(passphrase));
+    file->rekey(keyFor(passphrase));
     passphrase_ = passphrase;
 }
 

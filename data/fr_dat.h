@@ -199,6 +199,8 @@ public:
     bool onServer() const { return connected() && path_.isEmpty(); }
     // Opened to read only (Mode::ReadOnly): nothing may be written, not even a log entry.
     bool readOnly() const { return readOnly_; }
+    // What only a ledger file can do (its bytes, its key); null on a server or unconnected.
+    qb::engine::FileOps* fileOps() const { return con_ ? con_->fileOps() : nullptr; }
     const QString& path() const { return path_; }
     // The ledger's passphrase of its own; empty when the built-in password opened it.
     const QString& passphrase() const { return passphrase_; }

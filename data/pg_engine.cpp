@@ -90,25 +90,24 @@ public:
     int changes() const override { return changes_; }
     QString rowIdColumn() const override { return kRowId; }
     bool hasTable(const QString& name) override;
-    void readFile(const std::function<void(const char*, qint64)>&) override {
-        throw DbError(
-            QStringLiteral("服务器上的账本没有可以复制的数据库文件，请用数据库服务器自己的"
-                           "工具备份（pg_dump）。"));
+    void begin() override { beginWith("begin"); }
+    void commit() override;
+    void rollback() override;
+    void savepoint(const QString& name) override {
+        withinTransaction("savepoint " + identifier(name));
     }
-    void rekey(const QByteArray&) override {
-        throw DbError(
-            QStringLiteral("服务器上的账本没有数据库口令：谁能打开它，由数据库服务器的"
-                           "用户和权限决定。"));
+    void release(const QString& name) override { withinTransaction("release " + identifier(name)); }
+    void rollbackTo(const QString& name) override {
+        withinTransaction("rollback to " + identifier(name) + "; release " + identifier(name));
     }
+    FileOps* fileOps() override { return nullptr; }
     void lock(const QString& name) override;
     QString like(const QString& text, const QString& pattern) const override {
         // The texts' collation "C" makes ilike fold the letters A to Z only, as the file does.
         return text + QStringLiteral(" ilike ") + pattern + QStringLiteral(" escape ''");
     }
     void keepPrivate(const QStringList& tables) override;
-    void beginSnapshot() override {
-        execute(QStringLiteral("begin isolation level repeatable read read only"), {});
-    }
+    void beginSnapshot() override { beginWith("begin isolation level repeatable read read only"); }
     void continueRowIds(const QString& table) override;
 
     // For the statements.
@@ -118,12 +117,13 @@ public:
     pg::Translation translate(const QString& sql);
     TablePtr table(Oid oid);
     TablePtr tableNamed(const QString& name);
-    // Makes sure the connection is usable; reconnects outside a transaction.
+    // Makes sure the connection is usable: reconnects outside a transaction, refuses inside a
+    // lost one.
     void ensureConnected();
     // Runs work that prepares on the server without spoiling a transaction when it fails.
     void guarded(const std::function<void()>& work);
-    // Before a command is sent: false when there is nothing to send.
-    bool beforeCommand(const pg::Translation& command);
+    // Before a command is sent.
+    void beforeCommand() { ensureConnected(); }
     // The command's result, or the failure thrown; keeps changes() and the table cache current.
     Result finish(PGresult* result, const pg::Translation& command, const QString& sql = {});
     void setLastInsertId(qint64 id) { lastInsertId_ = id; }
@@ -133,6 +133,10 @@ private:
                            const QString& sql);
     Result query(const char* sql, const QByteArray& param);
     void command(const char* sql);
+    // A transaction's own command, the word telling finish() what it was.
+    void control(const QByteArray& sql, const char* word);
+    void beginWith(const char* sql);
+    void withinTransaction(const QByteArray& sql);
     void setUpSession();
     void createPrivateTables();
     QByteArray identifier(const QString& name) const;  // quoted for statement text
@@ -147,10 +151,10 @@ private:
     int statementCount_ = 0;
     qint64 lastInsertId_ = 0;
     int changes_ = 0;
-    bool commandInTransaction_ = false;
-    bool lostInTransaction_ = false;
-    bool sessionEnded_ = false;  // the server said it ends the session
-    QStringList privateTables_;  // each session has its own, created with the session
+    bool transactionOpen_ = false;  // from begin() until commit() or rollback()
+    bool lost_ = false;             // the open transaction's connection broke: only rollback()
+    bool sessionEnded_ = false;     // the server said it ends the session
+    QStringList privateTables_;     // each session has its own, created with the session
     std::unordered_map<QString, std::unique_ptr<PgStatement>> statements_;
     std::unordered_map<Oid, TablePtr> tables_;
     std::unordered_map<QString, TablePtr> tablesByName_;  // by the name statements give
@@ -276,7 +280,7 @@ private:
     }
 
     bool run() {
-        if (!con_.beforeCommand(translation_)) return false;
+        con_.beforeCommand();
         if (generation_ != con_.generation()) con_.guarded([this] { prepareOnServer(); });
         std::vector<const char*> texts;
         std::vector<int> lengths, formats;
@@ -353,13 +357,20 @@ private:
 };
 
 bool isUtility(const QString& command) {
-    static const QSet<QString> utilities = {
-        QStringLiteral("begin"),    QStringLiteral("start"),    QStringLiteral("commit"),
-        QStringLiteral("end"),      QStringLiteral("rollback"), QStringLiteral("savepoint"),
-        QStringLiteral("release"),  QStringLiteral("create"),   QStringLiteral("drop"),
-        QStringLiteral("alter"),    QStringLiteral("set"),      QStringLiteral("lock"),
-        QStringLiteral("truncate"), QStringLiteral("comment")};
+    static const QSet<QString> utilities = {QStringLiteral("create"), QStringLiteral("drop"),
+                                            QStringLiteral("alter"),  QStringLiteral("set"),
+                                            QStringLiteral("lock"),   QStringLiteral("truncate"),
+                                            QStringLiteral("comment")};
     return utilities.contains(command);
+}
+
+// Statements that would start or end a transaction behind the engine's back.
+bool isTransactionControl(const QString& command) {
+    static const QSet<QString> words = {
+        QStringLiteral("begin"),   QStringLiteral("start"),    QStringLiteral("commit"),
+        QStringLiteral("end"),     QStringLiteral("rollback"), QStringLiteral("savepoint"),
+        QStringLiteral("release"), QStringLiteral("abort"),    QStringLiteral("prepare")};
+    return words.contains(command);
 }
 
 PgConnection::PgConnection(const QString& connection, const QString& password) {
@@ -466,16 +477,19 @@ void PgConnection::createPrivateTables() {
 }
 
 void PgConnection::lock(const QString& name) {
-    if (PQtransactionStatus(conn_) == PQTRANS_IDLE)
+    if (!transactionOpen_)
         throw DbError(QStringLiteral("lock %1 taken outside a transaction").arg(name));
     execute(QStringLiteral("select pg_advisory_xact_lock(hashtextextended(?, 0))"), {name});
 }
 
 pg::Translation PgConnection::translate(const QString& sql) {
-    return pg::translate(sql, [this](const QString& name) {
+    pg::Translation translation = pg::translate(sql, [this](const QString& name) {
         const TablePtr info = tableNamed(name);
         return info ? info->selectable : QStringList();
     });
+    if (isTransactionControl(translation.command))
+        throw DbError(QStringLiteral("事务只能由连接的 begin、commit、rollback 控制：%1").arg(sql));
+    return translation;
 }
 
 Statement& PgConnection::prepare(const QString& sql) {
@@ -503,8 +517,8 @@ void PgConnection::execute(const QString& sql, const QVariantList& params) {
         pg::Translation translation = translate(sql);
         // Transaction control and schema changes run as they are, without a prepared statement.
         if (params.isEmpty() && isUtility(translation.command)) {
-            if (beforeCommand(translation))
-                finish(PQexec(conn_, translation.text.constData()), translation, sql);
+            beforeCommand();
+            finish(PQexec(conn_, translation.text.constData()), translation, sql);
             return;
         }
         statement = &add(sql, std::move(translation));
@@ -569,27 +583,31 @@ void PgConnection::forgetTables() {
 }
 
 void PgConnection::ensureConnected() {
-    // Between transactions the server says nothing unasked but that it is ending the session
-    // (restarted, or an administrator's doing). Reading that now, before the next statement is
-    // sent, lets the statement go to a new connection instead of failing.
-    if (PQstatus(conn_) == CONNECTION_OK && PQtransactionStatus(conn_) == PQTRANS_IDLE) {
+    if (lost_)
+        throw DbError(
+            QStringLiteral("与数据库服务器的连接已经中断，这一操作没有完成，其中的改动都"
+                           "没有保存。"));
+    // Unasked, the server says nothing but that it is ending the session (restarted, or an
+    // administrator's doing). Reading that now, before the next statement is sent, lets the
+    // statement go to a new connection between transactions, and refuses it inside one.
+    if (PQstatus(conn_) == CONNECTION_OK) {
         pollfd socket{PQsocket(conn_), POLLIN, 0};
         for (int reads = 0; reads < 8 && poll(&socket, 1, 0) > 0; ++reads)
             // Reading keeps the data; asking whether the connection is busy parses it, so that a
             // notice of the session's end reaches the notice receiver.
             if (!PQconsumeInput(conn_) || PQisBusy(conn_)) break;
     }
-    if (PQstatus(conn_) != CONNECTION_OK || sessionEnded_) reconnect();
-    // Remembered, because a lost connection can no longer be asked.
-    const PGTransactionStatusType state = PQtransactionStatus(conn_);
-    commandInTransaction_ = state == PQTRANS_INTRANS || state == PQTRANS_INERROR;
+    if (PQstatus(conn_) == CONNECTION_OK && !sessionEnded_) return;
+    if (transactionOpen_) {
+        lost_ = true;
+        throw DbError(
+            QStringLiteral("与数据库服务器的连接中断了，进行中的操作没有完成，其中的改动都"
+                           "没有保存。"));
+    }
+    reconnect();
 }
 
 void PgConnection::reconnect() {
-    if (lostInTransaction_)
-        throw DbError(
-            QStringLiteral("与数据库服务器的连接已经中断，这一操作没有完成，其中的改动都"
-                           "没有保存。"));
     PQreset(conn_);
     sessionEnded_ = false;
     if (PQstatus(conn_) != CONNECTION_OK)
@@ -599,6 +617,49 @@ void PgConnection::reconnect() {
     ++generation_;
     forgetTables();
     setUpSession();
+}
+
+void PgConnection::control(const QByteArray& sql, const char* word) {
+    pg::Translation translation;
+    translation.command = QString::fromLatin1(word);
+    finish(PQexec(conn_, sql.constData()), translation);
+}
+
+void PgConnection::beginWith(const char* sql) {
+    if (transactionOpen_) throw DbError(QStringLiteral("已有一个事务在进行，不能再开始一个。"));
+    ensureConnected();
+    control(sql, "begin");
+    transactionOpen_ = true;
+}
+
+void PgConnection::withinTransaction(const QByteArray& sql) {
+    if (!transactionOpen_)
+        throw DbError(QStringLiteral("savepoint outside a transaction: %1").arg(sql));
+    ensureConnected();
+    control(sql, "savepoint");
+}
+
+void PgConnection::commit() {
+    if (!transactionOpen_) throw DbError(QStringLiteral("没有进行中的事务可以提交。"));
+    ensureConnected();
+    try {
+        control("commit", "commit");
+    } catch (const DbError&) {
+        // The server ended the transaction either way, unless the connection broke: then it
+        // stays lost until the caller's rollback.
+        transactionOpen_ = lost_;
+        throw;
+    }
+    transactionOpen_ = false;
+}
+
+void PgConnection::rollback() {
+    if (!transactionOpen_) return;
+    transactionOpen_ = false;
+    // A broken connection took the transaction with it on the server: nothing to send.
+    const bool broken = lost_ || PQstatus(conn_) != CONNECTION_OK || sessionEnded_;
+    lost_ = false;
+    if (!broken) PQclear(PQexec(conn_, "rollback"));
 }
 
 void PgConnection::guarded(const std::function<void()>& work) {
@@ -614,23 +675,6 @@ void PgConnection::guarded(const std::function<void()>& work) {
         throw;
     }
     if (inside) command("release savepoint qb_prepare");
-}
-
-bool PgConnection::beforeCommand(const pg::Translation& command) {
-    const QString& word = command.command;
-    const bool wholeRollback =
-        word == QLatin1String("rollback") && command.object != QLatin1String("to");
-    if (lostInTransaction_ && PQstatus(conn_) != CONNECTION_OK && wholeRollback) {
-        // The server undid the transaction when the connection broke.
-        lostInTransaction_ = false;
-        return false;
-    }
-    ensureConnected();
-    if ((word == QLatin1String("begin") || word == QLatin1String("start")) && commandInTransaction_)
-        throw DbError(QStringLiteral("已有一个事务在进行，不能再开始一个。"));
-    if ((word == QLatin1String("commit") || word == QLatin1String("end")) && !commandInTransaction_)
-        throw DbError(QStringLiteral("没有进行中的事务可以提交。"));
-    return !(wholeRollback && !commandInTransaction_);
 }
 
 Result PgConnection::finish(PGresult* raw, const pg::Translation& command, const QString& sql) {
@@ -652,14 +696,18 @@ Result PgConnection::finish(PGresult* raw, const pg::Translation& command, const
 
 void PgConnection::fail(const PGresult* result, const pg::Translation& command,
                         const QString& sql) {
-    if (PQstatus(conn_) != CONNECTION_OK) {
-        lostInTransaction_ = commandInTransaction_;
+    const char* severity =
+        result ? PQresultErrorField(result, PG_DIAG_SEVERITY_NONLOCALIZED) : nullptr;
+    if (PQstatus(conn_) != CONNECTION_OK || sessionEnded_ ||
+        (severity && qstrcmp(severity, "FATAL") == 0)) {
+        sessionEnded_ = true;
+        lost_ = transactionOpen_;
         const QString why = oneLine(PQerrorMessage(conn_));
         if (command.command == QLatin1String("commit") || command.command == QLatin1String("end"))
             throw DbError(QStringLiteral("提交时与数据库服务器的连接中断了（%1），无法确定这一操作"
                                          "是否已经保存。")
                               .arg(why));
-        if (commandInTransaction_)
+        if (transactionOpen_)
             throw DbError(QStringLiteral("与数据库服务器的连接中断了（%1）。进行中的操作没有完成，"
                                          "其中的改动都没有保存。")
                               .arg(why));

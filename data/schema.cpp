@@ -12,23 +12,30 @@
 namespace qb {
 namespace {
 
-void requireAdminName(const QString& adminName) {
-    if (adminName.trimmed().isEmpty()) throw DbError(QStringLiteral("管理员用户名不能为空"));
+// Said before anything is written; the name must fit pruser's column, and nobody could log in
+// with an empty password (the user window refuses one too).
+void requireFirstAdministrator(const QString& name, const QString& password) {
+    constexpr int kNameWidth = 16;
+    if (name.trimmed().isEmpty()) throw DbError(QStringLiteral("管理员用户名不能为空"));
+    if (name.size() > kNameWidth)
+        throw DbError(
+            QStringLiteral("管理员用户名“%1”太长：最多 %2 个字符。").arg(name).arg(kNameWidth));
+    if (password.trimmed().isEmpty()) throw DbError(QStringLiteral("管理员的口令不能为空"));
 }
 
 // The seven tables and the first administrator, in one transaction.
 void buildLedger(engine::Connection& con, bool onServer, const QString& adminName,
                  const QString& adminHash) {
-    con.execute(QStringLiteral("begin"));
+    con.begin();
     try {
         createTables(con, onServer);
         con.execute(QStringLiteral("insert into pruser(user,userpassword,userpopedom) "
                                    "values(?,?,?)"),
                     {adminName, adminHash, users::kAdministrator});
-        con.execute(QStringLiteral("commit"));
+        con.commit();
     } catch (...) {
         try {
-            con.execute(QStringLiteral("rollback"));
+            con.rollback();
         } catch (const DbError&) {
             // The failure that brought us here is the one worth reporting.
         }
@@ -55,8 +62,9 @@ void createTables(engine::Connection& con, bool onServer) {
 
 void createDatabase(const QString& path, const QString& adminName, const QString& adminPassword,
                     const NewLedger& options) {
-    requireAdminName(adminName);
+    requireFirstAdministrator(adminName, adminPassword);
     if (const QString taken = files::whyTaken(path); !taken.isEmpty()) throw DbError(taken);
+    files::removeStaleCopies(path);
     const QString adminHash = users::password_hash(adminPassword);
     files::PrivateFile building(path, files::PrivateFile::Name::UniqueBeside);
     building.finish();
@@ -74,7 +82,7 @@ void createDatabase(const QString& path, const QString& adminName, const QString
 void createServerLedger(const QString& connection, const QString& adminName,
                         const QString& adminPassword, const QString& serverPassword,
                         const std::function<void(Tdat&)>& fill) {
-    requireAdminName(adminName);
+    requireFirstAdministrator(adminName, adminPassword);
     const auto con = engine::openPostgres(connection, serverPassword);
     for (const QString& table : schema::names(schema::Made::WithLedger))
         if (con->hasTable(table))
@@ -104,7 +112,7 @@ void upgradeTables(engine::Connection& con) {
     if (sameDefinition(definition, current)) return;
     // A check cannot be altered in place: the table is made anew, its rows and row ids kept.
     const QString rowId = con.rowIdColumn();
-    con.execute(QStringLiteral("begin"));
+    con.begin();
     try {
         con.execute(QStringLiteral("alter table pruser rename to pruser_older"));
         con.execute(current);
@@ -112,10 +120,10 @@ void upgradeTables(engine::Connection& con) {
                                    "select %1,\"user\",userpassword,userpopedom from pruser_older")
                         .arg(rowId));
         con.execute(QStringLiteral("drop table pruser_older"));
-        con.execute(QStringLiteral("commit"));
+        con.commit();
     } catch (const DbError& e) {
         try {
-            con.execute(QStringLiteral("rollback"));
+            con.rollback();
         } catch (const DbError&) {
             // The engine has rolled back already.
         }

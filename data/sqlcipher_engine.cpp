@@ -2,6 +2,7 @@
 #define SQLITE_HAS_CODEC 1
 #include <sqlcipher/sqlite3.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 #include <unordered_map>
@@ -12,8 +13,18 @@
 namespace qb::engine {
 namespace {
 
+// The engine's message; a damaged file is named, with what to do about it.
 QString engineMessage(sqlite3* db) {
-    return QString::fromUtf8(sqlite3_errmsg(db));
+    const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+    const int code = sqlite3_errcode(db);
+    if (code != SQLITE_CORRUPT && code != SQLITE_NOTADB) return message;
+    const char* file = sqlite3_db_filename(db, "main");
+    const QString path = file ? QString::fromUtf8(file) : QString();
+    return QStringLiteral(
+               "数据库文件 %1 已经损坏（%2）。请关闭程序，用备份文件夹 %3 中最新的备份"
+               "恢复（“数据管理”→“恢复”）；恢复前可用 quillbook-cli verify 检查那份"
+               "备份是否完好。")
+        .arg(path, message, QFileInfo(path).dir().filePath(QStringLiteral("backup")));
 }
 
 class SqliteStatement : public Statement {
@@ -130,7 +141,7 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
-class SqliteConnection : public Connection {
+class SqliteConnection : public Connection, public FileOps {
 public:
     SqliteConnection(const QString& path, const QByteArray& key, Access access,
                      const std::function<void(Connection&)>& accept) {
@@ -240,13 +251,28 @@ public:
             throw DbError(QStringLiteral("无法更改数据库口令：%1").arg(engineMessage(db_)));
     }
 
+    void begin() override { execute(QStringLiteral("begin"), {}); }
+    void commit() override { execute(QStringLiteral("commit"), {}); }
+    void rollback() override {
+        if (!sqlite3_get_autocommit(db_)) execute(QStringLiteral("rollback"), {});
+    }
+    void savepoint(const QString& name) override {
+        execute(QStringLiteral("savepoint ") + name, {});
+    }
+    void release(const QString& name) override { execute(QStringLiteral("release ") + name, {}); }
+    void rollbackTo(const QString& name) override {
+        execute(QStringLiteral("rollback to ") + name, {});
+        release(name);
+    }
+    FileOps* fileOps() override { return this; }
+
     void lock(const QString&) override {}
     QString like(const QString& text, const QString& pattern) const override {
         return text + QStringLiteral(" like ") + pattern;
     }
     void keepPrivate(const QStringList&) override {}
     // A read transaction keeps writers out of the file until it ends.
-    void beginSnapshot() override { execute(QStringLiteral("begin"), {}); }
+    void beginSnapshot() override { begin(); }
     // The engine takes the highest row id plus one by itself.
     void continueRowIds(const QString&) override {}
 

@@ -163,6 +163,12 @@ const std::vector<Table> kDeclared = {
       {"qhash", Text, 64},
       {"hash", Text, 64}},
      {{"czrz_chain", "zbid, xh"}, {"czrz_time", "sj"}}},
+    // 登录失败: the failed logins of a user in a row since the last successful one, and when the
+    // last one was (UTC, "YYYY-MM-DDTHH:MM:SS"), so that a restart or another desk brakes too.
+    {"dlsb",
+     Made::OnFirstUse,
+     Style::Checked,
+     {{"\"user\"", Text, 16, true}, {"sbcs", Integer}, {"sbsj", Text, 19}}},
 };
 
 // On a server, dates are text in a domain that checks their shape, which the engine reports as

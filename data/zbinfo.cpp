@@ -3,10 +3,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include "errors.h"
+#include "files.h"
 
 namespace qb::zbinfo {
 namespace {
@@ -105,12 +105,12 @@ void writeLists(const QString& file, const QStringList& names, const QStringList
     QByteArray out;
     appendSection(out, kNames, nameKeys);
     appendSection(out, kCategories, categoryKeys);
-    // Unbuffered, so that a short write (a full disk, a size limit) shows in write()'s count:
-    // a buffered flush at commit may drop the rest of the file and still report success.
-    QSaveFile save(file);
-    if (!save.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || save.write(out) != out.size() ||
-        !save.commit())
+    if (const QString why = files::whyNotWritable(file); !why.isEmpty()) throw DbError(why);
+    try {
+        files::writeWhole(file, out);
+    } catch (const DbError&) {
         unableToWrite(file);
+    }
 }
 
 }  // namespace qb::zbinfo

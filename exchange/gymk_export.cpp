@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "errors.h"
+#include "files.h"
 #include "fr_dat.h"
 
 namespace gymk {
@@ -83,7 +84,8 @@ QString export_to_excel(const qb::Query& query, const SheetHeadings& headings,
     const QDir dir(directory);
     const QString path = dir.absoluteFilePath(workbook.isEmpty() ? kWorkbookName : workbook);
     const QString model = dir.absoluteFilePath(kWorkbookTemplate);
-    if (QDir::cleanPath(path) == QDir::cleanPath(model))
+    if (const QString why = qb::files::whyNotWritable(path); !why.isEmpty()) throw qb::DbError(why);
+    if (QDir::cleanPath(path) == QDir::cleanPath(model) || qb::files::sameFile(path, model))
         throw qb::DbError(QStringLiteral("模板 %1 不能用作导出的工作簿").arg(model));
     requireClosed(path);
     if (QFileInfo::exists(path)) {

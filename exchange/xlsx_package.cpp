@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -97,23 +96,12 @@ void Package::write(const QString& path, Mode mode) const {
         if (zip.getZipError() != ZIP_OK)
             throw DbError(QStringLiteral("无法生成工作簿 %1").arg(path));
     }
-    if (mode == NewFile) {
-        files::PrivateFile file(path, files::PrivateFile::Name::UniqueBeside);
-        file.write(bytes.constData(), bytes.size());
-        file.finish();
-        files::placeWithoutReplacing(file.path(), path);
-        file.release();
-        return;
-    }
     // A workbook its owner marked read-only stays as it is, whoever runs the program.
-    if (const QFileInfo target(path);
-        target.exists() && !target.permission(QFileDevice::WriteOwner))
+    if (const QFileInfo target(path); mode == Replace && target.exists() && !target.isSymLink() &&
+                                      !target.permission(QFileDevice::WriteOwner))
         throw DbError(QStringLiteral("工作簿 %1 是只读文件，不能写入").arg(path));
-    // Unbuffered, so that a short write is seen here and not lost at commit.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        file.write(bytes) != bytes.size() || !file.commit())
-        throw DbError(QStringLiteral("无法写入工作簿 %1：%2").arg(path, file.errorString()));
+    files::writeWhole(path, bytes,
+                      mode == NewFile ? files::Existing::Keep : files::Existing::Replace);
 }
 
 bool Package::has(const QString& name) const {

@@ -164,11 +164,18 @@ private:
 
 }  // namespace
 
-Result generate(Tdat& dat, const Options& options) {
+void require_valid(const Options& options) {
     if (options.books < 0 || options.months < 1 || options.linesPerMonth < 0)
         throw DbError(QStringLiteral("示例数据的帐簿数、月数和每月笔数不能为负，月数至少为 1"));
+    if (options.books > 9999)
+        throw DbError(QStringLiteral("帐簿数不能超过 9999（一个月内新建的帐簿号只有这么多）"));
+    if (options.months > 1200) throw DbError(QStringLiteral("月数不能超过 1200（100 年）"));
     if (options.linesPerMonth > 30000)
         throw DbError(QStringLiteral("每月笔数不能超过 30000（凭证号只有 16 位）"));
+}
+
+Result generate(Tdat& dat, const Options& options) {
+    require_valid(options);
     Transaction t(dat);
     const Result result = Generator(dat, options).run();
     t.commit();

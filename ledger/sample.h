@@ -27,6 +27,8 @@ struct Result {
     int reversals = 0;
 };
 
+// Refuses options that could not make a ledger, saying what is allowed.
+void require_valid(const Options& options);
 // Adds the books to the open database in one transaction: all of them or none.
 Result generate(Tdat& dat, const Options& options);
 

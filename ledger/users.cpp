@@ -4,9 +4,12 @@
 
 #include <array>
 
+#include <QDateTime>
+
 #include "errors.h"
 #include "fr_dat.h"
 #include "oplog.h"
+#include "tables.h"
 
 namespace qb::users {
 namespace {
@@ -129,6 +132,55 @@ std::optional<QString> role_of(Tdat& dat, const QString& name) {
     return role;
 }
 
+namespace {
+
+const QString kFailures = QStringLiteral("dlsb");
+constexpr int kLongestWait = 30;
+const QString kMoment = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
+
+// A failure that cannot be kept (a ledger the login may not write) leaves the login as it is.
+void keepFailures(Tdat& dat, const QString& name, bool failed) {
+    try {
+        Transaction t(dat);
+        if (!failed && !schema::present(dat, kFailures)) return;
+        schema::ensureTable(dat, kFailures);
+        dat.con().lock(QStringLiteral("quillbook login ") + name);
+        if (!failed) {
+            dat.execute(QStringLiteral("delete from dlsb where user=?"), {name});
+        } else {
+            const QString now = QDateTime::currentDateTimeUtc().toString(kMoment);
+            dat.execute(QStringLiteral("update dlsb set sbcs=sbcs+1, sbsj=? where user=?"),
+                        {now, name});
+            if (dat.con().changes() == 0)
+                dat.execute(QStringLiteral("insert into dlsb(user,sbcs,sbsj) values(?,1,?)"),
+                            {name, now});
+        }
+        t.commit();
+    } catch (const DbError&) {
+        // Only the brake is missed; the login's answer stands.
+    }
+}
+
+}  // namespace
+
+Brake login_brake(Tdat& dat, const QString& name) {
+    Brake brake;
+    if (!schema::present(dat, kFailures)) return brake;
+    qb::Query& q = dat.gycx;
+    q.setSql(QStringLiteral("select sbcs,sbsj from dlsb where user=?"), {name});
+    q.open();
+    brake.failures = q.isEmpty() ? 0 : q.field(0).asInt();
+    const QDateTime last =
+        QDateTime::fromString(q.isEmpty() ? QString() : q.field(1).asString(), kMoment).toUTC();
+    q.close();
+    if (brake.failures < kFreeFailures) return brake;
+    const int wait = std::min(kLongestWait, 1 << std::min(brake.failures - kFreeFailures, 5));
+    // A clock set back, or a moment that does not read, holds nobody up.
+    const qint64 passed = last.isValid() ? last.secsTo(QDateTime::currentDateTimeUtc()) : wait;
+    if (passed >= 0 && passed < wait) brake.waitSeconds = int(wait - passed);
+    return brake;
+}
+
 Login check_login(Tdat& dat, const QString& name, const QString& password) {
     qb::Query& q = dat.gycx;
     q.setSql(QStringLiteral("select userpassword from pruser where user=?"), {name});
@@ -137,12 +189,24 @@ Login check_login(Tdat& dat, const QString& name, const QString& password) {
     const QString stored = known ? q.field(0).asString() : QString();
     const qint64 userRowId = known ? q.rowId() : 0;
     q.close();
-    const Login result = !known                               ? Login::UnknownUser
-                         : !passwordMatches(stored, password) ? Login::WrongPassword
-                                                              : Login::Ok;
-    if (result == Login::Ok && !isHash(stored)) hashClearPassword(dat, userRowId, password);
-    static const QString reasons[] = {
-        {}, QStringLiteral("没有这个用户"), QStringLiteral("口令错误")};
+    Login result = Login::UnknownUser;
+    if (known) {
+        const Brake brake = login_brake(dat, name);
+        if (brake.waitSeconds > 0) {
+            result = Login::Wait;
+        } else if (!passwordMatches(stored, password)) {
+            keepFailures(dat, name, true);
+            result = Login::WrongPassword;
+        } else {
+            if (!isHash(stored)) hashClearPassword(dat, userRowId, password);
+            if (brake.failures > 0) keepFailures(dat, name, false);
+            result = Login::Ok;
+        }
+    }
+    static const QString reasons[] = {{},
+                                      QStringLiteral("没有这个用户"),
+                                      QStringLiteral("口令错误"),
+                                      QStringLiteral("连续失败后的等待中")};
     // A ledger opened to read only keeps no entry; its users log in all the same.
     if (!dat.readOnly())
         oplog::append_alone(

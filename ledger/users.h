@@ -38,8 +38,18 @@ QString password_hash(const QString& password);
 // The typed password is checked against the stored hash. A password that an older version kept
 // in clear is compared as it is and replaced by its hash at this successful login, where the file
 // can be written.
-enum class Login { Ok, UnknownUser, WrongPassword };
+// After kFreeFailures wrong passwords in a row a user waits before the next try, 1, 2, 4 … up to
+// 30 seconds (never longer, so an administrator is never locked out for good); the failures are
+// kept in the ledger, so a restart or another desk does not reset them, and a successful login
+// clears them. Within the wait the password is not checked at all: Login::Wait.
+enum class Login { Ok, UnknownUser, WrongPassword, Wait };
 Login check_login(Tdat& dat, const QString& name, const QString& password);
+constexpr int kFreeFailures = 5;
+struct Brake {
+    int failures = 0;     // wrong passwords in a row
+    int waitSeconds = 0;  // before the next try is checked
+};
+Brake login_brake(Tdat& dat, const QString& name);
 
 // The last administrator can be neither deleted nor given another role, or nobody could manage
 // users any more. userRowId: the user's row; newRole: the role the change gives, a null text for

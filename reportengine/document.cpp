@@ -1,10 +1,13 @@
 #include "document.h"
 
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
+
+#include "errors.h"
+#include "files.h"
 
 namespace qb::report {
 
@@ -137,32 +140,35 @@ bool paintDocument(const Document& document, QPagedPaintDevice& device, int firs
     return painter.end();
 }
 
-bool openPrivately(QSaveFile& file, QString* error) {
-    if (file.open(QIODevice::WriteOnly) &&
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-        return true;
-    if (error) *error = file.errorString();
-    return false;
-}
-
-bool writePdf(const Document& document, const QString& path, const QString& title, QString* error) {
-    QSaveFile file(path);
-    if (!openPrivately(file, error)) return false;
+bool writeFile(const QString& path, const std::function<bool(QIODevice& device)>& fill,
+               QString* error) {
+    QByteArray bytes;
     {
-        QPdfWriter writer(&file);
-        writer.setCreator(QStringLiteral("Quillbook"));
-        writer.setTitle(title);
-        if (!paintDocument(document, writer)) {
-            file.cancelWriting();
-            if (error) error->clear();
-            return false;
-        }
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!fill(buffer)) return false;
     }
-    if (!file.commit()) {
-        if (error) *error = file.errorString();
+    try {
+        files::writeWhole(path, bytes);
+    } catch (const DbError& e) {
+        if (error) *error = e.message();
         return false;
     }
     return true;
+}
+
+bool writePdf(const Document& document, const QString& path, const QString& title, QString* error) {
+    return writeFile(
+        path,
+        [&](QIODevice& device) {
+            QPdfWriter writer(&device);
+            writer.setCreator(QStringLiteral("Quillbook"));
+            writer.setTitle(title);
+            if (paintDocument(document, writer)) return true;
+            if (error) error->clear();
+            return false;
+        },
+        error);
 }
 
 }  // namespace qb::report

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QFont>
+#include <QIODevice>
 #include <QImage>
 #include <QPageLayout>
 #include <QRectF>
-#include <QSaveFile>
 #include <QString>
+#include <functional>
 #include <vector>
 
 class QPagedPaintDevice;
@@ -57,8 +58,10 @@ bool paintDocument(const Document& document, QPagedPaintDevice& device, int firs
 // and false comes back with error saying why.
 bool writePdf(const Document& document, const QString& path, const QString& title, QString* error);
 
-// Opens a file of printed figures for writing, for its owner alone like the ledger's other
-// files, from before the first byte and whatever the mode of a file it replaces.
-bool openPrivately(QSaveFile& file, QString* error);
+// Writes what fill puts on the device as the file at path, through the ledger's one file writer:
+// whole, for its owner alone, never through a link. False when fill fails (it says why in error)
+// or the file cannot be written (error says why).
+bool writeFile(const QString& path, const std::function<bool(QIODevice& device)>& fill,
+               QString* error);
 
 }  // namespace qb::report

@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QPageSize>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <cmath>
@@ -244,47 +243,49 @@ private:
 }  // namespace
 
 bool writePrepared(const Document& document, const QString& path, QString* error) {
-    QSaveFile file(path);
-    if (!openPrivately(file, error)) return false;
-    QXmlStreamWriter xml(&file);
-    xml.setAutoFormatting(true);
-    xml.setAutoFormattingIndent(1);
-    xml.writeStartDocument();
-    xml.writeStartElement(QStringLiteral("preparedReport"));
-    xml.writeAttribute(QStringLiteral("version"), QString::number(kVersion));
-    const QPageLayout& layout = document.layout;
-    const QSizeF size = layout.pageSize().size(QPageSize::Millimeter);  // upright
-    const QMarginsF margins = layout.margins(QPageLayout::Millimeter);
-    xml.writeEmptyElement(QStringLiteral("paper"));
-    xml.writeAttribute(QStringLiteral("width"), number(size.width()));
-    xml.writeAttribute(QStringLiteral("height"), number(size.height()));
-    xml.writeAttribute(QStringLiteral("orientation"), layout.orientation() == QPageLayout::Landscape
-                                                          ? QStringLiteral("landscape")
-                                                          : QStringLiteral("portrait"));
-    xml.writeAttribute(QStringLiteral("left"), number(margins.left()));
-    xml.writeAttribute(QStringLiteral("top"), number(margins.top()));
-    xml.writeAttribute(QStringLiteral("right"), number(margins.right()));
-    xml.writeAttribute(QStringLiteral("bottom"), number(margins.bottom()));
-    for (const QFont& font : document.fonts) {
-        xml.writeEmptyElement(QStringLiteral("font"));
-        xml.writeAttribute(QStringLiteral("family"), font.family());
-        xml.writeAttribute(QStringLiteral("size"), number(font.pointSizeF()));
-        xml.writeAttribute(QStringLiteral("bold"),
-                           font.bold() ? QStringLiteral("true") : QStringLiteral("false"));
-    }
-    for (const Page& page : document.pages) {
-        xml.writeStartElement(QStringLiteral("page"));
-        for (const Item& item : page.items)
-            writeItem(xml, item);
-        xml.writeEndElement();
-    }
-    xml.writeEndElement();
-    xml.writeEndDocument();
-    if (xml.hasError() || !file.commit()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeFile(
+        path,
+        [&](QIODevice& device) {
+            QXmlStreamWriter xml(&device);
+            xml.setAutoFormatting(true);
+            xml.setAutoFormattingIndent(1);
+            xml.writeStartDocument();
+            xml.writeStartElement(QStringLiteral("preparedReport"));
+            xml.writeAttribute(QStringLiteral("version"), QString::number(kVersion));
+            const QPageLayout& layout = document.layout;
+            const QSizeF size = layout.pageSize().size(QPageSize::Millimeter);  // upright
+            const QMarginsF margins = layout.margins(QPageLayout::Millimeter);
+            xml.writeEmptyElement(QStringLiteral("paper"));
+            xml.writeAttribute(QStringLiteral("width"), number(size.width()));
+            xml.writeAttribute(QStringLiteral("height"), number(size.height()));
+            xml.writeAttribute(QStringLiteral("orientation"),
+                               layout.orientation() == QPageLayout::Landscape
+                                   ? QStringLiteral("landscape")
+                                   : QStringLiteral("portrait"));
+            xml.writeAttribute(QStringLiteral("left"), number(margins.left()));
+            xml.writeAttribute(QStringLiteral("top"), number(margins.top()));
+            xml.writeAttribute(QStringLiteral("right"), number(margins.right()));
+            xml.writeAttribute(QStringLiteral("bottom"), number(margins.bottom()));
+            for (const QFont& font : document.fonts) {
+                xml.writeEmptyElement(QStringLiteral("font"));
+                xml.writeAttribute(QStringLiteral("family"), font.family());
+                xml.writeAttribute(QStringLiteral("size"), number(font.pointSizeF()));
+                xml.writeAttribute(QStringLiteral("bold"),
+                                   font.bold() ? QStringLiteral("true") : QStringLiteral("false"));
+            }
+            for (const Page& page : document.pages) {
+                xml.writeStartElement(QStringLiteral("page"));
+                for (const Item& item : page.items)
+                    writeItem(xml, item);
+                xml.writeEndElement();
+            }
+            xml.writeEndElement();
+            xml.writeEndDocument();
+            if (!xml.hasError()) return true;
+            if (error) *error = device.errorString();
+            return false;
+        },
+        error);
 }
 
 std::shared_ptr<Document> readPrepared(const QString& path, QString* error) {

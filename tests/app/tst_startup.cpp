@@ -60,6 +60,10 @@ private slots:
                                     << "1"
                                     << "1"
                                     << "用户名不能为空！";
+        QTest::newRow("empty password") << "boss"
+                                        << " "
+                                        << " "
+                                        << "口令不能为空！";
         QTest::newRow("passwords differ") << "boss"
                                           << "1"
                                           << "2"

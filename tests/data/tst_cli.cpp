@@ -112,12 +112,40 @@ TEST(Cli, RefusesClearly) {
     const Outcome missing = cli({"--dir", dir + "/nowhere", "check"});
     EXPECT_EQ(missing.code, 1);
     EXPECT_TRUE(missing.err.contains("找不到数据库文件")) << missing.err.toStdString();
+    // Arguments are checked before anything is written, and said what is allowed.
+    for (const QStringList& bad :
+         {QStringList{"init", "--admin", "管理员", "--password", ""},
+          QStringList{"init", "--admin", QString(17, 'a'), "--password", "x"},
+          QStringList{"sample", "--months", "100000"}, QStringList{"sample", "--books", "10000"}}) {
+        const Outcome refused = cli(QStringList{"--dir", dir} + bad);
+        EXPECT_EQ(refused.code, 1) << bad.join(' ').toStdString();
+        EXPECT_TRUE(refused.err.contains("不能为空") || refused.err.contains("最多") ||
+                    refused.err.contains("不能超过"))
+            << refused.err.toStdString();
+        EXPECT_FALSE(refused.err.contains("CHECK")) << refused.err.toStdString();
+        EXPECT_TRUE(QDir(dir).isEmpty());
+    }
     ASSERT_EQ(cli({"--dir", dir, "init", "--admin", "O'Neil", "--password", "x"}).code, 0);
     EXPECT_EQ(cli({"--dir", dir, "init", "--admin", "a", "--password", "x"}).code, 1);
     const Outcome noBook = cli({"--dir", dir, "post", "无此帐簿", "银行卡", "2024-05"});
     EXPECT_EQ(noBook.code, 1);
     EXPECT_TRUE(noBook.err.contains("找不到帐簿")) << noBook.err.toStdString();
     EXPECT_EQ(cli({"--dir", dir, "journal", "x", "y", "2024-13"}).code, 2);
+
+    // A damaged page is named with its file and what to do.
+    ASSERT_TRUE(QDir(dir).mkdir("damaged"));
+    ASSERT_EQ(cli({"--dir", dir + "/damaged", "sample", "--months", "12"}).code, 0);
+    {
+        QFile ledger(dir + "/damaged/LedgerData.mdb");
+        ASSERT_TRUE(ledger.open(QIODevice::ReadWrite));
+        ledger.seek(ledger.size() / 2);
+        ledger.write(QByteArray(4096, '\x5a'));
+    }
+    const Outcome damaged = cli({"--dir", dir + "/damaged", "check"});
+    EXPECT_EQ(damaged.code, 1);
+    EXPECT_TRUE(damaged.err.contains("LedgerData.mdb") && damaged.err.contains("backup") &&
+                damaged.err.contains("verify"))
+        << damaged.err.toStdString();
 }
 
 TEST(Cli, AKilledCreationLeavesNoLedgerOrAWholeOne) {
@@ -271,6 +299,28 @@ TEST(Cli, ExportWritesTheMonthAsTheRegisterDoes) {
     EXPECT_EQ(otherBook["cells"]["D4"]["v"], "月结转余额");
     EXPECT_EQ(cli({"--dir", dir, "export", "本部", "无此类别", month}).code, 1);
     EXPECT_EQ(cli({"--dir", dir, "export", "本部", "银行日记帐", "2024-13"}).code, 2);
+
+    // A workbook written over one of another mode is its owner's alone; a link as the target is
+    // refused, never followed, so the template cannot be written however it is named.
+    QFile::setPermissions(other, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    EXPECT_EQ(cli(QStringList{"--dir", dir, "export", "--out", other} + book).code, 0);
+    EXPECT_EQ(QFile::permissions(other) & (QFile::ReadOther | QFile::ReadGroup), 0);
+    const auto bytes = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray model = bytes(dir + "/ExcelF.dat");
+    const QString toModel = tmp.filePath("模板.xlsx"), dangling = tmp.filePath("无处.xlsx");
+    ASSERT_TRUE(QFile::link(dir + "/ExcelF.dat", toModel));
+    ASSERT_TRUE(QFile::link(tmp.filePath("nowhere.xlsx"), dangling));
+    for (const QString& link : {toModel, dangling}) {
+        const Outcome refused = cli(QStringList{"--dir", dir, "export", "--out", link} + book);
+        EXPECT_EQ(refused.code, 1);
+        EXPECT_TRUE(refused.err.contains("链接") && !refused.err.contains("数据库"))
+            << refused.err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(tmp.filePath("nowhere.xlsx")));
+    EXPECT_EQ(bytes(dir + "/ExcelF.dat"), model);
 }
 
 TEST(Cli, ReconcileReportsOnlyReadsAndSavesWhenAsked) {

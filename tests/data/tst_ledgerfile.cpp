@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QSysInfo>
 #include <QTemporaryDir>
 
+#include "answering_messages.h"
 #include "backup.h"
 #include "engine.h"
 #include "errors.h"
+#include "files.h"
 #include "fr_dat.h"
 #include "schema.h"
 #include "templedger.h"
@@ -139,4 +144,89 @@ TEST(LedgerFile, ReadingAFileAWriterLeftHalfDoneSaysWhatToDo) {
     Tdat reader;
     reader.open(copy, Tdat::Mode::ReadOnly);
     EXPECT_EQ(reader.scalar("select count(*) from basicset").toInt(), 0);
+}
+
+// A lock nobody holds (left by a dead program, or not a lock at all) is taken over and the
+// takeover said; one held on another machine, or by a live program, keeps the ledger closed; a
+// link at the lock's name is refused and not followed. Leftovers of a copy killed an hour ago go.
+TEST(LedgerFile, AStaleOrForeignLockIsTakenOverAndALinkAtItsNameRefused) {
+    TempLedger t;
+    t.dat.close();
+    const QString lock = t.path() + ".lock";
+    const auto writeLock = [&lock](const QByteArray& content) {
+        QFile::remove(lock);
+        QFile f(lock);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    };
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
+    AnsweringMessages answers;
+    for (const QByteArray& stale :
+         {QByteArray("not a lock at all"), QByteArray(), "999999999\nquillbook\n" + host + "\n",
+          QByteArray::number(QCoreApplication::applicationPid()) + "\nvim\n" + host + "\n"}) {
+        writeLock(stale);
+        EXPECT_EQ(openError(t.path()), "") << stale.toStdString();
+    }
+    ASSERT_EQ(answers.texts.size(), 4);
+    EXPECT_TRUE(answers.texts[0].contains("接管")) << answers.texts[0].toStdString();
+    EXPECT_TRUE(answers.texts[2].contains("已经不在运行")) << answers.texts[2].toStdString();
+
+    writeLock("1\nquillbook\nanother-desk\n");
+    EXPECT_TRUE(openError(t.path()).contains("正被另一个")) << openError(t.path()).toStdString();
+    QFile::remove(lock);
+    {
+        Tdat holder;
+        holder.open(t.path());
+        EXPECT_TRUE(openError(t.path()).contains("正被另一个"));
+    }
+
+    const QString elsewhere = t.dir() + "/elsewhere";
+    ASSERT_TRUE(QFile::link(elsewhere, lock));
+    EXPECT_TRUE(openError(t.path()).contains("是一个链接")) << openError(t.path()).toStdString();
+    EXPECT_FALSE(QFile::exists(elsewhere));
+    QFile::remove(lock);
+
+    const QString old = t.dir() + "/.LedgerData.mdb.new-abc123";
+    const QString fresh = t.dir() + "/.LedgerData.mdb.new-def456";
+    for (const QString& leftover : {old, fresh}) {
+        QFile f(leftover);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QFile f(old);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.setFileTime(QDateTime::currentDateTime().addSecs(-7200), QFileDevice::FileModificationTime);
+    f.close();
+    EXPECT_EQ(openError(t.path()), "");
+    EXPECT_FALSE(QFile::exists(old));
+    EXPECT_TRUE(QFile::exists(fresh));
+}
+
+// Every finished file is written one way: whole, for its owner alone whatever was there, never
+// through a link (a link's target is neither changed nor created).
+TEST(LedgerFile, TheOneFileWriterRefusesLinksAndLeavesOwnerOnlyFiles) {
+    QTemporaryDir tmp;
+    const QString target = tmp.filePath("report.pdf");
+    {
+        QFile f(target);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("older");
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                         QFile::ReadOther);
+    }
+    qb::files::writeWhole(target, "newer");
+    EXPECT_EQ(digest(target), QCryptographicHash::hash("newer", QCryptographicHash::Sha256));
+    EXPECT_TRUE(ownerOnly(target));
+    EXPECT_TRUE(refusal([&] {
+                    qb::files::writeWhole(target, "again", qb::files::Existing::Keep);
+                }).contains("已经存在"));
+
+    const QString link = tmp.filePath("link.pdf"), dangling = tmp.filePath("dangling.pdf");
+    ASSERT_TRUE(QFile::link(target, link));
+    ASSERT_TRUE(QFile::link(tmp.filePath("nowhere.pdf"), dangling));
+    EXPECT_TRUE(refusal([&] { qb::files::writeWhole(link, "through"); }).contains("链接"));
+    EXPECT_TRUE(refusal([&] { qb::files::writeWhole(dangling, "through"); }).contains("链接"));
+    EXPECT_EQ(digest(target), QCryptographicHash::hash("newer", QCryptographicHash::Sha256));
+    EXPECT_FALSE(QFile::exists(tmp.filePath("nowhere.pdf")));
+    EXPECT_TRUE(qb::files::sameFile(link, target));
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 3);
 }

@@ -72,8 +72,7 @@ TEST_F(Server, ALedgerIsMadeWholeInAnEmptyDatabaseOnly) {
               "管理员");
     EXPECT_TRUE(dat.path().isEmpty());
     EXPECT_TRUE(refusal([&] { dat.setPassphrase("secret"); }).contains("数据库服务器"));
-    EXPECT_TRUE(
-        refusal([&] { dat.con().readFile([](const char*, qint64) {}); }).contains("pg_dump"));
+    EXPECT_EQ(dat.fileOps(), nullptr);
 }
 
 TEST_F(Server, AServerLostMidStatementLeavesNothingHalfWritten) {
@@ -102,12 +101,30 @@ TEST_F(Server, AServerLostMidStatementLeavesNothingHalfWritten) {
     EXPECT_NE(dat.scalar("select pg_backend_pid()").toLongLong(), pid);
 }
 
-TEST_F(Server, ASessionEndedBetweenStatementsIsReplacedUnnoticed) {
+// Between units a new session takes over unnoticed; inside a unit the unit is lost: nothing after
+// the session's end runs, in a new session or otherwise, until the caller's unit ends.
+TEST_F(Server, ASessionEndedBetweenStatementsIsReplacedOnlyOutsideAUnit) {
     TempLedger ledger(Engine::Server);
     Tdat& dat = ledger.dat;
     endSession(dat.scalar("select pg_backend_pid()").toLongLong());
     dat.execute("insert into basicset(OftenSummary) values(?)", {"after"});
     EXPECT_EQ(dat.scalar("select count(*) from basicset").toInt(), 1);
+
+    {
+        qb::Transaction work(dat);
+        dat.execute("insert into basicset(OftenSummary) values('first half')");
+        qb::Transaction inner(dat);
+        endSession(dat.scalar("select pg_backend_pid()").toLongLong());
+        EXPECT_TRUE(refusal([&] {
+                        dat.execute("insert into basicset(OftenSummary) values('second half')");
+                    }).contains("没有保存"));
+        EXPECT_TRUE(refusal([&] { dat.scalar("select 1"); }).contains("没有保存"));
+        EXPECT_FALSE(refusal([&] { inner.rollback(); }).isEmpty());
+        EXPECT_FALSE(refusal([&] { work.commit(); }).isEmpty());
+    }
+    EXPECT_EQ(dat.scalar("select count(*) from basicset").toInt(), 1);
+    EXPECT_FALSE(dat.inTransaction());
+    EXPECT_FALSE(refusal([&] { dat.execute("commit"); }).isEmpty());
 }
 
 // Unlike the file, the server gives up a whole unit at its first failed statement; a caller that

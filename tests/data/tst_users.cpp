@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QFile>
 
 #include "engines.h"
 #include "errors.h"
+#include "fr_dat.h"
 #include "users.h"
 
 using qb::users::check_login;
@@ -71,4 +73,36 @@ TEST(Users, ReadingAnOlderLedgerChangesNothingYetItsUsersLogIn) {
     EXPECT_EQ(t.stored("admin"), "admin");
     t.dat.close();
     EXPECT_EQ(t.digest(), before);
+}
+
+// Five wrong passwords in a row cost nothing more; after them each try waits 1, 2, 4 … up to 30
+// seconds after the last failure, unchecked meanwhile. The count lives in the ledger, so another
+// connection (a restart, another desk) sees it; a successful login clears it.
+TEST(Users, WrongPasswordsInARowBrakeTheNextLoginAndAGoodOneClearsIt) {
+    TempLedger t;
+    for (int i = 0; i < qb::users::kFreeFailures; ++i)
+        EXPECT_EQ(check_login(t.dat, "admin", "wrong"), Login::WrongPassword);
+    EXPECT_EQ(qb::users::login_brake(t.dat, "admin").failures, qb::users::kFreeFailures);
+    // Failures as if the last one were this second ago (the moment is kept to the second).
+    const auto lastFailureAgo = [&t](int failures, int seconds) {
+        t.dat.execute(
+            "update dlsb set sbcs=?, sbsj=?",
+            {failures,
+             QDateTime::currentDateTimeUtc().addSecs(-seconds).toString(Qt::ISODate).left(19)});
+        return qb::users::login_brake(t.dat, "admin").waitSeconds;
+    };
+    EXPECT_NEAR(lastFailureAgo(6, 0), 2, 1);
+    EXPECT_NEAR(lastFailureAgo(8, 0), 8, 1);
+    EXPECT_NEAR(lastFailureAgo(40, 0), 30, 1);  // an administrator is never locked out for good
+    EXPECT_EQ(check_login(t.dat, "admin", "admin"), Login::Wait);
+    EXPECT_EQ(lastFailureAgo(40, 31), 0);
+
+    Tdat other;  // another desk, or the program started again
+    if (t.database)
+        other.openServer(t.database->connection());
+    else
+        other.open(t.path(), Tdat::Mode::ReadOnly);
+    EXPECT_EQ(qb::users::login_brake(other, "admin").failures, 40);
+    EXPECT_EQ(check_login(t.dat, "admin", "admin"), Login::Ok);
+    EXPECT_EQ(qb::users::login_brake(other, "admin").failures, 0);
 }
