@@ -77,6 +77,9 @@ const char* const kUsage =
     "      yet, a target database must hold no ledger tables or all seven empty. A file opens\n"
     "      with the passphrase given as above; a new file is keyed as its source file was, or\n"
     "      from a server with the passphrase given\n"
+    "  capitals AMOUNT|YYYY-MM-DD\n"
+    "      print the amount (人民币壹拾元整) or the date (贰零贰陆年零壹月壹拾伍日) in Chinese\n"
+    "      capitals as cheques and bills are written\n"
     "\n"
     "check, journal and reconcile without --save only read: they need no lock and work on a\n"
     "read-only copy; backup needs no lock either.\n"
@@ -127,6 +130,7 @@ int run(QStringList args) {
     if (command == QLatin1String("print")) return cli::print(dir, args);
     if (command == QLatin1String("balances")) return cli::balances(dir, args);
     if (command == QLatin1String("copy")) return cli::copy(args);
+    if (command == QLatin1String("capitals")) return cli::capitals(args);
     throw cli::UsageError{QStringLiteral("unknown command or arguments: ") + command};
 }
 
