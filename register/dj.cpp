@@ -349,6 +349,8 @@ void Tfr_dj::setCommands() {
     // A book not enabled has no opening rows for lines from a statement to carry on from.
     session_.setMainActionEnabled(entries::kBankRec,
                                   writable && qb::bankrec::is_bank_book(onShow_->text(0)));
+    session_.setMainActionEnabled(entries::kCheques,
+                                  journal && qb::bankrec::is_bank_book(onShow_->text(0)));
     session_.setMainActionEnabled(entries::kReverse, writable && monthClosed_);
 }
 
