@@ -1,11 +1,11 @@
 // The register's bills (承兑汇票): single records with their own number, listed by due date.
 #include <QRegularExpression>
 
-#include "cheque_tables.h"
 #include "cheques.h"
 #include "errors.h"
 #include "ledger_detail.h"
 #include "months.h"
+#include "tables.h"
 
 namespace qb::cheques {
 namespace {
@@ -14,7 +14,7 @@ using namespace ledger::detail;
 
 std::vector<Bill> readBills(Tdat& dat, const QString& condition, const QVariantList& params) {
     std::vector<Bill> found;
-    if (!tables::present(dat)) return found;
+    if (!schema::present(dat, QStringLiteral("pjdj"))) return found;
     eachRow(dat,
             QStringLiteral("select p.rowid,p.zbh,p.zl,p.fx,p.hm,p.je,p.dfmc,p.cprq,p.dqrq,p.zt,"
                            "a.zbmc from pjdj p left join accstar a on a.zbid=p.zbh where ") +
@@ -58,7 +58,7 @@ qint64 add_bill(Tdat& dat, const Bill& bill, const QString& user) {
     Transaction t(dat);
     lockBook(dat, bill.bookId);
     requireInLife(requireBook(dat, bill.bookId), bill.issued);
-    tables::ensure(dat);
+    schema::ensureTable(dat, QStringLiteral("pjdj"));
     if (exists(dat, QStringLiteral("select 1 from pjdj where zbh=? and hm=?"),
                {bill.bookId, number}))
         throw DbError(QStringLiteral("票据 %1 已经登记过了。").arg(number));
@@ -85,7 +85,7 @@ void settle_bill(Tdat& dat, qint64 billId, const QString& state, const QString& 
     if (state != kPaid && state != kReturned)
         throw DbError(QStringLiteral("票据只能改为已兑付或已退回。"));
     Transaction t(dat);
-    tables::ensure(dat);
+    schema::ensureTable(dat, QStringLiteral("pjdj"));
     const QVariant book = dat.scalar(QStringLiteral("select zbh from pjdj where rowid=?"), {billId});
     if (book.isNull()) throw DbError(QStringLiteral("找不到这张票据（已被删除？）"));
     lockBook(dat, book.toString());

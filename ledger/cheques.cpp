@@ -5,12 +5,12 @@
 #include <QHash>
 #include <QRegularExpression>
 
-#include "cheque_tables.h"
 #include "errors.h"
 #include "ledger.h"
 #include "ledger_detail.h"
 #include "months.h"
 #include "rowkinds.h"
+#include "tables.h"
 
 namespace qb::cheques {
 namespace {
@@ -21,11 +21,13 @@ QString now() {
     return QDateTime::currentDateTime().toString(Qt::ISODate).left(19);
 }
 
-// The bank book locked for the rest of the transaction, with the register's tables there.
+// The bank book locked for the rest of the transaction, with the register's tables there (made
+// at the first change, so that an older or read-only ledger reads as one without cheques).
 Book lockedBook(Tdat& dat, const QString& bookId) {
     lockBook(dat, bookId);
     const Book book = requireBook(dat, bookId);
-    tables::ensure(dat);
+    schema::ensureTable(dat, QStringLiteral("zpb"));
+    schema::ensureTable(dat, QStringLiteral("zpmx"));
     return book;
 }
 
@@ -88,7 +90,7 @@ QHash<QString, TicketLine> ticketLines(Tdat& dat, const QString& bookId) {
 // The register's leaves with the state the journal gives them.
 std::vector<Leaf> readLeaves(Tdat& dat, const QString& bookId, const QString& serial = {}) {
     std::vector<Leaf> found;
-    if (!tables::present(dat)) return found;
+    if (!schema::present(dat, QStringLiteral("zpmx"))) return found;
     const QHash<QString, TicketLine> lines = ticketLines(dat, bookId);
     QString sql = QStringLiteral(
         "select m.rowid,m.zpb,b.zl,m.hm,m.zt,m.lyr,m.lyyt,m.xe,m.skr,m.je,m.cprq,m.yt,m.zfyy,"
@@ -209,7 +211,7 @@ qint64 add_cheque_book(Tdat& dat, const QString& bookId, const QString& kind,
 
 std::vector<ChequeBook> cheque_books(Tdat& dat, const QString& bookId) {
     std::vector<ChequeBook> found;
-    if (!tables::present(dat)) return found;
+    if (!schema::present(dat, QStringLiteral("zpmx"))) return found;
     QHash<qint64, int> blank;
     for (const Leaf& l : readLeaves(dat, bookId))
         if (l.state == kBlank) ++blank[l.chequeBook];
@@ -345,7 +347,7 @@ void give_back(Tdat& dat, const QString& bookId, const QString& serial, const QS
 
 QString ticket_warning(Tdat& dat, const QString& bookId, const QString& ticket) {
     const QString serial = ticket.trimmed();
-    if (serial.isEmpty() || !tables::present(dat) ||
+    if (serial.isEmpty() || !schema::present(dat, QStringLiteral("zpmx")) ||
         !exists(dat, QStringLiteral("select 1 from zpb where zbh=? limit 1"), {bookId}))
         return {};
     const std::vector<Leaf> found = readLeaves(dat, bookId, serial);
