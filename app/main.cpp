@@ -9,8 +9,8 @@
 #include <QToolButton>
 
 #include "about.h"
-#include "chm.h"
 #include "cheques.h"
+#include "chm.h"
 #include "desksettings.h"
 #include "entries.h"
 #include "guarded.h"
@@ -231,11 +231,12 @@ void TForm1::remindBills() {
     if (due.empty()) return;
     QStringList lines;
     for (const qb::cheques::Bill& b : due)
-        lines << QStringLiteral("%1 %2 %3 %4 %5 %6").arg(qb::months::iso(b.due), b.bookName,
-                                                          b.kind + b.direction, b.number,
-                                                          b.party, qb::money::grouped(b.amount));
-    qb::messages().plain(QStringLiteral("以下承兑汇票在 %1 天内到期或已过期，请及时办理：\n").arg(days) +
-                         lines.join(QLatin1Char('\n')));
+        lines << QStringLiteral("%1 %2 %3 %4 %5 %6")
+                     .arg(qb::months::iso(b.due), b.bookName, b.kind + b.direction, b.number,
+                          b.party, qb::money::grouped(b.amount));
+    qb::messages().plain(
+        QStringLiteral("以下承兑汇票在 %1 天内到期或已过期，请及时办理：\n").arg(days) +
+        lines.join(QLatin1Char('\n')));
 }
 
 void TForm1::relogin() {

@@ -2,8 +2,8 @@
 // on the bank's forms.
 #include <QDir>
 #include <QHash>
-#include <QSet>
 #include <QRegularExpression>
+#include <QSet>
 
 #include "capitals.h"
 #include "chequeform.h"
@@ -103,10 +103,19 @@ int list(const QString& dir, const Arguments& a) {
     QString text = csvRow({"号码", "种类", "状态", "领用人", "领用用途", "限额", "收款人", "金额",
                            "出票日期", "用途", "凭证号", "冲账", "作废原因", "经办人"});
     for (const cheques::Leaf& l : cheques::leaves(dat, id, state)) {
-        QStringList row{l.serial, l.kind, l.state, l.taker, l.takenFor, amountCell(l.limit),
-                        l.payee, amountCell(l.amount), qb::months::iso(l.date), l.purpose,
+        QStringList row{l.serial,
+                        l.kind,
+                        l.state,
+                        l.taker,
+                        l.takenFor,
+                        amountCell(l.limit),
+                        l.payee,
+                        amountCell(l.amount),
+                        qb::months::iso(l.date),
+                        l.purpose,
                         l.voucher ? QString::number(l.voucher) : QString(),
-                        l.reversed ? QStringLiteral("已冲账") : QString(), l.voidReason,
+                        l.reversed ? QStringLiteral("已冲账") : QString(),
+                        l.voidReason,
                         l.changedBy};
         for (QString& field : row)
             field = formulaSafe(shown(field));
@@ -171,12 +180,20 @@ int listBills(const QString& dir, const Arguments& a) {
     if (!days.isEmpty() && (!ok || within < 0))
         throw UsageError{QStringLiteral("--due needs a number of days")};
     const std::vector<cheques::Bill> found =
-        days.isEmpty() ? cheques::bills(dat) : cheques::bills_due(dat, QDate::currentDate(), within);
+        days.isEmpty() ? cheques::bills(dat)
+                       : cheques::bills_due(dat, QDate::currentDate(), within);
     QString text = csvRow({"到期日", "账簿", "种类", "收到/开出", "号码", "金额", "出票人/收款人",
                            "出票日期", "状态"});
     for (const cheques::Bill& b : found) {
-        QStringList row{qb::months::iso(b.due), b.bookName, b.kind, b.direction, b.number,
-                        qb::money::text(b.amount), b.party, qb::months::iso(b.issued), b.state};
+        QStringList row{qb::months::iso(b.due),
+                        b.bookName,
+                        b.kind,
+                        b.direction,
+                        b.number,
+                        qb::money::text(b.amount),
+                        b.party,
+                        qb::months::iso(b.issued),
+                        b.state};
         for (QString& field : row)
             field = formulaSafe(shown(field));
         text += csvRow(row);
@@ -211,13 +228,12 @@ int change(const QString& dir, const QString& what, const Arguments& a) {
     } else if (what == QLatin1String("issue")) {
         const QString id = bookOf(dat, a, 3);
         const bool post = a.flags.contains(QStringLiteral("--post"));
-        const qint64 line = cheques::issue(
-            dat, id, a.words[2],
-            {a.required(QStringLiteral("--payee")),
-             amountArgument(a.required(QStringLiteral("--amount"))),
-             dateArgument(a.required(QStringLiteral("--date"))),
-             a.option(QStringLiteral("--purpose"))},
-            kUser, post);
+        const qint64 line = cheques::issue(dat, id, a.words[2],
+                                           {a.required(QStringLiteral("--payee")),
+                                            amountArgument(a.required(QStringLiteral("--amount"))),
+                                            dateArgument(a.required(QStringLiteral("--date"))),
+                                            a.option(QStringLiteral("--purpose"))},
+                                           kUser, post);
         out(QStringLiteral("支票 %1 已开出%2\n")
                 .arg(shown(a.words[2]), line ? QStringLiteral("，已记入日记帐") : QString()));
     } else if (what == QLatin1String("bill-add")) {
@@ -231,7 +247,8 @@ int change(const QString& dir, const QString& what, const Arguments& a) {
         bill.issued = dateArgument(a.required(QStringLiteral("--date")));
         bill.due = dateArgument(a.required(QStringLiteral("--due")));
         cheques::add_bill(dat, bill, kUser);
-        out(QStringLiteral("已登记票据 %1，%2 到期\n").arg(shown(bill.number), qb::months::iso(bill.due)));
+        out(QStringLiteral("已登记票据 %1，%2 到期\n")
+                .arg(shown(bill.number), qb::months::iso(bill.due)));
     } else if (what == QLatin1String("void")) {
         const QString id = bookOf(dat, a, 3);
         cheques::void_leaf(dat, id, a.words[2], a.required(QStringLiteral("--reason")), kUser);
@@ -266,11 +283,11 @@ int capitals(const QStringList& args) {
 int cheque(const QString& dir, const QStringList& args) {
     if (args.isEmpty()) throw UsageError{QStringLiteral("cheque needs a subcommand")};
     const QString what = args.first();
-    const Arguments a = parse(args.mid(1),
-                              {"--kind", "--first", "--last", "--date", "--state", "--payee",
-                               "--amount", "--purpose", "--reason", "--pdf", "--taker", "--limit",
-                               "--direction", "--number", "--party", "--due"},
-                              {"--post"});
+    const Arguments a = parse(
+        args.mid(1),
+        {"--kind", "--first", "--last", "--date", "--state", "--payee", "--amount", "--purpose",
+         "--reason", "--pdf", "--taker", "--limit", "--direction", "--number", "--party", "--due"},
+        {"--post"});
     if (what == QLatin1String("list")) return list(dir, a);
     if (what == QLatin1String("print")) return printCheque(dir, a);
     if (what == QLatin1String("calibrate")) return calibrate(dir, a);

@@ -28,7 +28,8 @@ std::optional<QPointF> read(const QString& text) {
 }  // namespace
 
 QPointF chequeOffset(const QString& printer, const QString& file) {
-    const auto entries = zbinfo::readEntries(file.isEmpty() ? serversettings::path() : file, kSection);
+    const auto entries =
+        zbinfo::readEntries(file.isEmpty() ? serversettings::path() : file, kSection);
     std::optional<QPointF> desk, own;
     for (const auto& [key, value] : entries) {
         if (!desk && !key.compare(keyFor({}), Qt::CaseInsensitive)) desk = read(value);

@@ -153,10 +153,10 @@ const std::vector<Table> kDeclared = {
       {"lqrq", Date},
       {"jbr", Text, 16}}},
     // 支票明细: one row per leaf: zpb its cheque book (row id); hm the serial; zt the state the
-    // register keeps (空白, 已领用, 已开出, 已作废, 已兑付, 已退回; a journal line carrying the serial
-    // makes it 已开出); lyr, lyyt, xe who took it, for what, up to which amount; skr, je, cprq, yt
-    // payee, amount, date and purpose when written out; zfyy why it was voided; jbr and xgsj who
-    // changed it last and when ("YYYY-MM-DDTHH:MM:SS").
+    // register keeps (空白, 已领用, 已开出, 已作废, 已兑付, 已退回; a journal line carrying
+    // the serial makes it 已开出); lyr, lyyt, xe who took it, for what, up to which amount;
+    // skr, je, cprq, yt payee, amount, date and purpose when written out; zfyy why it was
+    // voided; jbr and xgsj who changed it last and when ("YYYY-MM-DDTHH:MM:SS").
     {"zpmx",
      Made::OnFirstUse,
      Style::Checked,
@@ -175,9 +175,9 @@ const std::vector<Table> kDeclared = {
       {"jbr", Text, 16},
       {"xgsj", Text, 19}},
      {{"zpmx_book_serial", "zbh, hm"}}},
-    // 票据登记: bills received or issued: zl the kind (银行承兑汇票, 商业承兑汇票); fx 收到 or 开出; hm
-    // the number; je the amount; dfmc the drawer (received) or payee (issued); cprq and dqrq the
-    // issue and due dates; zt 未兑付, 已兑付 or 已退回; jbr who entered it.
+    // 票据登记: bills received or issued: zl the kind (银行承兑汇票, 商业承兑汇票); fx 收到
+    // or 开出; hm the number; je the amount; dfmc the drawer (received) or payee (issued);
+    // cprq and dqrq the issue and due dates; zt 未兑付, 已兑付 or 已退回; jbr who entered it.
     {"pjdj",
      Made::OnFirstUse,
      Style::Checked,

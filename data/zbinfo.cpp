@@ -147,8 +147,10 @@ void writeEntry(const QString& file, const QString& section, const QString& key,
     } else {
         qsizetype at = -1;
         for (qsizetype i = header + 1; i < end && at < 0; ++i)
-            if (lines[i].section(QLatin1Char('='), 0, 0).trimmed().compare(
-                    key, Qt::CaseInsensitive) == 0)
+            if (lines[i]
+                    .section(QLatin1Char('='), 0, 0)
+                    .trimmed()
+                    .compare(key, Qt::CaseInsensitive) == 0)
                 at = i;
         if (at >= 0) {
             lines[at] = entry;

@@ -86,13 +86,13 @@ void settle_bill(Tdat& dat, qint64 billId, const QString& state, const QString& 
         throw DbError(QStringLiteral("票据只能改为已兑付或已退回。"));
     Transaction t(dat);
     schema::ensureTable(dat, QStringLiteral("pjdj"));
-    const QVariant book = dat.scalar(QStringLiteral("select zbh from pjdj where rowid=?"), {billId});
+    const QVariant book =
+        dat.scalar(QStringLiteral("select zbh from pjdj where rowid=?"), {billId});
     if (book.isNull()) throw DbError(QStringLiteral("找不到这张票据（已被删除？）"));
     lockBook(dat, book.toString());
     dat.execute(QStringLiteral("update pjdj set zt=?,jbr=? where rowid=? and zt=?"),
                 {state, user, billId, kOutstanding});
-    if (dat.con().changes() != 1)
-        throw DbError(QStringLiteral("这张票据已经兑付或退回了。"));
+    if (dat.con().changes() != 1) throw DbError(QStringLiteral("这张票据已经兑付或退回了。"));
     t.commit();
 }
 

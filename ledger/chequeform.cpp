@@ -30,14 +30,16 @@ ChequeForm form_of(const QString& kind, const QString& serial, const QDate& date
     if (first > 0) form.figures[size_t(first - 1)] = QStringLiteral("¥");
     form.purpose = purpose;
     form.account = account;
-    form.stubDate = QStringLiteral("%1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
+    form.stubDate =
+        QStringLiteral("%1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
     form.stubAmount = QStringLiteral("¥") + money::grouped(amount);
     return form;
 }
 
 ChequeForm cheque_form(Tdat& dat, const QString& bookId, const QString& serial) {
     const Leaf l = leaf(dat, bookId, serial);
-    if (l.state == kVoided) throw DbError(QStringLiteral("支票 %1 已作废，不能打印。").arg(l.serial));
+    if (l.state == kVoided)
+        throw DbError(QStringLiteral("支票 %1 已作废，不能打印。").arg(l.serial));
     if (l.amount <= 0 || !l.date.isValid() || l.payee.isEmpty())
         throw DbError(QStringLiteral("支票 %1 还没有开出（收款人、金额、日期），没有可打印的内容。")
                           .arg(l.serial));

@@ -16,9 +16,9 @@ namespace qb::cheques {
 inline constexpr int kFigureBoxes = 11;
 
 struct ChequeForm {
-    QString kind;     // 现金支票, 转账支票: which template prints it
+    QString kind;  // 现金支票, 转账支票: which template prints it
     QString serial;
-    QString year;     // 出票日期（大写）: 贰零贰陆 年 零壹 月 壹拾伍 日
+    QString year;  // 出票日期（大写）: 贰零贰陆 年 零壹 月 壹拾伍 日
     QString month;
     QString day;
     QString payee;

@@ -35,7 +35,8 @@ QString requireSerial(const QString& typed, const QString& what) {
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,15}$"));
     const QString serial = typed.trimmed();
     if (!digits.match(serial).hasMatch())
-        throw DbError(QStringLiteral("%1“%2”无效：支票号码只能是数字，最多 15 位。").arg(what, typed));
+        throw DbError(
+            QStringLiteral("%1“%2”无效：支票号码只能是数字，最多 15 位。").arg(what, typed));
     return serial;
 }
 
@@ -100,43 +101,42 @@ std::vector<Leaf> readLeaves(Tdat& dat, const QString& bookId, const QString& se
         sql += QStringLiteral(" and m.hm=?");
         params << serial;
     }
-    eachRow(dat, sql + QStringLiteral(" order by b.lqrq,m.hm"), params,
-            [&](engine::Statement& s) {
-                Leaf l;
-                l.id = s.value(0).toLongLong();
-                l.chequeBook = s.value(1).toLongLong();
-                l.kind = s.value(2).toString();
-                l.serial = s.value(3).toString();
-                l.state = s.value(4).toString();
-                l.taker = s.value(5).toString();
-                l.takenFor = s.value(6).toString();
-                l.limit = cents(s.value(7));
-                l.payee = s.value(8).toString();
-                l.amount = cents(s.value(9));
-                l.date = dateOf(s.value(10));
-                l.purpose = s.value(11).toString();
-                l.voidReason = s.value(12).toString();
-                l.changedBy = s.value(13).toString();
-                const auto line = lines.constFind(l.serial);
-                const bool settled = l.state == kVoided || l.state == kPaid || l.state == kReturned;
-                if (line != lines.constEnd()) {
-                    l.lineId = line->rowId;
-                    l.voucher = line->voucher;
-                    l.reversed = line->reversed;
-                    if (!settled) {
-                        l.state = kIssued;
-                        l.amount = line->amount;
-                        l.date = line->date;
-                    }
-                } else if (l.state == kBlank || l.state == kTaken) {
-                    // Written out through a journal line since deleted: the details went with it.
-                    l.payee.clear();
-                    l.amount = 0;
-                    l.date = QDate();
-                    l.purpose.clear();
-                }
-                found.push_back(std::move(l));
-            });
+    eachRow(dat, sql + QStringLiteral(" order by b.lqrq,m.hm"), params, [&](engine::Statement& s) {
+        Leaf l;
+        l.id = s.value(0).toLongLong();
+        l.chequeBook = s.value(1).toLongLong();
+        l.kind = s.value(2).toString();
+        l.serial = s.value(3).toString();
+        l.state = s.value(4).toString();
+        l.taker = s.value(5).toString();
+        l.takenFor = s.value(6).toString();
+        l.limit = cents(s.value(7));
+        l.payee = s.value(8).toString();
+        l.amount = cents(s.value(9));
+        l.date = dateOf(s.value(10));
+        l.purpose = s.value(11).toString();
+        l.voidReason = s.value(12).toString();
+        l.changedBy = s.value(13).toString();
+        const auto line = lines.constFind(l.serial);
+        const bool settled = l.state == kVoided || l.state == kPaid || l.state == kReturned;
+        if (line != lines.constEnd()) {
+            l.lineId = line->rowId;
+            l.voucher = line->voucher;
+            l.reversed = line->reversed;
+            if (!settled) {
+                l.state = kIssued;
+                l.amount = line->amount;
+                l.date = line->date;
+            }
+        } else if (l.state == kBlank || l.state == kTaken) {
+            // Written out through a journal line since deleted: the details went with it.
+            l.payee.clear();
+            l.amount = 0;
+            l.date = QDate();
+            l.purpose.clear();
+        }
+        found.push_back(std::move(l));
+    });
     return found;
 }
 
@@ -155,8 +155,7 @@ void requireState(const Leaf& leaf, const QStringList& allowed, const QString& a
 
 void setTaken(Tdat& dat, const Leaf& leaf, const Taking& taking, const QString& user) {
     requireState(leaf, {kBlank}, QStringLiteral("领用"));
-    if (taking.limit < 0 || taking.limit > kFormLimit)
-        throw DbError(QStringLiteral("限额无效。"));
+    if (taking.limit < 0 || taking.limit > kFormLimit) throw DbError(QStringLiteral("限额无效。"));
     dat.execute(QStringLiteral("update zpmx set zt=?,lyr=?,lyyt=?,xe=?,jbr=?,xgsj=? where rowid=?"),
                 {kTaken, requireText(taking.taker, 16, QStringLiteral("领用人"), true),
                  requireText(taking.purpose, kPurposeWidth, QStringLiteral("用途"), false),
@@ -175,9 +174,8 @@ void require_change_right(users::Role role) {
         throw DbError(QStringLiteral("对不起，你没有修改权限！请以管理员或操作员身份登录."));
 }
 
-qint64 add_cheque_book(Tdat& dat, const QString& bookId, const QString& kind,
-                       const QString& first, const QString& last, const QDate& received,
-                       const QString& user) {
+qint64 add_cheque_book(Tdat& dat, const QString& bookId, const QString& kind, const QString& first,
+                       const QString& last, const QDate& received, const QString& user) {
     if (kind != kCashCheque && kind != kTransferCheque)
         throw DbError(QStringLiteral("支票种类只能是现金支票或转账支票。"));
     const QString from = requireSerial(first, QStringLiteral("起始号码"));
@@ -197,14 +195,16 @@ qint64 add_cheque_book(Tdat& dat, const QString& bookId, const QString& kind,
                        "limit 1"),
         {bookId, int(from.size()), from, to});
     if (!overlap.isNull())
-        throw DbError(QStringLiteral("号码 %1 已在本账簿的另一本支票簿中。").arg(overlap.toString()));
+        throw DbError(
+            QStringLiteral("号码 %1 已在本账簿的另一本支票簿中。").arg(overlap.toString()));
     dat.execute(QStringLiteral("insert into zpb(zbh,zl,qshm,zzhm,lqrq,jbr) values(?,?,?,?,?,?)"),
                 {bookId, kind, from, to, months::iso(received), user});
     const qint64 id = dat.con().lastInsertId();
     for (qint64 n = from.toLongLong(); n <= to.toLongLong(); ++n)
-        dat.execute(QStringLiteral("insert into zpmx(zbh,zpb,hm,zt,jbr,xgsj) values(?,?,?,?,?,?)"),
-                    {bookId, id, QStringLiteral("%1").arg(n, int(from.size()), 10, QLatin1Char('0')),
-                     kBlank, user, now()});
+        dat.execute(
+            QStringLiteral("insert into zpmx(zbh,zpb,hm,zt,jbr,xgsj) values(?,?,?,?,?,?)"),
+            {bookId, id, QStringLiteral("%1").arg(n, int(from.size()), 10, QLatin1Char('0')),
+             kBlank, user, now()});
     t.commit();
     return id;
 }
@@ -272,7 +272,8 @@ qint64 issue(Tdat& dat, const QString& bookId, const QString& serial, const Issu
     const Leaf l = requireLeaf(dat, bookId, serial);
     requireState(l, {kBlank, kTaken}, QStringLiteral("开出"));
     const QString payee = requireText(issue.payee, kPayeeWidth, QStringLiteral("收款人"), true);
-    const QString purpose = requireText(issue.purpose, kPurposeWidth, QStringLiteral("用途"), false);
+    const QString purpose =
+        requireText(issue.purpose, kPurposeWidth, QStringLiteral("用途"), false);
     if (issue.amount <= 0) throw DbError(QStringLiteral("支票金额必须大于零。"));
     if (issue.amount > kFormLimit)
         throw DbError(QStringLiteral("金额 %1 超出支票金额栏的位数（最多 999,999,999.99）。")
@@ -282,8 +283,8 @@ qint64 issue(Tdat& dat, const QString& bookId, const QString& serial, const Issu
                           .arg(money::grouped(issue.amount), money::grouped(l.limit)));
     if (!issue.date.isValid()) throw DbError(QStringLiteral("请填写出票日期。"));
     requireInLife(book, issue.date);
-    const QDate received = dateOf(
-        dat.scalar(QStringLiteral("select lqrq from zpb where rowid=?"), {l.chequeBook}));
+    const QDate received =
+        dateOf(dat.scalar(QStringLiteral("select lqrq from zpb where rowid=?"), {l.chequeBook}));
     if (received.isValid() && issue.date < received)
         throw DbError(QStringLiteral("出票日期 %1 早于这本支票簿的领购日期 %2。")
                           .arg(months::iso(issue.date), months::iso(received)));
@@ -321,7 +322,8 @@ void void_leaf(Tdat& dat, const QString& bookId, const QString& serial, const QS
     if (l.lineId && !l.reversed)
         throw DbError(
             (monthPosted(dat, bookId, l.date)
-                 ? QStringLiteral("支票 %1 已记入日记帐（%2 凭证 %3），该月已结账：请先冲账，再作废。")
+                 ? QStringLiteral(
+                       "支票 %1 已记入日记帐（%2 凭证 %3），该月已结账：请先冲账，再作废。")
                  : QStringLiteral("支票 %1 已记入日记帐（%2 凭证 %3）：请先删除这一行，再作废。"))
                 .arg(l.serial, months::iso(l.date))
                 .arg(l.voucher));

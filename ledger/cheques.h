@@ -58,9 +58,8 @@ struct ChequeBook {
 // 15, as ph holds them), received on the date: its leaves are made 空白. Refused: a kind other
 // than the two, serials that overlap another cheque book of the bank book, more than
 // kLeavesAtMost leaves, a date before the bank book's start.
-qint64 add_cheque_book(Tdat& dat, const QString& bookId, const QString& kind,
-                       const QString& first, const QString& last, const QDate& received,
-                       const QString& user);
+qint64 add_cheque_book(Tdat& dat, const QString& bookId, const QString& kind, const QString& first,
+                       const QString& last, const QDate& received, const QString& user);
 std::vector<ChequeBook> cheque_books(Tdat& dat, const QString& bookId);
 
 struct Leaf {
@@ -68,17 +67,17 @@ struct Leaf {
     qint64 chequeBook = 0;
     QString kind;
     QString serial;
-    QString state;        // as the register shows it: the journal's line counts (above)
-    QString taker;        // 领用: who took it, for what, up to which amount
+    QString state;  // as the register shows it: the journal's line counts (above)
+    QString taker;  // 领用: who took it, for what, up to which amount
     QString takenFor;
     money::Cents limit = 0;
-    QString payee;        // 开出
+    QString payee;  // 开出
     money::Cents amount = 0;
     QDate date;
     QString purpose;
-    QString voidReason;   // 作废
-    qint64 lineId = 0;    // the journal line carrying the serial, 0 when none
-    int voucher = 0;      // its voucher number
+    QString voidReason;     // 作废
+    qint64 lineId = 0;      // the journal line carrying the serial, 0 when none
+    int voucher = 0;        // its voucher number
     bool reversed = false;  // that line was reversed since
     QString changedBy;
 };
@@ -143,7 +142,7 @@ struct Bill {
     QString direction;  // 收到, 开出
     QString number;     // up to 30 digits
     money::Cents amount = 0;
-    QString party;      // the drawer of a bill received, the payee of one issued
+    QString party;  // the drawer of a bill received, the payee of one issued
     QDate issued;
     QDate due;
     QString state = kOutstanding;  // 未兑付, 已兑付, 已退回

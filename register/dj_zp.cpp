@@ -4,8 +4,8 @@
 
 #include "bankrec.h"
 #include "cheques.h"
-#include "guarded.h"
 #include "dj.h"
+#include "guarded.h"
 #include "journalgrid.h"
 #include "messages.h"
 #include "monthmodel.h"

@@ -29,8 +29,9 @@ namespace C = qb::cheques;
 
 namespace {
 
-const QStringList kLeafColumns{"号码", "种类", "状态", "领用人", "领用用途", "限额", "收款人",
-                               "金额", "出票日期", "用途", "凭证号", "冲账", "作废原因", "经办人"};
+const QStringList kLeafColumns{"号码",   "种类",   "状态",     "领用人",   "领用用途",
+                               "限额",   "收款人", "金额",     "出票日期", "用途",
+                               "凭证号", "冲账",   "作废原因", "经办人"};
 const QStringList kBookColumns{"种类", "起始号码", "终止号码", "领购日期", "张数", "空白"};
 
 QToolButton* button(QWidget* parent, const char* name, const QString& text) {
@@ -144,8 +145,8 @@ void Tfr_zp::buildLayout() {
     CheckBox1->setText(QStringLiteral("同时记入日记帐"));
     CheckBox1->setChecked(true);
     const std::pair<QString, QWidget*> cells[] = {
-        {QStringLiteral("领用人："), Edit3}, {QStringLiteral("限额："), Edit4},
-        {QStringLiteral("收款人："), Edit5}, {QStringLiteral("金额："), Edit6},
+        {QStringLiteral("领用人："), Edit3},       {QStringLiteral("限额："), Edit4},
+        {QStringLiteral("收款人："), Edit5},       {QStringLiteral("金额："), Edit6},
         {QStringLiteral("出票日期："), DateEdit2}, {QStringLiteral("用途："), Edit7},
         {QStringLiteral("作废原因："), Edit8}};
     int at = 0;
@@ -205,8 +206,8 @@ void Tfr_zp::load_dat() {
         for (int r = 0; r < int(books.size()); ++r) {
             const C::ChequeBook& b = books[size_t(r)];
             setRow(ListView1, r,
-                   {b.kind, b.first, b.last, qb::months::iso(b.received),
-                    QString::number(b.leaves), QString::number(b.blank)});
+                   {b.kind, b.first, b.last, qb::months::iso(b.received), QString::number(b.leaves),
+                    QString::number(b.blank)});
         }
         const std::vector<C::Leaf> all = C::leaves(dat_, bookId_);
         // A blank leaf below the highest used one of its cheque book was skipped.
@@ -282,10 +283,11 @@ void Tfr_zp::SpeedButton1Click() {
 void Tfr_zp::SpeedButton2Click() {
     QString serial;
     change([&] {
-        serial = C::take_next(dat_, bookId_, ComboBox1->currentText(),
-                              {Edit3->text(), Edit7->text(), typedAmount(Edit4, QStringLiteral("限额"))},
-                              session_.login_user)
-                     .serial;
+        serial =
+            C::take_next(dat_, bookId_, ComboBox1->currentText(),
+                         {Edit3->text(), Edit7->text(), typedAmount(Edit4, QStringLiteral("限额"))},
+                         session_.login_user)
+                .serial;
     });
     if (!serial.isEmpty()) selectSerial(serial);
 }
@@ -304,7 +306,9 @@ void Tfr_zp::SpeedButton3Click() {
 
 void Tfr_zp::SpeedButton4Click() {
     const QString serial = selectedSerial();
-    change([&] { C::void_leaf(dat_, bookId_, requireSelected(serial), Edit8->text(), session_.login_user); });
+    change([&] {
+        C::void_leaf(dat_, bookId_, requireSelected(serial), Edit8->text(), session_.login_user);
+    });
 }
 
 void Tfr_zp::SpeedButton5Click() {

@@ -21,7 +21,7 @@ struct Template;
 // offsetMm moves everything on the page (a printer that feeds a form askew); inkGuides prints
 // the guides as any other object (a calibration page on plain paper).
 std::shared_ptr<Document> layOut(const Template& tpl, const QPageLayout& layout,
-                                 const DataSource* source, QString* error,
-                                 QPointF offsetMm = {}, bool inkGuides = false);
+                                 const DataSource* source, QString* error, QPointF offsetMm = {},
+                                 bool inkGuides = false);
 
 }  // namespace qb::report

@@ -39,31 +39,50 @@ TEST(Cheques, ABookOfTwentyFiveLeavesAndTheJournalAgree) {
     L::save_book_ticks(dat, {{book, true, kStart, 10000000}});
     EXPECT_TRUE(C::leaves(dat, book).empty());  // no tables yet: nothing, and nothing made
 
-    C::add_cheque_book(dat, book, C::kTransferCheque, "00012301", "00012325", {2026, 1, 2}, "admin");
+    C::add_cheque_book(dat, book, C::kTransferCheque, "00012301", "00012325", {2026, 1, 2},
+                       "admin");
     ASSERT_EQ(C::leaves(dat, book).size(), 25u);
     EXPECT_EQ(C::leaves(dat, book).front().serial, "00012301");
     for (const auto& bad : std::vector<std::function<void()>>{
-             [&] { C::add_cheque_book(dat, book, C::kTransferCheque, "00012320", "00012330",
-                                      {2026, 1, 2}, "admin"); },
-             [&] { C::add_cheque_book(dat, book, C::kCashCheque, "1", "9", {2025, 12, 31}, "admin"); },
-             [&] { C::add_cheque_book(dat, book, "本票", "1", "9", {2026, 1, 2}, "admin"); },
+             [&] {
+                 C::add_cheque_book(dat, book, C::kTransferCheque, "00012320", "00012330",
+                                    {2026, 1, 2}, "admin");
+             },
+             [&] {
+                 C::add_cheque_book(dat, book, C::kCashCheque, "1", "9", {2025, 12, 31}, "admin");
+             },
+             [&] {
+                 C::add_cheque_book(dat, book, "本票", "1", "9", {2026, 1, 2}, "admin");
+             },
              [&] { C::require_change_right(qb::users::OrdinaryUser); }})
         EXPECT_FALSE(refusal(bad).isEmpty());
     EXPECT_EQ(C::cheque_books(dat, book).size(), 1u);
 
     // 领用 hands out the first blank leaf; 开出 with --post writes the journal line too.
-    const C::Leaf taken = C::take_next(dat, book, C::kTransferCheque, {"张三", "材料款", 500000}, "op");
+    const C::Leaf taken =
+        C::take_next(dat, book, C::kTransferCheque, {"张三", "材料款", 500000}, "op");
     EXPECT_EQ(taken.serial, "00012301");
     EXPECT_EQ(taken.state, C::kTaken);
-    EXPECT_EQ(refusal([&] { C::issue(dat, book, "00012301", {"甲供应商", 600000, {2026, 1, 5}, "货款"}, "op", true); }),
-              "金额 6,000.00 超过领用时的限额 5,000.00。");
-    EXPECT_FALSE(refusal([&] { C::issue(dat, book, "00012301", {QString(41, QChar(u'长')), 1000, {2026, 1, 5}, {}}, "op", true); }).isEmpty());
-    EXPECT_FALSE(refusal([&] { C::issue(dat, book, "00099999", {"甲", 1000, {2026, 1, 5}, {}}, "op", false); }).isEmpty());
-    const qint64 posted = C::issue(dat, book, "00012301", {"甲供应商", 300000, {2026, 1, 5}, "货款"}, "op", true);
+    EXPECT_EQ(
+        refusal([&] {
+            C::issue(dat, book, "00012301", {"甲供应商", 600000, {2026, 1, 5}, "货款"}, "op", true);
+        }),
+        "金额 6,000.00 超过领用时的限额 5,000.00。");
+    EXPECT_FALSE(refusal([&] {
+                     C::issue(dat, book, "00012301",
+                              {QString(41, QChar(u'长')), 1000, {2026, 1, 5}, {}}, "op", true);
+                 }).isEmpty());
+    EXPECT_FALSE(refusal([&] {
+                     C::issue(dat, book, "00099999", {"甲", 1000, {2026, 1, 5}, {}}, "op", false);
+                 }).isEmpty());
+    const qint64 posted =
+        C::issue(dat, book, "00012301", {"甲供应商", 300000, {2026, 1, 5}, "货款"}, "op", true);
     ASSERT_GT(posted, 0);
     EXPECT_EQ(rowsText(dat, "select ph,zy,d_je from crereg where rowid=?", {posted}),
               "00012301/货款/3000");
-    EXPECT_FALSE(refusal([&] { C::issue(dat, book, "00012301", {"乙", 100, {2026, 1, 6}, {}}, "op", false); }).isEmpty());
+    EXPECT_FALSE(refusal([&] {
+                     C::issue(dat, book, "00012301", {"乙", 100, {2026, 1, 6}, {}}, "op", false);
+                 }).isEmpty());
 
     // A line typed in the panel with the serial as ticket writes the next leaf out; clearing the
     // ticket gives the leaf back, typing it again takes it.
@@ -78,17 +97,23 @@ TEST(Cheques, ABookOfTwentyFiveLeavesAndTheJournalAgree) {
 
     // Written out in the register alone; a leaf taken and voided keeps its number and reason.
     C::issue(dat, book, "00012303", {"丙公司", 45000, {2026, 1, 9}, "押金"}, "op", false);
-    EXPECT_EQ(C::take_next(dat, book, C::kTransferCheque, {"李四", {}, 0}, "op").serial, "00012304");
+    EXPECT_EQ(C::take_next(dat, book, C::kTransferCheque, {"李四", {}, 0}, "op").serial,
+              "00012304");
     C::void_leaf(dat, book, "00012304", "填写错误", "op");
     EXPECT_EQ(C::leaf(dat, book, "00012304").voidReason, "填写错误");
-    EXPECT_EQ(C::take_next(dat, book, C::kTransferCheque, {"李四", {}, 0}, "op").serial, "00012305");
-    EXPECT_FALSE(refusal([&] { C::issue(dat, book, "00012304", {"丙", 100, {2026, 1, 9}, {}}, "op", false); }).isEmpty());
+    EXPECT_EQ(C::take_next(dat, book, C::kTransferCheque, {"李四", {}, 0}, "op").serial,
+              "00012305");
+    EXPECT_FALSE(refusal([&] {
+                     C::issue(dat, book, "00012304", {"丙", 100, {2026, 1, 9}, {}}, "op", false);
+                 }).isEmpty());
     // Deleting the line of a cheque that stands in the journal comes first.
-    EXPECT_TRUE(refusal([&] { C::void_leaf(dat, book, "00012302", "丢失", "op"); }).contains("删除"));
+    EXPECT_TRUE(
+        refusal([&] { C::void_leaf(dat, book, "00012302", "丢失", "op"); }).contains("删除"));
 
     // Posted and reversed, the cheque stays written out with the reversal noted; now it may go.
     L::post_month(dat, book, kStart);
-    EXPECT_TRUE(refusal([&] { C::void_leaf(dat, book, "00012301", "丢失", "op"); }).contains("冲账"));
+    EXPECT_TRUE(
+        refusal([&] { C::void_leaf(dat, book, "00012301", "丢失", "op"); }).contains("冲账"));
     L::reverse_line(dat, posted, "admin");
     const C::Leaf reversed = C::leaf(dat, book, "00012301");
     EXPECT_EQ(reversed.state, C::kIssued);
@@ -107,8 +132,7 @@ TEST(Cheques, ABookOfTwentyFiveLeavesAndTheJournalAgree) {
     const C::ChequeForm form = C::cheque_form(dat, book, "00012303");
     EXPECT_EQ(form.year + form.month + form.day, "贰零贰陆零壹零玖");
     EXPECT_EQ(form.amountInWords, "肆佰伍拾元整");
-    EXPECT_EQ(QStringList(form.figures.begin(), form.figures.end()).join('|'),
-              "|||||¥|4|5|0|0|0");
+    EXPECT_EQ(QStringList(form.figures.begin(), form.figures.end()).join('|'), "|||||¥|4|5|0|0|0");
     EXPECT_EQ(form.account, "6222 0001");
     EXPECT_FALSE(refusal([&] { C::cheque_form(dat, book, "00012304"); }).isEmpty());
 }

@@ -101,8 +101,8 @@ QStringList serverSchema(Connection& con) {
 
 TEST(Tables, TheFileGetsTheTablesOfEarlierVersions) {
     QTemporaryDir tmp;
-    auto before =
-        fileWith(tmp.filePath("before.mdb"), fixture("schema.sql") + fixture("bankrec.sql"));
+    auto before = fileWith(tmp.filePath("before.mdb"),
+                           fixture("schema.sql") + fixture("bankrec.sql") + fixture("cheques.sql"));
     auto now = fileWith(tmp.filePath("now.mdb"), declared(false));
     const QStringList expected = fileSchema(*before);
     EXPECT_EQ(expected.filter(QRegularExpression("^table\\|")).size(), schema::names().size() + 1)
@@ -114,7 +114,8 @@ TEST(Tables, AServerGetsTheTablesOfEarlierVersions) {
     QB_REQUIRE_TEST_SERVER();
     testserver::Database beforeDb, nowDb;
     auto before = qb::engine::openPostgres(beforeDb.connection());
-    for (const QString& statement : fixture("schema_pg.sql") + fixture("bankrec_pg.sql"))
+    for (const QString& statement :
+         fixture("schema_pg.sql") + fixture("bankrec_pg.sql") + fixture("cheques_pg.sql"))
         before->execute(statement);
     auto now = qb::engine::openPostgres(nowDb.connection());
     for (const QString& statement : declared(true))
@@ -123,4 +124,11 @@ TEST(Tables, AServerGetsTheTablesOfEarlierVersions) {
     for (const QString& table : schema::names())
         EXPECT_TRUE(now->hasTable(table)) << table.toStdString();
     EXPECT_EQ(serverSchema(*now).join('\n').toStdString(), expected.join('\n').toStdString());
+}
+
+TEST(Tables, DumpCheques) {
+    for (const char* t : {"zpb", "zpmx", "pjdj"})
+        for (bool server : {false, true})
+            for (const QString& st : schema::createStatements(schema::table(t), server))
+                printf("%s|%s;\n", server ? "pg" : "file", st.toUtf8().constData());
 }
