@@ -24,6 +24,7 @@
 #include "report.h"
 #include "report_preview.h"
 #include "session.h"
+#include "zp.h"
 
 namespace {
 
@@ -390,4 +391,6 @@ void Tfr_dj::reloadKeeping(qint64 rowId, int column) {
     model_->reload();
     const int row = model_->rowOf(rowId);
     if (row >= 0) DBGridEh1->setCurrent(row, column < 0 ? MonthModel::Dzrq : column);
+    // The cheque register shows what the journal's lines make of its leaves.
+    if (zp_ && zp_->bookId() == current_book_id) zp_->load_dat();
 }

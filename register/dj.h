@@ -74,7 +74,7 @@ public:
     MonthModel* monthModel() const { return model_.get(); }
     const qb::report::Report* summaryReport() const { return summary_report.get(); }
     Tfr_dz* reconciliationWindow() const;
-    Tfr_zp* chequeWindow() const { return zp_; }
+    Tfr_zp* chequeWindow() const;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -43,5 +43,8 @@ void Tfr_dj::warnTicket(const QString& ticket) {
     QString warning;
     guarded([&] { warning = qb::cheques::ticket_warning(dat_, current_book_id, ticket); });
     if (!warning.isEmpty()) qb::messages().plain(warning);
-    if (zp_ && zp_->bookId() == current_book_id) zp_->load_dat();
+}
+
+Tfr_zp* Tfr_dj::chequeWindow() const {
+    return zp_;
 }
