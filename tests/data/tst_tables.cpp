@@ -125,10 +125,3 @@ TEST(Tables, AServerGetsTheTablesOfEarlierVersions) {
         EXPECT_TRUE(now->hasTable(table)) << table.toStdString();
     EXPECT_EQ(serverSchema(*now).join('\n').toStdString(), expected.join('\n').toStdString());
 }
-
-TEST(Tables, DumpCheques) {
-    for (const char* t : {"zpb", "zpmx", "pjdj"})
-        for (bool server : {false, true})
-            for (const QString& st : schema::createStatements(schema::table(t), server))
-                printf("%s|%s;\n", server ? "pg" : "file", st.toUtf8().constData());
-}
