@@ -9,11 +9,15 @@
 #include <QToolButton>
 
 #include "about.h"
+#include "cheques.h"
 #include "chm.h"
+#include "desksettings.h"
 #include "entries.h"
+#include "guarded.h"
 #include "launchers.h"
 #include "login.h"
 #include "messages.h"
+#include "months.h"
 #include "register_commands.h"
 #include "session.h"
 
@@ -97,6 +101,8 @@ void TForm1::buildMenus() {
           [this] { forward(&RegisterCommands::turnexcel); });
     entry(n18, entries::kBankRec, QStringLiteral("银行对账"), "bankrec",
           [this] { forward(&RegisterCommands::yhdz); });
+    entry(n18, entries::kCheques, QStringLiteral("支票登记簿"), "bankrec",
+          [this] { forward(&RegisterCommands::zpdj); });
     n18->menuAction()->setVisible(false);
 
     QMenu* n4 = menu(entries::kSetupMenu, QStringLiteral("初始化(&C)"));
@@ -215,6 +221,24 @@ void TForm1::loggedIn(const QString& user, const QString& roleText) {
     setWorkingMenusEnabled(true);
     qxsz();
     area_->setFocus();
+    remindBills();
+}
+
+void TForm1::remindBills() {
+    if (session_.role_code != Session::Administrator && session_.role_code != Session::Operator)
+        return;
+    const int days = qb::desksettings::billsDueDays();
+    std::vector<qb::cheques::Bill> due;
+    guarded([&] { due = qb::cheques::bills_due(session_.dat, QDate::currentDate(), days); });
+    if (due.empty()) return;
+    QStringList lines;
+    for (const qb::cheques::Bill& b : due)
+        lines << QStringLiteral("%1 %2 %3 %4 %5 %6")
+                     .arg(qb::months::iso(b.due), b.bookName, b.kind + b.direction, b.number,
+                          b.party, qb::money::grouped(b.amount));
+    qb::messages().plain(
+        QStringLiteral("以下承兑汇票在 %1 天内到期或已过期，请及时办理：\n").arg(days) +
+        lines.join(QLatin1Char('\n')));
 }
 
 void TForm1::relogin() {

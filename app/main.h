@@ -30,6 +30,8 @@ public:
     void setWorkingMenusEnabled(bool enabled);
     // Narrows the entries to what the logged-in role may open.
     void qxsz();
+    // Bills due within the desk's days, shown to an operator or administrator after login.
+    void remindBills();
     // Re-login: after confirmation closes every child window and shows the login panel.
     void relogin();
 

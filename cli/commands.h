@@ -29,6 +29,8 @@ int exportMonth(const QString& dir, const QStringList& args);
 int reconcile(const QString& dir, const QStringList& args);
 int copy(const QStringList& args);
 int log(const QString& dir, const QStringList& args);
+int capitals(const QStringList& args);
+int cheque(const QString& dir, const QStringList& args);
 
 // The ledger's passphrase of its own, for every command that opens or creates a ledger; empty
 // for the built-in key.

@@ -82,6 +82,42 @@ const char* const kUsage =
     "      the operation log as CSV: who did what and when, with the values before and after\n"
     "      (times in UTC; the days are local). log --verify checks every chain of the log and\n"
     "      exits with 1 when an entry was changed, removed or moved by hand\n"
+    "  capitals AMOUNT|YYYY-MM-DD\n"
+    "      print the amount (人民币壹拾元整) or the date (贰零贰陆年零壹月壹拾伍日) in Chinese\n"
+    "      capitals as cheques and bills are written\n"
+    "  cheque book-add NAME CATEGORY --kind 转账支票|现金支票 --first NO --last NO [--date "
+    "YYYY-MM-DD]\n"
+    "      register a cheque book of the bank book: its leaves NO..NO (leading zeros kept), blank\n"
+    "  cheque list NAME CATEGORY [--state STATE]\n"
+    "      the leaves as CSV with their state (空白 已领用 已开出 已作废 已兑付 已退回); a leaf "
+    "is\n"
+    "      已开出 while a journal line of the book carries its number as ticket (票号)\n"
+    "  cheque take NAME CATEGORY --kind KIND --taker WHO [--purpose TEXT] [--limit AMOUNT]\n"
+    "      领用: hand out the next blank leaf of the kind and print its number\n"
+    "  cheque issue NAME CATEGORY NO --payee TEXT --amount AMOUNT --date YYYY-MM-DD\n"
+    "               [--purpose TEXT] [--post]\n"
+    "      开出; --post also writes the journal line (amount paid out, NO as ticket)\n"
+    "  cheque void NAME CATEGORY NO --reason TEXT\n"
+    "      作废: the leaf keeps its number and the reason; a leaf whose journal line stands is "
+    "refused\n"
+    "  cheque return NAME CATEGORY NO\n"
+    "      退回: a taken leaf comes back blank, one written out comes back unpaid (已退回)\n"
+    "  cheque print NAME CATEGORY NO --pdf FILE\n"
+    "      the cheque as printed on the bank's form (zzzp.rls, xjzp.rls beside the database), "
+    "moved\n"
+    "      by this desk's printer offset; the form's own print is left out\n"
+    "  cheque calibrate 转账支票|现金支票 --pdf FILE\n"
+    "      the calibration page for plain paper: the form's outline with a sample cheque\n"
+    "  cheque offset [X,Y]\n"
+    "      show or set this desk's printer offset in millimetres (right, down), kept in\n"
+    "      quillbook.ini beside the program\n"
+    "  cheque bill-add NAME CATEGORY --kind 银行承兑汇票|商业承兑汇票 --direction 收到|开出\n"
+    "                  --number NO --amount AMOUNT --party TEXT --date YYYY-MM-DD --due "
+    "YYYY-MM-DD\n"
+    "      register a bill received or issued (number up to 30 digits, party the drawer or payee)\n"
+    "  cheque bills [--due DAYS]\n"
+    "      the bills of every book as CSV by due date; --due: those outstanding and due within "
+    "DAYS\n"
     "\n"
     "check, journal, log and reconcile without --save only read: they need no lock and work on a\n"
     "read-only copy; backup needs no lock either.\n"
@@ -134,6 +170,8 @@ int run(QStringList args) {
     if (command == QLatin1String("balances")) return cli::balances(dir, args);
     if (command == QLatin1String("copy")) return cli::copy(args);
     if (command == QLatin1String("log")) return cli::log(dir, args);
+    if (command == QLatin1String("capitals")) return cli::capitals(args);
+    if (command == QLatin1String("cheque")) return cli::cheque(dir, args);
     throw cli::UsageError{QStringLiteral("unknown command or arguments: ") + command};
 }
 

@@ -169,6 +169,58 @@ const std::vector<Table> kDeclared = {
      Made::OnFirstUse,
      Style::Checked,
      {{"\"user\"", Text, 16, true}, {"sbcs", Integer}, {"sbsj", Text, 19}}},
+    // 支票簿: a bank book's cheque books: zl the kind (现金支票, 转账支票); qshm and zzhm the first
+    // and last serial (digits, leading zeros kept, as wide as a ticket number); lqrq the day they
+    // came; jbr who entered them.
+    {"zpb",
+     Made::OnFirstUse,
+     Style::Checked,
+     {{"zbh", Text, 10},
+      {"zl", Text, 10},
+      {"qshm", Text, 15},
+      {"zzhm", Text, 15},
+      {"lqrq", Date},
+      {"jbr", Text, 16}}},
+    // 支票明细: one row per leaf: zpb its cheque book (row id); hm the serial; zt the state the
+    // register keeps (空白, 已领用, 已开出, 已作废, 已兑付, 已退回; a journal line carrying
+    // the serial makes it 已开出); lyr, lyyt, xe who took it, for what, up to which amount;
+    // skr, je, cprq, yt payee, amount, date and purpose when written out; zfyy why it was
+    // voided; jbr and xgsj who changed it last and when ("YYYY-MM-DDTHH:MM:SS").
+    {"zpmx",
+     Made::OnFirstUse,
+     Style::Checked,
+     {{"zbh", Text, 10},
+      {"zpb", RowId},
+      {"hm", Text, 15},
+      {"zt", Text, 10},
+      {"lyr", Text, 16},
+      {"lyyt", Text, 50},
+      {"xe", Double},
+      {"skr", Text, 40},
+      {"je", Double},
+      {"cprq", Date},
+      {"yt", Text, 50},
+      {"zfyy", Text, 50},
+      {"jbr", Text, 16},
+      {"xgsj", Text, 19}},
+     {{"zpmx_book_serial", "zbh, hm"}}},
+    // 票据登记: bills received or issued: zl the kind (银行承兑汇票, 商业承兑汇票); fx 收到
+    // or 开出; hm the number; je the amount; dfmc the drawer (received) or payee (issued);
+    // cprq and dqrq the issue and due dates; zt 未兑付, 已兑付 or 已退回; jbr who entered it.
+    {"pjdj",
+     Made::OnFirstUse,
+     Style::Checked,
+     {{"zbh", Text, 10},
+      {"zl", Text, 10},
+      {"fx", Text, 2},
+      {"hm", Text, 30},
+      {"je", Double},
+      {"dfmc", Text, 60},
+      {"cprq", Date},
+      {"dqrq", Date},
+      {"zt", Text, 10},
+      {"jbr", Text, 16}},
+     {{"pjdj_due", "dqrq"}}},
 };
 
 // On a server, dates are text in a domain that checks their shape, which the engine reports as

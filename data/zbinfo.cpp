@@ -50,6 +50,20 @@ void appendSection(QByteArray& out, const QString& section, const QStringList& k
     throw DbError(QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(file)));
 }
 
+bool isHeader(const QString& line) {
+    return line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'));
+}
+
+// Through the one file writer: whole or not at all, never through a link.
+void saveWhole(const QString& file, const QByteArray& out) {
+    if (const QString why = files::whyNotWritable(file); !why.isEmpty()) throw DbError(why);
+    try {
+        files::writeWhole(file, out);
+    } catch (const DbError&) {
+        unableToWrite(file);
+    }
+}
+
 }  // namespace
 
 void setDirectory(const QString& directory) {
@@ -73,7 +87,7 @@ QList<std::pair<QString, QString>> readEntries(const QString& file, const QStrin
     for (const QString& raw : lines) {
         const QString line = raw.trimmed();
         // A header is a whole line in brackets; an entry such as "[旧]帐户=" stays an entry.
-        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+        if (isHeader(line)) {
             if (seen) break;  // the first section of that name is the one read
             inSection =
                 line.mid(1, line.size() - 2).trimmed().compare(section, Qt::CaseInsensitive) == 0;
@@ -105,12 +119,49 @@ void writeLists(const QString& file, const QStringList& names, const QStringList
     QByteArray out;
     appendSection(out, kNames, nameKeys);
     appendSection(out, kCategories, categoryKeys);
-    if (const QString why = files::whyNotWritable(file); !why.isEmpty()) throw DbError(why);
-    try {
-        files::writeWhole(file, out);
-    } catch (const DbError&) {
-        unableToWrite(file);
+    saveWhole(file, out);
+}
+
+void writeEntry(const QString& file, const QString& section, const QString& key,
+                const QString& value) {
+    QStringList lines;
+    QFile in(file);
+    if (in.open(QIODevice::ReadOnly)) lines = decode(in.readAll()).split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+    const QString entry = key + QLatin1Char('=') + value;
+    qsizetype header = -1, end = lines.size();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        if (!isHeader(line)) continue;
+        if (header >= 0) {
+            end = i;
+            break;
+        }
+        if (line.mid(1, line.size() - 2).trimmed().compare(section, Qt::CaseInsensitive) == 0)
+            header = i;
     }
+    if (header < 0) {
+        lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
+    } else {
+        qsizetype at = -1;
+        for (qsizetype i = header + 1; i < end && at < 0; ++i)
+            if (lines[i]
+                    .section(QLatin1Char('='), 0, 0)
+                    .trimmed()
+                    .compare(key, Qt::CaseInsensitive) == 0)
+                at = i;
+        if (at >= 0) {
+            lines[at] = entry;
+        } else {
+            while (end > header + 1 && lines[end - 1].trimmed().isEmpty())
+                --end;
+            lines.insert(end, entry);
+        }
+    }
+    saveWhole(file, (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
 }
 
 }  // namespace qb::zbinfo

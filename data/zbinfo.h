@@ -43,4 +43,10 @@ inline void save(const QStringList& names, const QStringList& categories) {
     writeLists(path(), names, categories);
 }
 
+// Sets one entry "key=value" of a section (its first entry of that key, or a new one at the
+// section's end; a new section at the file's end), keeping every other line as it is. Written
+// whole like writeLists, and throws the same way.
+void writeEntry(const QString& file, const QString& section, const QString& key,
+                const QString& value);
+
 }  // namespace qb::zbinfo

@@ -27,6 +27,7 @@
 #include "report.h"
 #include "report_preview.h"
 #include "session.h"
+#include "zp.h"
 
 namespace {
 
@@ -358,6 +359,8 @@ void Tfr_dj::setCommands() {
     // A book not enabled has no opening rows for lines from a statement to carry on from.
     session_.setMainActionEnabled(entries::kBankRec,
                                   writable && qb::bankrec::is_bank_book(onShow_->text(0)));
+    session_.setMainActionEnabled(entries::kCheques,
+                                  journal && qb::bankrec::is_bank_book(onShow_->text(0)));
     session_.setMainActionEnabled(entries::kReverse, writable && monthClosed_);
 }
 
@@ -401,4 +404,6 @@ void Tfr_dj::reloadKeeping(qint64 rowId, int column) {
     model_->reload();
     const int row = model_->rowOf(rowId);
     if (row >= 0) DBGridEh1->setCurrent(row, column < 0 ? MonthModel::Dzrq : column);
+    // The cheque register shows what the journal's lines make of its leaves.
+    if (zp_ && zp_->bookId() == current_book_id) zp_->load_dat();
 }

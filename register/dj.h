@@ -15,6 +15,7 @@ class JournalGrid;
 class MonthModel;
 class QCheckBox;
 class Tfr_dz;
+class Tfr_zp;
 class QDateEdit;
 class QLabel;
 class QStatusBar;
@@ -50,6 +51,7 @@ public:
     void rejsye() override;     // rebuild the month's running balances
     void turnexcel() override;  // the month on show into the workbook "qbk.xls"
     void yhdz() override;       // the bank book on show against the bank's statement
+    void zpdj() override;       // the cheque register of the bank book on show
 
     // Opens what the selected tree node names for the picked month; a book name opens nothing.
     void TreeView1Click();
@@ -73,6 +75,7 @@ public:
     MonthModel* monthModel() const { return model_.get(); }
     const qb::report::Report* summaryReport() const { return summary_report.get(); }
     Tfr_dz* reconciliationWindow() const;
+    Tfr_zp* chequeWindow() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -113,6 +116,12 @@ private:
     // What went on show decides whether the panel stays.
     void panelFollowsView();
     void offerFollowUp(const qb::ledger::Reversal& reversal);
+    // A window of the register's (reconciliation, cheque register) beside it in the main
+    // window's area, or on its own.
+    void showBeside(QWidget* window);
+    // Tells the cashier what the cheque register makes of a ticket number just written (one
+    // naming no leaf of the book, a voided leaf, a cheque written twice); never a refusal.
+    void warnTicket(const QString& ticket);
     static void remindRepost();
     // The titled OK/Cancel question; true for OK.
     static bool confirmed(const QString& question);
@@ -134,6 +143,7 @@ private:
     // A book the tree does not list, opened by showBookMonth: a name node with its category.
     std::unique_ptr<QTreeWidgetItem> unlisted_;
     QPointer<Tfr_dz> dz_;  // the reconciliation opened last
+    QPointer<Tfr_zp> zp_;  // the cheque register opened last
 
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* SpeedButton2 = nullptr;

@@ -33,16 +33,20 @@ void Tfr_dj::yhdz() {
         if (journalOnShow() && current_book_id == book) SpeedButton4Click();
     });
     dz_ = dz;
+    showBeside(dz);
+}
+
+void Tfr_dj::showBeside(QWidget* window) {
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (frame && frame->mdiArea()) {
-        QMdiSubWindow* sub = frame->mdiArea()->addSubWindow(dz);
+        QMdiSubWindow* sub = frame->mdiArea()->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->resize(dz->size());
+        sub->resize(window->size());
         sub->show();
     } else {
-        // A register on its own (tests, tools): the reconciliation is a window of its own.
-        dz->setParent(this, Qt::Window);
-        dz->show();
+        // A register on its own (tests, tools): the window is one of its own.
+        window->setParent(this, Qt::Window);
+        window->show();
     }
 }
 

@@ -92,5 +92,6 @@ bool Tfr_dj::writeCell(int row, int column, const QVariant& value) {
     }
     reloadKeeping(rowId, DBGridEh1->currentColumn());
     refreshFooters();
+    if (column == MonthModel::Ph) warnTicket(value.toString());
     return true;
 }

@@ -87,6 +87,7 @@ bool Tfr_dj::sb2Click() {
         return false;
     reloadKeeping(rowId, MonthModel::Dzrq);
     refreshFooters();
+    warnTicket(line->ticket);
     return true;
 }
 

@@ -75,7 +75,8 @@ std::vector<std::pair<int, int>> Document::find(const QString& needle) const {
     return hits;
 }
 
-void paintPage(QPainter& painter, const Document& document, int page, double pixelsPerMm) {
+void paintPage(QPainter& painter, const Document& document, int page, double pixelsPerMm,
+               bool guides) {
     // Point sizes are resolved with the device's resolution; scale them so that a font is as
     // tall relative to the page as on paper, whatever the device and the zoom.
     const double deviceDpi = painter.device()->logicalDpiY();
@@ -90,7 +91,9 @@ void paintPage(QPainter& painter, const Document& document, int page, double pix
     QPen pen(Qt::black);
     pen.setCapStyle(Qt::SquareCap);
     for (const Item& item : document.pages.at(page).items) {
+        if (item.guide && !guides) continue;
         const QRectF box(item.mm.topLeft() * pixelsPerMm, item.mm.bottomRight() * pixelsPerMm);
+        pen.setColor(item.guide ? QColor(0x90, 0xa8, 0xc0) : QColor(Qt::black));
         pen.setWidthF(std::max(1.0, item.penMm * pixelsPerMm));
         painter.setPen(pen);
         switch (item.kind) {

@@ -27,6 +27,7 @@ struct Item {
     int frame = 0;       // Text only: Side flags of the frame lines
     double penMm = 0.2;  // width of frame lines, lines and rectangles
     QImage image;        // Picture only: drawn as large as fits the box, centred
+    bool guide = false;  // the outline of a pre-printed form: on screen only, never on paper
 };
 
 struct Page {
@@ -46,8 +47,10 @@ struct Document {
 };
 
 // Paints a page with the paper's top-left corner at the painter's origin, pixelsPerMm device
-// pixels to the millimetre (fonts scale with it, whatever the device's resolution).
-void paintPage(QPainter& painter, const Document& document, int page, double pixelsPerMm);
+// pixels to the millimetre (fonts scale with it, whatever the device's resolution). Guides are
+// painted, in grey, only when asked for (the preview).
+void paintPage(QPainter& painter, const Document& document, int page, double pixelsPerMm,
+               bool guides = false);
 // Paints every page on a paged device (printer, PDF writer), one device page per page; the
 // device's page layout is set to the document's, without margins, so positions hold to the
 // millimetre. first and last (0-based, inclusive; -1: the last page) choose a range of pages.

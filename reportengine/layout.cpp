@@ -45,7 +45,8 @@ bool breaksAfter(const Band& detail, const DataSource& source, int row,
 }  // namespace
 
 std::shared_ptr<Document> layOut(const Template& tpl, const QPageLayout& layout,
-                                 const DataSource* source, QString* error) {
+                                 const DataSource* source, QString* error, QPointF offsetMm,
+                                 bool inkGuides) {
     auto document = std::make_shared<Document>();
     document->layout = layout;
     const QRectF paper = layout.fullRect(QPageLayout::Millimeter);
@@ -162,13 +163,14 @@ std::shared_ptr<Document> layOut(const Template& tpl, const QPageLayout& layout,
         std::vector<Item>& items = document->pages[p].items;
         for (const Placed& placed : pages[p]) {
             context.row = placed.row;
-            const QPointF origin(margins.left(), placed.top);
+            const QPointF origin = QPointF(margins.left(), placed.top) + offsetMm;
             size_t text = 0;
             for (const TemplateObject& o : placed.band->band->objects) {
                 Item item;
                 item.mm =
                     QRectF(origin + o.mm.topLeft() * scale, origin + o.mm.bottomRight() * scale);
                 item.penMm = o.penMm * scale;
+                item.guide = o.guide && !inkGuides;
                 if (o.kind == TemplateObject::Kind::Line) {
                     item.kind = Item::Kind::Line;
                 } else if (o.kind == TemplateObject::Kind::Rect) {

@@ -18,7 +18,10 @@ struct Template;
 // summary and then the appendix follow the last line, each on a new page when it does not fit
 // (an appendix's page without the column header).
 // Nothing when a field is unknown or a band cannot fit on a page; error says why.
+// offsetMm moves everything on the page (a printer that feeds a form askew); inkGuides prints
+// the guides as any other object (a calibration page on plain paper).
 std::shared_ptr<Document> layOut(const Template& tpl, const QPageLayout& layout,
-                                 const DataSource* source, QString* error);
+                                 const DataSource* source, QString* error, QPointF offsetMm = {},
+                                 bool inkGuides = false);
 
 }  // namespace qb::report

@@ -56,6 +56,11 @@ void writeBox(QXmlStreamWriter& xml, const QRectF& mm) {
     xml.writeAttribute(QStringLiteral("h"), number(mm.height()));
 }
 
+// A form's outline stays an outline when the report is opened again.
+void writeGuide(QXmlStreamWriter& xml, const Item& item) {
+    if (item.guide) xml.writeAttribute(QStringLiteral("guide"), QStringLiteral("true"));
+}
+
 void writeItem(QXmlStreamWriter& xml, const Item& item) {
     switch (item.kind) {
         case Item::Kind::Line:
@@ -65,11 +70,13 @@ void writeItem(QXmlStreamWriter& xml, const Item& item) {
             xml.writeAttribute(QStringLiteral("x2"), number(item.mm.right()));
             xml.writeAttribute(QStringLiteral("y2"), number(item.mm.bottom()));
             xml.writeAttribute(QStringLiteral("pen"), number(item.penMm));
+            writeGuide(xml, item);
             return;
         case Item::Kind::Rect:
             xml.writeEmptyElement(QStringLiteral("rect"));
             writeBox(xml, item.mm);
             xml.writeAttribute(QStringLiteral("pen"), number(item.penMm));
+            writeGuide(xml, item);
             return;
         case Item::Kind::Picture: {
             xml.writeStartElement(QStringLiteral("picture"));
@@ -100,6 +107,7 @@ void writeItem(QXmlStreamWriter& xml, const Item& item) {
         xml.writeAttribute(QStringLiteral("pen"), number(item.penMm));
     }
     if (item.wrap) xml.writeAttribute(QStringLiteral("wrap"), QStringLiteral("true"));
+    writeGuide(xml, item);
     if (needsEncoding(item.text)) {
         xml.writeAttribute(QStringLiteral("encoding"), QStringLiteral("base64"));
         xml.writeCharacters(QString::fromLatin1(item.text.toUtf8().toBase64()));
@@ -187,6 +195,7 @@ private:
         Page p;
         while (xml_.readNextStartElement()) {
             Item item;
+            item.guide = attr("guide") == u"true";
             if (xml_.name() == u"text") {
                 text(item, fonts);
             } else if (xml_.name() == u"line") {

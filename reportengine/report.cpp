@@ -135,10 +135,16 @@ void Report::setPageLayout(const QPageLayout& layout) {
     stale_ = true;
 }
 
+void Report::setOffset(QPointF offsetMm, bool printGuides) {
+    offset_ = offsetMm;
+    printGuides_ = printGuides;
+    stale_ = true;
+}
+
 bool Report::prepare() {
     if (!template_) return fail(QStringLiteral("没有载入报表模板"));
     QString error;
-    auto document = layOut(*template_, layout_, source_.get(), &error);
+    auto document = layOut(*template_, layout_, source_.get(), &error, offset_, printGuides_);
     if (!document) return fail(QStringLiteral("报表 %1 无法生成：%2").arg(origin_, error));
     document_ = std::move(document);
     stale_ = false;

@@ -67,6 +67,11 @@ public:
     std::shared_ptr<const Document> document() const { return document_; }
     int pageCount() const { return document_ ? int(document_->pages.size()) : 0; }
 
+    // Moves everything on the page by the offset in millimetres: the shift a desk's printer needs
+    // to hit a pre-printed form's fields. printGuides puts the form's outline on paper too, for
+    // a calibration page on plain paper; otherwise it shows in the preview only.
+    void setOffset(QPointF offsetMm, bool printGuides = false);
+
     // Prepares when needed (after a load, setText, setDataSource or setPageLayout) and writes
     // a PDF file, without any window. A failed write gives
     // a message and false and leaves no half-written file.
@@ -92,6 +97,8 @@ private:
     QString origin_;
     std::shared_ptr<const DataSource> source_;
     QPageLayout layout_;
+    QPointF offset_;
+    bool printGuides_ = false;
     std::shared_ptr<const Document> document_;
     bool stale_ = true;
 };

@@ -87,7 +87,7 @@ protected:
                 painter.fillRect(QRectF(mm.topLeft() * px, mm.bottomRight() * px),
                                  QColor(255, 230, 0, 160));
             }
-            paintPage(painter, *doc, p, px);
+            paintPage(painter, *doc, p, px, true);
             painter.restore();
         }
     }

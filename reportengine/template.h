@@ -30,7 +30,8 @@ struct TemplateObject {
     bool wrap = false;
     int frame = 0;
     double penMm = 0.2;
-    QImage picture;  // Picture: what the program put in; none prints nothing
+    QImage picture;      // Picture: what the program put in; none prints nothing
+    bool guide = false;  // shown in the preview only: the outline of a pre-printed form
     // Whether the program gave the object something to print: a picture, or a text.
     bool hasContent() const { return kind == Kind::Picture ? !picture.isNull() : !text.isEmpty(); }
 };

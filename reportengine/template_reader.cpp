@@ -213,6 +213,7 @@ private:
         o.frame = frame();
         o.penMm = number("pen", 0.2);
         o.format = attr("format");
+        o.guide = flag("guide", false);
         o.text = xml_.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
         return o;
     }
@@ -223,6 +224,7 @@ private:
         o.mm = QRectF(QPointF(number("x1", 0), number("y1", 0)),
                       QPointF(number("x2", 0), number("y2", 0)));
         o.penMm = number("pen", 0.2);
+        o.guide = flag("guide", false);
         xml_.skipCurrentElement();
         return o;
     }
@@ -232,6 +234,7 @@ private:
         o.kind = TemplateObject::Kind::Rect;
         o.mm = box();
         o.penMm = number("pen", 0.2);
+        o.guide = flag("guide", false);
         xml_.skipCurrentElement();
         return o;
     }

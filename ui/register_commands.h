@@ -10,4 +10,5 @@ public:
     virtual void rejsye() = 0;     // 重新计算余额
     virtual void turnexcel() = 0;  // 导出
     virtual void yhdz() = 0;       // 银行对账
+    virtual void zpdj() = 0;       // 支票登记簿
 };

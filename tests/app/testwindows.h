@@ -40,6 +40,7 @@ public:
     void rejsye() override { calls << QStringLiteral("rejsye"); }
     void turnexcel() override { calls << QStringLiteral("turnexcel"); }
     void yhdz() override { calls << QStringLiteral("yhdz"); }
+    void zpdj() override { calls << QStringLiteral("zpdj"); }
     QStringList calls;
 };
 

@@ -116,9 +116,9 @@ private slots:
         // A second register as the journal query opens it: the latest one gets the commands.
         auto* second = dynamic_cast<TestRegister*>(s->session.openRegister());
         QVERIFY(second && second != first);
-        for (const char* entry : {"N20", "N25", "N26", "N28", "N29"})
+        for (const char* entry : {"N20", "N25", "N26", "N28", "N29", "N31"})
             action(entry)->trigger();
-        QCOMPARE(second->calls, (QStringList{"zwyj", "cz", "rejsye", "turnexcel", "yhdz"}));
+        QCOMPARE(second->calls, (QStringList{"zwyj", "cz", "rejsye", "turnexcel", "yhdz", "zpdj"}));
         QVERIFY(first->calls.isEmpty());
         // Closing either register hides the menu and enables the register entries.
         frameOf(second)->close();

@@ -353,6 +353,60 @@ TEST(Cli, ReconcileReportsOnlyReadsAndSavesWhenAsked) {
     EXPECT_EQ(read.scalar("select count(*) from yhls where pzid is not null").toInt(), 2);
 }
 
+// Capitals for a cashier writing by hand, and a cheque book used from the command line: a leaf
+// handed out, written out into the journal, printed on the form (its PDF holds the fields only,
+// the form's own print left out), refused where the rules say so.
+TEST(Cli, CapitalsAndChequesFromTheCommandLine) {
+    EXPECT_EQ(cli({"capitals", "107000.53"}).out, "人民币壹拾万柒仟元零伍角叁分\n");
+    EXPECT_EQ(cli({"capitals", "2026-01-15"}).out, "贰零贰陆年零壹月壹拾伍日\n");
+    EXPECT_EQ(cli({"capitals", "0"}).code, 1);
+    EXPECT_EQ(cli({"capitals", "1.234"}).code, 2);
+
+    BankBook b;
+    b.dat.close();
+    const QString dir = b.dir();
+    QFile::copy(QStringLiteral(QB_TEMPLATES "/zzzp.rls"), dir + "/zzzp.rls");
+    const QStringList book{"--dir", dir, "cheque"};
+    const auto run = [&](const QString& what, const QStringList& args) {
+        return cli(book + QStringList{what, "甲公司", "银行日记帐"} + args);
+    };
+    ASSERT_EQ(run("book-add", {"--kind", "转账支票", "--first", "00001201", "--last", "00001225",
+                               "--date", "2024-05-02"})
+                  .code,
+              0);
+    EXPECT_EQ(run("take", {"--kind", "转账支票", "--taker", "张三"}).out, "00001201\n");
+    const Outcome issued = run("issue", {"00001201", "--payee", "乙公司", "--amount", "16409.02",
+                                         "--date", "2024-05-20", "--purpose", "材料款", "--post"});
+    ASSERT_EQ(issued.code, 0) << issued.err.toStdString();
+    EXPECT_TRUE(cli({"--dir", dir, "journal", "甲公司", "银行日记帐", "2024-05"})
+                    .out.contains(",00001201,材料款,0.00,16409.02,"));
+    EXPECT_EQ(run("issue",
+                  {"00001202", "--payee", "乙", "--amount", "1000000000", "--date", "2024-05-20"})
+                  .code,
+              1);
+    EXPECT_EQ(
+        run("issue", {"00009999", "--payee", "乙", "--amount", "1", "--date", "2024-05-20"}).code,
+        1);
+    EXPECT_EQ(run("void", {"00001202", "--reason", "写错"}).code, 0);
+    const QStringList leaves = run("list", {}).out.split('\n');
+    EXPECT_TRUE(
+        leaves[1].startsWith("00001201,转账支票,已开出,张三,,,乙公司,16409.02,2024-05-20,材料款,"));
+    EXPECT_TRUE(leaves[2].startsWith("00001202,转账支票,已作废,"));
+    EXPECT_EQ(run("list", {"--state", "空白"}).out.count('\n'), 24);
+
+    const Outcome printed = run("print", {"00001201", "--pdf", dir + "/cheque.pdf"});
+    ASSERT_EQ(printed.code, 0) << printed.err.toStdString();
+    QProcess text;
+    text.start("pdftotext", {dir + "/cheque.pdf", "-"});
+    if (!text.waitForFinished(30000)) GTEST_SKIP() << "pdftotext (poppler-utils) is missing";
+    const QString pdf = QString::fromUtf8(text.readAllStandardOutput()).remove(' ');
+    for (const char* field : {"贰零贰肆", "伍", "零贰拾", "乙公司", "壹万陆仟肆佰零玖元零贰分",
+                              "材料款", "2024年5月20日", "¥16,409.02", "00001201"})
+        EXPECT_TRUE(pdf.contains(QString::fromUtf8(field))) << field;
+    EXPECT_FALSE(pdf.contains("出票日期"));  // the form's own print
+    EXPECT_FALSE(pdf.contains("人民币"));
+}
+
 // A ledger moved from the file to a server and back keeps every journal, every row id and every
 // check; the server refuses a second copy over it, and the file's own commands there.
 TEST(CliServer, ALedgerCopiedToAServerAndBackKeepsEveryJournal) {

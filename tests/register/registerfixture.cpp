@@ -20,7 +20,7 @@ RegisterFixture::RegisterFixture(int role) : session(ledger.dat) {
     session.role_code = role;
     // The entries live in the menu "账务处理", as in the program's main window.
     QMenu* menu = main.menuBar()->addMenu(QStringLiteral("账务处理"));
-    for (const char* name : {"N20", "N25", "N26", "N28", "N29"}) {
+    for (const char* name : {"N20", "N25", "N26", "N28", "N29", "N31"}) {
         auto* action = new QAction(menu);
         menu->addAction(action);
         action->setObjectName(QLatin1String(name));

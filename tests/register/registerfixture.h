@@ -21,7 +21,8 @@ inline const QString kCashBook = QStringLiteral("2024011");
 void typeText(QWidget* widget, const QString& text);
 
 // A register window on a fresh ledger, under a small main window that carries the entries the
-// register switches ("账务月结" N20, "冲账" N25, "重新计算余额" N26, "导出" N28, "银行对账" N29).
+// register switches ("账务月结" N20, "冲账" N25, "重新计算余额" N26, "导出" N28, "银行对账" N29,
+// "支票登记簿" N31).
 // Messages are answered.
 struct RegisterFixture {
     explicit RegisterFixture(int role = Session::Administrator);

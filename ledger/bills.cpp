@@ -1,0 +1,99 @@
+// The register's bills (承兑汇票): single records with their own number, listed by due date.
+#include <QRegularExpression>
+
+#include "cheques.h"
+#include "errors.h"
+#include "ledger_detail.h"
+#include "months.h"
+#include "tables.h"
+
+namespace qb::cheques {
+namespace {
+
+using namespace ledger::detail;
+
+std::vector<Bill> readBills(Tdat& dat, const QString& condition, const QVariantList& params) {
+    std::vector<Bill> found;
+    if (!schema::present(dat, QStringLiteral("pjdj"))) return found;
+    eachRow(dat,
+            QStringLiteral("select p.rowid,p.zbh,p.zl,p.fx,p.hm,p.je,p.dfmc,p.cprq,p.dqrq,p.zt,"
+                           "a.zbmc from pjdj p left join accstar a on a.zbid=p.zbh where ") +
+                condition + QStringLiteral(" order by p.dqrq,p.hm"),
+            params, [&](engine::Statement& s) {
+                Bill b;
+                b.id = s.value(0).toLongLong();
+                b.bookId = s.value(1).toString();
+                b.kind = s.value(2).toString();
+                b.direction = s.value(3).toString();
+                b.number = s.value(4).toString();
+                b.amount = cents(s.value(5));
+                b.party = s.value(6).toString();
+                b.issued = QDate::fromString(s.value(7).toString(), Qt::ISODate);
+                b.due = QDate::fromString(s.value(8).toString(), Qt::ISODate);
+                b.state = s.value(9).toString();
+                b.bookName = s.value(10).toString();
+                found.push_back(std::move(b));
+            });
+    return found;
+}
+
+}  // namespace
+
+qint64 add_bill(Tdat& dat, const Bill& bill, const QString& user) {
+    if (bill.kind != kBankAcceptance && bill.kind != kTradeAcceptance)
+        throw DbError(QStringLiteral("票据种类只能是银行承兑汇票或商业承兑汇票。"));
+    if (bill.direction != kReceived && bill.direction != kIssuedBill)
+        throw DbError(QStringLiteral("请选择收到还是开出。"));
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,30}$"));
+    const QString number = bill.number.trimmed();
+    if (!digits.match(number).hasMatch())
+        throw DbError(QStringLiteral("票据号码只能是数字，最多 30 位。"));
+    if (bill.amount <= 0 || !money::withinLimit(bill.amount))
+        throw DbError(QStringLiteral("票据金额必须大于零。"));
+    const QString party = bill.party.trimmed();
+    if (party.isEmpty() || party.size() > 60)
+        throw DbError(QStringLiteral("请填写出票人或收款人（最多 60 个字）。"));
+    if (!bill.issued.isValid() || !bill.due.isValid() || bill.due < bill.issued)
+        throw DbError(QStringLiteral("请填写出票日期和到期日，到期日不能早于出票日期。"));
+    Transaction t(dat);
+    lockBook(dat, bill.bookId);
+    requireInLife(requireBook(dat, bill.bookId), bill.issued);
+    schema::ensureTable(dat, QStringLiteral("pjdj"));
+    if (exists(dat, QStringLiteral("select 1 from pjdj where zbh=? and hm=?"),
+               {bill.bookId, number}))
+        throw DbError(QStringLiteral("票据 %1 已经登记过了。").arg(number));
+    dat.execute(QStringLiteral("insert into pjdj(zbh,zl,fx,hm,je,dfmc,cprq,dqrq,zt,jbr) "
+                               "values(?,?,?,?,?,?,?,?,?,?)"),
+                {bill.bookId, bill.kind, bill.direction, number, money::fromCents(bill.amount),
+                 party, months::iso(bill.issued), months::iso(bill.due), kOutstanding, user});
+    const qint64 id = dat.con().lastInsertId();
+    t.commit();
+    return id;
+}
+
+std::vector<Bill> bills(Tdat& dat, const QString& bookId) {
+    return bookId.isEmpty() ? readBills(dat, QStringLiteral("1=1"), {})
+                            : readBills(dat, QStringLiteral("p.zbh=?"), {bookId});
+}
+
+std::vector<Bill> bills_due(Tdat& dat, const QDate& today, int days) {
+    return readBills(dat, QStringLiteral("p.zt=? and p.dqrq<=?"),
+                     {kOutstanding, months::iso(today.addDays(days))});
+}
+
+void settle_bill(Tdat& dat, qint64 billId, const QString& state, const QString& user) {
+    if (state != kPaid && state != kReturned)
+        throw DbError(QStringLiteral("票据只能改为已兑付或已退回。"));
+    Transaction t(dat);
+    schema::ensureTable(dat, QStringLiteral("pjdj"));
+    const QVariant book =
+        dat.scalar(QStringLiteral("select zbh from pjdj where rowid=?"), {billId});
+    if (book.isNull()) throw DbError(QStringLiteral("找不到这张票据（已被删除？）"));
+    lockBook(dat, book.toString());
+    dat.execute(QStringLiteral("update pjdj set zt=?,jbr=? where rowid=? and zt=?"),
+                {state, user, billId, kOutstanding});
+    if (dat.con().changes() != 1) throw DbError(QStringLiteral("这张票据已经兑付或退回了。"));
+    t.commit();
+}
+
+}  // namespace qb::cheques
