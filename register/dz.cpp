@@ -55,7 +55,7 @@ Tfr_dz::Tfr_dz(Session& session, const QString& bookId, const QString& name,
     askFile = [this] {
         return QFileDialog::getOpenFileName(
             this, QStringLiteral("导入对账单"), QString(),
-            QStringLiteral("银行对账单 (*.csv *.txt);;所有文件 (*)"));
+            QStringLiteral("银行对账单 (*.csv *.txt *.xlsx *.xls);;所有文件 (*)"));
     };
     askMapping = [this](const qb::statement::Table& table, const qb::statement::Mapping& guess) {
         return askStatementColumns(this, table, guess);
@@ -181,10 +181,8 @@ void Tfr_dz::connectControls() {
 }
 
 std::optional<qb::statement::Mapping> Tfr_dz::mappingFor(const qb::statement::Table& table) {
-    if (auto kept = qb::statement::mapping_from_text(qb::bankrec::kept_mapping(dat_, bookId_),
-                                                     table.titles))
-        return kept;
-    const qb::statement::Mapping guess = qb::statement::guess_mapping(table.titles);
+    const qb::statement::Mapping guess =
+        qb::statement::kept_or_guessed(table, qb::bankrec::kept_mapping(dat_, bookId_));
     if (guess.complete()) return guess;
     std::optional<qb::statement::Mapping> chosen = askMapping(table, guess);
     // Remembered for the book, so the bank's next file reads without asking.

@@ -142,8 +142,8 @@ void RegisterDz::unknownLayoutIsAskedForOnceAndKept() {
     QFile file(dir.filePath(QStringLiteral("odd.csv")));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(
-        "时间,内容,钱数,结余\n2024-05-03,货款,5000.00,15000.00\n"
-        "2024-05-11,材料款,-3000.00,12000.00\n");
+        "时候,内容,钱数,标记,结余\n2024-05-03,货款,5000.00,贷,15000.00\n"
+        "2024-05-11,材料款,3000.00,借,12000.00\n");
     file.close();
     int asked = 0;
     QStringList titles;
@@ -156,13 +156,14 @@ void RegisterDz::unknownLayoutIsAskedForOnceAndKept() {
         m[qb::statement::Date] = 0;
         m[qb::statement::Summary] = 1;
         m[qb::statement::Amount] = 2;
-        m[qb::statement::Balance] = 3;
+        m[qb::statement::Direction] = 3;
+        m[qb::statement::Balance] = 4;
         return m;
     };
     dz->importFile(file.fileName());
     dz->importFile(file.fileName());
     QCOMPARE(asked, 1);
-    QCOMPARE(titles, (QStringList{"时间", "内容", "钱数", "结余"}));
+    QCOMPARE(titles, (QStringList{"时候", "内容", "钱数", "标记", "结余"}));
     QCOMPARE(text(dz, "yhye"), QStringLiteral("12,000.00"));
     QCOMPARE(dz->reconciliation().match, (std::vector<int>{0, 1}));
 }
