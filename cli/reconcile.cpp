@@ -49,9 +49,9 @@ ReconcileArgs reconcileArgs(const QStringList& args) {
                 throw UsageError{QStringLiteral("--tolerance needs a number of days from 0 to 31")};
         } else if (arg == QLatin1String("--balance")) {
             r.options.closing = qb::money::parse(value);
-            if (!r.options.closing)
+            if (!r.options.closing || !qb::money::withinLimit(*r.options.closing))
                 throw UsageError{QStringLiteral("--balance needs an amount with at most two "
-                                                "decimals, not ") +
+                                                "decimals, at most 999,999,999,999.99, not ") +
                                  value};
         } else {
             throw UsageError{QStringLiteral("unknown option: ") + arg};

@@ -19,8 +19,8 @@ QString cell(const Row& row, int column) {
 }
 
 // A total row is known by its place and form, never by a word inside a transaction's summary:
-// without a date it says 合计, 总计 or 小计 in one of its first cells; with one, its first
-// filled cell or its summary is that word alone (人民币合计, 本期合计：).
+// without a date it says 合计, 总计 or 小计 in one of its first filled cells; with one, one of
+// those cells or its summary is that word alone (人民币合计, 本期合计：).
 bool isTotalRow(const Row& row, const Mapping& mapping) {
     static const QRegularExpression word(QStringLiteral("合计|总计|小计"));
     static const QRegularExpression alone(
@@ -30,7 +30,7 @@ bool isTotalRow(const Row& row, const Mapping& mapping) {
     for (const QString& text : row.cells) {
         if (text.isEmpty()) continue;
         if (dated ? alone.match(text).hasMatch() : text.contains(word)) return true;
-        if (++leading == (dated ? 1 : 3)) break;
+        if (++leading == 3) break;
     }
     return dated && alone.match(cell(row, mapping[Summary])).hasMatch();
 }
@@ -206,6 +206,13 @@ Statement parse(const Table& table, const Mapping& mapping) {
     }
     if (statement.lines.empty()) refuse(table.path, QStringLiteral("没有交易记录"));
     orderAndChain(table, mapping, statement.lines);
+    // The balance before the first line is the statement's too.
+    if (const Line& first = statement.lines.front();
+        first.balance && !money::withinLimit(*first.balance - first.amount))
+        refuseLine(table.path, first.fileLine,
+                   QStringLiteral("：这笔之前的余额 %1 超出上限 %2")
+                       .arg(money::grouped(*first.balance - first.amount),
+                            money::grouped(money::kLimit)));
     statement.hasBalance = std::all_of(statement.lines.cbegin(), statement.lines.cend(),
                                        [](const Line& line) { return line.balance.has_value(); });
     return statement;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <cerrno>
@@ -26,8 +27,8 @@ struct Descriptor {
     }
 };
 
-QString megabytes(qint64 bytes) {
-    return QString::number(double(bytes) / (1024 * 1024), 'f', 1);
+QString bytesText(qint64 bytes) {
+    return QLocale(QLocale::English).toString(bytes);
 }
 
 // ---- Decoding ----
@@ -204,8 +205,9 @@ QByteArray file_bytes(const QString& path) {
     if (!S_ISREG(st.st_mode))
         refuse(path, QStringLiteral("不是普通文件（设备、管道或套接字），不能作为对账单读取"));
     if (st.st_size > kMaxFileBytes)
-        refuse(path, QStringLiteral("文件有 %1 MB，超过对账单的上限 %2 MB")
-                         .arg(megabytes(st.st_size), megabytes(kMaxFileBytes)));
+        refuse(path, QStringLiteral("文件有 %1 字节，超过对账单的上限 %2 字节（%3 MB）")
+                         .arg(bytesText(st.st_size), bytesText(kMaxFileBytes))
+                         .arg(kMaxFileBytes / (1024 * 1024)));
     QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
     qsizetype got = 0;
     // A file that grows while it is read is read only to the size it had.

@@ -180,7 +180,7 @@ TEST(StatementReader, HostileFilesAreRefusedAtOnceAndNothingWraps) {
     ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(S::kMaxFileBytes + 1));
     big.close();
     EXPECT_EQ(refusal([&] { S::read(big.fileName()); }),
-              "对账单 big.csv：文件有 50.0 MB，超过对账单的上限 50.0 MB");
+              "对账单 big.csv：文件有 52,428,801 字节，超过对账单的上限 52,428,800 字节（50 MB）");
 
     const QByteArray head = "交易日期,摘要,金额\n2024-05-03,货款,100.00\n";
     EXPECT_EQ(

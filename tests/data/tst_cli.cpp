@@ -325,6 +325,7 @@ TEST(Cli, ReconcileTakesTheColumnsGivenAndKeepsThemOnlyWithSave) {
     EXPECT_TRUE(cli(args + columns).out.contains("调节后余额相符。"));
     EXPECT_TRUE(cli(args).err.contains("无法从标题"));
     EXPECT_EQ(cli(args + QStringList{"--columns", "date=时候,amount=9"}).code, 1);
+    EXPECT_EQ(cli(args + columns + QStringList{"--balance", "1000000000000.00"}).code, 2);
     // A wrong mapping never passes: the balances do not chain.
     const Outcome wrong =
         cli(args + QStringList{"--columns", "date=1,amount=5,direction=4,balance=3"});
