@@ -32,13 +32,8 @@ statement::Statement monthOf(const statement::Statement& s, const QDate& month,
                           .arg(QFileInfo(s.path).fileName(), months::monthText(month)));
     if (const size_t outside = s.lines.size() - lines.size())
         notes << QStringLiteral("对账单中有 %1 笔交易不在本月，没有计入。").arg(outside);
-    if (s.skipped > 0) notes << QStringLiteral("跳过了 %1 行合计或说明。").arg(s.skipped);
-    for (size_t i = 1; i < lines.size() && s.hasBalance; ++i)
-        if (*lines[i].balance != *lines[i - 1].balance + lines[i].amount) {
-            notes << QStringLiteral("对账单第 %1 行的余额与上一笔不接续，对账单可能不全。")
-                         .arg(lines[i].fileLine);
-            break;
-        }
+    if (s.skipped > 0)
+        notes << QStringLiteral("跳过了 %1 行合计、说明或零金额的行。").arg(s.skipped);
     return inMonth;
 }
 

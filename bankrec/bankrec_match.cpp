@@ -1,21 +1,12 @@
 // Ticking off: the automatic matching, ticks by hand and the arithmetic of the reconciliation
 // statement.
 #include <QHash>
-#include <algorithm>
-#include <tuple>
 
 #include "bankrec.h"
 #include "errors.h"
 
 namespace qb::bankrec {
 namespace {
-
-struct Candidate {
-    int bank;
-    int book;
-    qint64 days;
-    bool numbered;  // the ticket number agrees with the statement's serial number
-};
 
 bool numbersAgree(const BankItem& bank, const BookItem& book) {
     const QString serial = bank.serial.trimmed();
@@ -48,42 +39,48 @@ Groups Reconciliation::groups() const {
 void match(Reconciliation& rec) {
     rec.match.resize(rec.bank.size(), -1);
     std::vector<int> matched = rec.bookMatches();
-    // The free journal lines of each amount, by date, so that each statement line looks only at
-    // the days within the tolerance.
-    QHash<Cents, std::vector<int>> byAmount;
+    // The free journal lines of each amount and day, in journal order; lines before a day's
+    // cursor are all ticked.
+    struct Day {
+        std::vector<int> lines;
+        size_t next = 0;
+    };
+    QHash<std::pair<Cents, qint64>, Day> days;
     for (size_t j = 0; j < rec.book.size(); ++j)
-        if (matched[j] < 0) byAmount[rec.book[j].amount].push_back(int(j));
-    for (std::vector<int>& lines : byAmount)
-        std::stable_sort(lines.begin(), lines.end(), [&](int a, int b) {
-            return rec.book[size_t(a)].date < rec.book[size_t(b)].date;
-        });
-    std::vector<Candidate> candidates;
-    for (size_t i = 0; i < rec.bank.size(); ++i) {
-        if (rec.match[i] >= 0) continue;
-        const BankItem& item = rec.bank[i];
-        const auto lines = byAmount.constFind(item.amount);
-        if (lines == byAmount.cend()) continue;
-        const QDate from = item.date.addDays(-rec.tolerance);
-        auto at = std::lower_bound(lines->begin(), lines->end(), from, [&](int j, const QDate& d) {
-            return rec.book[size_t(j)].date < d;
-        });
-        for (; at != lines->end(); ++at) {
-            const BookItem& line = rec.book[size_t(*at)];
-            const qint64 days = item.date.daysTo(line.date);
-            if (days > rec.tolerance) break;
-            candidates.push_back({int(i), *at, qAbs(days), numbersAgree(item, line)});
+        if (matched[j] < 0)
+            days[{rec.book[j].amount, rec.book[j].date.toJulianDay()}].lines.push_back(int(j));
+    // The first free line of the item's amount on the day (whose ticket agrees, when numbered).
+    const auto firstFree = [&](const BankItem& item, qint64 day, bool numbered) {
+        const auto found = days.find({item.amount, day});
+        if (found == days.end()) return -1;
+        Day& d = *found;
+        while (d.next < d.lines.size() && matched[size_t(d.lines[d.next])] >= 0)
+            ++d.next;
+        for (size_t k = d.next; k < d.lines.size(); ++k) {
+            const int j = d.lines[k];
+            if (matched[size_t(j)] < 0 && (!numbered || numbersAgree(item, rec.book[size_t(j)])))
+                return j;
         }
-    }
-    // Agreeing numbers first, then the closest dates; ties in statement and journal order.
-    std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
-        return std::make_tuple(!a.numbered, a.days, a.bank, a.book) <
-               std::make_tuple(!b.numbered, b.days, b.bank, b.book);
-    });
-    for (const Candidate& c : candidates)
-        if (rec.match[size_t(c.bank)] < 0 && matched[size_t(c.book)] < 0) {
-            rec.match[size_t(c.bank)] = c.book;
-            matched[size_t(c.book)] = c.bank;
-        }
+        return -1;
+    };
+    // Agreeing numbers first, then the closest dates; ties in statement and journal order. Day
+    // by day of distance, so no list of every possible pair is made (many equal amounts would
+    // make it very long).
+    for (const bool numbered : {true, false})
+        for (qint64 apart = 0; apart <= rec.tolerance; ++apart)
+            for (size_t i = 0; i < rec.bank.size(); ++i) {
+                const BankItem& item = rec.bank[i];
+                if (rec.match[i] >= 0 || (numbered && item.serial.trimmed().isEmpty())) continue;
+                const qint64 day = item.date.toJulianDay();
+                int j = firstFree(item, day - apart, numbered);
+                if (apart > 0) {
+                    const int later = firstFree(item, day + apart, numbered);
+                    if (later >= 0 && (j < 0 || later < j)) j = later;
+                }
+                if (j < 0) continue;
+                rec.match[i] = j;
+                matched[size_t(j)] = int(i);
+            }
 }
 
 void tick(Reconciliation& rec, int bankIndex, int bookIndex) {

@@ -7,6 +7,7 @@
 #include "bankrec.h"
 #include "commands.h"
 #include "errors.h"
+#include "fr_dat.h"
 #include "months.h"
 #include "reconciliation_report.h"
 #include "report.h"
@@ -18,15 +19,17 @@ struct ReconcileArgs {
     QStringList positional;  // NAME CATEGORY YYYY-MM STATEMENT
     QString pdf;
     qb::bankrec::Options options;
+    QString columns;  // the mapping given, "date=交易日期,amount=3,…"
     bool save = false;
+    bool showColumns = false;
 };
 
 ReconcileArgs reconcileArgs(const QStringList& args) {
     ReconcileArgs r;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
-        if (arg == QLatin1String("--save")) {
-            r.save = true;
+        if (arg == QLatin1String("--save") || arg == QLatin1String("--show-columns")) {
+            (arg == QLatin1String("--save") ? r.save : r.showColumns) = true;
             continue;
         }
         if (!arg.startsWith(QLatin1String("--"))) {
@@ -37,6 +40,8 @@ ReconcileArgs reconcileArgs(const QStringList& args) {
         const QString value = args[++i];
         if (arg == QLatin1String("--pdf")) {
             r.pdf = QFileInfo(value).absoluteFilePath();
+        } else if (arg == QLatin1String("--columns")) {
+            r.columns = value;
         } else if (arg == QLatin1String("--tolerance")) {
             bool ok = false;
             r.options.tolerance = value.toInt(&ok);
@@ -44,16 +49,16 @@ ReconcileArgs reconcileArgs(const QStringList& args) {
                 throw UsageError{QStringLiteral("--tolerance needs a number of days from 0 to 31")};
         } else if (arg == QLatin1String("--balance")) {
             r.options.closing = qb::money::parse(value);
-            if (!r.options.closing)
+            if (!r.options.closing || !qb::money::withinLimit(*r.options.closing))
                 throw UsageError{QStringLiteral("--balance needs an amount with at most two "
-                                                "decimals, not ") +
+                                                "decimals, at most 999,999,999,999.99, not ") +
                                  value};
         } else {
             throw UsageError{QStringLiteral("unknown option: ") + arg};
         }
     }
     if (r.positional.size() != 4)
-        throw UsageError{QStringLiteral("expected NAME CATEGORY YYYY-MM STATEMENT.csv")};
+        throw UsageError{QStringLiteral("expected NAME CATEGORY YYYY-MM STATEMENT")};
     return r;
 }
 
@@ -102,6 +107,28 @@ QString outstandingOf(const qb::bankrec::Reconciliation& rec) {
     return text.isEmpty() ? text : QStringLiteral("未达账项：\n") + text;
 }
 
+// The header found and the columns read from it, for a script to check before it saves.
+QString columnsOf(const qb::statement::Table& table, const qb::statement::Mapping& mapping) {
+    QString text = QStringLiteral("对账单 %1（%2）第 %3 行是标题行：\n")
+                       .arg(shown(QFileInfo(table.path).fileName()), table.encoding)
+                       .arg(table.headerLine);
+    for (qsizetype c = 0; c < table.titles.size(); ++c)
+        text += QStringLiteral("  %1  %2\n").arg(c + 1).arg(shown(table.titles[c]));
+    text += QStringLiteral("各列：\n");
+    for (int f = 0; f < qb::statement::FieldCount; ++f) {
+        const auto field = qb::statement::Field(f);
+        const int c = mapping[field];
+        text +=
+            QStringLiteral("  %1=%2\n")
+                .arg(qb::statement::field_key(field),
+                     c < 0 ? QString()
+                           : QStringLiteral("%1 %2").arg(c + 1).arg(shown(table.titles.value(c))));
+    }
+    if (!mapping.complete())
+        text += QStringLiteral("认不出交易日期和金额所在的列，请用 --columns 指定。\n");
+    return text;
+}
+
 }  // namespace
 
 int reconcile(const QString& dir, const QStringList& args) {
@@ -111,8 +138,16 @@ int reconcile(const QString& dir, const QStringList& args) {
     const auto [id, month] = bookMonth(dat, r.positional.mid(0, 3));
     if (!qb::bankrec::is_bank_book(r.positional[1]))
         throw qb::DbError(QStringLiteral("“%1”不是银行帐簿，不能银行对账。").arg(r.positional[1]));
-    const qb::statement::Statement statement =
-        qb::statement::read(r.positional[3], qb::bankrec::kept_mapping(dat, id));
+    const qb::statement::Table table = qb::statement::read_table(r.positional[3]);
+    const qb::statement::Mapping mapping =
+        r.columns.isEmpty()
+            ? qb::statement::kept_or_guessed(table, qb::bankrec::kept_mapping(dat, id))
+            : qb::statement::mapping_from_columns(r.columns, table.titles);
+    if (r.showColumns) {
+        out(columnsOf(table, mapping));
+        return mapping.complete() ? 0 : 1;
+    }
+    const qb::statement::Statement statement = qb::statement::parse(table, mapping);
     const qb::bankrec::Reconciliation rec =
         qb::bankrec::reconcile_month(dat, id, month, statement, r.options);
     const QString caption = r.positional[0] + QLatin1Char('-') + r.positional[1];
@@ -137,8 +172,15 @@ int reconcile(const QString& dir, const QStringList& args) {
         out(QStringLiteral("调节表已写入 %1\n").arg(shown(r.pdf)));
     }
     if (r.save) {
+        // The columns given become the book's, as the window keeps those chosen there.
+        qb::Transaction t(dat);
         qb::bankrec::save_reconciliation(dat, rec, QStringLiteral("命令行"));
-        out(QStringLiteral("对账结果已保存。\n"));
+        if (!r.columns.isEmpty())
+            qb::bankrec::keep_mapping(dat, id, qb::statement::mapping_text(mapping, table.titles));
+        t.commit();
+        out(QStringLiteral("对账结果已保存%1。\n")
+                .arg(r.columns.isEmpty() ? QString()
+                                         : QStringLiteral("，各列的指定已为本帐簿保留")));
     }
     return rec.groups().difference() == 0 ? 0 : 1;
 }

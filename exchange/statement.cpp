@@ -1,278 +1,186 @@
-// The statement reader: decoding, CSV records through libcsv, the header row and the columns.
+// The statement's rows as transactions: totals and notes passed over, amounts bounded and given
+// their side, the file's order found and its balances held to chain.
 #include "statement.h"
 
-#include <csv.h>
-#include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
-#include <QStringDecoder>
 #include <algorithm>
-#include <functional>
 
-#include "errors.h"
+#include "statement_detail.h"
 
 namespace qb::statement {
 namespace {
 
-constexpr int kHeaderSearch = 20;  // the header row lies among the first rows
-
-[[noreturn]] void refuse(const QString& path, const QString& why) {
-    throw DbError(QStringLiteral("对账单 %1：%2").arg(QFileInfo(path).fileName(), why));
-}
-
-[[noreturn]] void refuseLine(const QString& path, int line, const QString& why) {
-    refuse(path, QStringLiteral("第 %1 行%2").arg(line).arg(why));
-}
-
-// ---- Decoding ----
-
-// A byte-order mark decides; otherwise text that is valid UTF-8 is UTF-8, and anything else is
-// taken as GB18030, the code page of Chinese Windows.
-QString decoded(const QByteArray& bytes, QString* encoding) {
-    if (const auto bom = QStringConverter::encodingForData(bytes)) {
-        QStringDecoder decoder(*bom);
-        *encoding = QString::fromLatin1(QStringConverter::nameForEncoding(*bom));
-        return decoder(bytes);
-    }
-    QStringDecoder utf8(QStringConverter::Utf8);
-    QString text = utf8(bytes);
-    if (!utf8.hasError()) {
-        *encoding = QStringLiteral("UTF-8");
-        return text;
-    }
-    QStringDecoder gb18030("GB18030");
-    *encoding = QStringLiteral("GB18030");
-    return gb18030(bytes);
-}
-
-// ---- CSV records ----
-
-struct Records {
-    std::vector<Row> rows;
-    Row current;
-    int line = 0;  // the line being fed
-};
-
-void endField(void* data, size_t size, void* sink) {
-    auto* records = static_cast<Records*>(sink);
-    records->current.cells << QString::fromUtf8(static_cast<const char*>(data), qsizetype(size))
-                                  .trimmed()
-                                  .remove(QLatin1Char('\t'));
-}
-
-void endRecord(int, void* sink) {
-    auto* records = static_cast<Records*>(sink);
-    // A quoted field may span lines: the record begins as many lines up as it holds breaks.
-    int breaks = 0;
-    for (const QString& cell : records->current.cells)
-        breaks += int(cell.count(QLatin1Char('\n')));
-    records->current.line = records->line - breaks;
-    records->rows.push_back(std::move(records->current));
-    records->current = Row();
-}
-
-// Comma-separated unless the first line has tabs and no commas.
-unsigned char delimiterOf(const QString& text) {
-    const QString first = text.section(QLatin1Char('\n'), 0, 0);
-    return first.contains(QLatin1Char('\t')) && !first.contains(QLatin1Char(',')) ? CSV_TAB
-                                                                                  : CSV_COMMA;
-}
-
-std::vector<Row> records(const QString& path, const QString& text) {
-    csv_parser parser;
-    if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI) != 0)
-        refuse(path, QStringLiteral("无法读取（内存不足）"));
-    csv_set_delim(&parser, delimiterOf(text));
-    // Tabs are kept inside fields: some banks put one before a number to keep it text.
-    csv_set_space_func(&parser, [](unsigned char c) { return c == CSV_SPACE ? 1 : 0; });
-    Records sink;
-    const QByteArray bytes = text.toUtf8();
-    // Fed line by line, so that each record knows the line it ends on.
-    qsizetype from = 0;
-    while (from < bytes.size()) {
-        qsizetype to = bytes.indexOf('\n', from);
-        to = to < 0 ? bytes.size() : to + 1;
-        ++sink.line;
-        const size_t fed = size_t(to - from);
-        if (csv_parse(&parser, bytes.constData() + from, fed, endField, endRecord, &sink) != fed) {
-            csv_free(&parser);
-            refuseLine(path, sink.line, QStringLiteral("：引号不成对，不是规范的 CSV 文件"));
-        }
-        from = to;
-    }
-    const int finished = csv_fini(&parser, endField, endRecord, &sink);
-    csv_free(&parser);
-    if (finished != 0)
-        refuseLine(path, sink.line, QStringLiteral("：引号没有结束，不是规范的 CSV 文件"));
-    return std::move(sink.rows);
-}
-
-// ---- Titles ----
-
-// A title as compared: without blanks, units in brackets, asterisks and colons.
-QString plainTitle(QString title) {
-    static const QRegularExpression noise(
-        QStringLiteral("\\s|\\(.*\\)|（.*）|\\[.*\\]|\\*|:|：|\\x{feff}"));
-    return title.remove(noise);
-}
-
-// The titles banks give each field, the most usual first.
-const QStringList& titlesOf(Field field) {
-    static const QStringList known[FieldCount] = {
-        {"交易日期", "记账日期", "入账日期", "日期", "交易时间", "记账时间"},
-        {"摘要", "用途", "附言", "交易摘要", "备注"},
-        {"借方发生额", "支出", "支出金额", "借方金额", "付款金额", "借方"},
-        {"贷方发生额", "收入", "收入金额", "贷方金额", "收款金额", "贷方"},
-        {"金额", "交易金额", "发生额"},
-        {"余额", "账户余额", "交易后余额", "联机余额"},
-        {"对方户名", "对方账户名称", "对方名称", "对方账户名", "收/付方名称", "对方单位"},
-        {"流水号", "交易流水号", "业务流水号", "票据号", "支票号", "凭证号"},
-    };
-    return known[field];
-}
-
-bool anyCell(const QStringList& cells, const std::function<bool(const QString&)>& test) {
-    return std::any_of(cells.cbegin(), cells.cend(), test);
-}
-
-int nonEmpty(const QStringList& cells) {
-    return int(
-        std::count_if(cells.cbegin(), cells.cend(), [](const QString& c) { return !c.isEmpty(); }));
-}
-
-// Where the header row is among the records, or -1.
-int headerIndex(const std::vector<Row>& rows) {
-    const int search = std::min(int(rows.size()), kHeaderSearch);
-    for (int i = 0; i < search; ++i)
-        if (guess_mapping(rows[size_t(i)].cells).complete()) return i;
-    // Titles of its own: a row of several cells whose next row begins a transaction with a date.
-    for (int i = 0; i + 1 < search; ++i)
-        if (nonEmpty(rows[size_t(i)].cells) >= 3 &&
-            !anyCell(rows[size_t(i)].cells,
-                     [](const QString& c) { return parse_date(c).isValid(); }) &&
-            anyCell(rows[size_t(i) + 1].cells,
-                    [](const QString& c) { return parse_date(c).isValid(); }))
-            return i;
-    return -1;
-}
-
-// ---- Rows ----
+using detail::refuse;
+using detail::refuseLine;
+using money::Cents;
 
 QString cell(const Row& row, int column) {
     return column >= 0 && column < row.cells.size() ? row.cells[column] : QString();
 }
 
-bool isTotalRow(const Row& row) {
-    return anyCell(row.cells, [](const QString& c) {
-        return c.contains(QStringLiteral("合计")) || c.contains(QStringLiteral("总计")) ||
-               c.contains(QStringLiteral("小计"));
-    });
+// A total row is known by its place and form, never by a word inside a transaction's summary:
+// without a date it says 合计, 总计 or 小计 in one of its first filled cells; with one, one of
+// those cells or its summary is that word alone (人民币合计, 本期合计：).
+bool isTotalRow(const Row& row, const Mapping& mapping) {
+    static const QRegularExpression word(QStringLiteral("合计|总计|小计"));
+    static const QRegularExpression alone(
+        QStringLiteral("^(人民币|本期|本月|本页|当日|累计|借方|贷方)?(合计|总计|小计)[:：]?$"));
+    const bool dated = parse_date(cell(row, mapping[Date])).isValid();
+    int leading = 0;
+    for (const QString& text : row.cells) {
+        if (text.isEmpty()) continue;
+        if (dated ? alone.match(text).hasMatch() : text.contains(word)) return true;
+        if (++leading == 3) break;
+    }
+    return dated && alone.match(cell(row, mapping[Summary])).hasMatch();
 }
 
-money::Cents amountAt(const Table& table, const Row& row, int column) {
+bool isBlankMoney(const QString& text) {
+    return text.isEmpty() || text == QLatin1String("-") || text == QLatin1String("--") ||
+           text == QStringLiteral("—");
+}
+
+Cents amountAt(const Table& table, const Row& row, int column, const QString& what) {
     const QString text = cell(row, column);
-    const std::optional<money::Cents> amount = parse_amount(text);
+    const std::optional<Cents> amount = parse_amount(text);
     if (!amount)
         refuseLine(table.path, row.line,
-                   QStringLiteral("：金额“%1”无法识别（应为数字，最多两位小数）").arg(text));
+                   QStringLiteral("：%1“%2”无法识别（应为数字，最多两位小数）").arg(what, text));
+    if (!money::withinLimit(*amount))
+        refuseLine(
+            table.path, row.line,
+            QStringLiteral("：%1 %2 超出上限 %3").arg(what, text, money::grouped(money::kLimit)));
     return *amount;
+}
+
+// The side a direction cell gives, as the bank sees its account: 借 / Dr / D / 支 / 付 is money
+// out, 贷 / Cr / C / 收 / 入 money in. 0 when it is none of them.
+int sideOf(const QString& text) {
+    for (const QChar c : text) {
+        if (QStringLiteral("借支付出取").contains(c)) return -1;
+        if (QStringLiteral("贷收入存").contains(c)) return 1;
+    }
+    static const QRegularExpression latin(QStringLiteral("[A-Za-z]+"));
+    const QString word = latin.match(text).captured().toUpper();
+    if (word == QLatin1String("D") || word == QLatin1String("DR") || word == QLatin1String("DEBIT"))
+        return -1;
+    if (word == QLatin1String("C") || word == QLatin1String("CR") ||
+        word == QLatin1String("CREDIT"))
+        return 1;
+    return 0;
+}
+
+// The row's money, into the account positive; nothing for a row without money (a note).
+std::optional<Cents> moneyOf(const Table& table, const Row& row, const Mapping& mapping) {
+    if (mapping[Amount] < 0) {
+        const QString debit = cell(row, mapping[Debit]), credit = cell(row, mapping[Credit]);
+        if (isBlankMoney(debit) && isBlankMoney(credit)) return std::nullopt;
+        return amountAt(table, row, mapping[Credit], QStringLiteral("收入金额")) -
+               amountAt(table, row, mapping[Debit], QStringLiteral("支出金额"));
+    }
+    if (isBlankMoney(cell(row, mapping[Amount]))) return std::nullopt;
+    const Cents amount = amountAt(table, row, mapping[Amount], QStringLiteral("金额"));
+    if (mapping[Direction] < 0 || amount == 0) return amount;
+    const QString direction = cell(row, mapping[Direction]);
+    const int side = sideOf(direction);
+    if (side == 0)
+        refuseLine(
+            table.path, row.line,
+            QStringLiteral("：借贷方向“%1”无法识别（应为 借/贷、收/支、D/C 等）").arg(direction));
+    if (amount < 0 && side > 0)
+        refuseLine(table.path, row.line,
+                   QStringLiteral("：金额 %1 是负数，借贷方向却是“%2”")
+                       .arg(cell(row, mapping[Amount]), direction));
+    return side * qAbs(amount);
+}
+
+// The first line, in the order given, whose balance is not the balance before it plus the
+// amounts since (sides turned round with sign -1); lines.size() when every balance chains.
+template <class Order>
+size_t firstBreak(const std::vector<Line>& lines, Order at, int sign) {
+    std::optional<Cents> running;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const Line& line = lines[at(i)];
+        if (running) *running += sign * line.amount;
+        if (!line.balance) continue;
+        if (running && *running != *line.balance) return i;
+        running = line.balance;
+    }
+    return lines.size();
+}
+
+bool newestFirstByDates(const std::vector<Line>& lines) {
+    const Line& first = lines.front();
+    const Line& last = lines.back();
+    if (first.date != last.date) return first.date > last.date;
+    return first.time.isValid() && last.time.isValid() && first.time > last.time;
+}
+
+QString sideColumns(const Mapping& mapping, const QStringList& titles) {
+    const auto title = [&](Field f) {
+        return QStringLiteral("“%1”").arg(titles.value(mapping[f]));
+    };
+    if (mapping[Amount] < 0) return title(Debit) + QStringLiteral("和") + title(Credit);
+    return mapping[Direction] >= 0 ? title(Direction) : title(Amount);
+}
+
+// Puts the lines oldest first: in the order in which the balances chain, else by the dates.
+// Balances that chain in neither order are refused with the first line that breaks.
+void orderAndChain(const Table& table, const Mapping& mapping, std::vector<Line>& lines) {
+    const auto forward = [](size_t i) { return i; };
+    const auto backward = [n = lines.size()](size_t i) { return n - 1 - i; };
+    const bool byDatesReversed = newestFirstByDates(lines);
+    const size_t n = lines.size();
+    const bool fwd = firstBreak(lines, forward, 1) == n;
+    const bool bwd = firstBreak(lines, backward, 1) == n;
+    if (fwd != bwd) {
+        if (bwd) std::reverse(lines.begin(), lines.end());
+        return;
+    }
+    if (fwd) {  // both: no balances, or too few to tell
+        if (byDatesReversed) std::reverse(lines.begin(), lines.end());
+        return;
+    }
+    if (firstBreak(lines, forward, -1) == n || firstBreak(lines, backward, -1) == n)
+        refuse(table.path,
+               QStringLiteral("余额不接续：按%1读出的收支方向与余额相反，反过来余额才接续；请检查"
+                              "这一列的指定（读取的列：%2）")
+                   .arg(sideColumns(mapping, table.titles),
+                        mapping_description(mapping, table.titles)));
+    const size_t at =
+        byDatesReversed ? firstBreak(lines, backward, 1) : firstBreak(lines, forward, 1);
+    const Line& line = lines[byDatesReversed ? n - 1 - at : at];
+    refuseLine(table.path, line.fileLine,
+               QStringLiteral("：余额 %1 与上一笔余额加本笔金额 %2 不符，余额不接续；可能是各列指定"
+                              "得不对，或对账单不全（读取的列：%3）")
+                   .arg(money::grouped(*line.balance), money::grouped(line.amount),
+                        mapping_description(mapping, table.titles)));
 }
 
 }  // namespace
 
-bool Mapping::complete() const {
-    return columns[Date] >= 0 &&
-           (columns[Amount] >= 0 || (columns[Debit] >= 0 && columns[Credit] >= 0));
-}
-
-QString field_caption(Field field) {
-    static const char* const captions[FieldCount] = {
-        "交易日期",         "摘要", "支出（借方）", "收入（贷方）",
-        "金额（收正付负）", "余额", "对方户名",     "流水号"};
-    return QString::fromUtf8(captions[field]);
-}
-
-Table read_table(const QString& path) {
-    QFile file(path);
-    if (!file.exists()) refuse(path, QStringLiteral("找不到文件 %1").arg(path));
-    if (!file.open(QIODevice::ReadOnly))
-        refuse(path, QStringLiteral("无法读取：%1").arg(file.errorString()));
-    const QByteArray bytes = file.readAll();
-    Table table;
-    table.path = path;
-    const QString text = decoded(bytes, &table.encoding);
-    std::vector<Row> rows = records(path, text);
-    rows.erase(std::remove_if(rows.begin(), rows.end(),
-                              [](const Row& r) { return nonEmpty(r.cells) == 0; }),
-               rows.end());
-    if (rows.empty()) refuse(path, QStringLiteral("文件是空的"));
-    const int header = headerIndex(rows);
-    if (header < 0)
-        refuse(path, QStringLiteral("不像银行对账单：前 %1 行中没有“交易日期”和金额等栏目的标题行")
-                         .arg(kHeaderSearch));
-    table.headerLine = rows[size_t(header)].line;
-    table.titles = rows[size_t(header)].cells;
-    table.rows.assign(std::make_move_iterator(rows.begin() + header + 1),
-                      std::make_move_iterator(rows.end()));
-    return table;
-}
-
-Mapping guess_mapping(const QStringList& titles) {
-    Mapping mapping;
-    QStringList plain;
-    for (const QString& title : titles)
-        plain << plainTitle(title);
-    for (int f = 0; f < FieldCount; ++f)
-        for (const QString& known : titlesOf(Field(f))) {
-            const qsizetype at = plain.indexOf(known);
-            const bool taken = std::find(mapping.columns.begin(), mapping.columns.end(), at) !=
-                               mapping.columns.end();
-            if (at >= 0 && !taken) {
-                mapping.columns[size_t(f)] = int(at);
-                break;
-            }
-        }
-    return mapping;
-}
-
-QString mapping_text(const Mapping& mapping, const QStringList& titles) {
-    QStringList pairs;
-    for (int f = 0; f < FieldCount; ++f)
-        if (mapping.columns[size_t(f)] >= 0 && mapping.columns[size_t(f)] < titles.size())
-            pairs << QStringLiteral("%1=%2").arg(f).arg(titles[mapping.columns[size_t(f)]]);
-    return pairs.join(QLatin1Char('\n'));
-}
-
-std::optional<Mapping> mapping_from_text(const QString& text, const QStringList& titles) {
-    Mapping mapping;
-    for (const QString& pair : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        bool ok = false;
-        const int field = pair.section(QLatin1Char('='), 0, 0).toInt(&ok);
-        const qsizetype at = titles.indexOf(pair.section(QLatin1Char('='), 1));
-        if (!ok || field < 0 || field >= FieldCount || at < 0) return std::nullopt;
-        mapping.columns[size_t(field)] = int(at);
-    }
-    if (!mapping.complete()) return std::nullopt;
-    return mapping;
-}
-
 Statement parse(const Table& table, const Mapping& mapping) {
+    if (!mapping.complete())
+        refuse(table.path,
+               QStringLiteral("无法从标题（%1）认出交易日期和金额所在的列；请在“银行对账”窗口导入"
+                              "一次并指定各列（或在 reconcile 中用 --columns 指定），以后按指定的"
+                              "列读取")
+                   .arg(table.titles.join(QStringLiteral("，"))));
     Statement statement;
     statement.path = table.path;
     statement.encoding = table.encoding;
-    const bool signedAmount = mapping[Amount] >= 0;
-    bool everyBalance = true;
+    Cents received = 0, paid = 0;
     for (const Row& row : table.rows) {
-        const QString dateText = cell(row, mapping[Date]);
-        const bool noMoney = signedAmount ? cell(row, mapping[Amount]).isEmpty()
-                                          : cell(row, mapping[Debit]).isEmpty() &&
-                                                cell(row, mapping[Credit]).isEmpty();
-        if (isTotalRow(row) || noMoney) {
+        const std::optional<Cents> amount =
+            isTotalRow(row, mapping) ? std::nullopt : moneyOf(table, row, mapping);
+        if (!amount || *amount == 0) {
             ++statement.skipped;
             continue;
         }
         Line line;
         line.fileLine = row.line;
+        line.amount = *amount;
+        const QString dateText = cell(row, mapping[Date]);
         line.date = parse_date(dateText);
         if (!line.date.isValid())
             refuseLine(table.path, row.line,
@@ -281,42 +189,46 @@ Statement parse(const Table& table, const Mapping& mapping) {
                            : QStringLiteral("：日期“%1”无法识别（应为 2024-05-01、2024/5/1 或 "
                                             "20240501 等写法）")
                                  .arg(dateText));
-        line.amount = signedAmount ? amountAt(table, row, mapping[Amount])
-                                   : amountAt(table, row, mapping[Credit]) -
-                                         amountAt(table, row, mapping[Debit]);
-        if (mapping[Balance] >= 0 && !cell(row, mapping[Balance]).isEmpty())
-            line.balance = amountAt(table, row, mapping[Balance]);
-        everyBalance = everyBalance && line.balance.has_value();
+        line.time = parse_time(mapping[Time] >= 0 ? cell(row, mapping[Time]) : dateText);
+        if (mapping[Balance] >= 0 && !isBlankMoney(cell(row, mapping[Balance])))
+            line.balance = amountAt(table, row, mapping[Balance], QStringLiteral("余额"));
+        // Each part stays within the bound, so no sum of the statement's lines can overflow.
+        (line.amount > 0 ? received : paid) += qAbs(line.amount);
+        if (!money::withinLimit(received) || !money::withinLimit(paid))
+            refuseLine(table.path, row.line,
+                       QStringLiteral("：对账单的%1合计超出上限 %2")
+                           .arg(line.amount > 0 ? QStringLiteral("收入") : QStringLiteral("支出"),
+                                money::grouped(money::kLimit)));
         line.summary = cell(row, mapping[Summary]);
         line.counterparty = cell(row, mapping[Counterparty]);
         line.serial = cell(row, mapping[Serial]);
         statement.lines.push_back(std::move(line));
     }
     if (statement.lines.empty()) refuse(table.path, QStringLiteral("没有交易记录"));
-    // Newest first, as some banks list them: turned round, keeping the order within a day.
-    if (statement.lines.front().date > statement.lines.back().date)
-        std::reverse(statement.lines.begin(), statement.lines.end());
-    statement.hasBalance = everyBalance;
+    orderAndChain(table, mapping, statement.lines);
+    // The balance before the first line is the statement's too.
+    if (const Line& first = statement.lines.front();
+        first.balance && !money::withinLimit(*first.balance - first.amount))
+        refuseLine(table.path, first.fileLine,
+                   QStringLiteral("：这笔之前的余额 %1 超出上限 %2")
+                       .arg(money::grouped(*first.balance - first.amount),
+                            money::grouped(money::kLimit)));
+    statement.hasBalance = std::all_of(statement.lines.cbegin(), statement.lines.cend(),
+                                       [](const Line& line) { return line.balance.has_value(); });
     return statement;
 }
 
 Statement read(const QString& path, const QString& keptMapping) {
     const Table table = read_table(path);
-    std::optional<Mapping> mapping = mapping_from_text(keptMapping, table.titles);
-    if (!mapping) mapping = guess_mapping(table.titles);
-    if (!mapping->complete())
-        refuse(path, QStringLiteral("无法从标题（%1）认出交易日期和金额所在的列；请在“银行对账”"
-                                    "窗口导入一次并指定各列，以后按指定的列读取")
-                         .arg(table.titles.join(QStringLiteral("，"))));
-    return parse(table, *mapping);
+    return parse(table, kept_or_guessed(table, keptMapping));
 }
 
-std::optional<money::Cents> Statement::opening() const {
+std::optional<Cents> Statement::opening() const {
     if (!hasBalance) return std::nullopt;
     return *lines.front().balance - lines.front().amount;
 }
 
-std::optional<money::Cents> Statement::closing() const {
+std::optional<Cents> Statement::closing() const {
     if (!hasBalance) return std::nullopt;
     return *lines.back().balance;
 }
@@ -324,8 +236,8 @@ std::optional<money::Cents> Statement::closing() const {
 QDate parse_date(const QString& text) {
     static const QRegularExpression separated(QStringLiteral(
         "^(\\d{4})\\s*[-/.年]\\s*(\\d{1,2})\\s*[-/.月]\\s*(\\d{1,2})\\s*日?(?:[\\sT].*)?$"));
-    static const QRegularExpression compact(
-        QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})(?:\\d{6})?$"));
+    static const QRegularExpression compact(QStringLiteral(
+        "^(\\d{4})(\\d{2})(\\d{2})(?:\\d{6}|[\\sT]+\\d{1,2}:\\d{2}(?::\\d{2})?.*)?$"));
     const QString trimmed = text.trimmed();
     QRegularExpressionMatch m = separated.match(trimmed);
     if (!m.hasMatch()) m = compact.match(trimmed);
@@ -333,13 +245,23 @@ QDate parse_date(const QString& text) {
     return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
 }
 
-std::optional<money::Cents> parse_amount(const QString& text) {
+QTime parse_time(const QString& text) {
+    static const QRegularExpression clock(
+        QStringLiteral("(?:^|[\\sT])(\\d{1,2}):(\\d{2})(?::(\\d{2}))?(?:[.,]\\d+)?$"));
+    static const QRegularExpression compact(
+        QStringLiteral("^(?:\\d{8})?(\\d{2})(\\d{2})(\\d{2})$"));
+    const QString trimmed = text.trimmed();
+    QRegularExpressionMatch m = clock.match(trimmed);
+    if (!m.hasMatch() && trimmed.size() != 8) m = compact.match(trimmed);
+    if (!m.hasMatch()) return {};
+    return QTime(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+}
+
+std::optional<Cents> parse_amount(const QString& text) {
     QString plain = text.trimmed();
     static const QRegularExpression currency(QStringLiteral("^(¥|￥|RMB|CNY)\\s*"));
     plain.remove(currency);
-    if (plain.isEmpty() || plain == QLatin1String("-") || plain == QLatin1String("--") ||
-        plain == QStringLiteral("—"))
-        return 0;
+    if (isBlankMoney(plain)) return 0;
     return money::parse(plain);
 }
 

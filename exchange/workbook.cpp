@@ -66,13 +66,6 @@ using namespace xlsx;
 // the next fill can clear what a longer block left below its own.
 const QString kBlockName = QStringLiteral("导出区域");
 
-struct WorkbookFacts {
-    QString sheetName;
-    QString sheetRelationship;
-    bool date1904 = false;
-    int blockLastRow = 0;  // of the last fill; 0 when unknown
-};
-
 QString quotedSheet(const QString& name) {
     return QLatin1Char('\'') + QString(name).replace(QLatin1Char('\''), QStringLiteral("''")) +
            QLatin1Char('\'');
@@ -87,31 +80,20 @@ int lastRowOn(const QString& sheetName, const QString& range) {
     return rowOf(end.remove(QLatin1Char('$')));
 }
 
-WorkbookFacts readWorkbook(const QByteArray& xml, const QString& origin, const QString& part) {
-    WorkbookFacts facts;
+// The last row of the block the last fill left, as its defined name says; 0 when unknown.
+int lastBlockRow(const QByteArray& xml, const QString& sheetName, const QString& origin,
+                 const QString& part) {
     QXmlStreamReader reader;
     startReading(reader, xml);
     QString blockRange;
     while (!reader.atEnd()) {
         reader.readNext();
-        if (!reader.isStartElement()) continue;
-        const QStringView name = local(reader.qualifiedName());
-        const QXmlStreamAttributes a = reader.attributes();
-        if (name == u"workbookPr") {
-            const QStringView flag = a.value(QLatin1String("date1904"));
-            facts.date1904 = flag == u"1" || flag == u"true";
-        } else if (name == u"sheet" && facts.sheetRelationship.isEmpty()) {
-            facts.sheetName = a.value(QLatin1String("name")).toString();
-            for (const QXmlStreamAttribute& x : a)  // r:id, whatever its prefix
-                if (x.qualifiedName().endsWith(u":id"))
-                    facts.sheetRelationship = x.value().toString();
-        } else if (name == u"definedName" && a.value(QLatin1String("name")) == kBlockName) {
+        if (reader.isStartElement() && local(reader.qualifiedName()) == u"definedName" &&
+            reader.attributes().value(QLatin1String("name")) == kBlockName)
             blockRange = reader.readElementText();
-        }
     }
     requireWellFormed(reader, origin, part);
-    facts.blockLastRow = lastRowOn(facts.sheetName, blockRange);
-    return facts;
+    return lastRowOn(sheetName, blockRange);
 }
 
 // The workbook part with the block's defined name set (or removed when blockRange is empty) and
@@ -187,17 +169,15 @@ QByteArray markWorkbook(const QByteArray& xml, const QString& blockRange, const 
 
 void fillPackage(Package& package, const Sheet& sheet) {
     const QString& origin = package.origin;
-    const QString book = package.related(QString(), u"/officeDocument", true);
-    if (book.isEmpty() || !package.has(book))
-        throw DbError(QStringLiteral("%1 不是工作簿：其中没有工作簿部分").arg(origin));
-    const WorkbookFacts facts = readWorkbook(package.part(book), origin, book);
-    const QString sheetPart = package.related(book, facts.sheetRelationship);
-    if (facts.sheetRelationship.isEmpty() || !package.has(sheetPart))
-        throw DbError(QStringLiteral("工作簿 %1 中没有工作表").arg(origin));
+    const FirstSheet first = first_sheet(package);
+    const QString& book = first.book;
+    const QString& sheetPart = first.part;
     const QString stylesPart = package.related(book, u"/styles", true);
     Styles styles(package.part(stylesPart), origin);
     const int blockLastRow = sheet.blockLastRow();
-    const SheetPlan plan{sheet, blockLastRow + 1, facts.blockLastRow, facts.date1904};
+    const SheetPlan plan{sheet, blockLastRow + 1,
+                         lastBlockRow(package.part(book), first.name, origin, book),
+                         first.date1904};
     package.setPart(sheetPart,
                     rewriteSheet(package.part(sheetPart), plan, styles, origin, sheetPart));
     if (styles.changed()) package.setPart(stylesPart, styles.xml());
@@ -206,7 +186,7 @@ void fillPackage(Package& package, const Sheet& sheet) {
         auto fixed = [](int row, int column) {
             return QStringLiteral("$%1$%2").arg(columnName(column)).arg(row);
         };
-        blockRange = quotedSheet(facts.sheetName) + QLatin1Char('!') +
+        blockRange = quotedSheet(first.name) + QLatin1Char('!') +
                      fixed(sheet.blockFirstRow(), sheet.blockFirstColumn()) + QLatin1Char(':') +
                      fixed(blockLastRow, sheet.blockLastColumn());
     }

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+#include <limits>
 
 #include "errors.h"
 #include "files.h"
@@ -55,26 +56,43 @@ Package Package::read(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw DbError(QStringLiteral("无法读取工作簿 %1：%2").arg(path, file.errorString()));
-    QByteArray bytes = file.readAll();
-    QBuffer buffer(&bytes);
+    return unpack(file.readAll(), path, std::numeric_limits<qint64>::max());
+}
+
+Package Package::unpack(const QByteArray& bytes, const QString& origin, qint64 limit) {
+    QByteArray held = bytes;
+    QBuffer buffer(&held);
     QuaZip zip(&buffer);
     if (!zip.open(QuaZip::mdUnzip))
-        throw DbError(QStringLiteral("%1 不是可以读取的工作簿（Office Open XML）").arg(path));
+        throw DbError(QStringLiteral("%1 不是可以读取的工作簿（Office Open XML）").arg(origin));
     Package package;
-    package.origin = path;
+    package.origin = origin;
     QuaZipFile entry(&zip);
+    qint64 left = limit;
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
         const QString name = zip.getCurrentFileName();
         if (name.endsWith(QLatin1Char('/'))) continue;  // a folder entry
         if (!entry.open(QIODevice::ReadOnly))
-            throw DbError(QStringLiteral("工作簿 %1 已损坏：无法读取 %2").arg(path, name));
-        package.parts_.emplace_back(name, entry.readAll());
+            throw DbError(QStringLiteral("工作簿 %1 已损坏：无法读取 %2").arg(origin, name));
+        // Read up to the bound only, whatever size the entry claims.
+        QByteArray data;
+        char chunk[64 * 1024];
+        qint64 n = 0;
+        while ((n = entry.read(chunk, sizeof chunk)) > 0) {
+            if ((left -= n) < 0)
+                throw DbError(QStringLiteral("工作簿 %1 解压后超过 %2 MB，不予读取")
+                                  .arg(origin)
+                                  .arg(limit / (1024 * 1024)));
+            data.append(chunk, n);
+        }
+        if (n < 0) throw DbError(QStringLiteral("工作簿 %1 已损坏：无法读取 %2").arg(origin, name));
+        package.parts_.emplace_back(name, std::move(data));
         entry.close();
         if (entry.getZipError() != UNZ_OK)
-            throw DbError(QStringLiteral("工作簿 %1 已损坏：%2 校验不符").arg(path, name));
+            throw DbError(QStringLiteral("工作簿 %1 已损坏：%2 校验不符").arg(origin, name));
     }
     if (zip.getZipError() != UNZ_OK || !package.has(QStringLiteral("[Content_Types].xml")))
-        throw DbError(QStringLiteral("%1 不是可以读取的工作簿（Office Open XML）").arg(path));
+        throw DbError(QStringLiteral("%1 不是可以读取的工作簿（Office Open XML）").arg(origin));
     return package;
 }
 
@@ -228,6 +246,34 @@ QXmlStreamAttributes withAttribute(const QXmlStreamAttributes& attributes, const
     }
     if (!done && !value.isNull()) result.append(name, value);
     return result;
+}
+
+FirstSheet first_sheet(const Package& package) {
+    FirstSheet sheet;
+    sheet.book = package.related(QString(), u"/officeDocument", true);
+    if (sheet.book.isEmpty() || !package.has(sheet.book))
+        throw DbError(QStringLiteral("%1 不是工作簿：其中没有工作簿部分").arg(package.origin));
+    QXmlStreamReader reader;
+    startReading(reader, package.part(sheet.book));
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (!reader.isStartElement()) continue;
+        const QStringView name = local(reader.qualifiedName());
+        const QXmlStreamAttributes a = reader.attributes();
+        if (name == u"workbookPr") {
+            const QStringView flag = a.value(QLatin1String("date1904"));
+            sheet.date1904 = flag == u"1" || flag == u"true";
+        } else if (name == u"sheet" && sheet.relationship.isEmpty()) {
+            sheet.name = a.value(QLatin1String("name")).toString();
+            for (const QXmlStreamAttribute& x : a)  // r:id, whatever its prefix
+                if (x.qualifiedName().endsWith(u":id")) sheet.relationship = x.value().toString();
+        }
+    }
+    requireWellFormed(reader, package.origin, sheet.book);
+    sheet.part = package.related(sheet.book, sheet.relationship);
+    if (sheet.relationship.isEmpty() || !package.has(sheet.part))
+        throw DbError(QStringLiteral("工作簿 %1 中没有工作表").arg(package.origin));
+    return sheet;
 }
 
 void requireWellFormed(const QXmlStreamReader& reader, const QString& origin, const QString& part) {

@@ -18,6 +18,9 @@ class Package {
 public:
     // Reads the file; a file that is not a zip package gives a qb::DbError naming it.
     static Package read(const QString& path);
+    // The package in the bytes, refused when its parts unpack to more than limit bytes together
+    // (a small file can unpack to very much).
+    static Package unpack(const QByteArray& bytes, const QString& origin, qint64 limit);
     // Writes the package whole through a temporary file, so a failure leaves the file as it was.
     // A new file is made for its owner alone and never put over a file that is there.
     enum Mode { Replace, NewFile };
@@ -42,6 +45,17 @@ public:
 private:
     std::vector<std::pair<QString, QByteArray>> parts_;
 };
+
+// The first sheet of the package's workbook, as its workbook part names it.
+struct FirstSheet {
+    QString book;  // the workbook part
+    QString name;
+    QString relationship;   // the workbook's relationship to the sheet
+    QString part;           // the worksheet part
+    bool date1904 = false;  // dates count from 1904
+};
+// Refused when the package has no workbook part or no sheet.
+FirstSheet first_sheet(const Package& package);
 
 // XML parts are read without namespace processing and copied token by token, so every prefix
 // and declaration stays as the program that wrote the file chose it.

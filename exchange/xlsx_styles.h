@@ -25,6 +25,8 @@ public:
     int forKind(int base, Cell::Kind kind);
     // Whether two formats differ at most in their number format.
     bool sameLook(int a, int b) const;
+    // Whether a cell of the format shows its number as a date or time.
+    bool showsDate(int format) const { return shows(numberFormatOf(format)) == Shows::Date; }
 
     bool changed() const { return added_ > 0; }
     // The styles part with the formats made here.

@@ -55,7 +55,7 @@ Tfr_dz::Tfr_dz(Session& session, const QString& bookId, const QString& name,
     askFile = [this] {
         return QFileDialog::getOpenFileName(
             this, QStringLiteral("导入对账单"), QString(),
-            QStringLiteral("银行对账单 (*.csv *.txt);;所有文件 (*)"));
+            QStringLiteral("银行对账单 (*.csv *.txt *.xlsx *.xls);;所有文件 (*)"));
     };
     askMapping = [this](const qb::statement::Table& table, const qb::statement::Mapping& guess) {
         return askStatementColumns(this, table, guess);
@@ -180,18 +180,38 @@ void Tfr_dz::connectControls() {
             [this] { selectPartner(JournalLines); });
 }
 
-std::optional<qb::statement::Mapping> Tfr_dz::mappingFor(const qb::statement::Table& table) {
-    if (auto kept = qb::statement::mapping_from_text(qb::bankrec::kept_mapping(dat_, bookId_),
-                                                     table.titles))
-        return kept;
-    const qb::statement::Mapping guess = qb::statement::guess_mapping(table.titles);
-    if (guess.complete()) return guess;
-    std::optional<qb::statement::Mapping> chosen = askMapping(table, guess);
-    // Remembered for the book, so the bank's next file reads without asking.
-    if (chosen && session_.role_code != Session::OrdinaryUser)
-        qb::bankrec::keep_mapping(dat_, bookId_,
-                                  qb::statement::mapping_text(*chosen, table.titles));
-    return chosen;
+std::optional<qb::statement::Statement> Tfr_dz::readStatement(const QString& path) {
+    namespace S = qb::statement;
+    const S::Table table = [&] {
+        const WaitCursor waiting;
+        return S::read_table(path);
+    }();
+    S::Mapping mapping = S::kept_or_guessed(table, qb::bankrec::kept_mapping(dat_, bookId_));
+    bool named = false;
+    auto name = [&] {
+        std::optional<S::Mapping> chosen = askMapping(table, mapping);
+        if (chosen) mapping = *chosen;
+        return named = chosen.has_value();
+    };
+    if (!mapping.complete() && !name()) return std::nullopt;
+    for (;;) {
+        try {
+            S::Statement statement = S::parse(table, mapping);
+            // Remembered for the book once they read, so the bank's next file reads without
+            // asking.
+            if (named && session_.role_code != Session::OrdinaryUser)
+                qb::bankrec::keep_mapping(dat_, bookId_, S::mapping_text(mapping, table.titles));
+            return statement;
+        } catch (const qb::DbError& refused) {
+            // A layout guessed or kept wrongly is refused (its balances do not chain, a column
+            // does not read): the cashier may name the columns instead.
+            if (qb::messages().ask(
+                    kCaption, refused.message() + QStringLiteral("\n\n要重新指定对账单的各列吗？"),
+                    qb::MsgIcon::Warning, qb::MsgButtons::YesNo) != qb::MsgAnswer::Yes ||
+                !name())
+                return std::nullopt;
+        }
+    }
 }
 
 void Tfr_dz::importFile(const QString& path) {
@@ -204,14 +224,12 @@ void Tfr_dz::importFile(const QString& path) {
         return;
     bool read = false;
     guarded([&] {
+        const std::optional<qb::statement::Statement> statement = readStatement(path);
+        if (!statement) return;
         const WaitCursor waiting;
-        const qb::statement::Table table = qb::statement::read_table(path);
-        const std::optional<qb::statement::Mapping> mapping = mappingFor(table);
-        if (!mapping) return;
         qb::bankrec::Options options;
         options.tolerance = SpinEdit1->value();
-        rec_ = qb::bankrec::reconcile_month(dat_, bookId_, rec_.month,
-                                            qb::statement::parse(table, *mapping), options);
+        rec_ = qb::bankrec::reconcile_month(dat_, bookId_, rec_.month, *statement, options);
         read = true;
     });
     if (read) markUnsaved();
@@ -326,9 +344,10 @@ void Tfr_dz::closingTyped() {
     const QString text = Edit1->text().trimmed();
     if (text.isEmpty()) return;
     const std::optional<qb::money::Cents> closing = qb::statement::parse_amount(text);
-    if (!closing) {
+    if (!closing || !qb::money::withinLimit(*closing)) {
         qb::messages().plain(
-            QStringLiteral("对账单期末余额“%1”不是有效的金额（最多两位小数）。").arg(text));
+            QStringLiteral("对账单期末余额“%1”不是有效的金额（最多两位小数，不超过 %2）。")
+                .arg(text, qb::money::grouped(qb::money::kLimit)));
         return;
     }
     if (rec_.hasStatement() && *closing == rec_.bankClosing) return;

@@ -72,7 +72,9 @@ private:
     void toleranceChanged(int days);
     void closingTyped();
     std::vector<int> selectedRows(QTableWidget* grid) const;
-    std::optional<qb::statement::Mapping> mappingFor(const qb::statement::Table& table);
+    // The statement through the book's columns, or those the cashier names when its titles are
+    // not known or the columns read are refused; nothing when the cashier gives up.
+    std::optional<qb::statement::Statement> readStatement(const QString& path);
 
     Session& session_;
     Tdat& dat_;

@@ -40,8 +40,8 @@ std::optional<qb::statement::Mapping> askStatementColumns(QWidget* parent,
             mapping.columns[size_t(f)] = boxes[size_t(f)]->currentIndex() - 1;
         if (mapping.complete()) return mapping;
         qb::messages().plain(
-            QStringLiteral("请至少指定交易日期，以及收入和支出两列或一列带符号的"
-                           "金额。"));
+            QStringLiteral("请至少指定交易日期，以及收入和支出两列，或一列金额（带符号，"
+                           "或另有一列借贷方向）。"));
     }
     return std::nullopt;
 }

@@ -9,7 +9,7 @@ packages=(
     libsqlcipher-dev sqlcipher libpq-dev postgresql
     libsodium-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libquazip1-qt6-dev libchm-dev fp-utils libcsv-dev
+    libquazip1-qt6-dev libchm-dev fp-utils libcsv-dev libfreexl-dev
     fonts-wqy-zenhei poppler-utils xvfb xauth clang-format python3-openpyxl
 )
 missing=()

@@ -1,6 +1,8 @@
 // Bank statements read, matched against a bank book's month and kept from month to month.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <QFile>
+#include <QStringEncoder>
 
 #include "bankbook.h"
 #include "bankrec.h"
@@ -22,6 +24,23 @@ const QString kGb18030 = BankBook::statement("sample_debit_credit_gb18030.csv");
 const QString kSigned = BankBook::statement("sample_signed_amount_utf8.csv");
 const QString kNoBalance = BankBook::statement("sample_income_outgo_no_balance.csv");
 
+// Every sample statement of the worked example, as banks lay them out, with what it is.
+struct Layout {
+    const char* file;
+    const char* encoding;
+    bool balances;
+    int skipped;  // totals, notes and rows of no amount
+};
+const Layout kLayouts[] = {
+    {"sample_debit_credit_gb18030.csv", "GB18030", true, 1},
+    {"sample_signed_amount_utf8.csv", "UTF-8", true, 0},
+    {"sample_income_outgo_no_balance.csv", "UTF-8", false, 1},
+    {"sample_direction_gb18030.csv", "GB18030", true, 2},  // a direction column, padded cells
+    {"sample_two_pairs_utf8.csv", "UTF-8", true, 1},       // placeholder pair, newest first
+    {"sample_direction_letters.xlsx", "xlsx", true, 0},
+    {"sample_debit_credit.xls", "xls", true, 0},
+};
+
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
     QFile f(dir.filePath(name));
     f.open(QIODevice::WriteOnly);
@@ -31,37 +50,49 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
 
 }  // namespace
 
-TEST(StatementReader, ThreeLayoutsAndEncodingsGiveTheSameTransactions) {
-    for (const QString& path : {kGb18030, kSigned, kNoBalance}) {
-        SCOPED_TRACE(path.toStdString());
-        const S::Statement s = S::read(path);
+TEST(StatementReader, EveryLayoutGivesTheSameTransactions) {
+    for (const Layout& layout : kLayouts) {
+        SCOPED_TRACE(layout.file);
+        const S::Statement s = S::read(BankBook::statement(layout.file));
+        EXPECT_EQ(s.encoding, layout.encoding);
+        EXPECT_EQ(s.skipped, layout.skipped);
         ASSERT_EQ(s.lines.size(), 4u);  // notes and totals skipped, newest-first turned round
         EXPECT_EQ(s.lines[0].date, QDate(2024, 5, 3));
         EXPECT_EQ(s.lines[0].amount, 500000);
         EXPECT_EQ(s.lines[1].amount, -300000);
-        EXPECT_EQ(s.lines[2].date, QDate(2024, 5, 20));
-        EXPECT_EQ(s.lines[3].amount, -5000);
         EXPECT_EQ(s.lines[1].counterparty, "示例供应商");
+        EXPECT_EQ(s.lines[2].date, QDate(2024, 5, 20));
+        EXPECT_EQ(s.lines[2].amount, 15000);
+        EXPECT_EQ(s.lines[3].amount, -5000);
+        EXPECT_EQ(s.closing(),
+                  layout.balances ? std::optional<qb::money::Cents>(1210000) : std::nullopt);
+        EXPECT_EQ(s.opening(),
+                  layout.balances ? std::optional<qb::money::Cents>(1000000) : std::nullopt);
     }
     const S::Statement gb = S::read(kGb18030);
-    EXPECT_EQ(gb.encoding, "GB18030");
     EXPECT_EQ(gb.lines[0].fileLine, 5);
     EXPECT_EQ(gb.lines[0].serial, "1001");
-    EXPECT_EQ(gb.closing(), 1210000);
-    EXPECT_EQ(gb.opening(), 1000000);
     const S::Statement utf8 = S::read(kSigned);
     EXPECT_EQ(utf8.lines[0].summary, "货款,五月");  // a quoted comma stays in its field
     EXPECT_EQ(utf8.lines[2].summary, "利息\n结息");
     EXPECT_EQ(utf8.lines[3].fileLine, 7);  // after a record of two lines
-    EXPECT_FALSE(S::read(kNoBalance).closing().has_value());
+    // 合计 inside a summary is a transaction's, not a total.
+    EXPECT_EQ(S::read(BankBook::statement("sample_two_pairs_utf8.csv")).lines[1].summary,
+              "支付设备总计划款");
+    const S::Statement padded = S::read(BankBook::statement("sample_direction_gb18030.csv"));
+    EXPECT_EQ(padded.lines[0].time, QTime(10, 22, 33));
+    EXPECT_EQ(padded.lines[0].summary, "货款");
 }
 
 TEST(StatementReader, DatesAndAmountsInTheFormsBanksWriteThem) {
     for (const char* text : {"2024-05-01", "2024/5/1", "20240501", "2024.5.1", "2024年5月1日",
-                             "2024-05-01 10:11:12", "20240501101112"})
+                             "2024-05-01 10:11:12", "20240501101112", "20240501 10:22:33"})
         EXPECT_EQ(S::parse_date(text), QDate(2024, 5, 1)) << text;
     for (const char* text : {"2024-13-01", "5/1/2024", "2024-05", "", "昨天"})
         EXPECT_FALSE(S::parse_date(text).isValid()) << text;
+    EXPECT_EQ(S::parse_time("20240501 10:22:33"), QTime(10, 22, 33));
+    EXPECT_EQ(S::parse_time("20240501102233"), QTime(10, 22, 33));
+    EXPECT_FALSE(S::parse_time("20240501").isValid());
     EXPECT_EQ(S::parse_amount("1,234,567.89"), 123456789);
     EXPECT_EQ(S::parse_amount("￥1,234.5"), 123450);
     EXPECT_EQ(S::parse_amount("-0.01"), -1);
@@ -99,6 +130,82 @@ TEST(StatementReader, BadInputIsRefusedNamingTheFileAndTheLine) {
     EXPECT_EQ(S::read(odd, S::mapping_text(m, table.titles)).lines.at(0).amount, 100);
 }
 
+TEST(StatementReader, OrderAndSidesComeFromTheBalanceChainAndAWrongMappingIsRefused) {
+    QTemporaryDir dir;
+    // One day, newest first: only the balances tell, and the opening is 100.00, not 180.00.
+    const S::Statement day = S::read(writeFile(
+        dir, "day.csv",
+        "交易日期,摘要,金额,余额\n2024-05-06,b,30.00,180.00\n2024-05-06,a,50.00,150.00\n"));
+    EXPECT_EQ(day.opening(), 10000);
+    EXPECT_EQ(day.lines[0].summary, "a");
+    // Without balances a time column orders the day.
+    const S::Statement timed = S::read(
+        writeFile(dir, "timed.csv",
+                  "交易日期,交易时间,摘要,金额\n2024-05-06,15:00,b,30\n2024-05-06,09:00,a,50\n"));
+    EXPECT_EQ(timed.lines[0].summary, "a");
+
+    // Debit and credit taken the wrong way round: the chain holds only with the sides swapped.
+    const S::Table table = S::read_table(kGb18030);
+    S::Mapping swapped = S::guess_mapping(table);
+    std::swap(swapped[S::Debit], swapped[S::Credit]);
+    EXPECT_TRUE(
+        refusal([&] { S::parse(table, swapped); })
+            .startsWith("对账单 sample_debit_credit_gb18030.csv：余额不接续：按“贷方发生额”和"
+                        "“借方发生额”读出的收支方向与余额相反"));
+    // Receipts read from the balances and balances from the receipts: refused at the first
+    // line whose balance does not follow, naming the columns read.
+    S::Mapping wrong = S::guess_mapping(table);
+    std::swap(wrong[S::Balance], wrong[S::Credit]);
+    const QString broken = refusal([&] { S::parse(table, wrong); });
+    EXPECT_TRUE(
+        broken.startsWith("对账单 sample_debit_credit_gb18030.csv：第 7 行：余额 150.00 与上"
+                          "一笔余额加本笔金额 12,150.00 不符，余额不接续"))
+        << broken.toStdString();
+    EXPECT_TRUE(broken.contains("收入（贷方）=“余额”（第 5 列），余额=“贷方发生额”（第 4 列）"));
+    // A direction that does not read is refused, not taken as a receipt.
+    EXPECT_EQ(refusal([&] {
+                  S::read(writeFile(dir, "dir.csv", "交易日期,金额,借贷\n2024-05-06,30.00,转账\n"));
+              }),
+              "对账单 dir.csv：第 2 行：借贷方向“转账”无法识别（应为 借/贷、收/支、D/C 等）");
+}
+
+TEST(StatementReader, HostileFilesAreRefusedAtOnceAndNothingWraps) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo.csv");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_TRUE(refusal([&] { S::read(fifo); }).contains("不是普通文件"));
+    EXPECT_TRUE(refusal([&] { S::read("/dev/zero"); }).contains("不是普通文件"));
+    EXPECT_TRUE(refusal([&] { S::read(dir.path()); }).contains("是一个文件夹"));
+    QFile big(dir.filePath("big.csv"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(S::kMaxFileBytes + 1));
+    big.close();
+    EXPECT_EQ(refusal([&] { S::read(big.fileName()); }),
+              "对账单 big.csv：文件有 52,428,801 字节，超过对账单的上限 52,428,800 字节（50 MB）");
+
+    const QByteArray head = "交易日期,摘要,金额\n2024-05-03,货款,100.00\n";
+    EXPECT_EQ(
+        refusal([&] { S::read(writeFile(dir, "bad.csv", head + "2024-05-04,利\xff息,1.00\n")); }),
+        "对账单 bad.csv：第 3 行：第 15 个字节 0xff 不是有效的 UTF-8 编码，文件可能已损坏；"
+        "请从银行重新导出");
+    const QByteArray gb = QStringEncoder("GB18030")(QString::fromUtf8(head));
+    EXPECT_EQ(
+        refusal([&] { S::read(writeFile(dir, "gb.csv", gb + "2024-05-04,\x81\x20,1.00\n")); }),
+        "对账单 gb.csv：第 3 行：既不是有效的 UTF-8 编码也不是有效的 GB18030 编码，文件可能已"
+        "损坏；请从银行重新导出");
+
+    // Fifteen digits are refused at their line; amounts at the bound, 200 of them, at the line
+    // whose sum passes it.
+    QByteArray huge = "交易日期,摘要,金额,余额\n", bound = "交易日期,摘要,金额\n";
+    for (int i = 0; i < 200; ++i) {
+        huge += "2024-05-03,x,999999999999999.99,\n";
+        bound += "2024-05-03,x,999999999999.99\n";
+    }
+    EXPECT_EQ(refusal([&] { S::read(writeFile(dir, "huge.csv", huge)); }),
+              "对账单 huge.csv：第 2 行：金额 999999999999999.99 超出上限 999,999,999,999.99");
+    EXPECT_EQ(refusal([&] { S::read(writeFile(dir, "sum.csv", bound)); }),
+              "对账单 sum.csv：第 3 行：对账单的收入合计超出上限 999,999,999,999.99");
+}
+
 TEST(Matching, OneToOneWithinTheToleranceAndAgreeingNumbersFirst) {
     B::Reconciliation rec;
     const QDate d(2024, 5, 10);
@@ -130,9 +237,9 @@ TEST(Matching, OneToOneWithinTheToleranceAndAgreeingNumbersFirst) {
 
 TEST(Reconciliation, WorkedExampleInEveryLayoutGivesAgreeingAdjustedBalances) {
     BankBook b;
-    for (const QString& path : {kGb18030, kSigned, kNoBalance}) {
-        SCOPED_TRACE(path.toStdString());
-        const B::Reconciliation rec = b.may(path);
+    for (const Layout& layout : kLayouts) {
+        SCOPED_TRACE(layout.file);
+        const B::Reconciliation rec = b.may(BankBook::statement(layout.file));
         EXPECT_EQ(rec.match, (std::vector<int>{0, 1, -1, -1}));
         EXPECT_EQ(rec.bookClosing, 1320000);
         EXPECT_EQ(rec.bankClosing, 1210000);  // without balances: 10,000 + 5,150 - 3,050

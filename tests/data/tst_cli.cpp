@@ -407,6 +407,45 @@ TEST(Cli, CapitalsAndChequesFromTheCommandLine) {
     EXPECT_FALSE(pdf.contains("人民币"));
 }
 
+TEST(Cli, ReconcileTakesTheColumnsGivenAndKeepsThemOnlyWithSave) {
+    BankBook b;
+    b.dat.close();
+    const QString dir = b.dir();
+    QFile file(dir + "/odd.csv");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "时候,内容,钱数,标记,结余\n2024-05-03,货款,5000.00,贷,15000.00\n"
+        "2024-05-11,材料款,3000.00,借,12000.00\n2024-05-20,利息,150.00,贷,12150.00\n"
+        "2024-05-25,手续费,50.00,借,12100.00\n");
+    file.close();
+    const QStringList args{"--dir",      dir,       "reconcile",    "甲公司",
+                           "银行日记帐", "2024-05", file.fileName()};
+    const QStringList columns{"--columns",
+                              "date=时候,summary=2,amount=钱数,direction=标记,balance=5"};
+    const Outcome unknown = cli(args + QStringList{"--show-columns"});
+    EXPECT_EQ(unknown.code, 1);
+    EXPECT_TRUE(unknown.out.contains("第 1 行是标题行") && unknown.out.contains("  4  标记"));
+    EXPECT_TRUE(unknown.out.contains("请用 --columns 指定"));
+    const Outcome shown = cli(args + columns + QStringList{"--show-columns"});
+    EXPECT_EQ(shown.code, 0);
+    EXPECT_TRUE(shown.out.contains("direction=4 标记\n")) << shown.out.toStdString();
+    EXPECT_FALSE(shown.out.contains("调节表"));
+    // Given without --save: read, not kept.
+    EXPECT_TRUE(cli(args + columns).out.contains("调节后余额相符。"));
+    EXPECT_TRUE(cli(args).err.contains("无法从标题"));
+    EXPECT_EQ(cli(args + QStringList{"--columns", "date=时候,amount=9"}).code, 1);
+    EXPECT_EQ(cli(args + columns + QStringList{"--balance", "1000000000000.00"}).code, 2);
+    // A wrong mapping never passes: the balances do not chain.
+    const Outcome wrong =
+        cli(args + QStringList{"--columns", "date=1,amount=5,direction=4,balance=3"});
+    EXPECT_EQ(wrong.code, 1);
+    EXPECT_TRUE(wrong.err.contains("余额不接续")) << wrong.err.toStdString();
+    ASSERT_EQ(cli(args + columns + QStringList{"--save"}).code, 0);
+    const Outcome kept = cli(args);
+    EXPECT_EQ(kept.code, 0) << kept.err.toStdString();
+    EXPECT_TRUE(kept.out.contains("勾对 2 笔"));
+}
+
 // A ledger moved from the file to a server and back keeps every journal, every row id and every
 // check; the server refuses a second copy over it, and the file's own commands there.
 TEST(CliServer, ALedgerCopiedToAServerAndBackKeepsEveryJournal) {

@@ -139,32 +139,49 @@ void RegisterDz::unknownLayoutIsAskedForOnceAndKept() {
     RegisterFixture f;
     Tfr_dz* dz = open(f);
     QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("odd.csv")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(
-        "时间,内容,钱数,结余\n2024-05-03,货款,5000.00,15000.00\n"
-        "2024-05-11,材料款,-3000.00,12000.00\n");
-    file.close();
+    auto write = [&](const char* name, const char* csv) {
+        QFile file(dir.filePath(QString::fromUtf8(name)));
+        file.open(QIODevice::WriteOnly);
+        file.write(csv);
+        return file.fileName();
+    };
+    const QString odd = write("odd.csv",
+                              "时候,内容,钱数,标记,结余\n2024-05-03,货款,5000.00,贷,15000.00\n"
+                              "2024-05-11,材料款,3000.00,借,12000.00\n");
     int asked = 0;
     QStringList titles;
-    dz->askMapping =
-        [&](const qb::statement::Table& t,
-            const qb::statement::Mapping& guess) -> std::optional<qb::statement::Mapping> {
+    namespace S = qb::statement;
+    S::Mapping answer;
+    answer[S::Date] = 0;
+    answer[S::Summary] = 1;
+    answer[S::Amount] = 2;
+    answer[S::Direction] = 3;
+    answer[S::Balance] = 4;
+    dz->askMapping = [&](const S::Table& t, const S::Mapping&) -> std::optional<S::Mapping> {
         ++asked;
         titles = t.titles;
-        qb::statement::Mapping m = guess;
-        m[qb::statement::Date] = 0;
-        m[qb::statement::Summary] = 1;
-        m[qb::statement::Amount] = 2;
-        m[qb::statement::Balance] = 3;
-        return m;
+        return answer;
     };
-    dz->importFile(file.fileName());
-    dz->importFile(file.fileName());
+    dz->importFile(odd);
+    dz->importFile(odd);
     QCOMPARE(asked, 1);
-    QCOMPARE(titles, (QStringList{"时间", "内容", "钱数", "结余"}));
+    QCOMPARE(titles, (QStringList{"时候", "内容", "钱数", "标记", "结余"}));
     QCOMPARE(text(dz, "yhye"), QStringLiteral("12,000.00"));
     QCOMPARE(dz->reconciliation().match, (std::vector<int>{0, 1}));
+
+    // Titles known but read wrongly (余额 here is what is available, 结余 the balance): the
+    // balances do not chain, the cashier is asked and names the columns, which are kept.
+    const QString misread =
+        write("misread.csv",
+              "交易日期,摘要,金额,余额,结余\n2024-05-03,货款,5000.00,1.00,15000.00\n"
+              "2024-05-11,材料款,-3000.00,2.00,12000.00\n");
+    answer[S::Direction] = -1;
+    dz->importFile(misread);
+    QCOMPARE(asked, 2);
+    QVERIFY(f.messages.texts.last().contains(QStringLiteral("余额不接续")));
+    QVERIFY(f.messages.texts.last().endsWith(QStringLiteral("要重新指定对账单的各列吗？")));
+    QCOMPARE(text(dz, "yhye"), QStringLiteral("12,000.00"));
+    QVERIFY(qb::bankrec::kept_mapping(f.ledger.dat, dz->bookId()).contains("5=结余"));
 }
 
 QTEST_MAIN(RegisterDz)
