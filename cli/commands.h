@@ -28,6 +28,7 @@ int balances(const QString& dir, const QStringList& args);
 int exportMonth(const QString& dir, const QStringList& args);
 int reconcile(const QString& dir, const QStringList& args);
 int copy(const QStringList& args);
+int upgrade(const QString& dir);
 
 // The ledger's passphrase of its own, for every command that opens or creates a ledger; empty
 // for the built-in key.

@@ -359,3 +359,14 @@ TEST(CliServer, ALedgerCopiedToAServerAndBackKeepsEveryJournal) {
     EXPECT_EQ(nowhere.code, 1);
     EXPECT_TRUE(nowhere.err.contains("无法连接数据库服务器")) << nowhere.err.toStdString();
 }
+
+TEST(Cli, UpgradeMakesTheTablesAVersionAddsOnce) {
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    ASSERT_EQ(cli({"--dir", dir, "init", "--admin", "管理员", "--password", "pw"}).code, 0);
+    const Outcome first = cli({"--dir", dir, "upgrade"});
+    ASSERT_EQ(first.code, 0) << first.err.toStdString();
+    EXPECT_EQ(first.out, "已建立数据表：yhdz、yhls、yhgs\n");
+    EXPECT_EQ(cli({"--dir", dir, "upgrade"}).out, "账本的数据表已经齐全。\n");
+    EXPECT_EQ(cli({"--dir", dir, "check"}).code, 0);
+}
