@@ -6,6 +6,7 @@
 #include <QSet>
 
 #include "errors.h"
+#include "figures.h"
 #include "ledger_detail.h"
 #include "months.h"
 #include "rowkinds.h"
@@ -180,7 +181,8 @@ Cents balance_before(Tdat& dat, const QString& bookId, const QDate& date, int vo
         QVariantList{bookId} + months::range(date) +
             QVariantList{day, day, rows::kOpening, rows::kCarry, voucher});
     // No line before it: the line chains from what the month brings in, as the writer does.
-    return before.isNull() ? broughtIn(dat, bookId, date) : cents(before);
+    return before.isNull() ? figures::brought_in(dat, bookId, months::firstDay(date))
+                           : cents(before);
 }
 
 NewLine add_line(Tdat& dat, const QString& bookId, const QDate& date, const QString& handler) {
@@ -258,6 +260,7 @@ int recalc_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMonth) {
     lockBook(dat, bookId);
     std::vector<Line> lines = monthLines(dat, bookId, anyDayOfMonth);
     const int changed = rechain(dat, lines);
+    figures::carry_on(dat, bookId, anyDayOfMonth);
     t.commit();
     return changed;
 }
