@@ -5,11 +5,11 @@
 #include <QFileInfo>
 
 #include "bankrec_store.h"
+#include "booklock.h"
 #include "errors.h"
 #include "fr_dat.h"
 #include "gymk.h"
 #include "ledger.h"
-#include "ledger_detail.h"
 #include "months.h"
 #include "rowkinds.h"
 
@@ -91,7 +91,7 @@ std::vector<qint64> add_bank_lines(Tdat& dat, Reconciliation& rec, const std::ve
     if (items.empty()) throw DbError(QStringLiteral("请先选择要加入日记帐的未达银行流水。"));
     // The month is tested and its voucher numbers taken with the book held.
     Transaction t(dat);
-    ledger::detail::lockBook(dat, rec.bookId);
+    ledger::lock_book(dat, rec.bookId);
     if (gymk::month_closed(dat, QString(), rec.bookId, gymk::SilentMode, rec.month))
         throw DbError(QStringLiteral("%1 已经结账，不能再向这个月的日记帐添加银行流水；请在下一个"
                                      "未结账的月份对账时加入。")

@@ -6,20 +6,21 @@
 #include <QHash>
 #include <QSet>
 
+#include "booklock.h"
 #include "errors.h"
 #include "fr_dat.h"
 #include "gymk.h"
 #include "ledger.h"
-#include "ledger_detail.h"
 #include "months.h"
 #include "oplog.h"
 #include "rowkinds.h"
+#include "rowreading.h"
 #include "tables.h"
 
 namespace qb::bankrec {
 namespace {
 
-using ledger::detail::eachRow;
+using rowreading::eachRow;
 
 // The reconciliation's tables (tables.h).
 const char* const kTables[] = {"yhdz", "yhls", "yhgs"};
@@ -49,7 +50,7 @@ std::vector<BookItem> journalItems(Tdat& dat, const QString& bookId, const QDate
                 BookItem item;
                 item.rowId = s.value(0).toLongLong();
                 item.summary = s.value(4).toString();
-                item.amount = ledger::detail::cents(s.value(5)) - ledger::detail::cents(s.value(6));
+                item.amount = rowreading::cents(s.value(5)) - rowreading::cents(s.value(6));
                 if (rows::isMarker(item.summary) || rows::isReversed(item.summary) ||
                     rows::isReversal(item.summary) || item.amount == 0 ||
                     tickedBefore.contains(item.rowId))
@@ -78,8 +79,8 @@ void savedLines(Tdat& dat, detail::Start& start, const QString& condition,
             item.summary = s.value(3).toString();
             item.counterparty = s.value(4).toString();
             item.serial = s.value(5).toString();
-            item.amount = ledger::detail::cents(s.value(6));
-            if (!s.value(7).isNull()) item.balance = ledger::detail::cents(s.value(7));
+            item.amount = rowreading::cents(s.value(6));
+            if (!s.value(7).isNull()) item.balance = rowreading::cents(s.value(7));
             start.rec.bank.push_back(std::move(item));
             start.stored.push_back(s.value(9).toString() == month ? s.value(8).toLongLong() : 0);
         });
@@ -117,7 +118,7 @@ Start start_of(Tdat& dat, const QString& bookId, const QDate& month) {
                 QStringLiteral("select dzyf,yhqm from yhdz where zbh=? and dzyf<? order by dzyf "
                                "desc limit 1"),
                 {bookId, monthText}, [&](engine::Statement& s) {
-                    rec.bankOpening = ledger::detail::cents(s.value(1));
+                    rec.bankOpening = rowreading::cents(s.value(1));
                     const QString last = s.value(0).toString();
                     if (last != months::monthText(months::previousMonth(rec.month)))
                         rec.notes << QStringLiteral("上次对账是 %1，其后到本月之间的月份没有对账。")
@@ -145,8 +146,8 @@ void add_saved_lines(Tdat& dat, Start& start) {
             {rec.bookId, monthText}, [&](engine::Statement& s) {
                 rec.saved = true;
                 rec.tolerance = s.value(0).toInt();
-                rec.bankOpening = ledger::detail::cents(s.value(1));
-                rec.bankClosing = ledger::detail::cents(s.value(2));
+                rec.bankOpening = rowreading::cents(s.value(1));
+                rec.bankClosing = rowreading::cents(s.value(2));
                 rec.closingFrom = ClosingFrom(std::clamp(s.value(3).toInt(), 0, 2));
                 rec.statementFile = s.value(4).toString();
             });
@@ -185,10 +186,10 @@ void save_reconciliation(Tdat& dat, const Reconciliation& rec, const QString& us
         throw DbError(QStringLiteral("请先导入对账单，或填写对账单的期末余额。"));
     const QString month = months::monthText(rec.month);
     Transaction t(dat);
-    ledger::detail::lockBook(dat, rec.bookId);
+    ledger::lock_book(dat, rec.bookId);
     // A book deleted while its reconciliation was open keeps nothing behind for a new book of
     // the same id.
-    ledger::detail::requireBook(dat, rec.bookId);
+    ledger::require_book(dat, rec.bookId);
     makeTables(dat);
     const QVariant later = dat.scalar(
         QStringLiteral("select max(dzyf) from yhdz where zbh=? and dzyf>?"), {rec.bookId, month});
@@ -242,8 +243,8 @@ QString kept_mapping(Tdat& dat, const QString& bookId) {
 
 void keep_mapping(Tdat& dat, const QString& bookId, const QString& mapping) {
     Transaction t(dat);
-    ledger::detail::lockBook(dat, bookId);
-    ledger::detail::requireBook(dat, bookId);
+    ledger::lock_book(dat, bookId);
+    ledger::require_book(dat, bookId);
     makeTables(dat);
     dat.execute(QStringLiteral("delete from yhgs where zbh=?"), {bookId});
     dat.execute(QStringLiteral("insert into yhgs(zbh,lm) values(?,?)"), {bookId, mapping});

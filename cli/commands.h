@@ -31,6 +31,7 @@ int copy(const QStringList& args);
 int log(const QString& dir, const QStringList& args);
 int capitals(const QStringList& args);
 int cheque(const QString& dir, const QStringList& args);
+int upgrade(const QString& dir);
 
 // The ledger's passphrase of its own, for every command that opens or creates a ledger; empty
 // for the built-in key.

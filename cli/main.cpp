@@ -77,6 +77,9 @@ const char* const kUsage =
     "      table as the window prints it (zhye.rls beside the database, else the built-in\n"
     "      layout), with the chart of the enabled books' month-end balances over the last\n"
     "      twelve months\n"
+    "  upgrade\n"
+    "      make the tables this version adds that the ledger does not have yet (otherwise made\n"
+    "      when first needed); on a server only the ledger's owner may, once for every login\n"
     "  copy --from PLACE --to PLACE\n"
     "      copy a whole ledger between a database file and a server (PLACE: a file, or a\n"
     "      connection string or URL as for --server): books, lines, totals, phrases and users\n"
@@ -178,6 +181,7 @@ int run(QStringList args) {
     if (command == QLatin1String("log")) return cli::log(dir, args);
     if (command == QLatin1String("capitals")) return cli::capitals(args);
     if (command == QLatin1String("cheque")) return cli::cheque(dir, args);
+    if (command == QLatin1String("upgrade") && args.isEmpty()) return cli::upgrade(dir);
     throw cli::UsageError{QStringLiteral("unknown command or arguments: ") + command};
 }
 

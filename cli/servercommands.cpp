@@ -1,5 +1,6 @@
 // Ledgers on a database server: reaching one (its password asked for at the terminal when
-// nothing else gives it), and copying a whole ledger between the file and a server.
+// nothing else gives it), copying a whole ledger between the file and a server, and making the
+// tables a version adds (on a server, the owner's step).
 #include <unistd.h>
 
 #include <QFileInfo>
@@ -7,8 +8,10 @@
 
 #include "commands.h"
 #include "errors.h"
+#include "fr_dat.h"
 #include "ledgercopy.h"
 #include "oplog.h"
+#include "tables.h"
 
 namespace cli {
 namespace {
@@ -23,6 +26,15 @@ void openSource(Tdat& dat, const qb::ledgercopy::Place& place) {
 }
 
 }  // namespace
+
+int upgrade(const QString& dir) {
+    Tdat dat;
+    openLedger(dat, dir, Tdat::Mode::Locked);
+    const QStringList made = qb::schema::makeMissingTables(dat);
+    out(made.isEmpty() ? QStringLiteral("账本的数据表已经齐全。\n")
+                       : QStringLiteral("已建立数据表：%1\n").arg(made.join(QStringLiteral("、"))));
+    return 0;
+}
 
 void withServerPassword(const std::function<void(const QString& password)>& open) {
     try {

@@ -3,11 +3,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "credentials.h"
 #include "errors.h"
 #include "files.h"
 #include "fr_dat.h"
 #include "tables.h"
-#include "users.h"
 
 namespace qb {
 namespace {
@@ -31,7 +31,7 @@ void buildLedger(engine::Connection& con, bool onServer, const QString& adminNam
         createTables(con, onServer);
         con.execute(QStringLiteral("insert into pruser(user,userpassword,userpopedom) "
                                    "values(?,?,?)"),
-                    {adminName, adminHash, users::kAdministrator});
+                    {adminName, adminHash, credentials::kAdministrator});
         con.commit();
     } catch (...) {
         try {
@@ -65,7 +65,7 @@ void createDatabase(const QString& path, const QString& adminName, const QString
     requireFirstAdministrator(adminName, adminPassword);
     if (const QString taken = files::whyTaken(path); !taken.isEmpty()) throw DbError(taken);
     files::removeStaleCopies(path);
-    const QString adminHash = users::password_hash(adminPassword);
+    const QString adminHash = credentials::passwordHash(adminPassword);
     files::PrivateFile building(path, files::PrivateFile::Name::UniqueBeside);
     building.finish();
     buildLedger(*engine::openSqlCipher(building.path(), Tdat::keyFor(options.passphrase)), false,
@@ -89,7 +89,7 @@ void createServerLedger(const QString& connection, const QString& adminName,
             throw DbError(QStringLiteral("服务器上的这个数据库已经有数据表 %1：新账本只能建在空的"
                                          "数据库里。")
                               .arg(table));
-    buildLedger(*con, true, adminName, users::password_hash(adminPassword));
+    buildLedger(*con, true, adminName, credentials::passwordHash(adminPassword));
     if (!fill) return;
     Tdat dat;
     dat.openServer(connection, serverPassword);

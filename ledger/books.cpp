@@ -2,6 +2,7 @@
 // initialization and the months a book has posted.
 #include <QSet>
 
+#include "booklock.h"
 #include "errors.h"
 #include "ledger.h"
 #include "ledger_detail.h"
@@ -189,6 +190,14 @@ QDate first_open_month(Tdat& dat, const QString& bookId) {
     while (withTotals.contains(months::monthText(months::nextMonth(month))))
         month = months::nextMonth(month);
     return month;
+}
+
+void lock_book(Tdat& dat, const QString& bookId) {
+    lockBook(dat, bookId);
+}
+
+void require_book(Tdat& dat, const QString& bookId) {
+    requireBook(dat, bookId);
 }
 
 }  // namespace qb::ledger

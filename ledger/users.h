@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "credentials.h"
+
 class Tdat;
 
 // The users' rules: who may log in with which role, and that an administrator always remains.
@@ -12,9 +14,9 @@ namespace qb::users {
 // role_code: what a logged-in user may do.
 enum Role { Administrator = 0, Operator = 1, OrdinaryUser = 2 };
 
-inline const QString kAdministrator = QStringLiteral("管理员");
-inline const QString kOperator = QStringLiteral("操作员");
-inline const QString kOrdinaryUser = QStringLiteral("普通用户");
+using credentials::kAdministrator;
+using credentials::kOperator;
+using credentials::kOrdinaryUser;
 
 // The role a role text (userpopedom) stands for; a text that names no role gets the ordinary
 // user's rights.
@@ -25,10 +27,8 @@ QStringList user_names(Tdat& dat);
 // The role text of a user; nothing when there is no such user.
 std::optional<QString> role_of(Tdat& dat, const QString& name);
 
-// How costly a new password hash is to make. The program uses the hashing library's interactive
-// cost; tests lower it to the library's minimum so that they stay fast. Each hash keeps the cost
-// it was made with, so hashes of either cost are checked alike.
-enum class HashCost { Interactive, Minimum };
+// How costly a new password hash is to make (credentials.h).
+using credentials::HashCost;
 void set_hash_cost(HashCost cost);
 
 // What pruser keeps for a password: a salted slow hash (Argon2id) with its salt and cost, never

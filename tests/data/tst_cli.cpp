@@ -540,3 +540,14 @@ TEST(Cli, LogListsWhoDidWhatAndVerifiesItsChains) {
     EXPECT_TRUE(verify.out.contains("内容被改动")) << verify.out.toStdString();
     EXPECT_EQ(cli({"--dir", dir, "check"}).code, 1);
 }
+
+TEST(Cli, UpgradeMakesTheTablesAVersionAddsOnce) {
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    ASSERT_EQ(cli({"--dir", dir, "init", "--admin", "管理员", "--password", "pw"}).code, 0);
+    const Outcome first = cli({"--dir", dir, "upgrade"});
+    ASSERT_EQ(first.code, 0) << first.err.toStdString();
+    EXPECT_EQ(first.out, "已建立数据表：yhdz、yhls、yhgs\n");
+    EXPECT_EQ(cli({"--dir", dir, "upgrade"}).out, "账本的数据表已经齐全。\n");
+    EXPECT_EQ(cli({"--dir", dir, "check"}).code, 0);
+}

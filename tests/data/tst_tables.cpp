@@ -127,3 +127,38 @@ TEST(Tables, AServerGetsTheTablesOfEarlierVersions) {
         EXPECT_TRUE(now->hasTable(table)) << table.toStdString();
     EXPECT_EQ(serverSchema(*now).join('\n').toStdString(), expected.join('\n').toStdString());
 }
+
+// On a server the tables a version adds are made by the ledger's owner, in the upgrade step or at
+// the owner's first use; another login meeting one not made yet is told so, and once made it can
+// use it through the rights the owner gives by default.
+TEST(Tables, OnAServerTheOwnerMakesTheTablesAVersionAdds) {
+    QB_REQUIRE_TEST_SERVER();
+    TempLedger owner(Engine::Server);
+    owner.dat.execute(
+        "do $$ begin create role quillbook_cashier login; exception when duplicate_object then "
+        "null; end $$");
+    for (const char* grant : {"grant all on all tables in schema public to quillbook_cashier",
+                              "grant all on all sequences in schema public to quillbook_cashier",
+                              "alter default privileges in schema public grant all on tables to "
+                              "quillbook_cashier",
+                              "alter default privileges in schema public grant all on sequences "
+                              "to quillbook_cashier",
+                              "grant create on schema public to quillbook_cashier"})
+        owner.dat.execute(grant);
+    Tdat cashier;
+    cashier.openServer(owner.database->connection() + " user=quillbook_cashier");
+    const auto firstUse = [&cashier] {
+        qb::Transaction t(cashier);
+        schema::ensureTable(cashier, "yhgs");
+        cashier.execute("insert into yhgs(zbh,lm) values('1','0=日期')");
+        t.commit();
+    };
+    // Even with the right to make tables, another login does not make them.
+    EXPECT_TRUE(refusal(firstUse).contains("upgrade")) << refusal(firstUse).toStdString();
+    EXPECT_FALSE(schema::present(owner.dat, "yhgs"));
+
+    EXPECT_EQ(schema::makeMissingTables(owner.dat), schema::names(schema::Made::OnFirstUse));
+    EXPECT_EQ(schema::makeMissingTables(owner.dat), QStringList());
+    EXPECT_EQ(refusal(firstUse), "");
+    EXPECT_EQ(rowsText(owner.dat, "select zbh,lm from yhgs"), "1/0=日期");
+}

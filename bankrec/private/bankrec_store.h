@@ -1,7 +1,7 @@
 #pragma once
 
 // What the reconciliation's operations share inside the core: where a month starts from. Not for
-// callers outside data/.
+// callers outside bankrec/.
 #include <QDate>
 #include <QString>
 #include <vector>

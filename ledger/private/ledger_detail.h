@@ -1,7 +1,7 @@
 #pragma once
 
 // What the ledger's operations share inside the core: reading rows, a month's balance chain and
-// the books' dates. Not for callers outside data/.
+// the books' dates. Private to ledger/.
 #include <QDate>
 #include <QString>
 #include <QVariantList>
@@ -11,29 +11,14 @@
 #include "engine.h"
 #include "fr_dat.h"
 #include "money.h"
+#include "rowreading.h"
 
 namespace qb::ledger::detail {
 
 using money::Cents;
 
-inline Cents cents(const QVariant& amount) {
-    return amount.isNull() ? 0 : money::toCents(amount.toDouble());
-}
-
-// Runs a select and hands each row to the visitor; the statement is released afterwards.
-template <typename Visit>
-void eachRow(Tdat& dat, const QString& sql, const QVariantList& params, Visit visit) {
-    engine::Statement& statement = dat.con().prepare(sql);
-    statement.bind(params);
-    try {
-        while (statement.step())
-            visit(statement);
-    } catch (...) {
-        statement.reset();
-        throw;
-    }
-    statement.reset();
-}
+using rowreading::cents;
+using rowreading::eachRow;
 
 inline bool exists(Tdat& dat, const QString& sql, const QVariantList& params) {
     return !dat.scalar(sql, params).isNull();
