@@ -196,15 +196,15 @@ void TForm1::setWorkingMenusEnabled(bool enabled) {
 }
 
 void TForm1::qxsz() {
-    const int role = session_.role_code;
-    const bool admin = role == Session::Administrator;
-    const bool keeper = admin || role == Session::Operator;
-    session_.mainButton(entries::kBookListButton)->setEnabled(admin);
-    session_.setMainActionEnabled(entries::kBookList, admin);
-    session_.mainButton(entries::kBackupButton)->setEnabled(keeper);
-    session_.setMainActionEnabled(entries::kBackup, keeper);
-    session_.setMainActionEnabled(entries::kUsers, admin);
-    session_.setMainActionEnabled(entries::kBookNames, admin);
+    using qb::roles::Action;
+    const bool books = session_.may(Action::ManageBooks);
+    const bool backups = session_.may(Action::Backups);
+    session_.mainButton(entries::kBookListButton)->setEnabled(books);
+    session_.setMainActionEnabled(entries::kBookList, books);
+    session_.mainButton(entries::kBackupButton)->setEnabled(backups);
+    session_.setMainActionEnabled(entries::kBackup, backups);
+    session_.setMainActionEnabled(entries::kUsers, session_.may(Action::ManageUsers));
+    session_.setMainActionEnabled(entries::kBookNames, books);
 }
 
 void TForm1::loggedIn(const QString& user, const QString& roleText) {

@@ -52,6 +52,15 @@ const char* const kUsage =
     "      disagree. --balance gives the bank's closing balance for a statement without one;\n"
     "      --pdf writes the reconciliation statement from yhdz.rls in DIR. Only --save writes:\n"
     "      it stores the ticks, as the window's 保存 does, so the next month starts from them\n"
+    "  book add NAME CATEGORY --start YYYY-MM-DD --opening AMOUNT [--account NO] [--init]\n"
+    "      make a book as the book editor does (not enabled, no opening rows); with --init it\n"
+    "      is initialized at once, as ticking it in the book list and saving does\n"
+    "  book init NAME CATEGORY\n"
+    "      initialize the book: its opening rows from its start date and opening amount\n"
+    "  add NAME CATEGORY --date YYYY-MM-DD --summary TEXT (--debit AMOUNT | --credit AMOUNT)\n"
+    "      [--voucher N] [--ticket NO] [--count N] [--claimant NAME]\n"
+    "      write one line as the entry panel does (voucher number: the month's next, unless\n"
+    "      given) and print its balance; a posted month and a book not initialized are refused\n"
     "  backup\n"
     "      once a day: a verified copy in the folder backup beside the database, the newest\n"
     "      30 kept (the oldest goes only once the new copy is verified)\n"
@@ -127,6 +136,8 @@ int run(QStringList args) {
     if (command == QLatin1String("print")) return cli::print(dir, args);
     if (command == QLatin1String("balances")) return cli::balances(dir, args);
     if (command == QLatin1String("copy")) return cli::copy(args);
+    if (command == QLatin1String("book")) return cli::book(dir, args);
+    if (command == QLatin1String("add")) return cli::addLine(dir, args);
     throw cli::UsageError{QStringLiteral("unknown command or arguments: ") + command};
 }
 

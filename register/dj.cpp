@@ -284,7 +284,7 @@ void Tfr_dj::showNode(QTreeWidgetItem* node) {
     // What was typed into a cell is written before anything else goes on show.
     DBGridEh1->view()->finishEdit();
     // A correcting entry belongs to the month it was offered in.
-    if (!followup_date.isEmpty()) leavePanel();
+    if (followUp_.isValid()) leavePanel();
     if (node->text(0) == kSheet) {
         // A sheet that cannot be made is told by the report and leaves the window as it was.
         if (showSheet(node->parent())) onShow_ = node;
@@ -334,7 +334,7 @@ void Tfr_dj::setCommands() {
     const bool journal = journalOnShow();
     const bool writable = bookWritable();
     const bool open = writable && !monthClosed_;
-    model_->setReadOnly(!open || session_.role_code == Session::OrdinaryUser ||
+    model_->setReadOnly(!open || !session_.may(qb::roles::Action::WriteLines) ||
                         CheckBox1->isChecked());
     // Lines are added in the panel while it is on.
     SpeedButton1->setEnabled(open && !CheckBox1->isChecked());
@@ -349,7 +349,9 @@ void Tfr_dj::setCommands() {
     // A book not enabled has no opening rows for lines from a statement to carry on from.
     session_.setMainActionEnabled(entries::kBankRec,
                                   writable && qb::bankrec::is_bank_book(onShow_->text(0)));
-    session_.setMainActionEnabled(entries::kReverse, writable && monthClosed_);
+    session_.setMainActionEnabled(
+        entries::kReverse,
+        writable && qb::ledger::month_reversible(dat_, current_book_id, shownMonth_));
 }
 
 void Tfr_dj::refreshFooters() {

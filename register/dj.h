@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "fr_dat.h"
+#include "ledger.h"
 #include "money.h"
 #include "register_commands.h"
 
@@ -22,10 +23,6 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 struct Session;
-
-namespace qb::ledger {
-struct Reversal;
-}
 
 namespace qb::report {
 class Report;
@@ -108,6 +105,9 @@ private:
     void saveEntry();
     // The voucher number and balance before an entry on the picked day.
     void showPanelNumbers();
+    // The balance before the entry as typed so far: where its date, voucher number and summary
+    // put it among the month's lines.
+    void showBalanceBefore();
     void leavePanel();
     // What went on show decides whether the panel stays.
     void panelFollowsView();
@@ -152,6 +152,6 @@ private:
     JournalGrid* DBGridEh1 = nullptr;
     qb::report::ReportPreview* rmp = nullptr;  // the summary sheet's preview area
     EntryPanel* Panel2 = nullptr;
-    // The date of the correcting entry offered after a reversal; empty when none is pending.
-    QString followup_date;
+    // The right to the correcting entry offered after a reversal; invalid when none is pending.
+    qb::ledger::CorrectionRight followUp_;
 };

@@ -188,7 +188,7 @@ std::optional<qb::statement::Mapping> Tfr_dz::mappingFor(const qb::statement::Ta
     if (guess.complete()) return guess;
     std::optional<qb::statement::Mapping> chosen = askMapping(table, guess);
     // Remembered for the book, so the bank's next file reads without asking.
-    if (chosen && session_.role_code != Session::OrdinaryUser)
+    if (chosen && session_.may(qb::roles::Action::KeepColumns))
         qb::bankrec::keep_mapping(dat_, bookId_,
                                   qb::statement::mapping_text(*chosen, table.titles));
     return chosen;
