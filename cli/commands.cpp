@@ -42,8 +42,7 @@ int number(const QStringList& args, const QString& name, int fallback) {
 
 QString bookIdOf(Tdat& dat, const QString& name, const QString& category) {
     const QString id = gymk::book_id_of(dat, name, category);
-    if (id.isEmpty())
-        throw qb::DbError(QStringLiteral("找不到帐簿“%1”（%2）").arg(name, category));
+    if (id.isEmpty()) throw qb::DbError(QStringLiteral("找不到帐簿“%1”（%2）").arg(name, category));
     return id;
 }
 

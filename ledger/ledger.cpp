@@ -38,13 +38,15 @@ void refuseReserved(const QString& summary) {
 void requireFits(const LineFields& line) {
     const auto number = [](int value, const char* title) {
         if (value < 0 || value > std::numeric_limits<qint16>::max())
-            throw DbError(QStringLiteral("%1必须是 0 到 32767 之间的整数！").arg(QString::fromUtf8(title)));
+            throw DbError(
+                QStringLiteral("%1必须是 0 到 32767 之间的整数！").arg(QString::fromUtf8(title)));
     };
     number(line.voucher, "凭证号");
     number(line.voucherCount, "凭证张数");
     const auto text = [](const QString& value, int width, const char* title) {
         if (value.size() > width)
-            throw DbError(QStringLiteral("%1最多 %2 个字符！").arg(QString::fromUtf8(title)).arg(width));
+            throw DbError(
+                QStringLiteral("%1最多 %2 个字符！").arg(QString::fromUtf8(title)).arg(width));
     };
     text(line.ticket, kTicketWidth, "票号");
     text(line.summary, kSummaryWidth, "摘要");
@@ -145,8 +147,9 @@ QVariant storedValue(Tdat& dat, const Located& row, int column, const QVariant& 
 const Located& requireReversible(Tdat& dat, const std::optional<Located>& row) {
     if (!row) throw DbError(QStringLiteral("找不到要冲账的记录（已被删除？）"));
     if (!month_reversible(dat, row->bookId, row->date))
-        throw DbError(QStringLiteral("只有已结账月份的记录才需要冲账；本月尚未结账，"
-                                     "可以直接修改或删除这条记录。"));
+        throw DbError(
+            QStringLiteral("只有已结账月份的记录才需要冲账；本月尚未结账，"
+                           "可以直接修改或删除这条记录。"));
     if (row->marker) throw DbError(QStringLiteral("期初余额和月结转余额行不能冲账。"));
     if (rows::isReversal(row->summary)) throw DbError(QStringLiteral("冲账记录不能再冲账。"));
     if (rows::isReversed(row->summary))

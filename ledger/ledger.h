@@ -90,9 +90,9 @@ struct LineFields {
     QString summary;  // zy
     money::Cents debit = 0;
     money::Cents credit = 0;
-    int voucherCount = 0;     // pzn
-    QString claimant;         // bxr
-    QString handler;  // jbr, cut to the 10 characters it holds
+    int voucherCount = 0;  // pzn
+    QString claimant;      // bxr
+    QString handler;       // jbr, cut to the 10 characters it holds
 };
 // The one writer of ordinary lines. Stores the lines of one book and carries the balance on in
 // each month they fall into, in journal order; returns their row ids. Refused, with nothing

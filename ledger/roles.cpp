@@ -15,12 +15,12 @@ struct Rule {
 // An ordinary user reads; an operator keeps the journal; the administrator also corrects posted
 // months and manages books, users and the file.
 constexpr Rule kTable[] = {
-    {Action::WriteLines, true, true, false},   {Action::Post, true, true, false},
-    {Action::PostAgain, true, false, false},   {Action::Reverse, true, false, false},
-    {Action::Export, true, true, false},       {Action::KeepColumns, true, true, false},
-    {Action::ManageBooks, true, false, false}, {Action::ManageUsers, true, false, false},
-    {Action::Backups, true, true, false},      {Action::Passphrase, true, false, false},
-    {Action::CashCounts, true, true, false},   {Action::Cheques, true, true, false},
+    {Action::WriteLines, true, true, false},    {Action::Post, true, true, false},
+    {Action::PostAgain, true, false, false},    {Action::Reverse, true, false, false},
+    {Action::Export, true, true, false},        {Action::KeepColumns, true, true, false},
+    {Action::ManageBooks, true, false, false},  {Action::ManageUsers, true, false, false},
+    {Action::Backups, true, true, false},       {Action::Passphrase, true, false, false},
+    {Action::CashCounts, true, true, false},    {Action::Cheques, true, true, false},
     {Action::OperationLog, true, false, false},
 };
 

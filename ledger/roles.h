@@ -9,19 +9,19 @@
 namespace qb::roles {
 
 enum class Action {
-    WriteLines,     // add, change and delete lines; the entry panel; bank lines into the journal
-    Post,           // post a month, rebuild its balances
-    PostAgain,      // post a posted month again
-    Reverse,        // reverse a line of a posted month
-    Export,         // the month into the workbook
-    KeepColumns,    // keep a statement's column choice for the book
-    ManageBooks,    // the book list, the book editor, the lists of names and categories
-    ManageUsers,    // users and their roles
-    Backups,        // backup and restore
-    Passphrase,     // the ledger's passphrase of its own
-    CashCounts,     // count the cash in the till
-    Cheques,        // the cheque register
-    OperationLog,   // read the log of operations
+    WriteLines,    // add, change and delete lines; the entry panel; bank lines into the journal
+    Post,          // post a month, rebuild its balances
+    PostAgain,     // post a posted month again
+    Reverse,       // reverse a line of a posted month
+    Export,        // the month into the workbook
+    KeepColumns,   // keep a statement's column choice for the book
+    ManageBooks,   // the book list, the book editor, the lists of names and categories
+    ManageUsers,   // users and their roles
+    Backups,       // backup and restore
+    Passphrase,    // the ledger's passphrase of its own
+    CashCounts,    // count the cash in the till
+    Cheques,       // the cheque register
+    OperationLog,  // read the log of operations
 };
 
 // Whether the role may do it.

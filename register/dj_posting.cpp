@@ -12,7 +12,6 @@
 #include "months.h"
 #include "session.h"
 
-
 bool Tfr_dj::confirmed(const QString& question) {
     return qb::messages().ask(QStringLiteral("系统提示"), question, qb::MsgIcon::Information,
                               qb::MsgButtons::OkCancel) == qb::MsgAnswer::Ok;

@@ -137,14 +137,15 @@ TEST(Cli, BooksAndLinesFromAScript) {
     EXPECT_TRUE(cli(at + QStringList{"book", "init"} + book).out.contains("已经初始化过"));
 
     const Outcome first = cli(at + QStringList{"add"} + line + QStringList{"--debit", "200"});
-    EXPECT_EQ(first.out, "分部 2026-10-09 凭证 1 收租金：余额 1200.00\n") << first.err.toStdString();
+    EXPECT_EQ(first.out, "分部 2026-10-09 凭证 1 收租金：余额 1200.00\n")
+        << first.err.toStdString();
     const Outcome second =
         cli(at + QStringList{"add"} + book +
             QStringList{"--date", "2026-10-09", "--summary", "O'Brien", "--credit", "50.5",
                         "--voucher", "7", "--ticket", "88", "--count", "2", "--claimant", "张三"});
     EXPECT_TRUE(second.out.endsWith("凭证 7 O'Brien：余额 1149.50\n")) << second.out.toStdString();
-    EXPECT_TRUE(cli(at + QStringList{"add"} + line + QStringList{"--credit", "1"})
-                    .out.contains("凭证 8"));
+    EXPECT_TRUE(
+        cli(at + QStringList{"add"} + line + QStringList{"--credit", "1"}).out.contains("凭证 8"));
     for (const QStringList& wrong :
          {line, line + QStringList{"--debit", "1", "--credit", "1"},
           line + QStringList{"--debit", "1.001"}, line + QStringList{"--debit", "1", "--x", "1"},
@@ -159,9 +160,9 @@ TEST(Cli, BooksAndLinesFromAScript) {
                   .code,
               1);  // a second book of that name and category
 
-    const Outcome bank = cli(at + QStringList{"book", "add", "本部", "银行卡", "--start",
-                                              "2026-10-01", "--opening", "5", "--account",
-                                              "6222", "--init"});
+    const Outcome bank =
+        cli(at + QStringList{"book", "add", "本部", "银行卡", "--start", "2026-10-01", "--opening",
+                             "5", "--account", "6222", "--init"});
     EXPECT_TRUE(bank.out.contains("已初始化")) << bank.err.toStdString();
     const Outcome posted = cli(at + QStringList{"post"} + book + QStringList{"2026-10"});
     EXPECT_TRUE(posted.out.contains("期末余额 1148.50")) << posted.err.toStdString();

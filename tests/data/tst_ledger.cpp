@@ -301,8 +301,8 @@ TEST(Lines, TheBalanceBeforeANewLineIsTheOneItIsStoredWith) {
     L::insert_line(l.dat, id, {QDate(2024, 5, 5), 1, "", "付款", 0, 10000, 0, "", "admin"});
     // "上缴" sorts ahead of "付款": it follows the opening row, not the payment.
     EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 5), 1, "上缴"), 50000);
-    const qint64 paid = L::insert_line(
-        l.dat, id, {QDate(2024, 5, 5), 1, "", "上缴", 1000, 0, 0, "", "admin"});
+    const qint64 paid =
+        L::insert_line(l.dat, id, {QDate(2024, 5, 5), 1, "", "上缴", 1000, 0, 0, "", "admin"});
     EXPECT_EQ(L::line_balance(l.dat, paid), 51000);
     EXPECT_EQ(l.balances(id, kToday), (QList<double>{500, 510, 410}));
 
@@ -313,8 +313,8 @@ TEST(Lines, TheBalanceBeforeANewLineIsTheOneItIsStoredWith) {
     const L::Reversal r = L::reverse_line(l.dat, second, "admin");
     EXPECT_EQ(r.balanceBefore, 50000);
     EXPECT_EQ(r.correction.summary(), "新[付款]");
-    const qint64 fixed = L::add_correcting_entry(
-        l.dat, r.correction, {{}, 0, "", "", 0, 8000, 0, "", "admin"});
+    const qint64 fixed =
+        L::add_correcting_entry(l.dat, r.correction, {{}, 0, "", "", 0, 8000, 0, "", "admin"});
     EXPECT_EQ(L::line_balance(l.dat, fixed), r.balanceBefore - 8000);
     EXPECT_EQ(l.balances(id, kToday), (QList<double>{500, 400, 500, 420, 430}));
 }
