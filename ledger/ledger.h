@@ -62,7 +62,8 @@ bool book_initialized(Tdat& dat, const QString& bookId);
 // start date can no longer change, and a new opening amount rewrites its opening rows and is
 // carried through the posted months by posting them again.
 void update_book(Tdat& dat, const QString& bookId, const BookFields& fields, bool enabled);
-// Deletes the book and all its rows in accstar, crereg and total.
+// Deletes the book and all its rows: in accstar, crereg, total and every other table that keeps
+// rows of books (saved reconciliations, statement layouts).
 void delete_book(Tdat& dat, const QString& bookId);
 
 struct BookTick {
