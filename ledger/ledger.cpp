@@ -163,11 +163,6 @@ QString wrapped(const QString& prefix, const QString& summary, const QString& su
     return prefix + summary.left(std::max(room, 0)) + suffix;
 }
 
-QString reversalSummary(const QDate& date, const QString& formerSummary) {
-    return wrapped(rows::kReversalPrefix + months::iso(date) + QLatin1Char(' '), formerSummary,
-                   QStringLiteral("]"));
-}
-
 // How many lines of the book carry that summary on that date and voucher number.
 int countOf(Tdat& dat, const QString& bookId, const QDate& date, int voucher,
             const QString& summary) {
@@ -234,7 +229,7 @@ Cents balance_before(Tdat& dat, const QString& bookId, const QDate& date, int vo
     // the whole is sorted by the chain's own order: the line before it is the one it follows.
     constexpr qint64 kLastRowId = std::numeric_limits<qint64>::max();
     std::optional<Cents> before;
-    bool placed = false, any = false;
+    bool placed = false;
     eachRow(dat,
             QStringLiteral("select y_je,fresh from (select rowid,dzrq,pzh,zy,y_je,0 as fresh "
                            "from crereg where zbh=? and dzrq between ? and ? union all "
@@ -245,10 +240,10 @@ Cents balance_before(Tdat& dat, const QString& bookId, const QDate& date, int vo
             [&](engine::Statement& s) {
                 if (placed) return;
                 placed = s.value(1).toInt() == 1;
-                if (!placed) before = cents(s.value(0)), any = true;
+                if (!placed) before = cents(s.value(0));
             });
     // No line before it: the line chains from what the month brings in, as the writer does.
-    return any ? *before : broughtIn(dat, bookId, date);
+    return before ? *before : broughtIn(dat, bookId, date);
 }
 
 NewLine add_line(Tdat& dat, const QString& bookId, const QDate& date, const QString& handler) {
@@ -364,7 +359,8 @@ Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user) {
     LineFields entry;
     entry.date = r.date;
     entry.voucher = r.voucher;
-    entry.summary = reversalSummary(r.date, r.formerSummary);
+    entry.summary = wrapped(rows::kReversalPrefix + months::iso(r.date) + QLatin1Char(' '),
+                            r.formerSummary, QStringLiteral("]"));
     entry.debit = -debit;
     entry.credit = -credit;
     entry.handler = user;

@@ -161,6 +161,10 @@ std::optional<int> EntryPanel::voucher() const {
     return ok ? std::optional<int>(n) : std::nullopt;
 }
 
+QString EntryPanel::summary() const {
+    return CBox1->currentText();
+}
+
 std::optional<qb::ledger::LineFields> EntryPanel::entry() {
     // Each field as the grid would take it into its column; the first that does not fit keeps
     // the focus.
