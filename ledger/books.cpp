@@ -174,10 +174,6 @@ int init_book(Tdat& dat, const QString& bookId) {
     return save_book_ticks(dat, {{bookId, true, book.start, book.opening}});
 }
 
-bool book_initialized(Tdat& dat, const QString& bookId) {
-    return hasOpeningRows(dat, bookId);
-}
-
 QDate first_open_month(Tdat& dat, const QString& bookId) {
     const Book book = requireBook(dat, bookId);
     if (!book.start.isValid()) throw DbError(QStringLiteral("帐簿“%1”没有启用日期").arg(book.name));

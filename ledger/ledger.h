@@ -52,12 +52,10 @@ QString next_book_id(Tdat& dat, const QDate& today = QDate::currentDate());
 QString add_book(Tdat& dat, const BookFields& fields, const QDate& today = QDate::currentDate());
 // The book's opening initialization alone, from its stored start date and opening amount: the
 // book list's save with only this book ticked. Returns how many rows were created (0 when it
-// had them all).
+// had them all). A book is initialized when it has its opening rows (期初余额 in crereg and in
+// total): the rows decide, not the flag, for flag "0" alone also means "switched off, rows
+// kept". A book without them takes no lines and cannot be posted.
 int init_book(Tdat& dat, const QString& bookId);
-// Whether the book has its opening rows (期初余额 in crereg and in total). The rows decide, not
-// the flag: flag "0" alone also means "switched off, rows kept". A book without them takes no
-// lines and cannot be posted.
-bool book_initialized(Tdat& dat, const QString& bookId);
 // Rewrites a book's fields and its flag. Once the book has rows in the journal or in total, its
 // start date can no longer change, and a new opening amount rewrites its opening rows and is
 // carried through the posted months by posting them again.
