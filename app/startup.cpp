@@ -10,6 +10,7 @@
 #include "application.h"
 #include "backup.h"
 #include "errors.h"
+#include "figures.h"
 #include "firstrun.h"
 #include "messages.h"
 #include "serversettings.h"
@@ -124,6 +125,16 @@ std::unique_ptr<Shell> start_shell(const StartOptions& options) {
     if (options.plug) options.plug(shell->main->childWindows());
 
     if (!open_chosen(shell->dat, options, *splash)) return nullptr;
+    if (shell->dat.connected()) {
+        // The months an older version left unchained take the balance they bring in.
+        try {
+            qb::figures::rechain_ledger(shell->dat);
+        } catch (const qb::DbError& e) {
+            splash->hide();
+            qb::messages().plain(
+                QStringLiteral("账本各月的余额没有重新接续（什么也没有改）：%1").arg(e.message()));
+        }
+    }
 
     if (splash->isVisible()) QThread::msleep(options.pauseMs);
     splash.reset();

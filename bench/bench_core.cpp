@@ -1,7 +1,8 @@
 // The ledger engine against a large sample database: month reads (through qb::Query and the bare
-// SQLite API), the month operations, posting, and recalculation and propagation of a month of
-// 3,000 lines. The database (about 1.2 million lines) is generated once and kept in
-// /tmp/quillbook-bench-core; delete that folder to make it anew.
+// SQLite API), the month operations, posting, recalculation and propagation of a month of 3,000
+// lines, the figures of such a month, and a change carried through 12 later open months of 3,000
+// lines each, each beside its bare-engine anchor. The database (about 1.2 million lines) is
+// generated once and kept in /tmp/quillbook-bench-core; delete that folder to make it anew.
 #define SQLITE_HAS_CODEC 1
 #include <benchmark/benchmark.h>
 #include <sqlcipher/sqlite3.h>
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <optional>
 
+#include "figures.h"
 #include "fr_dat.h"
 #include "gymk.h"
 #include "ledger.h"
@@ -38,12 +40,36 @@ void addBigMonth(Tdat& dat, const QDate& month) {
     t.commit();
 }
 
+// Thirteen open months of 3,000 lines in a book of their own, added to an older cache file
+// when missing.
+const QString kChainName = QStringLiteral("结转测试");
+constexpr int kChainMonths = 13;
+
+QString addChainBook(Tdat& dat, const QDate& first) {
+    qb::Transaction t(dat);
+    const QString id = qb::ledger::add_book(dat, {kBigCategory, kChainName, "2", 100000000, first});
+    qb::ledger::save_book_ticks(dat, {{id, true, first, 100000000}});
+    std::vector<qb::ledger::LineFields> lines;
+    for (int m = 0; m < kChainMonths; ++m) {
+        const QDate month = first.addMonths(m);
+        for (int i = 1; i <= kBigMonth; ++i)
+            lines.push_back({month.addDays((i - 1) * month.daysInMonth() / kBigMonth), i, "",
+                             "付货款", i % 3 ? 0 : 12345, i % 3 ? 4321 : 0, 1, "张伟", "admin"});
+    }
+    qb::ledger::insert_lines(dat, id, lines);
+    t.commit();
+    return id;
+}
+
 struct Fixture {
     Tdat dat;
     QStringList books;
     QDate openMonth = qb::months::firstDay(QDate::currentDate());
     QString bigBook;
     qint64 bigFirstLine = 0;
+    QString chainBook;
+    QDate chainFirst = QDate(2001, 1, 1);  // its first open month
+    qint64 chainFirstLine = 0;
 
     Fixture() {
         const QString path = Tdat::pathIn(kDir);
@@ -76,6 +102,14 @@ struct Fixture {
         bigBook = gymk::book_id_of(dat, kBigName, kBigCategory);
         bigFirstLine =
             dat.scalar("select rowid from crereg where zbh=? and pzh=1", {bigBook}).toLongLong();
+        chainBook = gymk::book_id_of(dat, kChainName, kBigCategory);
+        if (chainBook.isEmpty()) chainBook = addChainBook(dat, chainFirst);
+        chainFirst = QDate::fromString(
+            dat.scalar("select qyrq from accstar where zbid=?", {chainBook}).toString().left(10),
+            Qt::ISODate);
+        chainFirstLine = dat.scalar("select rowid from crereg where zbh=? and dzrq<? and pzh=1",
+                                    {chainBook, qb::months::iso(chainFirst.addMonths(1))})
+                             .toLongLong();
         openMonth = qb::months::firstDay(
             QDate::fromString(dat.scalar("select max(dzrq) from total").toString(), Qt::ISODate));
     }
@@ -298,6 +332,79 @@ void BM_Propagate3000_Engine(benchmark::State& state) {
 void BM_Propagate3000_Committed(benchmark::State& state) {
     bigMonth(state, true, propagate);
 }
+// The figures of the month of 3,000 lines beside the bare API summing the same rows.
+void BM_Figures3000(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    Fixture& f = fixture();
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(Tdat::pathIn(kDir).toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_key(db, Tdat::kPassword, int(strlen(Tdat::kPassword)));
+    sqlite3_stmt* sums = nullptr;
+    sqlite3_prepare_v2(db,
+                       "select sum(round(j_je*100)),sum(round(d_je*100)),count(*) from crereg "
+                       "where zbh=?1 and dzrq between ?2 and ?3",
+                       -1, &sums, nullptr);
+    const QByteArray id = f.bigBook.toUtf8(), first = qb::months::iso(f.openMonth).toUtf8(),
+                     last = qb::months::iso(qb::months::lastDay(f.openMonth)).toUtf8();
+    Clock::duration unit{}, bare{};
+    int rounds = 0;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        benchmark::DoNotOptimize(qb::figures::month(f.dat, f.bigBook, f.openMonth));
+        const Clock::time_point middle = Clock::now();
+        sqlite3_reset(sums);
+        sqlite3_bind_text(sums, 1, id.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(sums, 2, first.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(sums, 3, last.constData(), -1, SQLITE_TRANSIENT);
+        while (sqlite3_step(sums) == SQLITE_ROW)
+            benchmark::DoNotOptimize(sqlite3_column_double(sums, 0));
+        bare += Clock::now() - middle;
+        unit += middle - start;
+        ++rounds;
+    }
+    sqlite3_finalize(sums);
+    sqlite3_close(db);
+    state.counters["figures_ms"] = std::chrono::duration<double, std::milli>(unit).count() / rounds;
+    state.counters["bare_sum_ms"] =
+        std::chrono::duration<double, std::milli>(bare).count() / rounds;
+}
+BENCHMARK(BM_Figures3000)->Unit(benchmark::kMillisecond);
+
+// A fen more or less on the first line of the first of 13 open months of 3,000 lines, carried
+// through the 12 later months, committed; beside it, in the same run, the bare update of the same
+// rows (the line and every later one of the book) by the same difference, committed too.
+void BM_CarryThrough12Months(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    Fixture& f = fixture();
+    Clock::duration carried{}, bare{};
+    int rounds = 0;
+    for (auto _ : state) {
+        const double fen = rounds % 2 ? -0.01 : 0.01;
+        const double amount =
+            f.dat.scalar("select j_je from crereg where rowid=?", {f.chainFirstLine}).toDouble();
+        const Clock::time_point start = Clock::now();
+        qb::ledger::edit_line(f.dat, f.chainFirstLine, qb::ledger::JJe, amount + fen);
+        const Clock::time_point middle = Clock::now();
+        {
+            qb::Transaction t(f.dat);
+            f.dat.execute("update crereg set y_je=y_je+? where zbh=? and dzrq>=? and pzh>0",
+                          {-fen, f.chainBook, qb::months::iso(f.chainFirst)});
+            t.commit();
+        }
+        bare += Clock::now() - middle;
+        carried += middle - start;
+        // The bare update took the balances back: the chain again follows the amounts.
+        f.dat.execute("update crereg set y_je=y_je+? where zbh=? and dzrq>=? and pzh>0",
+                      {fen, f.chainBook, qb::months::iso(f.chainFirst)});
+        ++rounds;
+    }
+    state.counters["carried_ms"] =
+        std::chrono::duration<double, std::milli>(carried).count() / rounds;
+    state.counters["bare_ms"] = std::chrono::duration<double, std::milli>(bare).count() / rounds;
+    state.counters["ratio"] = double(carried.count()) / double(bare.count());
+}
+BENCHMARK(BM_CarryThrough12Months)->Unit(benchmark::kMillisecond)->Iterations(10);
+
 BENCHMARK(BM_Recalc3000_Engine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Recalc3000_Committed)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Propagate3000_Engine)->Unit(benchmark::kMillisecond);

@@ -6,6 +6,7 @@
 
 #include "check.h"
 #include "errors.h"
+#include "figures.h"
 #include "fr_dat.h"
 #include "gymk.h"
 #include "gymk_export.h"
@@ -108,6 +109,15 @@ void openLedger(Tdat& dat, const QString& dir, Tdat::Mode mode) {
         dat.openIn(dir, mode, passphraseGiven);
     else
         withServerPassword([&](const QString& password) { dat.openServer(serverGiven, password); });
+    // A writer brings the balances of an older ledger's months up to date, as the program does.
+    if (mode == Tdat::Mode::Locked) qb::figures::rechain_ledger(dat);
+}
+
+void adviseUnchained(Tdat& dat, const QString& bookId, const QString& bookName) {
+    const QStringList months = qb::figures::unchained_months(dat, bookId);
+    if (!months.isEmpty())
+        std::fprintf(stderr, "%s\n",
+                     shown(qb::figures::unchained_advice(bookName, months)).toUtf8().constData());
 }
 
 QString shown(const QString& text, bool keepNewlines) {
@@ -225,30 +235,24 @@ int journal(const QString& dir, const QStringList& args) {
         }
         text += csvRow(fields);
     }
-    const gymk::Sums sums = gymk::month_sums(dat, id, gymk::MonthSumMode, month);
-    const gymk::Sums before = gymk::month_sums(dat, id, gymk::CumulativeMode, month);
-    const QString closing = gymk::last_balance(dat, id, month);
-    const auto amount = [](double value) { return qb::money::text(qb::money::toCents(value)); };
-    text += csvRow({{},
-                    {},
-                    {},
-                    QStringLiteral("本月合计"),
-                    amount(sums.debit),
-                    amount(sums.credit),
-                    closing,
-                    {},
-                    {},
-                    {}});
-    text += csvRow({{},
-                    {},
-                    {},
-                    QStringLiteral("本月累计"),
-                    amount(before.debit + sums.debit),
-                    amount(before.credit + sums.credit),
-                    closing,
-                    {},
-                    {},
-                    {}});
+    // The totals under the lines, each row named in the summary column.
+    const qb::figures::Figures f = qb::figures::month(dat, id, month);
+    const std::pair<QString, qb::figures::Amounts> totals[] = {
+        {QStringLiteral("本月合计"), f.period},
+        {QStringLiteral("本月累计"), f.cumulative},
+        {QStringLiteral("本年累计"), f.yearToDate}};
+    for (const auto& [label, sums] : totals)
+        text += csvRow({{},
+                        {},
+                        {},
+                        label,
+                        qb::money::text(sums.debit),
+                        qb::money::text(sums.credit),
+                        qb::money::text(f.closing),
+                        {},
+                        {},
+                        {}});
+    adviseUnchained(dat, id, args[0]);
     out(text);
     return 0;
 }

@@ -39,8 +39,12 @@ QString givenPassphrase();
 // the file.
 void useServer(const QString& connection);
 QString givenServer();
-// Opens the server's ledger, or LedgerData.mdb in dir with the passphrase.
+// Opens the server's ledger, or LedgerData.mdb in dir with the passphrase; opened for writing,
+// an older ledger's months are re-chained first (qb::figures::rechain_ledger).
 void openLedger(Tdat& dat, const QString& dir, Tdat::Mode mode);
+// Says on standard error which months of the book an older version left unchained, and how a
+// writer mends them; nothing when there are none.
+void adviseUnchained(Tdat& dat, const QString& bookId, const QString& bookName);
 // Runs open with the password the server needs: none first (libpq finds one in the environment
 // or ~/.pgpass), then one typed at the terminal when the server asks and there is a terminal.
 void withServerPassword(const std::function<void(const QString& password)>& open);

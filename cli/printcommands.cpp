@@ -35,6 +35,7 @@ int print(const QString& dir, const QStringList& args) {
     openLedger(dat, dir, Tdat::Mode::ReadOnly);
     const auto [id, month] = bookMonth(dat, rest);
     const qb::journalprint::Printout printout = qb::journalprint::journal_printout(dat, id, month);
+    adviseUnchained(dat, id, rest[0]);
     // The report tells what went wrong (a missing template, a file that cannot be written).
     qb::report::Report report;
     if (!qb::report::loadJournal(report, QDir(dir).filePath(QStringLiteral("pr.rls")), rest[0],
@@ -58,6 +59,8 @@ int balances(const QString& dir, const QStringList& args) {
     openLedger(dat, dir, Tdat::Mode::ReadOnly);
     const QDate today = QDate::currentDate();
     const std::vector<qb::balances::BookBalance> books = qb::balances::book_balances(dat, today);
+    for (const qb::balances::BookBalance& b : books)
+        adviseUnchained(dat, b.bookId, b.name);
     if (!pdf.isEmpty()) {
         // The chart as the window first shows it: the enabled books are the ones ticked.
         std::vector<qb::balanceprint::ChartLine> lines;

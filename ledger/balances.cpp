@@ -1,20 +1,13 @@
 #include "balances.h"
 
+#include "figures.h"
 #include "fr_dat.h"
-#include "gymk.h"
 #include "months.h"
 
 namespace qb::balances {
 
-std::optional<money::Cents> balance_through(Tdat& dat, const QString& bookId, const QDate& date) {
-    // The month of the last line up to then, found on the index; then its last line in journal
-    // order.
-    const QVariant lastDate =
-        dat.scalar(QStringLiteral("select max(dzrq) from crereg where zbh=? and dzrq<=?"),
-                   {bookId, months::iso(months::lastDay(date))});
-    if (lastDate.isNull()) return std::nullopt;
-    const QDate month = QDate::fromString(lastDate.toString(), Qt::ISODate);
-    return money::parse(gymk::last_balance(dat, bookId, month)).value_or(0);
+money::Cents balance_through(Tdat& dat, const QString& bookId, const QDate& date) {
+    return figures::closing(dat, bookId, months::lastDay(date));
 }
 
 std::vector<BookBalance> book_balances(Tdat& dat, const QDate& today) {
@@ -36,7 +29,7 @@ std::vector<BookBalance> book_balances(Tdat& dat, const QDate& today) {
         b.enabled = books.field(4).asString().toDouble(&number) == 1 && number;
         b.start = books.field(5).asDate();
         b.opening = books.field(6).asCents();
-        b.balance = balance_through(dat, b.bookId, today).value_or(b.opening);
+        b.balance = balance_through(dat, b.bookId, today);
         result.push_back(std::move(b));
     }
     return result;
@@ -62,7 +55,7 @@ std::vector<std::optional<money::Cents>> month_end_balances(Tdat& dat, const Boo
         if (book.start.isValid() && month < months::firstDay(book.start))
             result.push_back(std::nullopt);
         else
-            result.push_back(balance_through(dat, book.bookId, month).value_or(book.opening));
+            result.push_back(balance_through(dat, book.bookId, month));
     }
     return result;
 }

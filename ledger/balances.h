@@ -28,13 +28,12 @@ struct BookBalance {
     money::Cents balance = 0;
 };
 
-// The book's balance at the end of the date's month: that of its last journal line up to then,
-// in journal order. A month without lines of its own (its month before not yet posted) has the
-// balance its last line before left. Nothing when the book has no line up to then.
-std::optional<money::Cents> balance_through(Tdat& dat, const QString& bookId, const QDate& date);
+// The book's balance at the end of the date's month (qb::figures::closing): that of its last
+// journal row up to then in journal order, its opening amount while it has none.
+money::Cents balance_through(Tdat& dat, const QString& bookId, const QDate& date);
 
 // Every book, enabled or not, by name and then category, with its balance at the end of the
-// month of today; a book without any line up to then has its opening amount.
+// month of today.
 std::vector<BookBalance> book_balances(Tdat& dat, const QDate& today = QDate::currentDate());
 
 // Rewrites zhye with the books' rows (category, name, account, balance as "0.00" text) in one

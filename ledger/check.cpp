@@ -3,8 +3,11 @@
 #include <QDate>
 #include <map>
 #include <optional>
+#include <set>
+#include <tuple>
 
 #include "errors.h"
+#include "figures.h"
 #include "fr_dat.h"
 #include "ledger.h"
 #include "money.h"
@@ -28,7 +31,6 @@ struct Month {
         QString day;
         QString summary;
         Cents debit, credit, balance;
-        bool counted;
     };
     std::vector<Line> lines;
     std::optional<Cents> journalCarry;  // the carry-forward row in crereg
@@ -37,15 +39,8 @@ struct Month {
     std::optional<Figures> monthTotal;
     std::optional<Figures> cumulative;
     QStringList totalDays;  // the day of every total row
-    bool reversals = false;
-
-    Cents closing() const { return lines.empty() ? 0 : lines.back().balance; }
-    Figures sums() const {
-        Figures f;
-        for (const Line& line : lines)
-            if (line.counted) f.debit += line.debit, f.credit += line.credit;
-        return f;
-    }
+    // The amounts of its reversal and correcting entries: what may wait to be posted again.
+    std::vector<Figures> adjustments;
 };
 
 struct Book {
@@ -96,13 +91,15 @@ void readRows(Tdat& dat, Book& book) {
     lines.bind({book.id});
     while (lines.step()) {
         const QString day = lines.value(0).toString(), summary = lines.value(1).toString();
-        const bool marker = rows::isMarker(summary);
         Month& month = book.months[monthOf(day)];
-        month.lines.push_back({day, summary, cents(lines.value(2)), cents(lines.value(3)),
-                               cents(lines.value(4)), !lines.value(1).isNull() && !marker});
+        month.lines.push_back(
+            {day, summary, cents(lines.value(2)), cents(lines.value(3)), cents(lines.value(4))});
         if (summary == rows::kCarry) month.journalCarry = cents(lines.value(4));
         if (summary == rows::kOpening) book.journalOpenings.push_back({day, cents(lines.value(4))});
-        if (rows::isReversal(summary) || rows::isReversed(summary)) month.reversals = true;
+        if (rows::isReversal(summary) || summary.startsWith(rows::kCorrectingPrefix)) {
+            const Cents debit = cents(lines.value(2)), credit = cents(lines.value(3));
+            month.adjustments.push_back({debit, credit, debit - credit});
+        }
     }
     engine::Statement& totals = dat.con().prepare(
         QStringLiteral("select dzrq,zy,j_je,d_je,y_je from total where zbh=? order by rowid"));
@@ -140,7 +137,7 @@ public:
         if (!book_.start.isValid()) {
             report({}, QStringLiteral("帐簿没有启用日期"));
             for (const auto& [month, content] : book_.months)
-                report(month, chain(content));
+                report(month, chain(content, std::nullopt, false));
             return;
         }
         startMonth_ = months::monthText(book_.start);
@@ -148,21 +145,20 @@ public:
         opening();
         const Month* previous = nullptr;
         QString previousMonth;
-        bool previousWaits = false;
         for (const auto& [month, content] : book_.months) {
+            const QDate first = QDate::fromString(month + QStringLiteral("-01"), Qt::ISODate);
             outsideLife(month, content);
-            std::vector<QString> found = chain(content);
             const bool posted = month >= startMonth_ && month < firstOpen_;
+            // A broken chain is a fault whatever else the month holds.
+            report(month, chain(content, figures::brought_in(dat, book_.id, first), !posted));
+            if (month > startMonth_ && month <= nextMonthOf(firstOpen_))
+                report(month, carry(content));
+            if (!posted) continue;
             const bool follows = previous && nextMonthOf(previousMonth) == month;
-            if (month > startMonth_ && month <= nextMonthOf(firstOpen_)) {
-                const std::vector<QString> carried =
-                    carry(content, follows ? previous->closing() : std::optional<Cents>());
-                // A carry-forward row that waits for its month to be posted again is no fault.
-                if (!previousWaits || !follows) report(month, carried);
-            }
-            if (posted)
-                postedFigures(found, content, follows ? previous->cumulative : std::nullopt);
-            previousWaits = flush(month, found, posted && content.reversals);
+            const auto next = book_.months.find(nextMonthOf(month));
+            againstLines(month, content, figures::month(dat, book_.id, first));
+            storedTotals(month, content, follows ? previous->cumulative : std::nullopt,
+                         next == book_.months.end() ? nullptr : &next->second);
             previous = &content;
             previousMonth = month;
         }
@@ -175,19 +171,6 @@ private:
     void report(const QString& month, const std::vector<QString>& texts) {
         for (const QString& text : texts)
             report(month, text);
-    }
-
-    // A posted month holding reversal rows waits to be posted again; whatever disagrees in it
-    // is that, said once. Returns whether the month waits.
-    bool flush(const QString& month, const std::vector<QString>& found, bool reversed) {
-        if (found.empty()) return false;
-        if (!reversed) {
-            report(month, found);
-            return false;
-        }
-        report(month, QStringLiteral("需二次过帐：本月有冲账，本月及下月结转的数字尚未更新"),
-               false);
-        return true;
     }
 
     void opening() {
@@ -236,12 +219,23 @@ private:
                 QStringLiteral("有 %1 行过帐数据，但 %2 还没有过帐").arg(posting).arg(firstOpen_));
     }
 
-    std::vector<QString> chain(const Month& content) {
-        for (size_t i = 1; i < content.lines.size(); ++i) {
+    // The month's lines against the balance it brings in and each against the one before.
+    std::vector<QString> chain(const Month& content, std::optional<Cents> broughtIn, bool open) {
+        for (size_t i = 0; i < content.lines.size(); ++i) {
             const Month::Line& line = content.lines[i];
             if (rows::isMarker(line.summary)) continue;  // it brings its own balance in
-            const Cents expected = content.lines[i - 1].balance + line.debit - line.credit;
+            if (i == 0 && !broughtIn) continue;
+            const Cents before = i == 0 ? *broughtIn : content.lines[i - 1].balance;
+            const Cents expected = before + line.debit - line.credit;
             if (line.balance == expected) continue;
+            if (i == 0)
+                return {QStringLiteral("余额没有从上月的期末余额 %1 接续：%2「%3」余额为 %4，"
+                                       "应为 %5%6")
+                            .arg(money::text(before), line.day, line.summary,
+                                 money::text(line.balance), money::text(expected),
+                                 open ? QStringLiteral("（旧版本写成的账本：用本版本的程序、"
+                                                       "post 或 add 打开一次即可重新接续）")
+                                      : QString())};
             // The first break of a month says enough.
             return {
                 QStringLiteral("余额不连续：%1「%2」余额为 %3，应为 %4")
@@ -250,39 +244,74 @@ private:
         return {};
     }
 
-    std::vector<QString> carry(const Month& content, std::optional<Cents> closingBefore) {
-        std::vector<QString> found;
-        if (content.journalCarry.has_value() != content.totalCarry.has_value())
-            found.push_back(content.journalCarry ? QStringLiteral("total 中缺少月结转余额行")
-                                                 : QStringLiteral("日记帐中缺少月结转余额行"));
-        const Cents expected = closingBefore.value_or(0);
-        for (const std::optional<Cents>& carried : {content.journalCarry, content.totalCarry})
-            if (carried && *carried != expected) {
-                found.push_back(QStringLiteral("月结转余额为 %1，上月期末余额为 %2")
-                                    .arg(money::text(*carried), money::text(expected)));
+    std::vector<QString> carry(const Month& content) {
+        if (content.journalCarry.has_value() == content.totalCarry.has_value()) return {};
+        return {content.journalCarry ? QStringLiteral("total 中缺少月结转余额行")
+                                     : QStringLiteral("日记帐中缺少月结转余额行")};
+    }
+
+    // The stored rows of a posted month among themselves: its month total is its cumulative row
+    // less the one before, and its balance is what the next month's carry-forward rows bring in.
+    void storedTotals(const QString& month, const Month& content,
+                      std::optional<Figures> cumulativeBefore, const Month* next) {
+        for (const auto& [row, summary] : {std::pair{&content.monthTotal, rows::kMonthTotal},
+                                           std::pair{&content.cumulative, rows::kCumulative}})
+            if (!*row) report(month, QStringLiteral("已结帐，但缺少%1行").arg(summary));
+        if (!content.monthTotal || !content.cumulative) return;
+        const Figures& total = *content.monthTotal;
+        const Figures before = cumulativeBefore.value_or(Figures{});
+        const Figures expected{before.debit + total.debit, before.credit + total.credit,
+                               total.balance};
+        if (!same(*content.cumulative, expected))
+            report(month, QStringLiteral("%1行为 %2，按上月%1与本月合计应为 %3")
+                              .arg(rows::kCumulative, figuresText(*content.cumulative),
+                                   figuresText(expected)));
+        if (!next) return;
+        for (const std::optional<Cents>& carried : {next->journalCarry, next->totalCarry})
+            if (carried && *carried != total.balance) {
+                report(nextMonthOf(month),
+                       QStringLiteral("月结转余额为 %1，上月本月合计的余额为 %2")
+                           .arg(money::text(*carried), money::text(total.balance)));
                 break;
             }
-        return found;
     }
 
-    void postedFigures(std::vector<QString>& found, const Month& content,
-                       std::optional<Figures> cumulativeBefore) {
-        const Figures sums = content.sums();
-        compare(found, rows::kMonthTotal, content.monthTotal,
-                {sums.debit, sums.credit, content.closing()});
-        const Figures before = cumulativeBefore.value_or(Figures{});
-        compare(found, rows::kCumulative, content.cumulative,
-                {before.debit + sums.debit, before.credit + sums.credit, content.closing()});
+    // The stored month total against the month's lines: a difference that some of its reversal
+    // and correcting entries make up waits for the month to be posted again; any other is a
+    // fault.
+    void againstLines(const QString& month, const Month& content, const figures::Figures& f) {
+        if (!content.monthTotal) return;
+        const Figures& stored = *content.monthTotal;
+        const Figures lines{f.period.debit, f.period.credit, f.closing};
+        if (same(stored, lines)) return;
+        const Figures difference{lines.debit - stored.debit, lines.credit - stored.credit,
+                                 lines.balance - stored.balance};
+        if (madeUpOf(difference, content.adjustments))
+            report(month, QStringLiteral("需二次过帐：本月有冲账，本月及下月结转的数字尚未更新"),
+                   false);
+        else
+            report(month, QStringLiteral("%1行为 %2，按日记帐应为 %3")
+                              .arg(rows::kMonthTotal, figuresText(stored), figuresText(lines)));
     }
 
-    void compare(std::vector<QString>& found, const QString& summary,
-                 const std::optional<Figures>& stored, const Figures& expected) {
-        if (!stored)
-            found.push_back(QStringLiteral("已结帐，但缺少%1行").arg(summary));
-        else if (stored->debit != expected.debit || stored->credit != expected.credit ||
-                 stored->balance != expected.balance)
-            found.push_back(QStringLiteral("%1行为 %2，按日记帐应为 %3")
-                                .arg(summary, figuresText(*stored), figuresText(expected)));
+    static bool same(const Figures& a, const Figures& b) {
+        return a.debit == b.debit && a.credit == b.credit && a.balance == b.balance;
+    }
+
+    // Whether some of the entries add up to the difference. A month holds few such entries;
+    // past a bound of sums worth trying, the difference counts as unexplained.
+    static bool madeUpOf(const Figures& difference, const std::vector<Figures>& entries) {
+        constexpr size_t kMostSums = 1 << 16;
+        const auto key = [](const Figures& f) { return std::tuple{f.debit, f.credit, f.balance}; };
+        std::set<std::tuple<Cents, Cents, Cents>> reachable{{0, 0, 0}};
+        for (const Figures& entry : entries) {
+            if (reachable.size() > kMostSums) return false;
+            std::vector<std::tuple<Cents, Cents, Cents>> added;
+            for (const auto& [d, c, b] : reachable)
+                added.push_back(key({d + entry.debit, c + entry.credit, b + entry.balance}));
+            reachable.insert(added.begin(), added.end());
+        }
+        return reachable.contains(key(difference));
     }
 
     const Book& book_;

@@ -7,9 +7,11 @@ class Tdat;
 
 // Verifies the books of a database: books sharing a name and category; each book's opening
 // rows against its opening amount; rows dated outside the book's life (before its start date,
-// or posting rows beyond its first open month); the balance chain of every month; each posted
-// month's month-total and cumulative rows against its lines; and each carry-forward row against
-// the closing balance of the month before. Reads only.
+// or posting rows beyond its first open month); the balance chain of every month, from the
+// balance it brings in (qb::figures); the stored rows of each posted month among themselves
+// (month total = its cumulative row less the one before; its balance = the next month's
+// carry-forward rows); and its month total against its lines, where only a difference that some
+// of its reversal and correcting entries make up waits to be posted again. Reads only.
 namespace qb::check {
 
 struct Problem {

@@ -1,6 +1,7 @@
 #include "gymk.h"
 
 #include "errors.h"
+#include "figures.h"
 #include "fr_dat.h"
 #include "ledger.h"
 #include "ledger_detail.h"
@@ -23,14 +24,6 @@ qb::money::Cents amount(const QString& text) {
     return *cents;
 }
 
-// The first column of the first row of an open query as a "0.00" text; no row or NULL: "0.00".
-QString balanceText(qb::Query& query) {
-    const QString result =
-        query.isEmpty() ? qb::money::text(0) : qb::money::text(query.field(0).asCents());
-    query.close();
-    return result;
-}
-
 }  // namespace
 
 bool month_closed(Tdat& dat, const QString& verb, const QString& bookId, int mode,
@@ -46,26 +39,11 @@ bool month_closed(Tdat& dat, const QString& verb, const QString& bookId, int mod
 }
 
 Sums month_sums(Tdat& dat, const QString& bookId, int mode, const QDate& date) {
-    qb::Query& q = dat.jhcx;
-    if (mode == MonthSumMode) {
-        // Summed in whole cents, so that a month of many lines adds up exactly.
-        q.setSql(QStringLiteral("select sum(round(j_je*100)),sum(round(d_je*100)) from crereg "
-                                "where dzrq between ? and ? and zbh=? and zy<>? and zy<>?"),
-                 qb::months::range(date) + QVariantList{bookId, kOpening, kCarry});
-    } else {
-        q.setSql(QStringLiteral("select round(j_je*100),round(d_je*100) from total "
-                                "where dzrq between ? and ? and zbh=? and zy=?"),
-                 qb::months::range(qb::months::previousMonth(date)) +
-                     QVariantList{bookId, qb::rows::kCumulative});
-    }
-    q.open();
-    Sums sums;
-    if (!q.isEmpty() && !q.field(0).isNull()) {
-        sums.debit = qb::money::fromCents(qint64(q.field(0).asFloat()));
-        sums.credit = qb::money::fromCents(qint64(q.field(1).asFloat()));
-    }
-    q.close();
-    return sums;
+    const qb::figures::Figures f = qb::figures::month(dat, bookId, date);
+    if (mode == MonthSumMode)
+        return {qb::money::fromCents(f.period.debit), qb::money::fromCents(f.period.credit)};
+    return {qb::money::fromCents(f.cumulative.debit - f.period.debit),
+            qb::money::fromCents(f.cumulative.credit - f.period.credit)};
 }
 
 QString book_id_of(Tdat& dat, const QString& name, const QString& category) {
@@ -78,23 +56,11 @@ QString book_id_of(Tdat& dat, const QString& name, const QString& category) {
 }
 
 QString last_balance(Tdat& dat, const QString& bookId, const QDate& date) {
-    // The last line of the month view: its own order, read backwards.
-    qb::Query& q = dat.gycx;
-    q.setSql(QStringLiteral("select y_je from crereg where zbh=? and dzrq between ? and ? "
-                            "order by ") +
-                 qb::ledger::journal_order(true) + QStringLiteral(" limit 1"),
-             QVariantList{bookId} + qb::months::range(date));
-    q.open();
-    return balanceText(q);
+    return qb::money::text(qb::figures::closing(dat, bookId, qb::months::lastDay(date)));
 }
 
 QString opening_balance(Tdat& dat, const QString& bookId, const QDate& date) {
-    qb::Query& q = dat.gycx;
-    q.setSql(QStringLiteral("select y_je from total where zbh=? and dzrq between ? and ? and "
-                            "(zy=? or zy=?) order by rowid"),
-             QVariantList{bookId} + qb::months::range(date) + QVariantList{kOpening, kCarry});
-    q.open();
-    return balanceText(q);
+    return qb::money::text(qb::figures::brought_in(dat, bookId, qb::months::firstDay(date)));
 }
 
 void update_totals_row(Tdat& dat, const QString& debit, const QString& credit,

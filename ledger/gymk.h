@@ -24,17 +24,16 @@ struct Sums {
 // message mode it also says "本月数据己结转,禁止<verb>！"; any other mode value gives false.
 bool month_closed(Tdat& dat, const QString& verb, const QString& bookId, int mode,
                   const QDate& date);
-// Month-sum mode: the month's debit and credit without opening and carry-forward rows.
-// Cumulative mode: the cumulative row of the month before. No value: 0 and 0.
+// The month operations over qb::figures. Month-sum mode: the month's debit and credit.
+// Cumulative mode: the cumulative sums through the month before.
 Sums month_sums(Tdat& dat, const QString& bookId, int mode, const QDate& date);
 // The zbid of the first book with that name and category; empty when there is none.
 QString book_id_of(Tdat& dat, const QString& name, const QString& category);
-// The balance of the month's last line in journal order, "0.00" when the month has none. A line
-// without a balance (NULL) reads as "0.00".
+// The month's closing balance: that of its last line in journal order, or what it brings in when
+// it has none. A line without a balance (NULL) reads as "0.00".
 QString last_balance(Tdat& dat, const QString& bookId, const QDate& date);
-// The balance of the month's opening or carry-forward row in total. A month without such a row
-// (before the book's start, after its last posting, an unknown book) and a NULL balance give
-// "0.00".
+// The balance the month brings in: its opening or carry-forward row, else the closing balance
+// of the months before, else the book's opening amount ("0.00" for an unknown book).
 QString opening_balance(Tdat& dat, const QString& bookId, const QDate& date);
 // The amount texts below are read with qb::money::parse: a malformed one is a qb::DbError and
 // nothing is written.

@@ -1,7 +1,7 @@
 #include "journalprint.h"
 
+#include "figures.h"
 #include "fr_dat.h"
-#include "gymk.h"
 #include "ledger.h"
 #include "rowkinds.h"
 
@@ -50,12 +50,14 @@ Printout journal_printout(Tdat& dat, const QString& bookId, const QDate& anyDayO
         credit += month.field(Column::DJe).asCents();
         balance = month.field(Column::YJe).asCents();
     }
-    const gymk::Sums before = gymk::month_sums(dat, bookId, gymk::CumulativeMode, anyDayOfMonth);
-    printout.monthDebit = debit;
-    printout.monthCredit = credit;
-    printout.cumulativeDebit = debit + money::toCents(before.debit);
-    printout.cumulativeCredit = credit + money::toCents(before.credit);
-    printout.closing = balance;
+    const figures::Figures f = figures::month(dat, bookId, anyDayOfMonth);
+    printout.monthDebit = f.period.debit;
+    printout.monthCredit = f.period.credit;
+    printout.cumulativeDebit = f.cumulative.debit;
+    printout.cumulativeCredit = f.cumulative.credit;
+    printout.yearDebit = f.yearToDate.debit;
+    printout.yearCredit = f.yearToDate.credit;
+    printout.closing = f.closing;
     return printout;
 }
 

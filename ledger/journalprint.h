@@ -33,12 +33,15 @@ using Line = QVector<QVariant>;
 
 struct Printout {
     std::vector<Line> lines;
-    // What the register's footers show for the month: its sums ("本月合计"), the same with the
-    // cumulative sums before it ("本月累计"), and its last balance.
+    // What the register's footers show for the month (qb::figures): its sums ("本月合计"), the
+    // sums from the book's start ("本月累计") and from the start of the year ("本年累计"), and
+    // its closing balance.
     money::Cents monthDebit = 0;
     money::Cents monthCredit = 0;
     money::Cents cumulativeDebit = 0;
     money::Cents cumulativeCredit = 0;
+    money::Cents yearDebit = 0;
+    money::Cents yearCredit = 0;
     money::Cents closing = 0;
 };
 

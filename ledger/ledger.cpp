@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "errors.h"
+#include "figures.h"
 #include "ledger_detail.h"
 #include "months.h"
 #include "rowkinds.h"
@@ -243,7 +244,7 @@ Cents balance_before(Tdat& dat, const QString& bookId, const QDate& date, int vo
                 if (!placed) before = cents(s.value(0));
             });
     // No line before it: the line chains from what the month brings in, as the writer does.
-    return before ? *before : broughtIn(dat, bookId, date);
+    return before ? *before : figures::brought_in(dat, bookId, months::firstDay(date));
 }
 
 NewLine add_line(Tdat& dat, const QString& bookId, const QDate& date, const QString& handler) {
@@ -317,6 +318,7 @@ int recalc_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMonth) {
     lockBook(dat, bookId);
     std::vector<Line> lines = monthLines(dat, bookId, anyDayOfMonth);
     const int changed = rechain(dat, lines);
+    figures::carry_on(dat, bookId, anyDayOfMonth);
     t.commit();
     return changed;
 }

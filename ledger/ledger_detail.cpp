@@ -1,6 +1,7 @@
 #include "ledger_detail.h"
 
 #include "errors.h"
+#include "figures.h"
 #include "ledger.h"
 #include "months.h"
 #include "rowkinds.h"
@@ -107,20 +108,19 @@ int rechain(Tdat& dat, std::vector<Line>& lines) {
     return lines.empty() ? 0 : chain(dat, lines, 1, lines[0].balance);
 }
 
-Cents broughtIn(Tdat& dat, const QString& bookId, const QDate& date) {
-    return cents(dat.scalar(
-        QStringLiteral("select y_je from total where zbh=? and dzrq between ? and ? and "
-                       "(zy=? or zy=?) order by rowid limit 1"),
-        QVariantList{bookId} + months::range(date) + QVariantList{rows::kOpening, rows::kCarry}));
-}
-
-void chainFromPosition(Tdat& dat, const QString& bookId, const QDate& date,
-                       std::vector<Line>& lines, size_t p) {
-    if (p >= lines.size()) return;
-    const Cents before = p > 0             ? lines[p - 1].balance
-                         : lines[0].marker ? 0  // it brings its own balance in
-                                           : broughtIn(dat, bookId, date);
-    chain(dat, lines, p, before);
+int chainFromPosition(Tdat& dat, const QString& bookId, const QDate& date, std::vector<Line>& lines,
+                      size_t p) {
+    int changed = 0;
+    if (p < lines.size()) {
+        const Cents before = p > 0 ? lines[p - 1].balance
+                             : lines[0].marker
+                                 ? 0  // it brings its own balance in
+                                 : figures::brought_in(dat, bookId, months::firstDay(date));
+        changed = chain(dat, lines, p, before);
+    }
+    // A month emptied by a deletion changes its closing balance too.
+    figures::carry_on(dat, bookId, date);
+    return changed;
 }
 
 bool monthPosted(Tdat& dat, const QString& bookId, const QDate& date) {

@@ -89,13 +89,11 @@ size_t positionOf(const std::vector<Line>& lines, qint64 rowId);
 int chain(Tdat& dat, std::vector<Line>& lines, size_t from, Cents balance);
 // Rebuilds every balance from the first line, which keeps its own; returns how many changed.
 int rechain(Tdat& dat, std::vector<Line>& lines);
-// The balance brought into the date's month as total records it (opening or carry-forward row),
-// 0 when there is none.
-Cents broughtIn(Tdat& dat, const QString& bookId, const QDate& date);
 // Chains the lines from position p on, starting from the line before it; a first line starts
-// from the balance the month brings in as total records it (0 when there is none).
-void chainFromPosition(Tdat& dat, const QString& bookId, const QDate& date,
-                       std::vector<Line>& lines, size_t p);
+// from the balance the month brings in (qb::figures::brought_in). Then the later months follow
+// (qb::figures::carry_on). Returns how many lines of the month changed.
+int chainFromPosition(Tdat& dat, const QString& bookId, const QDate& date, std::vector<Line>& lines,
+                      size_t p);
 
 // Whether the date's month is posted: the month after it holds total rows of the book.
 bool monthPosted(Tdat& dat, const QString& bookId, const QDate& date);

@@ -1,6 +1,7 @@
 // Month-end posting: the month's figures into total, the following month opened, and later
 // posted months carried on when a month is posted again.
 #include "errors.h"
+#include "figures.h"
 #include "ledger.h"
 #include "ledger_detail.h"
 #include "markerrows.h"
@@ -17,20 +18,6 @@ struct Pair {
     Cents credit = 0;
 };
 
-// The cumulative sums the month starts from: the cumulative row of the month before it.
-Pair cumulativeBefore(Tdat& dat, const QString& bookId, const QDate& month) {
-    Pair cum;
-    eachRow(dat,
-            QStringLiteral("select j_je,d_je from total where zbh=? and dzrq between ? and ? and "
-                           "zy=? order by rowid limit 1"),
-            QVariantList{bookId} + months::range(months::previousMonth(month)) +
-                QVariantList{rows::kCumulative},
-            [&](engine::Statement& s) {
-                cum = {cents(s.value(0)), cents(s.value(1))};
-            });
-    return cum;
-}
-
 // The rows that open the month: updated where posting made them before, inserted where not.
 void openMonth(Tdat& dat, const QString& bookId, const QDate& first, Pair cum, Cents closing) {
     const markers::Row carry{bookId, first, 0, rows::kCarry, 0, 0, closing};
@@ -46,32 +33,21 @@ void openMonth(Tdat& dat, const QString& bookId, const QDate& first, Pair cum, C
             markers::insert(dat, markers::Table::Totals, row, markers::Writer::Posting);
 }
 
-struct Posted {
-    Cents closing = 0;
-    Pair cumulative;
-};
-
-// One month's posting from its lines as they stand, balances recalculated first.
-Posted postOne(Tdat& dat, const QString& bookId, const QDate& month, Pair cumBefore) {
+// One month's posting from its lines as they stand, balances recalculated first; returns its
+// closing balance.
+Cents postOne(Tdat& dat, const QString& bookId, const QDate& month) {
     std::vector<Line> lines = monthLines(dat, bookId, month);
     rechain(dat, lines);
-    Pair sums;
-    for (const Line& line : lines) {
-        if (!line.counted) continue;
-        sums.debit += line.debit;
-        sums.credit += line.credit;
-    }
-    Posted posted;
-    posted.closing = lines.empty() ? 0 : lines.back().balance;
-    posted.cumulative = {cumBefore.debit + sums.debit, cumBefore.credit + sums.credit};
+    const figures::Figures f = figures::month(dat, bookId, month);
     // A month whose own rows are missing is posted all the same: the updates find nothing and
     // the following month is opened.
-    markers::update_totals(dat, bookId, month, rows::kMonthTotal, sums.debit, sums.credit,
-                           posted.closing);
-    markers::update_totals(dat, bookId, month, rows::kCumulative, posted.cumulative.debit,
-                           posted.cumulative.credit, posted.closing);
-    openMonth(dat, bookId, months::nextMonth(month), posted.cumulative, posted.closing);
-    return posted;
+    markers::update_totals(dat, bookId, month, rows::kMonthTotal, f.period.debit, f.period.credit,
+                           f.closing);
+    markers::update_totals(dat, bookId, month, rows::kCumulative, f.cumulative.debit,
+                           f.cumulative.credit, f.closing);
+    openMonth(dat, bookId, months::nextMonth(month), {f.cumulative.debit, f.cumulative.credit},
+              f.closing);
+    return f.closing;
 }
 
 }  // namespace
@@ -99,17 +75,17 @@ PostResult post_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMon
     QDate month = months::firstDay(anyDayOfMonth);
     PostResult result;
     result.reposted = monthPosted(dat, bookId, month);
-    Posted posted = postOne(dat, bookId, month, cumulativeBefore(dat, bookId, month));
-    result.closing = posted.closing;
+    result.closing = postOne(dat, bookId, month);
     // Every later month that is posted too is posted again from the corrected figures; the
     // first open month's lines are chained from its new carry-forward balance.
     for (month = months::nextMonth(month); monthPosted(dat, bookId, month);
          month = months::nextMonth(month)) {
-        posted = postOne(dat, bookId, month, posted.cumulative);
+        postOne(dat, bookId, month);
         ++result.laterMonthsUpdated;
     }
     std::vector<Line> open = monthLines(dat, bookId, month);
     rechain(dat, open);
+    figures::carry_on(dat, bookId, month);
     t.commit();
     return result;
 }

@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -15,6 +16,8 @@
 #include "entries.h"
 #include "entrypanel.h"
 #include "errors.h"
+#include "figures.h"
+#include "footerrows.h"
 #include "griddelegate.h"
 #include "gymk.h"
 #include "journalgrid.h"
@@ -28,6 +31,8 @@
 namespace {
 
 const QString kSheet = QStringLiteral("结存表");
+const QString kFooterTitles[FooterRows::kRows] = {
+    QStringLiteral("本月合计"), QStringLiteral("本月累计"), QStringLiteral("本年累计")};
 
 // Node images: a book name closed and open, a journal and the one open, the summary sheet.
 QIcon nodeIcon(const char* normal, const char* selected) {
@@ -158,6 +163,10 @@ void Tfr_dj::buildLayout() {
     layout->addWidget(bar);
     layout->addWidget(splitter, 1);
     layout->addWidget(Panel2);
+    monthStatus_ = new QStatusBar(this);
+    monthStatus_->setObjectName(QStringLiteral("monthStatus"));
+    monthStatus_->setSizeGripEnabled(false);
+    layout->addWidget(monthStatus_);
 
     connect(SpeedButton1, &QToolButton::clicked, this, &Tfr_dj::SpeedButton1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &Tfr_dj::SpeedButton2Click);
@@ -194,9 +203,8 @@ void Tfr_dj::FormShow() {
     Query1.setSql(QStringLiteral("select * from CreReg where dzrq='1990-01-01'"));
     Query1.open();
     model_->resetFromQuery();
-    for (int row = 0; row < 2; ++row) {
-        DBGridEh1->setFooter(row, MonthModel::Zy,
-                             row ? QStringLiteral("本月累计") : QStringLiteral("本月合计"));
+    for (int row = 0; row < FooterRows::kRows; ++row) {
+        DBGridEh1->setFooter(row, MonthModel::Zy, kFooterTitles[row]);
         for (int column : {MonthModel::JJe, MonthModel::DJe, MonthModel::YJe})
             DBGridEh1->setFooter(row, column, QStringLiteral("0.00"));
     }
@@ -287,11 +295,15 @@ void Tfr_dj::showNode(QTreeWidgetItem* node) {
     if (followUp_.isValid()) leavePanel();
     if (node->text(0) == kSheet) {
         // A sheet that cannot be made is told by the report and leaves the window as it was.
-        if (showSheet(node->parent())) onShow_ = node;
+        if (showSheet(node->parent())) {
+            onShow_ = node;
+            monthStatus_->clearMessage();  // a sheet holds several books
+        }
     } else {
         // Until the month is read, nothing is on show; a failure leaves it so.
         onShow_ = nullptr;
         Label3->clear();
+        monthStatus_->clearMessage();
         setCommands();
         openMonth(node);
         onShow_ = node;
@@ -316,9 +328,6 @@ void Tfr_dj::openMonth(QTreeWidgetItem* node) {
     }
     shownMonth_ = qb::months::firstDay(date);
     model_->resetFromQuery();
-    const gymk::Sums before = gymk::month_sums(dat_, current_book_id, gymk::CumulativeMode, date);
-    prev_cum_debit = qb::money::toCents(before.debit);
-    prev_cum_credit = qb::money::toCents(before.credit);
     refreshFooters();
     Label1->setText(current_book_id);
     Label3->setText(QStringLiteral("%1-%2[%3]").arg(name, category, current_book_id));
@@ -356,16 +365,20 @@ void Tfr_dj::setCommands() {
 
 void Tfr_dj::refreshFooters() {
     using qb::money::grouped;
-    const qb::money::Cents debit = model_->sum(MonthModel::JJe);
-    const qb::money::Cents credit = model_->sum(MonthModel::DJe);
-    DBGridEh1->setFooter(0, MonthModel::JJe, grouped(debit));
-    DBGridEh1->setFooter(0, MonthModel::DJe, grouped(credit));
-    DBGridEh1->setFooter(1, MonthModel::JJe, grouped(debit + prev_cum_debit));
-    DBGridEh1->setFooter(1, MonthModel::DJe, grouped(credit + prev_cum_credit));
-    const auto balance = qb::money::parse(gymk::last_balance(dat_, current_book_id, shownMonth_));
-    const QString closing = grouped(balance.value_or(0));
-    DBGridEh1->setFooter(0, MonthModel::YJe, closing);
-    DBGridEh1->setFooter(1, MonthModel::YJe, closing);
+    const qb::figures::Figures f = qb::figures::month(dat_, current_book_id, shownMonth_);
+    const qb::figures::Amounts rows[FooterRows::kRows] = {f.period, f.cumulative, f.yearToDate};
+    for (int row = 0; row < FooterRows::kRows; ++row) {
+        DBGridEh1->setFooter(row, MonthModel::JJe, grouped(rows[row].debit));
+        DBGridEh1->setFooter(row, MonthModel::DJe, grouped(rows[row].credit));
+        DBGridEh1->setFooter(row, MonthModel::YJe, grouped(f.closing));
+    }
+    // The month's state and what it brings in, marked when the month before is not posted.
+    const qb::figures::State state = qb::figures::month_state(dat_, current_book_id, shownMonth_);
+    monthStatus_->showMessage(
+        QStringLiteral("%1 %2　上月结存 %3%4")
+            .arg(qb::months::monthText(shownMonth_), qb::figures::state_text(state.state),
+                 grouped(f.broughtIn),
+                 state.afterOpenMonth ? QStringLiteral("（上月未结账）") : QString()));
 }
 
 void Tfr_dj::dtpChange() {

@@ -18,6 +18,7 @@ class QCheckBox;
 class Tfr_dz;
 class QDateEdit;
 class QLabel;
+class QStatusBar;
 class QStackedWidget;
 class QToolButton;
 class QTreeWidget;
@@ -88,7 +89,7 @@ private:
     bool showSheet(QTreeWidgetItem* nameNode);
     // create_jcb: fills the summary sheet (jiecunbiao) of a book name for the picked month.
     void create_jcb(const QString& bookName);
-    // jcb_dat: the sheet's five cells of one of the name's journals.
+    // jcb_dat: the sheet's cells of one of the name's journals (month and year to date).
     void jcb_dat(const QString& bookName, const QString& category, const QStringList& cells);
     // Re-reads the month view and puts the cursor back on the line, wherever it now stands.
     void reloadKeeping(qint64 rowId, int column);
@@ -121,8 +122,6 @@ private:
 
     // Window state shared by the register's commands.
     QString current_book_id;
-    qb::money::Cents prev_cum_debit = 0;
-    qb::money::Cents prev_cum_credit = 0;
     qb::Query Query1;     // the month view
     qb::Query aux_query;  // the window's scratch cursor
     std::unique_ptr<qb::report::Report> summary_report;
@@ -152,6 +151,8 @@ private:
     JournalGrid* DBGridEh1 = nullptr;
     qb::report::ReportPreview* rmp = nullptr;  // the summary sheet's preview area
     EntryPanel* Panel2 = nullptr;
+    // The month on show: 未结账 / 已结账 / 需二次过帐 and the balance it brings in.
+    QStatusBar* monthStatus_ = nullptr;
     // The right to the correcting entry offered after a reversal; invalid when none is pending.
     qb::ledger::CorrectionRight followUp_;
 };

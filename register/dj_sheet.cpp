@@ -7,20 +7,22 @@
 #include <QTreeWidgetItem>
 
 #include "dj.h"
+#include "figures.h"
 #include "gymk.h"
 #include "report.h"
 #include "report_preview.h"
 
 namespace {
-// Per category the cells for the opening balance, debit, credit and closing balance (twice).
+// Per category the cells for the opening balance, debit, credit and closing balance (twice),
+// then the year to date's debit and credit, which an older template lacks.
 struct SheetRow {
     const char* category;
-    const char* cells[5];
+    const char* cells[7];
 };
 const SheetRow kSheetRows[] = {
-    {"银行日记帐", {"mm1", "mm4", "mm7", "mm10", "mm13"}},
-    {"现金日记帐", {"mm2", "mm5", "mm8", "mm11", "mm14"}},
-    {"银行卡", {"mm3", "mm6", "mm9", "mm12", "mm15"}},
+    {"银行日记帐", {"mm1", "mm4", "mm7", "mm10", "mm13", "yd1", "yc1"}},
+    {"现金日记帐", {"mm2", "mm5", "mm8", "mm11", "mm14", "yd2", "yc2"}},
+    {"银行卡", {"mm3", "mm6", "mm9", "mm12", "mm15", "yd3", "yc3"}},
 };
 }  // namespace
 
@@ -52,11 +54,12 @@ void Tfr_dj::create_jcb(const QString& bookName) {
 void Tfr_dj::jcb_dat(const QString& bookName, const QString& category, const QStringList& cells) {
     const QDate date = dtp->date();
     const QString bookId = gymk::book_id_of(dat_, bookName, category);
-    const gymk::Sums sums = gymk::month_sums(dat_, bookId, gymk::MonthSumMode, date);
-    const QString closing = gymk::last_balance(dat_, bookId, date);
-    const QString texts[5] = {gymk::opening_balance(dat_, bookId, date),
-                              qb::money::text(qb::money::toCents(sums.debit)),
-                              qb::money::text(qb::money::toCents(sums.credit)), closing, closing};
-    for (int i = 0; i < 5; ++i)
-        summary_report->setText(cells[i], texts[i]);
+    const qb::figures::Figures f = qb::figures::month(dat_, bookId, date);
+    using qb::money::text;
+    const QString texts[7] = {
+        text(f.broughtIn), text(f.period.debit),     text(f.period.credit),    text(f.closing),
+        text(f.closing),   text(f.yearToDate.debit), text(f.yearToDate.credit)};
+    for (int i = 0; i < 7; ++i)
+        if (i < 5 || summary_report->hasObject(cells[i]))
+            summary_report->setText(cells[i], texts[i]);
 }

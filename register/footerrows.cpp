@@ -30,7 +30,7 @@ int FooterRows::rowHeight() const {
 }
 
 QSize FooterRows::sizeHint() const {
-    return QSize(200, 2 * rowHeight() + 1);
+    return QSize(200, kRows * rowHeight() + 1);
 }
 
 void FooterRows::paintEvent(QPaintEvent*) {
@@ -46,7 +46,7 @@ void FooterRows::paintEvent(QPaintEvent*) {
         const int w = header_.sectionSize(column);
         const bool amount =
             column == MonthModel::JJe || column == MonthModel::DJe || column == MonthModel::YJe;
-        for (int row = 0; row < 2; ++row) {
+        for (int row = 0; row < kRows; ++row) {
             const QRect cell(x, 1 + row * height, w, height);
             painter.setPen(QColor(200, 192, 170));
             painter.drawRect(cell.adjusted(0, 0, -1, -1));

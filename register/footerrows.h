@@ -6,10 +6,13 @@
 
 class QHeaderView;
 
-// The grid's two footer rows on their cream background, each cell under its column.
+// The grid's footer rows (本月合计, 本月累计, 本年累计) on their cream background, each cell
+// under its column.
 class FooterRows : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int kRows = 3;
+
     FooterRows(QHeaderView& header, QWidget* viewport, QWidget* parent);
 
     void setText(int row, int column, const QString& text);
@@ -24,5 +27,5 @@ private:
 
     QHeaderView& header_;
     QWidget* viewport_;  // the grid's cells, whose left edge the columns start from
-    QVector<QString> texts_[2];
+    QVector<QString> texts_[kRows];
 };

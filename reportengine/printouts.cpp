@@ -19,8 +19,12 @@ bool loadJournal(Report& report, const QString& templatePath, const QString& boo
         {"monthBalance", printout.closing},
         {"cumulativeDebit", printout.cumulativeDebit},
         {"cumulativeCredit", printout.cumulativeCredit},
-        {"cumulativeBalance", printout.closing}};
-    // A template of the layout's first years has no totals; it prints without them.
+        {"cumulativeBalance", printout.closing},
+        {"yearDebit", printout.yearDebit},
+        {"yearCredit", printout.yearCredit},
+        {"yearBalance", printout.closing}};
+    // A template of the layout's first years has no totals, a later one no year to date; each
+    // prints without what it lacks.
     for (const auto& [name, cents] : totals)
         if (report.hasObject(QLatin1String(name)) &&
             !report.setText(QLatin1String(name), text(cents)))

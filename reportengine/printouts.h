@@ -18,7 +18,8 @@ class Report;
 // Loads the journal template and fills its heading: "memo3" the category, "memo46" "账簿："
 // and the book name, "memo5" "日期：" and the month; and, where the template has them, the
 // month's totals under the last line ("monthDebit", "monthCredit", "monthBalance",
-// "cumulativeDebit", "cumulativeCredit", "cumulativeBalance"). False after a message when the
+// "cumulativeDebit", "cumulativeCredit", "cumulativeBalance", "yearDebit", "yearCredit",
+// "yearBalance"). False after a message when the
 // template or one of its named objects is missing.
 bool loadJournal(Report& report, const QString& templatePath, const QString& bookName,
                  const QString& category, const QDate& month,

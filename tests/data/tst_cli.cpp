@@ -57,12 +57,17 @@ TEST(Cli, SampleCheckJournalAndPost) {
     const Outcome journal = cli({"--dir", dir, "journal", "本部", "银行日记帐", month});
     ASSERT_EQ(journal.code, 0) << journal.err.toStdString();
     const QStringList rows = journal.out.trimmed().split('\n');
-    ASSERT_EQ(rows.size(), 1 + 7 + 2);  // header, carry-forward row and six lines, two totals
+    ASSERT_EQ(rows.size(), 1 + 7 + 3);  // header, carry-forward row and six lines, three totals
     EXPECT_EQ(rows[0], "记账日期,凭证号,票号,摘要,借方,贷方,余额,凭证张数,报销人,经办人");
     EXPECT_TRUE(rows[1].startsWith(month + "-01,0,,月结转余额,0.00,0.00,"));
-    EXPECT_TRUE(rows[8].startsWith(",,,本月合计,"));
-    EXPECT_TRUE(rows[9].startsWith(",,,本月累计,"));
-    EXPECT_EQ(rows[7].section(',', 6, 6), rows[8].section(',', 6, 6));  // closing balance
+    const auto totalRow = [&](const QString& label) {
+        for (const QString& row : rows)
+            if (row.startsWith(",,," + label + ",")) return row;
+        return QString();
+    };
+    for (const char* label : {"本月合计", "本月累计", "本年累计"})
+        EXPECT_EQ(totalRow(label).section(',', 6, 6), rows[7].section(',', 6, 6));  // closing
+    EXPECT_EQ(rows.last(), totalRow("本年累计"));
 
     const Outcome post = cli({"--dir", dir, "post", "本部", "银行日记帐", month});
     EXPECT_EQ(post.code, 0);
@@ -251,7 +256,7 @@ TEST(Cli, PrintsJournalAndBalancesWithoutWriting) {
     const QString month = QDate::currentDate().addMonths(-1).toString("yyyy-MM");
     const QStringList csv =
         cli({"--dir", dir, "journal", "本部", "现金日记帐", month}).out.trimmed().split('\n');
-    const int entries = csv.size() - 3;  // no header, no totals
+    const int entries = csv.size() - 4;  // no header, none of the three totals
     const Outcome printed =
         cli({"--dir", dir, "print", "本部", "现金日记帐", month, "--pdf", dir + "/pr.pdf"});
     ASSERT_EQ(printed.code, 0) << printed.err.toStdString();
@@ -267,7 +272,7 @@ TEST(Cli, PrintsJournalAndBalancesWithoutWriting) {
     const QString flat = QString(pdf).remove(' ');
     EXPECT_EQ(flat.count("接下页"), 2);
     EXPECT_EQ(flat.count("承上页"), 2);
-    for (const QString& total : csv.mid(csv.size() - 2)) {  // 本月合计 and 本月累计
+    for (const QString& total : csv.mid(csv.size() - 3)) {  // 本月合计, 本月累计, 本年累计
         const QStringList f = total.split(',');
         QString expected = f[3];
         for (int c : {4, 5, 6})

@@ -48,17 +48,22 @@ TEST(MonthSums, MonthModeSkipsMarkerRowsAndCumulativeReadsTheMonthBefore) {
     b.line("B1", "2024-05-02", 1, "收货款", 0.1, 0, 500.1);
     b.line("B1", "2024-05-31", 2, "付电费", 0.2, 80.05, 420.25);
     b.line("B1", "2024-06-01", 1, "next month", 1000, 0, 1);
-    b.dat.execute("insert into crereg(dzrq,j_je,zbh) values('2024-05-09',50,'B1')");  // no zy
+    // A line without a summary moves the balance, so it counts like any other.
+    b.dat.execute("insert into crereg(dzrq,j_je,zbh) values('2024-05-09',50,'B1')");
     const gymk::Sums month = gymk::month_sums(b.dat, "B1", gymk::MonthSumMode, kMay);
-    EXPECT_EQ(month.debit, 0.3);  // exact in cents, not 0.30000000000000004
+    EXPECT_EQ(month.debit, 50.3);  // exact in cents, not 50.300000000000004
     EXPECT_EQ(month.credit, 80.05);
 
     EXPECT_EQ(gymk::month_sums(b.dat, "B1", gymk::CumulativeMode, kMay).debit, 0);
+    // April posted: May holds total rows, April's cumulative row covers April.
     b.total("2024-04-01", 2, "本月累计", 400, 200, 500);
     b.total("2024-04-01", 1, "本月合计", 9, 9, 500);
+    b.total("2024-05-01", 0, "月结转余额", 0, 0, 500);
     const gymk::Sums cum = gymk::month_sums(b.dat, "B1", gymk::CumulativeMode, kMay);
     EXPECT_EQ(cum.debit, 400);
     EXPECT_EQ(cum.credit, 200);
+    // June builds on April's row and May's lines, May not being posted.
+    EXPECT_EQ(gymk::month_sums(b.dat, "B1", gymk::CumulativeMode, QDate(2024, 6, 3)).debit, 450.3);
     EXPECT_EQ(gymk::month_sums(b.dat, "B2", gymk::MonthSumMode, kMay).debit, 0);
 }
 
@@ -71,16 +76,15 @@ TEST(Balances, LastAndOpeningBalanceTexts) {
     b.line("B1", "2024-05-03", 9, "a", 0, 0, 99);
     b.line("B1", "2024-06-01", 0, "月结转余额", 0, 0, 7);
     EXPECT_EQ(gymk::last_balance(b.dat, "B1", kMay), "12.50");
+    // What a month brings in: its carry-forward row, else what the months before left.
+    EXPECT_EQ(gymk::opening_balance(b.dat, "B1", kMay), "500.00");
+    EXPECT_EQ(gymk::opening_balance(b.dat, "B1", QDate(2024, 6, 2)), "7.00");
+    b.dat.execute("delete from crereg where dzrq='2024-06-01'");
+    EXPECT_EQ(gymk::opening_balance(b.dat, "B1", QDate(2024, 7, 2)), "12.50");
+    EXPECT_EQ(gymk::last_balance(b.dat, "B1", QDate(2024, 7, 2)), "12.50");
     b.dat.execute("update crereg set y_je=null where zy='b'");
     EXPECT_EQ(gymk::last_balance(b.dat, "B1", kMay), "0.00");
-
-    b.total("2024-05-01", 0, "月结转余额", 0, 0, 680, "B2");
-    b.total("2024-04-01", 0, "月结转余额", 0, 0, 300);
-    EXPECT_EQ(gymk::opening_balance(b.dat, "B1", kMay), "0.00");
-    b.total("2024-05-01", 1, "本月合计", 0, 0, 1);
-    b.total("2024-05-01", 0, "月结转余额", 0, 0, -1234.5);
-    EXPECT_EQ(gymk::opening_balance(b.dat, "B1", kMay), "-1234.50");
-    EXPECT_EQ(gymk::opening_balance(b.dat, "B1", QDate(2024, 4, 2)), "300.00");
+    EXPECT_EQ(gymk::opening_balance(b.dat, "B1", QDate(2024, 4, 2)), "0.00");
 }
 
 TEST(MarkerRows, WritesBindTheirValuesAndRefuseBadInput) {

@@ -179,10 +179,11 @@ TEST(Propagation, AFirstOrdinaryLineStartsFromTheBalanceInTotal) {
     const qint64 early = l.line(id, "2024-05-02", 1, "早于启用", 10, 0, 0);
     L::propagate_from(l.dat, early);
     EXPECT_EQ(l.at(early, "y_je").toDouble(), 510.0);
-    // A month with neither rows in total nor a carry-forward row starts from 0.
+    // A month with no row before it, even one an older file holds before the book's start,
+    // starts from the opening amount.
     const qint64 lone = l.line(id, "2023-01-05", 1, "x", 0, 3, 99);
     L::propagate_from(l.dat, lone);
-    EXPECT_EQ(l.at(lone, "y_je").toDouble(), -3.0);
+    EXPECT_EQ(l.at(lone, "y_je").toDouble(), 497.0);
     EXPECT_THROW(L::propagate_from(l.dat, 4242), qb::DbError);
 }
 
@@ -289,8 +290,8 @@ TEST(Lines, BalanceBeforeIsThatOfTheLineTheNewOneWillFollow) {
     const qint64 row =
         L::insert_line(l.dat, id, {QDate(2024, 5, 3), 1, "", "补记", 2000, 0, 0, "", "admin"});
     EXPECT_EQ(l.at(row, "y_je").toDouble(), 620.0);
-    // A month the book has not reached brings in nothing.
-    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 8, 1), 1, ""), 0);
+    // A later month brings in what May closed with, May posted or not.
+    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 8, 1), 1, ""), 60000);
 }
 
 // Within one day and voucher the summary places the line too: the balance before it is read by

@@ -90,6 +90,8 @@ private slots:
                  (QStringList{f.footer(0, M::JJe), f.footer(0, M::DJe), f.footer(0, M::YJe)}));
         QCOMPARE(after(*shown_, 2, QStringLiteral("本月累计"), 3),
                  (QStringList{f.footer(1, M::JJe), f.footer(1, M::DJe), f.footer(1, M::YJe)}));
+        QCOMPARE(after(*shown_, 2, QStringLiteral("本年累计"), 3),
+                 (QStringList{f.footer(2, M::JJe), f.footer(2, M::DJe), f.footer(2, M::YJe)}));
         QVERIFY(!shown_->find(QStringLiteral("日期：2024-05")).empty());
         QVERIFY(!shown_->find(QStringLiteral("账簿：甲公司")).empty());
     }

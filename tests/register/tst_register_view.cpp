@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -93,6 +94,11 @@ void RegisterView::emptyMonthShowsCarriedCumulativeFooters() {
     QCOMPARE(f.footer(1, MonthModel::DJe), QStringLiteral("200.25"));
     QCOMPARE(f.footer(0, MonthModel::YJe), QStringLiteral("0.00"));
     QCOMPARE(f.footer(1, MonthModel::YJe), QStringLiteral("0.00"));
+    // The year to date, from January, and the month's state: April not posted.
+    QCOMPARE(f.footer(2, MonthModel::Zy), QStringLiteral("本年累计"));
+    QCOMPARE(f.footer(2, MonthModel::JJe), QStringLiteral("1,234.50"));
+    QCOMPARE(f.window->findChild<QStatusBar*>(QStringLiteral("monthStatus"))->currentMessage(),
+             QStringLiteral("2024-05 未结账　上月结存 0.00（上月未结账）"));
     QCOMPARE(label3(f), QStringLiteral("甲公司-现金日记帐[2024011]"));
     QVERIFY(f.window->findChild<QDateEdit*>(QStringLiteral("dtp"))->isEnabled());
 }

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include "balances.h"
+#include "check.h"
+#include "figures.h"
+#include "gymk.h"
+#include "journalprint.h"
+#include "ledger.h"
+#include "months.h"
+#include "templedger.h"
+
+namespace L = qb::ledger;
+namespace F = qb::figures;
+
+namespace {
+
+QStringList faults(Tdat& dat) {
+    QStringList found;
+    for (const qb::check::Problem& p : qb::check::verify(dat))
+        if (p.fault) found << p.month + " " + p.text;
+    return found;
+}
+
+QStringList waiting(Tdat& dat) {
+    QStringList found;
+    for (const qb::check::Problem& p : qb::check::verify(dat))
+        if (!p.fault) found << p.month;
+    return found;
+}
+
+L::LineFields entry(const QDate& date, int voucher, const QString& summary, qb::money::Cents debit,
+                    qb::money::Cents credit) {
+    L::LineFields line;
+    line.date = date;
+    line.voucher = voucher;
+    line.summary = summary;
+    line.debit = debit;
+    line.credit = credit;
+    line.handler = "admin";
+    return line;
+}
+
+QString amount(qb::money::Cents cents) {
+    return QString::number(qb::money::fromCents(cents), 'g', 15);
+}
+
+qint64 lineOn(Tdat& dat, const QString& book, const QString& day, int voucher) {
+    return dat
+        .scalar("select rowid from crereg where zbh=? and dzrq=? and pzh=?", {book, day, voucher})
+        .toLongLong();
+}
+
+}  // namespace
+
+// A month after an unposted month chains from the closing balance of the month before; an older
+// ledger's unchained months are found, re-chained by a writer, and changes carry through.
+TEST(Figures, AMonthAfterAnUnpostedMonthChainsFromItsClosingBalance) {
+    TempLedger t;
+    const QString book = t.cashBook("分部", 100000, QDate(2026, 10, 5));
+    L::insert_line(t.dat, book, entry(QDate(2026, 10, 8), 1, "收款", 20000, 0));
+    L::insert_line(t.dat, book, entry(QDate(2026, 11, 3), 1, "付款", 0, 30000));
+    L::insert_line(t.dat, book, entry(QDate(2026, 12, 1), 1, "收款", 500, 0));
+    EXPECT_EQ(F::month(t.dat, book, QDate(2026, 11, 1)).broughtIn, 120000);
+    EXPECT_EQ(gymk::last_balance(t.dat, book, QDate(2026, 11, 1)), "900.00");
+    EXPECT_EQ(qb::balances::balance_through(t.dat, book, QDate(2026, 12, 1)), 90500);
+    EXPECT_TRUE(faults(t.dat).isEmpty()) << faults(t.dat).join('\n').toStdString();
+
+    // As an earlier version left it: November chained from 0.00.
+    t.dat.execute("update crereg set y_je=-300 where zbh=? and dzrq='2026-11-03'", {book});
+    t.dat.execute("update crereg set y_je=-295 where zbh=? and dzrq='2026-12-01'", {book});
+    EXPECT_EQ(F::unchained_months(t.dat, book), QStringList{"2026-11"});
+    const QStringList found = faults(t.dat);
+    ASSERT_EQ(found.size(), 1) << found.join('\n').toStdString();
+    EXPECT_TRUE(found[0].startsWith("2026-11 余额没有从上月的期末余额 1200.00 接续"));
+    EXPECT_EQ(F::rechain_ledger(t.dat), 1);
+    EXPECT_EQ(F::rechain_ledger(t.dat), 0);
+    EXPECT_EQ(rowsText(t.dat, "select y_je from crereg where zbh=? order by dzrq", {book}),
+              "1000,1200,900,905");
+
+    // A change in October reaches every later month in the same transaction.
+    L::edit_line(t.dat, lineOn(t.dat, book, "2026-10-08", 1), L::JJe, 250);
+    EXPECT_EQ(rowsText(t.dat, "select y_je from crereg where zbh=? order by dzrq", {book}),
+              "1000,1250,950,955");
+    L::delete_line(t.dat, lineOn(t.dat, book, "2026-10-08", 1));
+    EXPECT_EQ(qb::balances::balance_through(t.dat, book, QDate(2026, 12, 1)), 70500);
+    L::insert_line(t.dat, book, entry(QDate(2026, 10, 9), 2, "收款", 10000, 0));
+    EXPECT_EQ(L::post_month(t.dat, book, QDate(2026, 10, 1)).closing, 110000);
+    EXPECT_EQ(rowsText(t.dat, "select y_je from crereg where zbh=? order by dzrq,pzh", {book}),
+              "1000,1100,1100,800,805");
+    EXPECT_TRUE(faults(t.dat).isEmpty()) << faults(t.dat).join('\n').toStdString();
+}
+
+// A broken chain or total rows that disagree are faults even in a month holding a reversal;
+// only a difference its reversal and correcting entries make up waits to be posted again.
+TEST(Figures, CheckFindsFaultsInAMonthWithAReversal) {
+    TempLedger t;
+    const QString book = t.cashBook("本部", 50000, QDate(2026, 10, 1));
+    L::insert_lines(t.dat, book,
+                    {entry(QDate(2026, 10, 5), 1, "收租金", 10000, 0),
+                     entry(QDate(2026, 10, 6), 2, "付款", 0, 2000),
+                     entry(QDate(2026, 11, 2), 1, "收款", 300, 0)});
+    L::post_month(t.dat, book, QDate(2026, 10, 1));
+    L::reverse_line(t.dat, lineOn(t.dat, book, "2026-10-06", 2), "admin");
+    EXPECT_EQ(waiting(t.dat), QStringList{"2026-10"});
+    EXPECT_TRUE(faults(t.dat).isEmpty());
+    EXPECT_EQ(F::month_state(t.dat, book, QDate(2026, 10, 1)).state, F::MonthState::NeedsReposting);
+    EXPECT_EQ(F::state_text(F::MonthState::NeedsReposting), "需二次过帐");
+    // A tampered total beside the reversal is no longer taken for it.
+    t.dat.execute(
+        "update total set j_je=j_je+5 where zbh=? and dzrq='2026-10-01' and zy='本月合计'", {book});
+    EXPECT_FALSE(faults(t.dat).isEmpty());
+    L::post_month(t.dat, book, QDate(2026, 10, 1));
+    EXPECT_TRUE(faults(t.dat).isEmpty() && waiting(t.dat).isEmpty());
+    EXPECT_EQ(F::month_state(t.dat, book, QDate(2026, 10, 1)).state, F::MonthState::Posted);
+
+    t.dat.execute("update total set j_je=99999 where zbh=? and dzrq='2026-10-01' and zy='本月合计'",
+                  {book});
+    EXPECT_EQ(faults(t.dat).size(), 2) << faults(t.dat).join('\n').toStdString();
+    L::post_month(t.dat, book, QDate(2026, 10, 1));
+    t.dat.execute("update crereg set y_je=y_je+1 where zbh=? and dzrq='2026-10-05'", {book});
+    const QStringList broken = faults(t.dat);
+    ASSERT_FALSE(broken.isEmpty());
+    EXPECT_TRUE(broken.join('\n').contains("余额不连续")) << broken.join('\n').toStdString();
+    EXPECT_TRUE(waiting(t.dat).isEmpty());
+}
+
+// Fourteen months across a year end, entered before any is posted, posted out of step, a
+// reversal in a posted month and a new opening amount: every figure as worked by hand, and
+// the same through every view that shows it.
+TEST(Figures, FourteenMonthsReadAlikeThroughEveryView) {
+    TempLedger t;
+    const QDate start(2025, 11, 10);
+    const QString book = t.cashBook("总部", 100000, start);
+    const auto monthOf = [&](int m) { return QDate(2025, 11, 1).addMonths(m); };
+    std::vector<L::LineFields> lines;
+    for (int m = 0; m < 14; ++m) {  // month m: 收款 (m+1) x 100.00, 付款 50.00
+        lines.push_back(entry(monthOf(m).addDays(14), 1, "收款", (m + 1) * 10000, 0));
+        lines.push_back(entry(monthOf(m).addDays(14), 2, "付款", 0, 5000));
+    }
+    L::insert_lines(t.dat, book, lines);
+    for (int m = 0; m < 4; ++m)
+        L::post_month(t.dat, book, monthOf(m));
+    // December 2025's 付款 reversed: the month waits to be posted again.
+    L::reverse_line(t.dat, lineOn(t.dat, book, "2025-12-15", 2), "admin");
+    EXPECT_EQ(waiting(t.dat), QStringList{"2025-12"});
+    // A new opening amount posts the start month again, and the months after it follow.
+    L::update_book(t.dat, book, {"现金日记帐", "总部", {}, 150000, start}, true);
+    EXPECT_TRUE(faults(t.dat).isEmpty() && waiting(t.dat).isEmpty())
+        << faults(t.dat).join('\n').toStdString();
+
+    qb::money::Cents closing = 150000, cumDebit = 0, cumCredit = 0, yearDebit = 0, yearCredit = 0;
+    for (int m = 0; m < 14; ++m) {
+        const QDate month = monthOf(m);
+        if (month.month() == 1) yearDebit = yearCredit = 0;
+        const qb::money::Cents debit = (m + 1) * 10000, credit = m == 1 ? 0 : 5000;
+        const qb::money::Cents broughtIn = closing;
+        closing += debit - credit;
+        cumDebit += debit, cumCredit += credit, yearDebit += debit, yearCredit += credit;
+        SCOPED_TRACE(month.toString("yyyy-MM").toStdString());
+
+        const F::Figures f = F::month(t.dat, book, month);
+        EXPECT_EQ(f.broughtIn, broughtIn);
+        EXPECT_EQ(f.period.debit, debit);
+        EXPECT_EQ(f.period.credit, credit);
+        EXPECT_EQ(f.period.lines, m == 1 ? 3 : 2);
+        EXPECT_EQ(f.cumulative.debit, cumDebit);
+        EXPECT_EQ(f.cumulative.credit, cumCredit);
+        EXPECT_EQ(f.yearToDate.debit, yearDebit);
+        EXPECT_EQ(f.yearToDate.credit, yearCredit);
+        EXPECT_EQ(f.closing, closing);
+
+        const qb::journalprint::Printout p = qb::journalprint::journal_printout(t.dat, book, month);
+        EXPECT_EQ(p.monthDebit, debit);
+        EXPECT_EQ(p.cumulativeCredit, cumCredit);
+        EXPECT_EQ(p.yearDebit, yearDebit);
+        EXPECT_EQ(p.closing, closing);
+        EXPECT_EQ(gymk::opening_balance(t.dat, book, month), qb::money::text(broughtIn));
+        EXPECT_EQ(gymk::month_sums(t.dat, book, gymk::CumulativeMode, month).debit,
+                  qb::money::fromCents(cumDebit - debit));
+        EXPECT_EQ(qb::balances::balance_through(t.dat, book, month), closing);
+        EXPECT_EQ(F::month_state(t.dat, book, month).state,
+                  m < 4 ? F::MonthState::Posted : F::MonthState::Open);
+        EXPECT_EQ(F::month_state(t.dat, book, month).afterOpenMonth, m > 4);
+        // What posting stored agrees with the lines.
+        if (m < 4) {
+            EXPECT_EQ(
+                rowsText(t.dat,
+                         "select j_je,d_je,y_je from total where zbh=? and "
+                         "substr(dzrq,1,7)=? and zy='本月累计'",
+                         {book, qb::months::monthText(month)}),
+                QStringList({amount(cumDebit), amount(cumCredit), amount(closing)}).join('/'));
+        }
+    }
+}
