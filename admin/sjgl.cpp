@@ -286,10 +286,7 @@ void Tfr_sjgl::SpeedButton4Click() {
 }
 
 void Tfr_sjgl::SpeedButton5Click() {
-    if (session_.role_code != Session::Administrator) {
-        qb::messages().plain(QStringLiteral("对不起，你没有这个权限！请以管理员身份登录."));
-        return;
-    }
+    if (!session_.permits(qb::roles::Action::Passphrase)) return;
     if (!session_.dat.connected()) {
         qb::messages().plain(QStringLiteral("没有连接数据库，不能设置数据库口令。"));
         return;

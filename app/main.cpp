@@ -203,16 +203,16 @@ void TForm1::setWorkingMenusEnabled(bool enabled) {
 }
 
 void TForm1::qxsz() {
-    const int role = session_.role_code;
-    const bool admin = role == Session::Administrator;
-    const bool keeper = admin || role == Session::Operator;
-    session_.mainButton(entries::kBookListButton)->setEnabled(admin);
-    session_.setMainActionEnabled(entries::kBookList, admin);
-    session_.mainButton(entries::kBackupButton)->setEnabled(keeper);
-    session_.setMainActionEnabled(entries::kBackup, keeper);
-    session_.setMainActionEnabled(entries::kUsers, admin);
-    session_.setMainActionEnabled(entries::kOpLog, admin);
-    session_.setMainActionEnabled(entries::kBookNames, admin);
+    using qb::roles::Action;
+    const bool books = session_.may(Action::ManageBooks);
+    const bool backups = session_.may(Action::Backups);
+    session_.mainButton(entries::kBookListButton)->setEnabled(books);
+    session_.setMainActionEnabled(entries::kBookList, books);
+    session_.mainButton(entries::kBackupButton)->setEnabled(backups);
+    session_.setMainActionEnabled(entries::kBackup, backups);
+    session_.setMainActionEnabled(entries::kUsers, session_.may(Action::ManageUsers));
+    session_.setMainActionEnabled(entries::kOpLog, session_.may(Action::OperationLog));
+    session_.setMainActionEnabled(entries::kBookNames, books);
 }
 
 void TForm1::loggedIn(const QString& user, const QString& roleText) {
@@ -225,8 +225,7 @@ void TForm1::loggedIn(const QString& user, const QString& roleText) {
 }
 
 void TForm1::remindBills() {
-    if (session_.role_code != Session::Administrator && session_.role_code != Session::Operator)
-        return;
+    if (!session_.may(qb::roles::Action::Cheques)) return;
     const int days = qb::desksettings::billsDueDays();
     std::vector<qb::cheques::Bill> due;
     guarded([&] { due = qb::cheques::bills_due(session_.dat, QDate::currentDate(), days); });

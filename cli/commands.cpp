@@ -17,10 +17,9 @@
 #include "schema.h"
 
 namespace cli {
-namespace {
 
 // "--name value" pairs; anything else is a usage error.
-QString option(const QStringList& args, const QString& name, const QString& fallback = {}) {
+QString option(const QStringList& args, const QString& name, const QString& fallback) {
     const qsizetype at = args.indexOf(name);
     if (at < 0) return fallback;
     if (at + 1 >= args.size()) throw UsageError{name + QStringLiteral(" needs a value")};
@@ -42,7 +41,11 @@ int number(const QStringList& args, const QString& name, int fallback) {
     return value;
 }
 
-}  // namespace
+QString bookIdOf(Tdat& dat, const QString& name, const QString& category) {
+    const QString id = gymk::book_id_of(dat, name, category);
+    if (id.isEmpty()) throw qb::DbError(QStringLiteral("找不到帐簿“%1”（%2）").arg(name, category));
+    return id;
+}
 
 // NAME CATEGORY YYYY-MM: the book's identifier and the month's first day.
 std::pair<QString, QDate> bookMonth(Tdat& dat, const QStringList& args) {
@@ -52,10 +55,7 @@ std::pair<QString, QDate> bookMonth(Tdat& dat, const QStringList& args) {
     const QDate month = QDate::fromString(args[2] + QStringLiteral("-01"), Qt::ISODate);
     if (!form.match(args[2]).hasMatch() || !month.isValid())
         throw UsageError{QStringLiteral("month must be written YYYY-MM, not ") + args[2]};
-    const QString id = gymk::book_id_of(dat, args[0], args[1]);
-    if (id.isEmpty())
-        throw qb::DbError(QStringLiteral("找不到帐簿“%1”（%2）").arg(args[0], args[1]));
-    return {id, month};
+    return {bookIdOf(dat, args[0], args[1]), month};
 }
 
 // A text cell that a spreadsheet would run as a formula is written with a leading apostrophe,

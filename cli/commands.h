@@ -32,6 +32,8 @@ int log(const QString& dir, const QStringList& args);
 int capitals(const QStringList& args);
 int cheque(const QString& dir, const QStringList& args);
 int upgrade(const QString& dir);
+int book(const QString& dir, const QStringList& args);
+int addLine(const QString& dir, const QStringList& args);
 
 // The ledger's passphrase of its own, for every command that opens or creates a ledger; empty
 // for the built-in key.
@@ -62,6 +64,14 @@ QString shown(const QString& text, bool keepNewlines = false);
 // Standard output in UTF-8.
 void out(const QString& text);
 
+// The value after the option "--name", or the fallback when it is not given.
+QString option(const QStringList& args, const QString& name, const QString& fallback = {});
+// Refuses anything but "--name value" pairs of the known options.
+void onlyOptions(const QStringList& args, const QStringList& known);
+// A whole number ≥ 0 given with the option, or the fallback.
+int number(const QStringList& args, const QString& name, int fallback);
+// The book's identifier; an unknown book is a qb::DbError.
+QString bookIdOf(Tdat& dat, const QString& name, const QString& category);
 // NAME CATEGORY YYYY-MM: the book's identifier and the month's first day; wrong arguments are a
 // UsageError, an unknown book a qb::DbError.
 std::pair<QString, QDate> bookMonth(Tdat& dat, const QStringList& args);

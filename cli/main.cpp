@@ -59,6 +59,15 @@ const char* const kUsage =
     "      found and the columns that would be read, and nothing else. Only --save writes:\n"
     "      it stores the ticks, as the window's 保存 does, so the next month starts from them,\n"
     "      and keeps the columns given with --columns as the book's\n"
+    "  book add NAME CATEGORY --start YYYY-MM-DD --opening AMOUNT [--account NO] [--init]\n"
+    "      make a book as the book editor does (not enabled, no opening rows); with --init it\n"
+    "      is initialized at once, as ticking it in the book list and saving does\n"
+    "  book init NAME CATEGORY\n"
+    "      initialize the book: its opening rows from its start date and opening amount\n"
+    "  add NAME CATEGORY --date YYYY-MM-DD --summary TEXT (--debit AMOUNT | --credit AMOUNT)\n"
+    "      [--voucher N] [--ticket NO] [--count N] [--claimant NAME]\n"
+    "      write one line as the entry panel does (voucher number: the month's next, unless\n"
+    "      given) and print its balance; a posted month and a book not initialized are refused\n"
     "  backup\n"
     "      once a day: a verified copy in the folder backup beside the database, the newest\n"
     "      30 kept (the oldest goes only once the new copy is verified)\n"
@@ -182,6 +191,8 @@ int run(QStringList args) {
     if (command == QLatin1String("capitals")) return cli::capitals(args);
     if (command == QLatin1String("cheque")) return cli::cheque(dir, args);
     if (command == QLatin1String("upgrade") && args.isEmpty()) return cli::upgrade(dir);
+    if (command == QLatin1String("book")) return cli::book(dir, args);
+    if (command == QLatin1String("add")) return cli::addLine(dir, args);
     throw cli::UsageError{QStringLiteral("unknown command or arguments: ") + command};
 }
 

@@ -29,6 +29,11 @@ QString grouped(Cents cents) {
     return plain;
 }
 
+QString beyondLimit(Cents cents) {
+    return QStringLiteral("金额 %1 超出范围：金额和余额都必须在 ±%2 之内。")
+        .arg(grouped(cents), grouped(kLimit));
+}
+
 std::optional<Cents> parse(const QString& typed) {
     static const QRegularExpression amount(
         QStringLiteral("^([+-]?)(\\d{1,3}(?:,\\d{3})+|\\d*)(?:\\.(\\d{0,2}))?$"));

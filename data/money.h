@@ -16,6 +16,8 @@ inline constexpr Cents kLimit = 99'999'999'999'999;
 inline constexpr bool withinLimit(Cents cents) {
     return cents >= -kLimit && cents <= kLimit;
 }
+// What refuses an amount or balance beyond kLimit, the same wherever it was typed or reached.
+QString beyondLimit(Cents cents);
 
 Cents toCents(double amount);
 double fromCents(Cents cents);

@@ -77,6 +77,10 @@ QString next_book_id(Tdat& dat, const QDate& today) {
 }
 
 QString add_book(Tdat& dat, const BookFields& fields, const QDate& today) {
+    // The register and the query find a book by its name and category.
+    if (fields.name.trimmed().isEmpty() || fields.category.trimmed().isEmpty())
+        throw DbError(QStringLiteral("帐簿的名称和类别不能为空。"));
+    requireWithinLimit(fields.opening);
     Transaction t(dat);
     lockBookList(dat);
     refuseDuplicate(dat, fields, QString());
@@ -91,6 +95,7 @@ QString add_book(Tdat& dat, const BookFields& fields, const QDate& today) {
 }
 
 void update_book(Tdat& dat, const QString& bookId, const BookFields& fields, bool enabled) {
+    requireWithinLimit(fields.opening);
     Transaction t(dat);
     lockBookList(dat);
     lockBook(dat, bookId);
@@ -138,6 +143,7 @@ int save_book_ticks(Tdat& dat, const std::vector<BookTick>& ticks) {
         const QString was = oplog::book_text(dat, tick.bookId);
         const int createdBefore = created;
         if (tick.ticked) {
+            requireWithinLimit(tick.opening);
             const markers::Row opening{tick.bookId, tick.startDate, 0, rows::kOpening, 0,
                                        0,           tick.opening};
             // The journal's opening row counts wherever it is dated; the total rows only within
@@ -177,6 +183,13 @@ int save_book_ticks(Tdat& dat, const std::vector<BookTick>& ticks) {
     }
     t.commit();
     return created;
+}
+
+int init_book(Tdat& dat, const QString& bookId) {
+    const Book book = requireBook(dat, bookId);
+    if (!book.start.isValid())
+        throw DbError(QStringLiteral("帐簿“%1”没有启用日期，不能初始化").arg(book.name));
+    return save_book_ticks(dat, {{bookId, true, book.start, book.opening}});
 }
 
 QDate first_open_month(Tdat& dat, const QString& bookId) {

@@ -9,6 +9,7 @@
 #include "ledger.h"
 #include "ledger_detail.h"
 #include "months.h"
+#include "roles.h"
 #include "rowkinds.h"
 #include "tables.h"
 
@@ -170,8 +171,8 @@ QStringList states() {
 }
 
 void require_change_right(users::Role role) {
-    if (role != users::Administrator && role != users::Operator)
-        throw DbError(QStringLiteral("对不起，你没有修改权限！请以管理员或操作员身份登录."));
+    if (!roles::may(role, roles::Action::Cheques))
+        throw DbError(roles::refusal(roles::Action::Cheques));
 }
 
 qint64 add_cheque_book(Tdat& dat, const QString& bookId, const QString& kind, const QString& first,

@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QMap>
 #include <QSet>
+#include <limits>
 
 #include "errors.h"
 #include "figures.h"
@@ -18,12 +19,16 @@ namespace qb::ledger {
 namespace {
 
 using namespace detail;
-constexpr int kSummaryWidth = 50;  // crereg.zy
-constexpr int kHandlerWidth = 10;  // crereg.jbr
+constexpr int kTicketWidth = 15;    // crereg.ph
+constexpr int kSummaryWidth = 50;   // crereg.zy
+constexpr int kClaimantWidth = 10;  // crereg.bxr
+constexpr int kHandlerWidth = 10;   // crereg.jbr
 
 // ---- The writer of journal lines ----
 
-enum class Kind { Ordinary, Reversal };
+// An ordinary line goes only into an open month; a correcting entry into its reversal's month,
+// posted as it is; a reversal entry beside the line it reverses.
+enum class Kind { Ordinary, Correcting, Reversal };
 
 void refuseReserved(const QString& summary) {
     if (rows::isReserved(summary))
@@ -33,18 +38,41 @@ void refuseReserved(const QString& summary) {
                 .arg(summary.trimmed(), rows::kReversedPrefix, rows::kReversalPrefix));
 }
 
+// Refuses a field the journal's columns cannot hold, naming it.
+void requireFits(const LineFields& line) {
+    const auto number = [](int value, const char* title) {
+        if (value < 0 || value > std::numeric_limits<qint16>::max())
+            throw DbError(
+                QStringLiteral("%1必须是 0 到 32767 之间的整数！").arg(QString::fromUtf8(title)));
+    };
+    number(line.voucher, "凭证号");
+    number(line.voucherCount, "凭证张数");
+    const auto text = [](const QString& value, int width, const char* title) {
+        if (value.size() > width)
+            throw DbError(
+                QStringLiteral("%1最多 %2 个字符！").arg(QString::fromUtf8(title)).arg(width));
+    };
+    text(line.ticket, kTicketWidth, "票号");
+    text(line.summary, kSummaryWidth, "摘要");
+    text(line.claimant, kClaimantWidth, "报销人");
+    requireWithinLimit(line.debit);
+    requireWithinLimit(line.credit);
+}
+
 // Inserts the lines of one book, then carries the balance on in each month they fall into from
 // the first of them in journal order, or from movedRow, a stored line the caller has just moved
 // in its month, where that comes first. A reversal entry leaves ticket, voucher count and
 // claimant unset.
 std::vector<qint64> writeLines(Tdat& dat, const Book& book, const std::vector<LineFields>& lines,
                                Kind kind, qint64 movedRow = 0) {
+    requireInitialized(dat, book);
     QSet<QDate> openMonths;  // asked once each, however many lines a batch has there
     for (const LineFields& line : lines) {
         requireInLife(book, line.date);
+        requireFits(line);
         if (kind != Kind::Ordinary) continue;
         refuseReserved(line.summary);
-        if (!line.correcting && !openMonths.contains(months::firstDay(line.date))) {
+        if (!openMonths.contains(months::firstDay(line.date))) {
             requireOpenMonth(dat, book.id, line.date, QStringLiteral("添加"));
             openMonths.insert(months::firstDay(line.date));
         }
@@ -114,8 +142,11 @@ QVariant storedValue(Tdat& dat, const Located& row, int column, const QVariant& 
             refuseReserved(value.toString());
             return value.toString();
         case JJe:
-        case DJe:
-            return money::fromCents(cents(value));
+        case DJe: {
+            const Cents amount = cents(value);
+            requireWithinLimit(amount);
+            return money::fromCents(amount);
+        }
         default:
             return value;
     }
@@ -124,8 +155,12 @@ QVariant storedValue(Tdat& dat, const Located& row, int column, const QVariant& 
 // ---- Reversal ----
 
 // The line when it may be reversed, else the refusal.
-const Located& requireReversible(const std::optional<Located>& row) {
+const Located& requireReversible(Tdat& dat, const std::optional<Located>& row) {
     if (!row) throw DbError(QStringLiteral("找不到要冲账的记录（已被删除？）"));
+    if (!month_reversible(dat, row->bookId, row->date))
+        throw DbError(
+            QStringLiteral("只有已结账月份的记录才需要冲账；本月尚未结账，"
+                           "可以直接修改或删除这条记录。"));
     if (row->marker) throw DbError(QStringLiteral("期初余额和月结转余额行不能冲账。"));
     if (rows::isReversal(row->summary)) throw DbError(QStringLiteral("冲账记录不能再冲账。"));
     if (rows::isReversed(row->summary))
@@ -137,6 +172,16 @@ const Located& requireReversible(const std::optional<Located>& row) {
 QString wrapped(const QString& prefix, const QString& summary, const QString& suffix) {
     const int room = kSummaryWidth - int(prefix.size()) - int(suffix.size());
     return prefix + summary.left(std::max(room, 0)) + suffix;
+}
+
+// How many lines of the book carry that summary on that date and voucher number.
+int countOf(Tdat& dat, const QString& bookId, const QDate& date, int voucher,
+            const QString& summary) {
+    return dat
+        .scalar(QStringLiteral("select count(*) from crereg where zbh=? and dzrq=? and pzh=? and "
+                               "zy=?"),
+                {bookId, months::iso(date), voucher, summary})
+        .toInt();
 }
 
 }  // namespace
@@ -184,18 +229,35 @@ qint64 insert_line(Tdat& dat, const QString& bookId, const LineFields& line) {
     return insert_lines(dat, bookId, {line}).front();
 }
 
-Cents balance_before(Tdat& dat, const QString& bookId, const QDate& date, int voucher) {
-    const QString day = months::iso(date);
-    const QVariant before = dat.scalar(
-        QStringLiteral("select y_je from crereg where zbh=? and dzrq between ? and ? and "
-                       "(dzrq<? or (dzrq=? and (zy in (?,?) or pzh is null or pzh<=?))) "
-                       "order by ") +
-            journal_order(true) + QStringLiteral(" limit 1"),
-        QVariantList{bookId} + months::range(date) +
-            QVariantList{day, day, rows::kOpening, rows::kCarry, voucher});
+int next_voucher(Tdat& dat, const QString& bookId, const QDate& date) {
+    return dat.scalar(QStringLiteral(
+                          "select max(pzh) from crereg where zbh=? and dzrq between ? and ?"),
+                      QVariantList{bookId} + months::range(date))
+               .toInt() +
+           1;
+}
+
+Cents balance_before(Tdat& dat, const QString& bookId, const QDate& date, int voucher,
+                     const QString& summary) {
+    // The new line joins the month's lines as the last one written (the highest row id) and
+    // the whole is sorted by the chain's own order: the line before it is the one it follows.
+    constexpr qint64 kLastRowId = std::numeric_limits<qint64>::max();
+    std::optional<Cents> before;
+    bool placed = false;
+    eachRow(dat,
+            QStringLiteral("select y_je,fresh from (select rowid,dzrq,pzh,zy,y_je,0 as fresh "
+                           "from crereg where zbh=? and dzrq between ? and ? union all "
+                           "select ?,?,?,?,null,1) as m order by ") +
+                journal_order(),
+            QVariantList{bookId} + months::range(date) +
+                QVariantList{kLastRowId, months::iso(date), voucher, summary},
+            [&](engine::Statement& s) {
+                if (placed) return;
+                placed = s.value(1).toInt() == 1;
+                if (!placed) before = cents(s.value(0));
+            });
     // No line before it: the line chains from what the month brings in, as the writer does.
-    return before.isNull() ? figures::brought_in(dat, bookId, months::firstDay(date))
-                           : cents(before);
+    return before ? *before : figures::brought_in(dat, bookId, months::firstDay(date));
 }
 
 NewLine add_line(Tdat& dat, const QString& bookId, const QDate& date, const QString& handler) {
@@ -205,12 +267,7 @@ NewLine add_line(Tdat& dat, const QString& bookId, const QDate& date, const QStr
     requireInLife(book, date);
     LineFields blank;
     blank.date = date;
-    blank.voucher =
-        dat.scalar(
-               QStringLiteral("select max(pzh) from crereg where zbh=? and dzrq between ? and ?"),
-               QVariantList{bookId} + months::range(date))
-            .toInt() +
-        1;
+    blank.voucher = next_voucher(dat, bookId, date);
     blank.handler = handler;
     const NewLine line{writeLines(dat, book, {blank}, Kind::Ordinary).front(), blank.voucher};
     logLines(dat, oplog::kLineAdded, bookId, date, line.rowId, {},
@@ -224,6 +281,7 @@ void edit_line(Tdat& dat, qint64 rowId, int column, const QVariant& value) {
     const std::optional<Located> row = lockLine(dat, rowId);
     if (!row) throw DbError(QStringLiteral("找不到要修改的记录（已被删除？）"));
     if (row->marker) throw DbError(QStringLiteral("期初余额和月结转余额行不能修改。"));
+    requireInitialized(dat, requireBook(dat, row->bookId));
     const QString name = editableColumn(column);
     const QVariant stored = storedValue(dat, *row, column, value);
     if (row->date.isValid()) requireOpenMonth(dat, row->bookId, row->date, QStringLiteral("修改"));
@@ -319,8 +377,16 @@ int recalc_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMonth) {
 
 // ---- Reversal ----
 
+bool month_reversible(Tdat& dat, const QString& bookId, const QDate& date) {
+    return date.isValid() && monthPosted(dat, bookId, date);
+}
+
 void check_reversible(Tdat& dat, qint64 rowId) {
-    requireReversible(locate(dat, rowId));
+    requireReversible(dat, locate(dat, rowId));
+}
+
+Cents line_balance(Tdat& dat, qint64 rowId) {
+    return cents(dat.scalar(QStringLiteral("select y_je from crereg where rowid=?"), {rowId}));
 }
 
 QString correcting_summary(const QString& formerSummary) {
@@ -330,7 +396,7 @@ QString correcting_summary(const QString& formerSummary) {
 Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user) {
     Transaction t(dat);
     const std::optional<Located> located = lockLine(dat, rowId);
-    const Located& row = requireReversible(located);
+    const Located& row = requireReversible(dat, located);
     Reversal r;
     r.date = row.date;
     r.formerSummary = row.summary;
@@ -356,12 +422,38 @@ Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user) {
     // Marked, the line goes ahead of the other lines of its voucher (never behind its old place),
     // and its reversal entry right after it: the month is chained from the line's new place.
     r.reversalRowId = writeLines(dat, book, {entry}, Kind::Reversal, rowId).front();
-    r.balanceBefore = cents(
-        dat.scalar(QStringLiteral("select y_je from crereg where rowid=?"), {r.reversalRowId}));
+    CorrectionRight& right = r.correction;
+    right.reversalRowId_ = r.reversalRowId;
+    right.bookId_ = book.id;
+    right.date_ = r.date;
+    right.voucher_ = r.voucher;
+    right.summary_ = correcting_summary(r.formerSummary);
+    r.balanceBefore = balance_before(dat, book.id, r.date, r.voucher, right.summary_);
     logLines(dat, oplog::kLineReversed, row.bookId, r.date, rowId, before,
              oplog::rows_text(dat, {rowId, r.reversalRowId}));
     t.commit();
     return r;
+}
+
+qint64 add_correcting_entry(Tdat& dat, const CorrectionRight& right, const LineFields& fields) {
+    if (!right.isValid()) throw DbError(QStringLiteral("没有可以添加更正记录的冲账。"));
+    Transaction t(dat);
+    lockBook(dat, right.bookId_);
+    const Book book = requireBook(dat, right.bookId_);
+    const std::optional<Located> reversal = locate(dat, right.reversalRowId_);
+    if (!reversal || !rows::isReversal(reversal->summary) || reversal->bookId != book.id)
+        throw DbError(QStringLiteral("找不到这笔冲账（已被删除？），不能添加更正记录。"));
+    // One correcting entry for each reversal of the line's summary on its date and voucher.
+    if (countOf(dat, book.id, right.date_, right.voucher_, right.summary_) >=
+        countOf(dat, book.id, right.date_, right.voucher_, reversal->summary))
+        throw DbError(QStringLiteral("这笔冲账已经添加过更正记录。"));
+    LineFields entry = fields;
+    entry.date = right.date_;
+    entry.voucher = right.voucher_;
+    entry.summary = right.summary_;
+    const qint64 id = writeLines(dat, book, {entry}, Kind::Correcting).front();
+    t.commit();
+    return id;
 }
 
 }  // namespace qb::ledger

@@ -12,8 +12,8 @@ class Tdat;
 
 // The journal's changing operations, free of any window: each is one transaction, so it either
 // completes or leaves the database as it was, and each refuses what would break the ledger with
-// a qb::DbError carrying a Chinese message for the user. Role tests stay in the windows; the
-// operations take the logged-in user's name where a line records it.
+// a qb::DbError carrying a Chinese message for the user. Who may call which is the roles table's
+// (roles.h); the operations take the logged-in user's name where a line records it.
 namespace qb::ledger {
 
 // The columns of a journal row (crereg, and the month view over it) in their fixed order:
@@ -50,6 +50,12 @@ QString next_book_id(Tdat& dat, const QDate& today = QDate::currentDate());
 // Stores a new book, not enabled (flag "0"); returns its identifier. A name and category that
 // another book has already are refused.
 QString add_book(Tdat& dat, const BookFields& fields, const QDate& today = QDate::currentDate());
+// The book's opening initialization alone, from its stored start date and opening amount: the
+// book list's save with only this book ticked. Returns how many rows were created (0 when it
+// had them all). A book is initialized when it has its opening rows (期初余额 in crereg and in
+// total): the rows decide, not the flag, for flag "0" alone also means "switched off, rows
+// kept". A book without them takes no lines and cannot be posted.
+int init_book(Tdat& dat, const QString& bookId);
 // Rewrites a book's fields and its flag. Once the book has rows in the journal or in total, its
 // start date can no longer change, and a new opening amount rewrites its opening rows and is
 // carried through the posted months by posting them again.
@@ -83,27 +89,36 @@ struct LineFields {
     QString summary;  // zy
     money::Cents debit = 0;
     money::Cents credit = 0;
-    int voucherCount = 0;     // pzn
-    QString claimant;         // bxr
-    QString handler;          // jbr, cut to the 10 characters it holds
-    bool correcting = false;  // a reversal's correcting entry, which goes into a posted month
+    int voucherCount = 0;  // pzn
+    QString claimant;      // bxr
+    QString handler;       // jbr, cut to the 10 characters it holds
 };
 // The one writer of ordinary lines. Stores the lines of one book and carries the balance on in
-// each month they fall into, in journal order; returns their row ids. A line dated before the
-// book's start date, a line in a posted month (but a correcting entry), or one whose summary is a
-// marker text or begins like a reversal's, is refused and nothing is written.
+// each month they fall into, in journal order; returns their row ids. Refused, with nothing
+// written: a book without its opening rows, a line dated before the book's start date or in a
+// posted month, one whose summary is a marker text or begins like a reversal's, an amount or a
+// balance beyond money::kLimit.
 std::vector<qint64> insert_lines(Tdat& dat, const QString& bookId,
                                  const std::vector<LineFields>& lines);
 qint64 insert_line(Tdat& dat, const QString& bookId, const LineFields& line);
+
+// The running balance stored with the line.
+money::Cents line_balance(Tdat& dat, qint64 rowId);
 
 struct NewLine {
     qint64 rowId = 0;
     int voucher = 0;
 };
-// The balance a new ordinary line dated `date` with voucher number `voucher` starts from: that
-// of the line it will follow in the month's journal order, or the balance the month brings in
-// when it comes first. The entry panel shows it, and the balance after it, before it is saved.
-money::Cents balance_before(Tdat& dat, const QString& bookId, const QDate& date, int voucher);
+// The voucher number the register gives a new line of the date's month: one above the month's
+// highest.
+int next_voucher(Tdat& dat, const QString& bookId, const QDate& date);
+// The balance a new line dated `date` with voucher number `voucher` and that summary starts
+// from: that of the line it will follow when written, placed among the month's lines by the very
+// order the chain uses (journal_order, as the last line written), or the balance the month
+// brings in when it comes first. The entry panel shows it, and the balance after it, before it
+// is saved.
+money::Cents balance_before(Tdat& dat, const QString& bookId, const QDate& date, int voucher,
+                            const QString& summary);
 
 // Appends the grid's blank line on the date with the month's next voucher number and the handler.
 // Its amounts are 0 and its balance that of the line before it. A posted month is refused.
@@ -141,8 +156,9 @@ int recalc_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMonth);
 
 // ---- Posting ----
 
-// Throws the refusal when the month may not be posted: a month before the book's start month,
-// or after its first open month (the months must be posted in order).
+// Throws the refusal when the month may not be posted: a book without its opening rows, a month
+// before the book's start month, or after its first open month (the months must be posted in
+// order).
 void check_postable(Tdat& dat, const QString& bookId, const QDate& anyDayOfMonth);
 
 struct PostResult {
@@ -161,17 +177,46 @@ PostResult post_month(Tdat& dat, const QString& bookId, const QDate& anyDayOfMon
 
 // ---- Reversal ----
 
+struct Reversal;
+
+// The right to write one reversal's correcting entry into its posted month. Only reverse_line
+// hands one out; a default one opens nothing. It fixes the entry's book, date, voucher number
+// and summary, and is good for one entry: a reversal that has its correcting entry takes no
+// second one.
+class CorrectionRight {
+public:
+    CorrectionRight() = default;
+    bool isValid() const { return reversalRowId_ != 0; }
+    QDate date() const { return date_; }
+    int voucher() const { return voucher_; }
+    QString summary() const { return summary_; }
+
+private:
+    friend Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user);
+    friend qint64 add_correcting_entry(Tdat& dat, const CorrectionRight& right,
+                                       const LineFields& fields);
+    qint64 reversalRowId_ = 0;
+    QString bookId_;
+    QDate date_;
+    int voucher_ = 0;
+    QString summary_;
+};
+
 struct Reversal {
     qint64 reversalRowId = 0;
     QDate date;                      // the reversed line's date
     int voucher = 0;                 // and voucher number
     QString formerSummary;           // its summary before the reversal
-    money::Cents balanceBefore = 0;  // the reversal entry's balance: that before the line
+    money::Cents balanceBefore = 0;  // the correcting entry's balance before it, once written
+    CorrectionRight correction;      // lets its correcting entry into the posted month
 };
-// Throws the refusal when the line may not be reversed: opening and carry-forward rows (a changed
-// marker summary would end their kind), reversal entries, and lines reversed already (their
-// reversal stands; what is still wrong is corrected by a new entry). Whether the month is closed
-// is the caller's test.
+// Whether a reversal may act on the date's month: only a posted month is reversed; the lines of
+// an open month are changed or deleted as they are.
+bool month_reversible(Tdat& dat, const QString& bookId, const QDate& date);
+// Throws the refusal when the line may not be reversed: a line of a month that month_reversible
+// refuses, opening and carry-forward rows (a changed marker summary would end their kind),
+// reversal entries, and lines reversed already (their reversal stands; what is still wrong is
+// corrected by a new entry).
 void check_reversible(Tdat& dat, qint64 rowId);
 // Marks the line "被冲账 [S]" and adds the reversal entry "冲账[D S]" (D as YYYY-MM-DD) dated D
 // with voucher P, amounts -J and -C, handler the user; the reversal entry follows the reversed
@@ -182,5 +227,10 @@ void check_reversible(Tdat& dat, qint64 rowId);
 Reversal reverse_line(Tdat& dat, qint64 rowId, const QString& user);
 // The summary offered for the correcting entry: "新[S]", S cut to fit 50 characters.
 QString correcting_summary(const QString& formerSummary);
+// Writes the reversal's correcting entry into its month, posted as it is: date, voucher number
+// and summary from the right, the rest (ticket, amounts, count, claimant, handler) from the
+// fields. Refused: an invalid right, a reversal whose correcting entry is written already, and
+// what the writer of lines refuses but the posted month.
+qint64 add_correcting_entry(Tdat& dat, const CorrectionRight& right, const LineFields& fields);
 
 }  // namespace qb::ledger

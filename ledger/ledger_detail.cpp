@@ -44,6 +44,25 @@ void requireInLife(const Book& book, const QDate& date) {
                           .arg(months::iso(date), months::iso(book.start)));
 }
 
+bool hasOpeningRows(Tdat& dat, const QString& bookId) {
+    const QString sql = QStringLiteral("select 1 from %1 where zbh=? and zy=? limit 1");
+    const QVariantList params{bookId, rows::kOpening};
+    return exists(dat, sql.arg(QLatin1String("crereg")), params) &&
+           exists(dat, sql.arg(QLatin1String("total")), params);
+}
+
+void requireInitialized(Tdat& dat, const Book& book) {
+    // Its balances would chain from nothing, and a posting would carry 0.00 over its opening.
+    if (!hasOpeningRows(dat, book.id))
+        throw DbError(QStringLiteral("帐簿“%1”（%2）还没有初始化，没有期初余额行，不能记账或过帐。"
+                                     "请先在“帐簿管理”中勾选并保存（初始化）这本帐簿。")
+                          .arg(book.name, book.category));
+}
+
+void requireWithinLimit(Cents amount) {
+    if (!money::withinLimit(amount)) throw DbError(money::beyondLimit(amount));
+}
+
 std::vector<Line> monthLines(Tdat& dat, const QString& bookId, const QDate& date) {
     std::vector<Line> lines;
     eachRow(dat,
@@ -75,6 +94,7 @@ int chain(Tdat& dat, std::vector<Line>& lines, size_t from, Cents balance) {
             continue;
         }
         balance += lines[i].debit - lines[i].credit;
+        requireWithinLimit(balance);
         if (lines[i].balance == balance) continue;
         lines[i].balance = balance;
         update.bind({money::fromCents(balance), lines[i].rowId});

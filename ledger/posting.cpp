@@ -56,6 +56,7 @@ Cents postOne(Tdat& dat, const QString& bookId, const QDate& month) {
 void check_postable(Tdat& dat, const QString& bookId, const QDate& anyDayOfMonth) {
     if (!anyDayOfMonth.isValid()) throw DbError(QStringLiteral("过帐月份无效"));
     const Book book = requireBook(dat, bookId);
+    requireInitialized(dat, book);
     const QDate month = months::firstDay(anyDayOfMonth);
     // Before the start month the book has no balance; posting there would open the start month
     // a second time over its opening row.

@@ -146,10 +146,16 @@ private:
             const Cents credit = money::toCents(
                 dat_.scalar(QStringLiteral("select d_je from crereg where rowid=?"), {row})
                     .toDouble());
-            ledger::insert_line(
-                dat_, id,
-                {r.date, r.voucher, QString(), ledger::correcting_summary(r.formerSummary),
-                 debit * 9 / 10, credit * 9 / 10, 1, pick(kPeople), options_.handler, true});
+            ledger::add_correcting_entry(dat_, r.correction,
+                                         {{},
+                                          0,
+                                          QString(),
+                                          QString(),
+                                          debit * 9 / 10,
+                                          credit * 9 / 10,
+                                          1,
+                                          pick(kPeople),
+                                          options_.handler});
             result_.lines += 2;
             ledger::post_month(dat_, id, month);
             ++result_.reversals;

@@ -293,7 +293,7 @@ void Tfr_dj::showNode(QTreeWidgetItem* node) {
     // What was typed into a cell is written before anything else goes on show.
     DBGridEh1->view()->finishEdit();
     // A correcting entry belongs to the month it was offered in.
-    if (!followup_date.isEmpty()) leavePanel();
+    if (followUp_.isValid()) leavePanel();
     if (node->text(0) == kSheet) {
         // A sheet that cannot be made is told by the report and leaves the window as it was.
         if (showSheet(node->parent())) {
@@ -344,7 +344,7 @@ void Tfr_dj::setCommands() {
     const bool journal = journalOnShow();
     const bool writable = bookWritable();
     const bool open = writable && !monthClosed_;
-    model_->setReadOnly(!open || session_.role_code == Session::OrdinaryUser ||
+    model_->setReadOnly(!open || !session_.may(qb::roles::Action::WriteLines) ||
                         CheckBox1->isChecked());
     // Lines are added in the panel while it is on.
     SpeedButton1->setEnabled(open && !CheckBox1->isChecked());
@@ -361,7 +361,9 @@ void Tfr_dj::setCommands() {
                                   writable && qb::bankrec::is_bank_book(onShow_->text(0)));
     session_.setMainActionEnabled(entries::kCheques,
                                   journal && qb::bankrec::is_bank_book(onShow_->text(0)));
-    session_.setMainActionEnabled(entries::kReverse, writable && monthClosed_);
+    session_.setMainActionEnabled(
+        entries::kReverse,
+        writable && qb::ledger::month_reversible(dat_, current_book_id, shownMonth_));
 }
 
 void Tfr_dj::refreshFooters() {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "fr_dat.h"
+#include "ledger.h"
 #include "money.h"
 #include "register_commands.h"
 
@@ -24,10 +25,6 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 struct Session;
-
-namespace qb::ledger {
-struct Reversal;
-}
 
 namespace qb::report {
 class Report;
@@ -112,6 +109,9 @@ private:
     void saveEntry();
     // The voucher number and balance before an entry on the picked day.
     void showPanelNumbers();
+    // The balance before the entry as typed so far: where its date, voucher number and summary
+    // put it among the month's lines.
+    void showBalanceBefore();
     void leavePanel();
     // What went on show decides whether the panel stays.
     void panelFollowsView();
@@ -163,6 +163,6 @@ private:
     EntryPanel* Panel2 = nullptr;
     // The month on show: 未结账 / 已结账 / 需二次过帐 and the balance it brings in.
     QStatusBar* monthStatus_ = nullptr;
-    // The date of the correcting entry offered after a reversal; empty when none is pending.
-    QString followup_date;
+    // The right to the correcting entry offered after a reversal; invalid when none is pending.
+    qb::ledger::CorrectionRight followUp_;
 };

@@ -29,11 +29,7 @@ void exportFailed(const QString& reason) {
 }  // namespace
 
 void Tfr_dj::turnexcel() {
-    if (session_.role_code == Session::OrdinaryUser) {
-        qb::messages().plain(
-            QStringLiteral("对不起，你没有'导出'的权限！请以管理员或操作员身份登录."));
-        return;
-    }
+    if (!session_.permits(qb::roles::Action::Export)) return;
     if (!journalOnShow()) return;
     if (qb::messages().ask(QStringLiteral("系统提示"),
                            QStringLiteral("确认要将数据导入到Excel文档吗？"),

@@ -19,19 +19,15 @@ void Tfr_dj::connectPanel() {
     connect(CheckBox1, &QCheckBox::clicked, this, &Tfr_dj::CheckBox1Click);
     connect(Panel2, &EntryPanel::newRequested, this, &Tfr_dj::SB1Click);
     connect(Panel2, &EntryPanel::saveRequested, this, &Tfr_dj::saveEntry);
-    connect(Panel2, &EntryPanel::voucherEdited, this, [this] {
-        // Another voucher number may put the line elsewhere in the day's order.
-        const std::optional<int> voucher = Panel2->voucher();
-        if (voucher && journalOnShow())
-            Panel2->setBalanceBefore(
-                qb::ledger::balance_before(dat_, current_book_id, dtp->date(), *voucher));
-    });
+    // Another voucher number or summary may put the line elsewhere in the day's order.
+    connect(Panel2, &EntryPanel::voucherEdited, this, &Tfr_dj::showBalanceBefore);
     connect(Panel2, &EntryPanel::summaryEntered, this,
             [this] { Panel2->offerPhrases(qb::phrases::all(dat_)); });
     connect(Panel2, &EntryPanel::summaryLeft, this, [this](const QString& text) {
         const QString learned = qb::phrases::learn(dat_, text);
         GridDelegate* cells = DBGridEh1->delegate();
         if (!learned.isEmpty()) cells->setPhrases(cells->phrases() + QStringList{learned});
+        showBalanceBefore();
     });
     // A click into the grid goes back to typing lines there.
     connect(DBGridEh1->view(), &QAbstractItemView::pressed, this, [this] {
@@ -57,10 +53,16 @@ void Tfr_dj::CheckBox1Click() {
 }
 
 void Tfr_dj::showPanelNumbers() {
-    const int voucher = gymk::max_voucher_no(dat_, current_book_id, shownMonth_) + 1;
-    Panel2->setVoucher(voucher);
+    Panel2->setVoucher(qb::ledger::next_voucher(dat_, current_book_id, shownMonth_));
+    showBalanceBefore();
+}
+
+void Tfr_dj::showBalanceBefore() {
+    const std::optional<int> voucher = Panel2->voucher();
+    if (!voucher || !journalOnShow()) return;
+    const QDate date = followUp_.isValid() ? followUp_.date() : dtp->date();
     Panel2->setBalanceBefore(
-        qb::ledger::balance_before(dat_, current_book_id, dtp->date(), voucher));
+        qb::ledger::balance_before(dat_, current_book_id, date, *voucher, Panel2->summary()));
 }
 
 void Tfr_dj::SB1Click() {
@@ -73,17 +75,19 @@ void Tfr_dj::SB1Click() {
 
 bool Tfr_dj::sb2Click() {
     if (!bookWritable() || Panel2->isHidden()) return false;
-    const bool correcting = !followup_date.isEmpty();
+    const bool correcting = followUp_.isValid();
     // The panel adds lines as "添加(&A)" does; only the correcting entry after a reversal goes
-    // into a closed month.
+    // into a closed month, by the right the reversal gave.
     if (!correcting && (!session_.mayWrite() || !canChangeMonth("添加"))) return false;
     std::optional<qb::ledger::LineFields> line = Panel2->entry();
     if (!line) return false;
-    line->date = correcting ? QDate::fromString(followup_date, Qt::ISODate) : dtp->date();
+    line->date = dtp->date();
     line->handler = session_.login_user;
-    line->correcting = correcting;
     qint64 rowId = 0;
-    if (!guarded([&] { rowId = qb::ledger::insert_line(dat_, current_book_id, *line); }))
+    if (!guarded([&] {
+            rowId = correcting ? qb::ledger::add_correcting_entry(dat_, followUp_, *line)
+                               : qb::ledger::insert_line(dat_, current_book_id, *line);
+        }))
         return false;
     reloadKeeping(rowId, MonthModel::Dzrq);
     refreshFooters();
@@ -97,7 +101,7 @@ void Tfr_dj::saveEntry() {
     if (!gymk::month_closed(dat_, QString(), current_book_id, gymk::SilentMode, shownMonth_))
         return;
     // The correcting entry is in; a closed month takes nothing more from the panel.
-    const bool correcting = !followup_date.isEmpty();
+    const bool correcting = followUp_.isValid();
     TreeView1->setFocus();
     leavePanel();
     if (correcting) remindRepost();
@@ -108,7 +112,7 @@ void Tfr_dj::leavePanel() {
         const QSignalBlocker quiet(CheckBox1);
         CheckBox1->setChecked(false);
     }
-    followup_date.clear();
+    followUp_ = {};
     Panel2->unlock();
     Panel2->hide();
     setCommands();

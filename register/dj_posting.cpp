@@ -12,30 +12,19 @@
 #include "months.h"
 #include "session.h"
 
-namespace {
-const QString kNoPosting =
-    QStringLiteral("对不起，你没有'过账'的权限！请以管理员或操作员身份登录.");
-}  // namespace
-
 bool Tfr_dj::confirmed(const QString& question) {
     return qb::messages().ask(QStringLiteral("系统提示"), question, qb::MsgIcon::Information,
                               qb::MsgButtons::OkCancel) == qb::MsgAnswer::Ok;
 }
 
 void Tfr_dj::zwyj() {
-    if (session_.role_code == Session::OrdinaryUser) {
-        qb::messages().plain(kNoPosting);
-        return;
-    }
+    if (!session_.permits(qb::roles::Action::Post)) return;
     if (!bookWritable()) return;
     DBGridEh1->view()->finishEdit();
     const QDate month = shownMonth_;
     const bool closed =
         gymk::month_closed(dat_, QString(), current_book_id, gymk::SilentMode, month);
-    if (closed && session_.role_code != Session::Administrator) {
-        qb::messages().plain(QStringLiteral("对不起，你没有修改权限！请以管理员或操作员身份登录."));
-        return;
-    }
+    if (closed && !session_.permits(qb::roles::Action::PostAgain)) return;
     qb::ledger::PostResult result;
     try {
         // A month that may not be posted is refused before anything is asked.
@@ -66,10 +55,7 @@ void Tfr_dj::zwyj() {
 }
 
 void Tfr_dj::rejsye() {
-    if (session_.role_code == Session::OrdinaryUser) {
-        qb::messages().plain(kNoPosting);
-        return;
-    }
+    if (!session_.permits(qb::roles::Action::Post)) return;
     if (!bookWritable()) return;
     DBGridEh1->view()->finishEdit();
     const int row = DBGridEh1->currentRow();

@@ -12,15 +12,11 @@
 #include "session.h"
 
 void Tfr_dj::cz() {
-    if (session_.role_code != Session::Administrator) {
-        qb::messages().plain(QStringLiteral("对不起，你没有这个权限！请以管理员身份登录."));
-        return;
-    }
+    if (!session_.permits(qb::roles::Action::Reverse)) return;
     if (!bookWritable()) return;
     DBGridEh1->view()->finishEdit();
-    // A line of an open month is changed or deleted as it is; only a posted one is reversed.
-    if (!gymk::month_closed(dat_, QString(), current_book_id, gymk::SilentMode, shownMonth_))
-        return;
+    // The entry is off where the ledger reverses nothing.
+    if (!qb::ledger::month_reversible(dat_, current_book_id, shownMonth_)) return;
     const int row = DBGridEh1->currentRow();
     if (row < 0) {
         qb::messages().plain(QStringLiteral("请先在表格中点选要冲账的记录！"));
@@ -48,12 +44,12 @@ void Tfr_dj::cz() {
 // The correcting entry in the panel, on the reversed line's date and voucher number with the
 // summary "新[S]"; the cashier types the rest. Nothing typed for an earlier entry stays.
 void Tfr_dj::offerFollowUp(const qb::ledger::Reversal& reversal) {
-    followup_date = qb::months::iso(reversal.date);
+    followUp_ = reversal.correction;
     Panel2->show();
     Panel2->clearEntry();
-    Panel2->setVoucher(reversal.voucher);
+    Panel2->setVoucher(followUp_.voucher());
     Panel2->setBalanceBefore(reversal.balanceBefore);
-    Panel2->lock(qb::ledger::correcting_summary(reversal.formerSummary));
+    Panel2->lock(followUp_.summary());
     Panel2->focusFirst();
 }
 

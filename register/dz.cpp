@@ -199,7 +199,7 @@ std::optional<qb::statement::Statement> Tfr_dz::readStatement(const QString& pat
             S::Statement statement = S::parse(table, mapping);
             // Remembered for the book once they read, so the bank's next file reads without
             // asking.
-            if (named && session_.role_code != Session::OrdinaryUser)
+            if (named && session_.may(qb::roles::Action::KeepColumns))
                 qb::bankrec::keep_mapping(dat_, bookId_, S::mapping_text(mapping, table.titles));
             return statement;
         } catch (const qb::DbError& refused) {

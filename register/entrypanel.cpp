@@ -129,7 +129,11 @@ void EntryPanel::setVoucher(int voucher) {
 }
 
 void EntryPanel::setBalanceBefore(qb::money::Cents balance) {
-    Edit0->setText(qb::money::text(balance));
+    // Asked again as the entry is typed: an unchanged balance neither recomputes the one after
+    // it nor repeats what was said about an amount.
+    const QString text = qb::money::text(balance);
+    if (text == Edit0->text()) return;
+    Edit0->setText(text);
     Edit5Change();
 }
 
@@ -159,6 +163,10 @@ std::optional<int> EntryPanel::voucher() const {
     bool ok = false;
     const int n = Edit1->text().trimmed().toInt(&ok);
     return ok ? std::optional<int>(n) : std::nullopt;
+}
+
+QString EntryPanel::summary() const {
+    return CBox1->currentText();
 }
 
 std::optional<qb::ledger::LineFields> EntryPanel::entry() {

@@ -32,6 +32,8 @@ public:
 
     // The voucher number typed, if it is one.
     std::optional<int> voucher() const;
+    // The summary as typed so far.
+    QString summary() const;
     // The line as typed, each field checked; nothing when one does not fit, after saying why and
     // putting the focus in it. Date and handler are left to the register.
     std::optional<qb::ledger::LineFields> entry();

@@ -162,6 +162,10 @@ std::optional<QVariant> MonthModel::checked(int column, const QVariant& value) {
             refuse(QStringLiteral("无效的金额，请输入最多两位小数的数字！"));
             return std::nullopt;
         }
+        if (!qb::money::withinLimit(*cents)) {
+            refuse(qb::money::beyondLimit(*cents));
+            return std::nullopt;
+        }
         return qb::money::fromCents(*cents);
     }
     if (column == Pzh || column == Pzn) {

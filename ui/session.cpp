@@ -46,8 +46,12 @@ void Session::setStatusText(const QString& text) const {
     }
 }
 
-bool Session::mayWrite() const {
-    if (role_code != OrdinaryUser) return true;
-    qb::messages().plain(QStringLiteral("对不起，你没有修改权限！请以管理员或操作员身份登录."));
+bool Session::may(qb::roles::Action action) const {
+    return qb::roles::may(Role(role_code), action);
+}
+
+bool Session::permits(qb::roles::Action action) const {
+    if (may(action)) return true;
+    qb::messages().plain(qb::roles::refusal(action));
     return false;
 }

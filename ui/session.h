@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "roles.h"
 #include "users.h"
 
 class QAction;
@@ -40,6 +41,10 @@ struct Session {
     // Shows a text in the status panel after "状态：" and paints it at once, for long
     // operations that hold the user-interface thread.
     void setStatusText(const QString& text) const;
+    // Whether the logged-in role may do it, as the roles table says.
+    bool may(qb::roles::Action action) const;
+    // The same, and a refused user is told why.
+    bool permits(qb::roles::Action action) const;
     // Whether the user may change the journal: an ordinary user reads only, and is told so.
-    bool mayWrite() const;
+    bool mayWrite() const { return permits(qb::roles::Action::WriteLines); }
 };

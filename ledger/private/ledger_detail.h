@@ -48,6 +48,12 @@ std::optional<Book> findBook(Tdat& dat, const QString& bookId);
 Book requireBook(Tdat& dat, const QString& bookId);
 // Refuses a date before the book's start date.
 void requireInLife(const Book& book, const QDate& date);
+// Whether the book has its opening rows in crereg and in total.
+bool hasOpeningRows(Tdat& dat, const QString& bookId);
+// Refuses a book without its opening rows: no line is written into it and no month posted.
+void requireInitialized(Tdat& dat, const Book& book);
+// Refuses an amount or a balance beyond money::kLimit.
+void requireWithinLimit(Cents amount);
 
 // ---- A month's lines and their balance chain ----
 
@@ -63,7 +69,8 @@ struct Line {
 std::vector<Line> monthLines(Tdat& dat, const QString& bookId, const QDate& date);
 size_t positionOf(const std::vector<Line>& lines, qint64 rowId);
 // Gives lines[from..] their running balance after `balance`; an opening or carry-forward row
-// keeps its own and the chain goes on from it. Writes only what changed; returns how many.
+// keeps its own and the chain goes on from it. Writes only what changed; returns how many. A
+// balance beyond money::kLimit is refused.
 int chain(Tdat& dat, std::vector<Line>& lines, size_t from, Cents balance);
 // Rebuilds every balance from the first line, which keeps its own; returns how many changed.
 int rechain(Tdat& dat, std::vector<Line>& lines);

@@ -148,6 +148,60 @@ TEST(Cli, RefusesClearly) {
         << damaged.err.toStdString();
 }
 
+// A script makes a book, initializes it and writes lines through the ledger's own operations; a
+// book without its opening rows takes neither a line nor a posting.
+TEST(Cli, BooksAndLinesFromAScript) {
+    QTemporaryDir tmp;
+    const QStringList at{"--dir", tmp.path()};
+    ASSERT_EQ(cli(at + QStringList{"init", "--admin", "admin", "--password", "x"}).code, 0);
+    const QStringList book{"分部", "现金日记帐"};
+    const Outcome made = cli(at + QStringList{"book", "add"} + book +
+                             QStringList{"--start", "2026-10-05", "--opening", "1,000"});
+    ASSERT_EQ(made.code, 0) << made.err.toStdString();
+    EXPECT_TRUE(made.out.contains("未初始化")) << made.out.toStdString();
+    const QStringList line = book + QStringList{"--date", "2026-10-09", "--summary", "收租金"};
+    for (const QStringList& refused : {QStringList{"post"} + book + QStringList{"2026-10"},
+                                       QStringList{"add"} + line + QStringList{"--debit", "200"}}) {
+        const Outcome o = cli(at + refused);
+        EXPECT_EQ(o.code, 1);
+        EXPECT_TRUE(o.err.contains("还没有初始化，没有期初余额行")) << o.err.toStdString();
+    }
+    EXPECT_TRUE(cli(at + QStringList{"book", "init"} + book).out.contains("新建 4 行"));
+    EXPECT_TRUE(cli(at + QStringList{"book", "init"} + book).out.contains("已经初始化过"));
+
+    const Outcome first = cli(at + QStringList{"add"} + line + QStringList{"--debit", "200"});
+    EXPECT_EQ(first.out, "分部 2026-10-09 凭证 1 收租金：余额 1200.00\n")
+        << first.err.toStdString();
+    const Outcome second =
+        cli(at + QStringList{"add"} + book +
+            QStringList{"--date", "2026-10-09", "--summary", "O'Brien", "--credit", "50.5",
+                        "--voucher", "7", "--ticket", "88", "--count", "2", "--claimant", "张三"});
+    EXPECT_TRUE(second.out.endsWith("凭证 7 O'Brien：余额 1149.50\n")) << second.out.toStdString();
+    EXPECT_TRUE(
+        cli(at + QStringList{"add"} + line + QStringList{"--credit", "1"}).out.contains("凭证 8"));
+    for (const QStringList& wrong :
+         {line, line + QStringList{"--debit", "1", "--credit", "1"},
+          line + QStringList{"--debit", "1.001"}, line + QStringList{"--debit", "1", "--x", "1"},
+          book + QStringList{"--date", "2026-10-9", "--summary", "x", "--debit", "1"}})
+        EXPECT_EQ(cli(at + QStringList{"add"} + wrong).code, 2) << wrong.join(' ').toStdString();
+    const Outcome huge =
+        cli(at + QStringList{"add"} + line + QStringList{"--debit", "999999999999.99"});
+    EXPECT_EQ(huge.code, 1);
+    EXPECT_TRUE(huge.err.contains("超出范围")) << huge.err.toStdString();
+    EXPECT_EQ(cli(at + QStringList{"book", "add"} + book +
+                  QStringList{"--start", "2026-10-05", "--opening", "1"})
+                  .code,
+              1);  // a second book of that name and category
+
+    const Outcome bank =
+        cli(at + QStringList{"book", "add", "本部", "银行卡", "--start", "2026-10-01", "--opening",
+                             "5", "--account", "6222", "--init"});
+    EXPECT_TRUE(bank.out.contains("已初始化")) << bank.err.toStdString();
+    const Outcome posted = cli(at + QStringList{"post"} + book + QStringList{"2026-10"});
+    EXPECT_TRUE(posted.out.contains("期末余额 1148.50")) << posted.err.toStdString();
+    EXPECT_EQ(cli(at + QStringList{"check"}).code, 0);
+}
+
 TEST(Cli, AKilledCreationLeavesNoLedgerOrAWholeOne) {
     for (int trial = 0; trial < 8; ++trial) {
         QTemporaryDir tmp;

@@ -96,6 +96,7 @@ TEST(Books, QuotesPercentAndBackslashStoreInEveryTextField) {
     const QString name = kNasty.left(20);
     const QString id = L::add_book(l.dat, {kNasty.left(20), name, kNasty, 100, kToday}, kToday);
     L::update_book(l.dat, id, {kNasty.left(20), name, kNasty + "'", 250, kToday}, true);
+    L::init_book(l.dat, id);
     EXPECT_EQ(gymk::book_id_of(l.dat, name, kNasty.left(20)), id);
     EXPECT_EQ(rowsText(l.dat, "select zh,flag,qcye from accstar"), kNasty + "'/1/2.5");
     const qint64 row = L::add_line(l.dat, id, kToday, "a'b\\c%d'e'f'g").rowId;
@@ -104,6 +105,7 @@ TEST(Books, QuotesPercentAndBackslashStoreInEveryTextField) {
     EXPECT_EQ(l.at(row, "jbr").toString(), "a'b\\c%d'e'");  // a long user name is cut to 10
     EXPECT_EQ(l.at(row, "ph").toString() + l.at(row, "bxr").toString(),
               kNasty.left(15) + kNasty.left(10));
+    L::post_month(l.dat, id, kToday);
     const L::Reversal r = L::reverse_line(l.dat, row, kNasty);
     EXPECT_EQ(l.at(row, "zy").toString(), "被冲账 [" + kNasty + "]");
     EXPECT_EQ(l.at(r.reversalRowId, "zy").toString(), "冲账[2024-05-20 " + kNasty + "]");
@@ -207,6 +209,7 @@ TEST(Reversal, NegatesTheLineBesideItAndKeepsEveryMarkerWhole) {
     Ledger l;
     const QString id = l.book();
     const qint64 debit = l.line(id, "2024-05-10", 7, "收货款", 100, 0, 600);
+    L::post_month(l.dat, id, kToday);
     const L::Reversal r = L::reverse_line(l.dat, debit, "admin");
     EXPECT_EQ(l.at(debit, "zy").toString(), "被冲账 [收货款]");
     EXPECT_EQ(l.at(debit, "j_je").toDouble(), 100.0);
@@ -264,7 +267,7 @@ TEST(Reversal, ALineSharingItsVoucherIsChainedFromItsNewPlace) {
     const QString id = l.book();  // opening 500.00
     l.line(id, "2024-05-10", 7, "a", 100, 0, 0);
     const qint64 b = l.line(id, "2024-05-10", 7, "b", 30, 0, 0);
-    L::recalc_month(l.dat, id, kToday);
+    L::post_month(l.dat, id, kToday);
     EXPECT_EQ(l.balances(id, kToday), (QList<double>{500, 600, 630}));
     const L::Reversal r = L::reverse_line(l.dat, b, "admin");
     // Now "被冲账 [b]", its reversal entry, then "a".
@@ -275,20 +278,46 @@ TEST(Reversal, ALineSharingItsVoucherIsChainedFromItsNewPlace) {
 TEST(Lines, BalanceBeforeIsThatOfTheLineTheNewOneWillFollow) {
     Ledger l;
     const QString id = l.book();  // opening 500.00 on May 1st
-    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 1), 1), 50000);
+    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 1), 1, ""), 50000);
     l.entry(id, QDate(2024, 5, 3), 100, 0);  // voucher 1: 600
     l.entry(id, QDate(2024, 5, 3), 0, 30);   // voucher 2: 570
     l.entry(id, QDate(2024, 5, 9), 10, 0);   // voucher 3: 580
-    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 20), 4), 58000);
-    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 3), 4), 57000);
-    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 3), 1), 60000);
-    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 2), 9), 50000);
+    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 20), 4, ""), 58000);
+    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 3), 4, ""), 57000);
+    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 3), 1, "补记"), 60000);
+    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 2), 9, "补记"), 50000);
     // Written there, the line gets exactly that balance plus its amounts.
     const qint64 row =
         L::insert_line(l.dat, id, {QDate(2024, 5, 3), 1, "", "补记", 2000, 0, 0, "", "admin"});
     EXPECT_EQ(l.at(row, "y_je").toDouble(), 620.0);
     // A later month brings in what May closed with, May posted or not.
-    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 8, 1), 1), 60000);
+    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 8, 1), 1, ""), 60000);
+}
+
+// Within one day and voucher the summary places the line too: the balance before it is read by
+// the chain's own order, also for a reversal's correcting entry.
+TEST(Lines, TheBalanceBeforeANewLineIsTheOneItIsStoredWith) {
+    Ledger l;
+    const QString id = l.book();  // opening 500.00
+    L::insert_line(l.dat, id, {QDate(2024, 5, 5), 1, "", "付款", 0, 10000, 0, "", "admin"});
+    // "上缴" sorts ahead of "付款": it follows the opening row, not the payment.
+    EXPECT_EQ(L::balance_before(l.dat, id, QDate(2024, 5, 5), 1, "上缴"), 50000);
+    const qint64 paid =
+        L::insert_line(l.dat, id, {QDate(2024, 5, 5), 1, "", "上缴", 1000, 0, 0, "", "admin"});
+    EXPECT_EQ(L::line_balance(l.dat, paid), 51000);
+    EXPECT_EQ(l.balances(id, kToday), (QList<double>{500, 510, 410}));
+
+    // The second line of the voucher reversed in posted May: its correcting entry follows the
+    // reversal entry, ahead of "上缴".
+    L::post_month(l.dat, id, kToday);
+    const qint64 second = l.dat.scalar("select rowid from crereg where zy='付款'").toLongLong();
+    const L::Reversal r = L::reverse_line(l.dat, second, "admin");
+    EXPECT_EQ(r.balanceBefore, 50000);
+    EXPECT_EQ(r.correction.summary(), "新[付款]");
+    const qint64 fixed =
+        L::add_correcting_entry(l.dat, r.correction, {{}, 0, "", "", 0, 8000, 0, "", "admin"});
+    EXPECT_EQ(L::line_balance(l.dat, fixed), r.balanceBefore - 8000);
+    EXPECT_EQ(l.balances(id, kToday), (QList<double>{500, 400, 500, 420, 430}));
 }
 
 TEST(Lines, NoPathWritesAMarkerTextOrALineBeforeTheStart) {
@@ -349,4 +378,27 @@ TEST(Books, ANewOpeningAmountReachesEveryBalanceAndTheStartDateStays) {
     EXPECT_THROW(L::update_book(l.dat, id, {"现金日记帐", "总部", "6222", 80000, kToday}, true),
                  qb::DbError);
     EXPECT_EQ(l.dat.scalar("select qyrq from accstar").toString(), "2024-05-15");
+}
+
+// One bound for every writer: a line's amount, each balance it leads to and a book's opening.
+TEST(Lines, AmountsAndBalancesStayWithinTheLimit) {
+    Ledger l;
+    const QString id = l.book();  // opening 500.00
+    const qb::money::Cents limit = qb::money::kLimit;
+    L::LineFields line{QDate(2024, 5, 3), 1, "", "大额", limit - 50000, 0, 0, "", "admin"};
+    const qint64 row = L::insert_line(l.dat, id, line);
+    EXPECT_EQ(L::line_balance(l.dat, row), limit);
+    try {
+        L::insert_line(l.dat, id, {QDate(2024, 5, 4), 2, "", "再收", 1, 0, 0, "", "admin"});
+        ADD_FAILURE() << "a balance beyond the limit was stored";
+    } catch (const qb::DbError& e) {
+        EXPECT_EQ(e.message(), qb::money::beyondLimit(limit + 1));
+    }
+    line.debit = limit + 1;
+    EXPECT_THROW(L::insert_line(l.dat, id, line), qb::DbError);
+    EXPECT_THROW(L::edit_line(l.dat, row, L::JJe, qb::money::fromCents(limit)), qb::DbError);
+    EXPECT_THROW(L::add_book(l.dat, {"现金日记帐", "大", "", -limit - 1, kToday}, kToday),
+                 qb::DbError);
+    EXPECT_EQ(l.count("select count(*) from crereg where zbh=?", {id}), 2);
+    EXPECT_EQ(L::line_balance(l.dat, row), limit);
 }

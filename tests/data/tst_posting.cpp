@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "errors.h"
 #include "gymk.h"
 #include "ledger.h"
@@ -11,8 +13,8 @@ namespace {
 
 const QDate kMay(2024, 5, 1);
 
-// A book started in April and posted through April: May opens with 500.00 carried and
-// 400.00 / 200.00 cumulative.
+// A book started in April with 100.00 and posted through April: May opens with 500.00 carried
+// and 400.00 / 200.00 cumulative.
 struct PostedApril : TempLedger {
     const QString id = "2024041";
     PostedApril() {
@@ -20,6 +22,8 @@ struct PostedApril : TempLedger {
             "insert into accstar(zbid,zblb,zbmc,qcye,flag,qyrq) "
             "values(?,'现金日记帐','总部',100,'1','2024-04-01')",
             {id});
+        line(id, "2024-04-01", 0, "期初余额", 0, 0, 100);
+        total("2024-04-01", 0, "期初余额", 0, 0, 100);
         line(id, "2024-05-01", 0, "月结转余额", 0, 0, 500);
         total("2024-04-01", 2, "本月累计", 400, 200, 500);
         total("2024-05-01", 0, "月结转余额", 0, 0, 500);
@@ -85,19 +89,14 @@ TEST(Posting, AMonthWithoutLinesCarriesItsBalanceOrZero) {
     L::post_month(b.dat, b.id, kMay);
     EXPECT_EQ(b.totalRow("2024-05", "本月合计"), "2024-05-01/1//0/0/500");
     EXPECT_EQ(b.totalRow("2024-06", "本月累计"), "2024-06-01/2//400/200/500");
-    // A book with no rows at all, and no total rows of its own: its start month is posted all
-    // the same.
+    // A book with no rows at all is never initialized: posting it would carry 0.00 over an
+    // opening it does not have yet, so it is refused and nothing is written.
     TempLedger empty;
     empty.dat.execute(
         "insert into accstar(zbid,zblb,zbmc,qcye,flag,qyrq) "
         "values('X','银行卡','空',0,'0','2023-02-01')");
-    const L::PostResult r = L::post_month(empty.dat, "X", QDate(2023, 2, 10));
-    EXPECT_EQ(r.closing, 0);
-    EXPECT_EQ(
-        empty.dat.scalar("select count(*) from total where zbh='X' and dzrq='2023-03-01'").toInt(),
-        3);
-    EXPECT_EQ(empty.dat.scalar("select count(*) from total where dzrq<'2023-03-01'").toInt(), 0);
-    EXPECT_EQ(gymk::last_balance(empty.dat, "X", QDate(2023, 3, 1)), "0.00");
+    EXPECT_THROW(L::post_month(empty.dat, "X", QDate(2023, 2, 10)), qb::DbError);
+    EXPECT_EQ(empty.dat.scalar("select count(*) from total").toInt(), 0);
     EXPECT_THROW(L::post_month(empty.dat, " ", QDate(2023, 2, 10)), qb::DbError);  // no book
     EXPECT_THROW(L::add_line(empty.dat, "", QDate(2023, 2, 10), "admin"), qb::DbError);
 }
@@ -183,9 +182,52 @@ TEST(Posting, APostedMonthTakesOnlyTheCorrectingEntryOfAReversal) {
     EXPECT_THROW(L::edit_line(b.dat, may, L::JJe, 250), qb::DbError);
     EXPECT_THROW(L::delete_line(b.dat, may), qb::DbError);
     EXPECT_EQ(lines(), before);
-    early.correcting = true;
-    L::insert_lines(b.dat, b.id, {late, early});
-    EXPECT_EQ(lines(), before + 2);
+
+    // Only posted months are reversed; the reversal lets in its one correcting entry, on the
+    // reversed line's date, voucher and summary, and nothing else.
+    const qint64 june = L::insert_line(b.dat, b.id, late);
+    EXPECT_FALSE(L::month_reversible(b.dat, b.id, late.date));
+    EXPECT_THROW(L::reverse_line(b.dat, june, "admin"), qb::DbError);
+    EXPECT_THROW(L::add_correcting_entry(b.dat, {}, early), qb::DbError);
+    const L::Reversal r = L::reverse_line(b.dat, may, "admin");
+    EXPECT_THROW(L::insert_lines(b.dat, b.id, {early}), qb::DbError);
+    const qint64 fixed = L::add_correcting_entry(b.dat, r.correction, early);
+    EXPECT_EQ(rowsText(b.dat, "select dzrq,pzh,zy,j_je from crereg where rowid=?", {fixed}),
+              "2024-05-03/1/新[收货款]/20");
+    EXPECT_THROW(L::add_correcting_entry(b.dat, r.correction, early), qb::DbError);
+    EXPECT_EQ(lines(), before + 3);  // June's line, the reversal and its correcting entry
+}
+
+// A book without its opening rows takes no line and is not posted, whatever its flag says; once
+// initialized it takes both, and switched off with its rows kept it still does.
+TEST(Posting, ABookWithoutItsOpeningRowsIsNeitherWrittenNorPosted) {
+    TempLedger t;
+    const QDate start(2026, 10, 5);
+    const QString id = L::add_book(t.dat, {"现金日记帐", "分部", "", 100000, start}, start);
+    L::update_book(t.dat, id, {"现金日记帐", "分部", "", 100000, start}, true);
+    const L::LineFields line{QDate(2026, 10, 9), 1, "", "收款", 20000, 0, 0, "", "admin"};
+    const QString refusal =
+        "帐簿“分部”（现金日记帐）还没有初始化，没有期初余额行，不能记账或过帐。"
+        "请先在“帐簿管理”中勾选并保存（初始化）这本帐簿。";
+    for (const auto& write :
+         std::vector<std::function<void()>>{[&] { L::insert_line(t.dat, id, line); },
+                                            [&] { L::add_line(t.dat, id, line.date, "admin"); },
+                                            [&] { L::post_month(t.dat, id, start); }}) {
+        try {
+            write();
+            ADD_FAILURE() << "an uninitialized book was written";
+        } catch (const qb::DbError& e) {
+            EXPECT_EQ(e.message(), refusal);
+        }
+    }
+    EXPECT_EQ(t.dat.scalar("select count(*) from crereg").toInt() +
+                  t.dat.scalar("select count(*) from total").toInt(),
+              0);
+    EXPECT_EQ(L::init_book(t.dat, id), 4);
+    EXPECT_EQ(L::init_book(t.dat, id), 0);
+    L::update_book(t.dat, id, {"现金日记帐", "分部", "", 100000, start}, false);
+    EXPECT_EQ(L::line_balance(t.dat, L::insert_line(t.dat, id, line)), 120000);
+    EXPECT_EQ(L::post_month(t.dat, id, start).closing, 120000);
 }
 
 TEST(Posting, OnlyMonthsOfTheBooksLifeInOrderArePosted) {

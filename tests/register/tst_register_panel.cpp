@@ -8,6 +8,7 @@
 
 #include "dj.h"
 #include "journalgrid.h"
+#include "ledger.h"
 #include "monthmodel.h"
 #include "registerfixture.h"
 
@@ -17,6 +18,7 @@ private slots:
     void balanceFollowsTheAmountsAndTheEntryIsSaved();
     void badFieldsAreRefusedBeforeAnythingIsWritten();
     void aLowVoucherNumberCarriesTheLaterLines();
+    void theBalanceShownIsTheOneStored();
     void panelFollowsRoleAndMonth();
     void twentyLinesFromTheKeyboard();
     void reversalOffersTheCorrectingEntry();
@@ -157,6 +159,38 @@ void RegisterPanel::aLowVoucherNumberCarriesTheLaterLines() {
     QCOMPARE(f.stored(lastLine(f), "y_je"), 600.0);
     QCOMPARE(f.stored(two, "y_je"), 550.0);
     QCOMPARE(f.stored(three, "y_je"), 580.0);
+}
+
+// The summary places a line within its day and voucher too: the panel reads the balance before it
+// by the chain's own order, for an ordinary entry and for a reversal's correcting entry.
+void RegisterPanel::theBalanceShownIsTheOneStored() {
+    RegisterFixture f;
+    f.cashBook(500);
+    f.line(kCashBook, QStringLiteral("2024-05-05"), 1, QStringLiteral("付款"), 0, 100, 400);
+    activate(f);
+    f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 5));
+    panelSwitch(f)->click();
+    fill(f, "Edit1", QStringLiteral("1"));
+    for (int i = 0; i < 4; ++i)
+        key(Qt::Key_Return);  // through ticket, count and claimant into the summary
+    keys(QStringLiteral("上缴"));
+    key(Qt::Key_Return);
+    keys(QStringLiteral("10"));
+    QCOMPARE(text(f, "Edit0") + ' ' + text(f, "Edit7"), QStringLiteral("500.00 510.00"));
+    save(f);
+    QCOMPARE(f.stored(lastLine(f), "y_je"), 510.0);
+
+    qb::ledger::post_month(f.ledger.dat, kCashBook, QDate(2024, 5, 1));
+    f.open(QStringLiteral("甲公司/现金日记帐"), QDate(2024, 5, 5));
+    QCOMPARE(f.shown(2, MonthModel::Zy), QStringLiteral("付款"));
+    f.grid->setCurrent(2, MonthModel::Zy);
+    f.window->cz();
+    QCOMPARE(text(f, "Edit0"), QStringLiteral("500.00"));
+    fill(f, "Edit6", QStringLiteral("80"));
+    QCOMPARE(text(f, "Edit7"), QStringLiteral("420.00"));
+    save(f);
+    QCOMPARE(f.storedText(lastLine(f), "zy"), QStringLiteral("新[付款]"));
+    QCOMPARE(f.stored(lastLine(f), "y_je"), 420.0);
 }
 
 void RegisterPanel::panelFollowsRoleAndMonth() {

@@ -16,6 +16,7 @@ class RegisterPosting : public QObject {
 private slots:
     void firstPostingOfMay();
     void cancelWritesNothing();
+    void aBookNeverInitializedIsRefused();
     void decemberIntoJanuary();
     void postingAgainByRole();
     void postingAgainCarriesIntoLaterMonths();
@@ -95,6 +96,25 @@ void RegisterPosting::cancelWritesNothing() {
     QCOMPARE(f.messages.texts.size(), 1);
     QVERIFY(total(f, QStringLiteral("2024-06-01"), QStringLiteral("本月合计")).isEmpty());
     QCOMPARE(picked(f), QDate(2024, 5, 20));
+}
+
+// Ticked in the book list's flag but without its opening rows: the core refuses a line and a
+// posting with the words the command-line tool prints too, and nothing is written.
+void RegisterPosting::aBookNeverInitializedIsRefused() {
+    RegisterFixture f;
+    f.ledger.dat.execute(
+        QStringLiteral("insert into accstar(zbid,zblb,zbmc,qcye,flag,qyrq) "
+                       "values('2024019','现金日记帐','乙公司',100,'1','2024-05-01')"));
+    f.open(QStringLiteral("乙公司/现金日记帐"), QDate(2024, 5, 20));
+    f.window->SpeedButton1Click();
+    f.window->zwyj();
+    const QString refusal = QStringLiteral(
+        "帐簿“乙公司”（现金日记帐）还没有初始化，没有期初余额行，不能记账或过帐。"
+        "请先在“帐簿管理”中勾选并保存（初始化）这本帐簿。");
+    QCOMPARE(f.messages.texts, QStringList({refusal, refusal}));
+    QCOMPARE(rowsText(f.ledger.dat, QStringLiteral("select count(*) from crereg")) +
+                 rowsText(f.ledger.dat, QStringLiteral("select count(*) from total")),
+             QStringLiteral("00"));
 }
 
 void RegisterPosting::decemberIntoJanuary() {
