@@ -287,7 +287,6 @@ bool EntryPanel::eventFilter(QObject* watched, QEvent* event) {
             break;
         case QEvent::FocusOut:
             if (passing(event)) break;
-            if (watched == CBox1) emit summaryLeft(CBox1->currentText());
             if (watched == Edit3 || watched == Edit5 || watched == Edit6)
                 Edit5Exit(static_cast<QLineEdit*>(watched));
             break;

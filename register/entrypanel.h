@@ -43,7 +43,6 @@ signals:
     void newRequested();   // "添加"
     void voucherEdited();  // the voucher number was typed: the balance before may change
     void summaryEntered();
-    void summaryLeft(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
