@@ -174,6 +174,7 @@ int sample(const QString& dir, const QStringList& args) {
         withServerPassword([&](const QString& serverPassword) {
             qb::createServerLedger(serverGiven, admin, password, serverPassword, fill);
         });
+    qb::sample::list_books(dir, result.books);
     out(QStringLiteral("已建立示例数据库 %1：%2 本帐簿，%3 行日记帐，%4 笔冲账（管理员 %5）\n")
             .arg(shown(serverGiven.isEmpty() ? path : QStringLiteral("（服务器）")))
             .arg(result.books)

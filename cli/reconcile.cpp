@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "errors.h"
 #include "months.h"
+#include "places.h"
 #include "reconciliation_report.h"
 #include "report.h"
 
@@ -131,7 +132,7 @@ int reconcile(const QString& dir, const QStringList& args) {
         const QString account =
             dat.scalar(QStringLiteral("select zh from accstar where zbid=?"), {id}).toString();
         if (!qb::report::reconciliation_report(
-                report, QDir(dir).filePath(QStringLiteral("yhdz.rls")), rec, caption, account) ||
+                report, qb::places::shipped(dir, QStringLiteral("yhdz.rls")), rec, caption, account) ||
             !report.writePdf(r.pdf))
             return 1;
         out(QStringLiteral("调节表已写入 %1\n").arg(shown(r.pdf)));

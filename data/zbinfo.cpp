@@ -1,12 +1,12 @@
 #include "zbinfo.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
 
 #include "errors.h"
+#include "places.h"
 
 namespace qb::zbinfo {
 namespace {
@@ -57,11 +57,16 @@ void setDirectory(const QString& directory) {
 }
 
 QString directory() {
-    return overrideDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : overrideDirectory;
+    return overrideDirectory.isEmpty() ? QDir::currentPath() : overrideDirectory;
 }
 
-QString path() {
-    return QDir(directory()).absoluteFilePath(QStringLiteral("zbinfo.ini"));
+QString pathIn(const QString& folder) {
+    return QDir(folder).absoluteFilePath(QStringLiteral("zbinfo.ini"));
+}
+
+QString readPathIn(const QString& folder) {
+    const QString own = pathIn(folder), older = pathIn(places::programFolder());
+    return !QFile::exists(own) && QFile::exists(older) ? older : own;
 }
 
 QList<std::pair<QString, QString>> readEntries(const QString& file, const QString& section) {
@@ -111,6 +116,12 @@ void writeLists(const QString& file, const QStringList& names, const QStringList
     if (!save.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || save.write(out) != out.size() ||
         !save.commit())
         unableToWrite(file);
+}
+
+void add(const QString& folder, const QStringList& moreNames, const QStringList& moreCategories) {
+    const QString from = readPathIn(folder);
+    writeLists(pathIn(folder), readKeys(from, kNames) + moreNames,
+               readKeys(from, kCategories) + moreCategories);
 }
 
 }  // namespace qb::zbinfo

@@ -5,6 +5,7 @@
 
 #include "errors.h"
 #include "fr_dat.h"
+#include "places.h"
 
 namespace gymk {
 namespace {
@@ -82,7 +83,7 @@ QString export_to_excel(const qb::Query& query, const SheetHeadings& headings,
         throw qb::DbError(QStringLiteral("没有打开的账簿月份可以导出"));
     const QDir dir(directory);
     const QString path = dir.absoluteFilePath(workbook.isEmpty() ? kWorkbookName : workbook);
-    const QString model = dir.absoluteFilePath(kWorkbookTemplate);
+    const QString model = qb::places::shipped(directory, kWorkbookTemplate);
     if (QDir::cleanPath(path) == QDir::cleanPath(model))
         throw qb::DbError(QStringLiteral("模板 %1 不能用作导出的工作簿").arg(model));
     requireClosed(path);

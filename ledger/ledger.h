@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 #include <vector>
@@ -56,6 +57,9 @@ QString add_book(Tdat& dat, const BookFields& fields, const QDate& today = QDate
 void update_book(Tdat& dat, const QString& bookId, const BookFields& fields, bool enabled);
 // Deletes the book and all its rows in accstar, crereg and total.
 void delete_book(Tdat& dat, const QString& bookId);
+// The names and the categories of the ledger's books, each once and in order.
+QStringList book_names(Tdat& dat);
+QStringList book_categories(Tdat& dat);
 
 struct BookTick {
     QString bookId;
