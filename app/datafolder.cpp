@@ -19,8 +19,9 @@ DataFolderDialog::DataFolderDialog(const QString& proposed, QWidget* parent) : Q
     setObjectName(QStringLiteral("DataFolder"));
     setWindowTitle(QStringLiteral("数据文件夹"));
     auto* form = new QFormLayout(this);
-    form->addRow(new QLabel(QStringLiteral("请选择存放账本数据库（LedgerData.mdb）、备份和设置的"
-                                           "文件夹：")));
+    form->addRow(
+        new QLabel(QStringLiteral("请选择存放账本数据库（LedgerData.mdb）、备份和设置的"
+                                  "文件夹：")));
     folder_ = new QLineEdit(QDir::toNativeSeparators(proposed));
     folder_->setObjectName(QStringLiteral("Edit1"));
     folder_->setMinimumWidth(360);
@@ -48,8 +49,8 @@ void DataFolderDialog::accept() {
         return;
     }
     if (!QDir().mkpath(chosen) || !QFileInfo(chosen).isWritable()) {
-        qb::messages().plain(
-            QStringLiteral("文件夹 %1 不能建立或不能写入，请另选一个。").arg(QDir::toNativeSeparators(chosen)));
+        qb::messages().plain(QStringLiteral("文件夹 %1 不能建立或不能写入，请另选一个。")
+                                 .arg(QDir::toNativeSeparators(chosen)));
         return;
     }
     QDialog::accept();
@@ -71,7 +72,8 @@ std::optional<QString> choose_data_folder(const QString& given, const AskDataFol
     try {
         qb::places::rememberDataFolder(*chosen);
     } catch (const qb::DbError& e) {
-        qb::messages().plain(QStringLiteral("数据文件夹没有记下，下次启动时还会再问：%1").arg(e.message()));
+        qb::messages().plain(
+            QStringLiteral("数据文件夹没有记下，下次启动时还会再问：%1").arg(e.message()));
     }
     return chosen;
 }

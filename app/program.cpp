@@ -18,8 +18,8 @@ int main(int argc, char** argv) {
     // (file pickers, standard buttons) in Chinese, when the translations are installed.
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"),
-                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTexts);
     MessageBoxService boxes;
     qb::ScopedMessageService service(&boxes);

@@ -42,11 +42,12 @@ struct StartOptions {
 };
 
 // The start in its fixed order: splash, application title, main window, the data folder chosen
-// (see choose_data_folder) and made the current directory, the data module opened there (created on a first run, asked for its passphrase when it has one of its
-// own) or, when the settings file names one, on the database server (asked for its password when
-// it wants one), the pause, splash gone, main window shown maximized with the login panel. A
-// database that cannot be opened is reported and the program goes on without a connection; after
-// three wrong passphrases or passwords the program ends: the result is null.
+// (see choose_data_folder) and made the current directory, the data module opened there (created on
+// a first run, asked for its passphrase when it has one of its own) or, when the settings file
+// names one, on the database server (asked for its password when it wants one), the pause, splash
+// gone, main window shown maximized with the login panel. A database that cannot be opened is
+// reported and the program goes on without a connection; after three wrong passphrases or passwords
+// the program ends: the result is null.
 std::unique_ptr<Shell> start_shell(const StartOptions& options);
 
 // What the program does after its main window has closed: the day's backup beside the ledger

@@ -36,10 +36,11 @@ QStringList linesWithoutDataSection(const QString& file) {
     for (const QString& line : QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'))) {
         if (isHeader(line))
             inData = !line.trimmed().mid(1).chopped(1).trimmed().compare(kDataSection,
-                                                                          Qt::CaseInsensitive);
+                                                                         Qt::CaseInsensitive);
         if (!inData) kept << QString(line).remove(QLatin1Char('\r'));
     }
-    while (!kept.isEmpty() && kept.last().trimmed().isEmpty()) kept.removeLast();
+    while (!kept.isEmpty() && kept.last().trimmed().isEmpty())
+        kept.removeLast();
     return kept;
 }
 

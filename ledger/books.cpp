@@ -170,11 +170,13 @@ QStringList distinct(Tdat& dat, const QString& sql) {
 }  // namespace
 
 QStringList book_names(Tdat& dat) {
-    return distinct(dat, QStringLiteral("select distinct zbmc from accstar where zbmc<>'' order by 1"));
+    return distinct(dat,
+                    QStringLiteral("select distinct zbmc from accstar where zbmc<>'' order by 1"));
 }
 
 QStringList book_categories(Tdat& dat) {
-    return distinct(dat, QStringLiteral("select distinct zblb from accstar where zblb<>'' order by 1"));
+    return distinct(dat,
+                    QStringLiteral("select distinct zblb from accstar where zblb<>'' order by 1"));
 }
 
 QDate first_open_month(Tdat& dat, const QString& bookId) {

@@ -305,7 +305,8 @@ void Tfr_dz::SpeedButton6Click() {
         dat_.scalar(QStringLiteral("select zh from accstar where zbid=?"), {bookId_}).toString();
     qb::report::Report report;
     if (qb::report::reconciliation_report(
-            report, qb::places::shipped(QDir::currentPath(), QStringLiteral("yhdz.rls")), rec_, caption_, account))
+            report, qb::places::shipped(QDir::currentPath(), QStringLiteral("yhdz.rls")), rec_,
+            caption_, account))
         showReport(report);
 }
 

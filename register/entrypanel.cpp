@@ -129,7 +129,7 @@ void EntryPanel::setVoucher(int voucher) {
 }
 
 void EntryPanel::setBalanceBefore(qb::money::Cents balance) {
-    Edit0->setText(qb::money::text(balance));
+    Edit0->setText(qb::money::grouped(balance));
     Edit5Change();
 }
 
@@ -236,12 +236,19 @@ void EntryPanel::Edit5Change() {
         }
         balance += sign * *amount;
     }
-    Edit7->setText(qb::money::text(balance));
+    Edit7->setText(qb::money::grouped(balance));
 }
 
 void EntryPanel::Edit5Exit(QLineEdit* edit) {
-    if (!edit->text().trimmed().isEmpty()) return;
-    edit->setText(edit == Edit3 ? QStringLiteral("0") : QStringLiteral("0.00"));
+    const QString typed = edit->text().trimmed();
+    if (typed.isEmpty()) {
+        edit->setText(edit == Edit3 ? QStringLiteral("0") : QStringLiteral("0.00"));
+        return;
+    }
+    // An amount left is shown as the journal prints it, with thousands separators.
+    if (edit == Edit3) return;
+    if (const std::optional<qb::money::Cents> amount = qb::money::parse(typed))
+        edit->setText(qb::money::grouped(*amount));
 }
 
 void EntryPanel::enterPressed(QWidget* from) {

@@ -100,7 +100,8 @@ void Tfr_find::FormShow() {
         box->setCurrentIndex(-1);
     };
     const bool open = session_.dat.connected();
-    offer(ComboBox1, qb::zbinfo::names(), open ? qb::ledger::book_names(session_.dat) : QStringList());
+    offer(ComboBox1, qb::zbinfo::names(),
+          open ? qb::ledger::book_names(session_.dat) : QStringList());
     offer(ComboBox2, qb::zbinfo::categories(),
           open ? qb::ledger::book_categories(session_.dat) : QStringList());
     dtp->setDate(QDate::currentDate());

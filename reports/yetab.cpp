@@ -1,5 +1,5 @@
-#include "places.h"
 #include "yetab.h"
+#include "places.h"
 
 #include <QDir>
 #include <QHBoxLayout>

@@ -96,6 +96,11 @@ void RegisterPanel::balanceFollowsTheAmountsAndTheEntryIsSaved() {
     QTest::mouseClick(f.window->findChild<QWidget*>(QStringLiteral("sb2")), Qt::LeftButton);
     QCOMPARE(f.stored(lastLine(f), "j_je") + f.stored(lastLine(f), "d_je"), 0.0);
     QCOMPARE(f.window->monthModel()->rowCount(), 3);
+    // An amount left shows its thousands separators, as the balance does.
+    fill(f, "Edit5", QStringLiteral("12345.6"));
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(field(f, "Edit5"), &leave);
+    QCOMPARE(text(f, "Edit5") + ' ' + text(f, "Edit7"), QStringLiteral("12,345.60 12,460.60"));
     QVERIFY(f.messages.texts.isEmpty());
 }
 
