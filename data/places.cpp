@@ -47,22 +47,27 @@ QStringList linesWithoutDataSection(const QString& file) {
 }  // namespace
 
 QString programFolder() {
-    return QCoreApplication::applicationDirPath();
+    // Without an application object (a core test) there is no program folder to look in.
+    return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
 }
 
 QString shipped(const QString& ledgerFolder, const QString& name) {
     const QString own = QDir(ledgerFolder).absoluteFilePath(name);
-    for (const QString& candidate :
-         {own, QDir(programFolder()).absoluteFilePath(QStringLiteral("../share/quillbook/") + name),
-          QDir(programFolder()).absoluteFilePath(name)})
+    QStringList candidates{own};
+    if (const QString program = programFolder(); !program.isEmpty())
+        candidates << QDir(program).absoluteFilePath(QStringLiteral("../share/quillbook/") + name)
+                   << QDir(program).absoluteFilePath(name);
+    for (const QString& candidate : candidates)
         if (QFileInfo(candidate).isFile()) return QDir::cleanPath(candidate);
     return own;
 }
 
 QString settingsFile() {
     const QString user = userSettingsFile();
-    const QString older = QDir(programFolder()).absoluteFilePath(kSettingsName);
-    return !QFileInfo::exists(user) && QFileInfo::exists(older) ? older : user;
+    const QString program = programFolder();
+    const QString older = QDir(program).absoluteFilePath(kSettingsName);
+    return !program.isEmpty() && !QFileInfo::exists(user) && QFileInfo::exists(older) ? older
+                                                                                      : user;
 }
 
 QString rememberedDataFolder() {

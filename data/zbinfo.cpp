@@ -65,8 +65,11 @@ QString pathIn(const QString& folder) {
 }
 
 QString readPathIn(const QString& folder) {
-    const QString own = pathIn(folder), older = pathIn(places::programFolder());
-    return !QFile::exists(own) && QFile::exists(older) ? older : own;
+    const QString program = places::programFolder();
+    const QString own = pathIn(folder);
+    if (program.isEmpty() || QFile::exists(own)) return own;
+    const QString older = pathIn(program);
+    return QFile::exists(older) ? older : own;
 }
 
 QList<std::pair<QString, QString>> readEntries(const QString& file, const QString& section) {
