@@ -119,11 +119,6 @@ void save_reconciliation(Tdat& dat, const Reconciliation& rec, const QString& us
 std::vector<qint64> add_bank_lines(Tdat& dat, Reconciliation& rec, const std::vector<int>& items,
                                    const QString& user);
 
-// Removes everything kept for a book that is being deleted (its saved reconciliations and its
-// statement layout), inside the caller's transaction, so that a new book given the same id
-// starts clean.
-void forget_book(Tdat& dat, const QString& bookId);
-
 // The statement layout kept for a book (statement::mapping_text), empty when none is.
 QString kept_mapping(Tdat& dat, const QString& bookId);
 void keep_mapping(Tdat& dat, const QString& bookId, const QString& mapping);

@@ -8,16 +8,7 @@
 
 #include "bankrec.h"
 
-namespace qb::engine {
-class Connection;
-}
-
 namespace qb::bankrec::detail {
-
-// The reconciliation's own tables, made at its first save (a ledger copy makes them in its
-// target too): in the file's or the server's dialect, inside the caller's transaction.
-inline constexpr const char* kTables[] = {"yhdz", "yhls", "yhgs"};
-void create_tables(engine::Connection& con, bool onServer);
 
 // The journal's balance at the end of the month: that of its last line.
 Cents book_closing(Tdat& dat, const QString& bookId, const QDate& month);

@@ -5,12 +5,12 @@
 #include <limits>
 #include <memory>
 
-#include "bankrec_store.h"
 #include "engine.h"
 #include "errors.h"
 #include "files.h"
 #include "fr_dat.h"
 #include "schema.h"
+#include "tables.h"
 
 namespace qb::ledgercopy {
 namespace {
@@ -20,13 +20,12 @@ namespace {
 constexpr int kValuesPerInsert = 999;
 constexpr int kRowsPerSlice = 20000;
 
-// The tables that keep the ledger; the staging tables hold nothing from one printout to the next.
+// The tables that keep the ledger and are made with it; the staging tables hold nothing from one
+// printout to the next.
 QStringList keptTables() {
     QStringList tables;
-    for (const char* table : kTables)
-        tables << QString::fromLatin1(table);
-    for (const char* staging : kStagingTables)
-        tables.removeAll(QString::fromLatin1(staging));
+    for (const schema::Table& table : schema::tables())
+        if (table.made == schema::Made::WithLedger && !table.staging) tables << table.name;
     return tables;
 }
 
@@ -89,13 +88,18 @@ qint64 copyTable(engine::Connection& from, engine::Connection& to, const QString
 }
 
 // Everything kept, from the source's one state into the target's open transaction: the ledger's
-// tables, and the reconciliation's where it has saved any.
+// tables, and those made on first use that the source has made.
 RowCounts copyTables(engine::Connection& from, engine::Connection& to, bool onServer,
                      const Progress& progress) {
     QStringList tables = keptTables();
-    for (const char* table : bankrec::detail::kTables)
-        if (from.hasTable(QLatin1String(table))) tables << QLatin1String(table);
-    if (tables.size() > keptTables().size()) bankrec::detail::create_tables(to, onServer);
+    for (const QString& table : schema::names(schema::Made::OnFirstUse)) {
+        if (!from.hasTable(table)) continue;
+        tables << table;
+        if (!to.hasTable(table))
+            for (const QString& statement :
+                 schema::createStatements(schema::table(table), onServer))
+                to.execute(statement);
+    }
     RowCounts counts;
     for (const QString& table : tables) {
         const qint64 copied = copyTable(from, to, table, progress);
@@ -114,16 +118,17 @@ RowCounts copyTables(engine::Connection& from, engine::Connection& to, bool onSe
 // A server database takes a copy when it holds no ledger table at all, or the seven all empty;
 // returns whether the tables are still to be made.
 bool acceptServerTarget(engine::Connection& con) {
+    const QStringList ledgerTables = schema::names(schema::Made::WithLedger);
     QStringList present;
-    for (const char* table : kTables)
-        if (con.hasTable(QString::fromLatin1(table))) present << QString::fromLatin1(table);
+    for (const QString& table : ledgerTables)
+        if (con.hasTable(table)) present << table;
     if (present.isEmpty()) return true;
-    if (present.size() < int(std::size(kTables)))
+    if (present.size() < ledgerTables.size())
         throw DbError(QStringLiteral("服务器上的目标数据库只有账本的一部分数据表（%1），"
                                      "不能复制到那里。")
                           .arg(present.join(QStringLiteral("、"))));
-    for (const char* table : bankrec::detail::kTables)
-        if (con.hasTable(QLatin1String(table))) present << QLatin1String(table);
+    for (const QString& table : schema::names(schema::Made::OnFirstUse))
+        if (con.hasTable(table)) present << table;
     for (const QString& table : present)
         if (rowCount(con, table) > 0)
             throw DbError(

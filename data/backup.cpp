@@ -9,6 +9,7 @@
 #include "files.h"
 #include "fr_dat.h"
 #include "schema.h"
+#include "tables.h"
 
 namespace qb {
 namespace {
@@ -53,10 +54,10 @@ void requireFile(Tdat& dat) {
 
 RowCounts rowCounts(Tdat& dat) {
     RowCounts counts;
-    for (const char* table : kTables)
-        counts[QLatin1String(table)] =
-            dat.scalar(QStringLiteral("select count(*) from %1").arg(QLatin1String(table)))
-                .toLongLong();
+    for (const QString& table : schema::names())
+        if (schema::present(dat, table))
+            counts[table] =
+                dat.scalar(QStringLiteral("select count(*) from %1").arg(table)).toLongLong();
     return counts;
 }
 

@@ -36,7 +36,7 @@ QString backupTarget(const QString& directory, const QDate& day);
 // Where a restore keeps the file it replaces: "<database>.before-restore-YYYYMMDD-HHMMSS".
 QString safetyCopyPath(const QString& databasePath, const QDateTime& moment);
 
-// The number of rows in each of the seven tables.
+// The number of rows in each table the database has (tables.h).
 using RowCounts = QMap<QString, qint64>;
 
 // Copies the open database, as stored and keyed, into the new file and finishes it; returns the

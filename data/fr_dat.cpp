@@ -10,6 +10,7 @@
 #include "errors.h"
 #include "money.h"
 #include "schema.h"
+#include "tables.h"
 
 namespace qb {
 
@@ -533,10 +534,7 @@ void Tdat::openServer(const QString& connection, const QString& password) {
                           QStringLiteral("新账本用 quillbook-cli --server 连接串 "
                                          "init 建立，或用 copy 从账本文件复制过去。"));
     }
-    QStringList staging;
-    for (const char* table : qb::kStagingTables)
-        staging << QString::fromLatin1(table);
-    con->keepPrivate(staging);
+    con->keepPrivate(qb::schema::stagingNames());
     con_ = std::move(con);
     path_.clear();
     passphrase_.clear();

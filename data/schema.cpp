@@ -6,22 +6,11 @@
 #include "errors.h"
 #include "files.h"
 #include "fr_dat.h"
-#include "schema_sql.h"
+#include "tables.h"
 #include "users.h"
 
 namespace qb {
 namespace {
-
-// A schema's statements, comments dropped.
-QStringList schemaStatements(const char* schema) {
-    QString text;
-    for (const QString& line : QString::fromUtf8(schema).split(QLatin1Char('\n')))
-        if (!line.trimmed().startsWith(QLatin1String("--"))) text += line + QLatin1Char('\n');
-    QStringList statements;
-    for (const QString& part : text.split(QLatin1Char(';')))
-        if (!part.trimmed().isEmpty()) statements << part.trimmed();
-    return statements;
-}
 
 void requireAdminName(const QString& adminName) {
     if (adminName.trimmed().isEmpty()) throw DbError(QStringLiteral("管理员用户名不能为空"));
@@ -49,10 +38,7 @@ void buildLedger(engine::Connection& con, bool onServer, const QString& adminNam
 
 // The statement that creates a table today.
 QString tableDefinition(const QString& table) {
-    const QString head = QStringLiteral("create table ") + table + QLatin1Char(' ');
-    for (const QString& statement : schemaStatements(kSchemaSql))
-        if (statement.simplified().startsWith(head, Qt::CaseInsensitive)) return statement;
-    throw DbError(QStringLiteral("数据表 %1 不在数据库结构中").arg(table));
+    return schema::createStatements(schema::table(table), false).first();
 }
 
 // The engine keeps a table's statement with its keywords in capitals and spaces evened out.
@@ -63,7 +49,7 @@ bool sameDefinition(const QString& stored, const QString& current) {
 }  // namespace
 
 void createTables(engine::Connection& con, bool onServer) {
-    for (const QString& statement : schemaStatements(onServer ? kServerSchemaSql : kSchemaSql))
+    for (const QString& statement : schema::ledgerStatements(onServer))
         con.execute(statement);
 }
 
@@ -90,11 +76,11 @@ void createServerLedger(const QString& connection, const QString& adminName,
                         const std::function<void(Tdat&)>& fill) {
     requireAdminName(adminName);
     const auto con = engine::openPostgres(connection, serverPassword);
-    for (const char* table : kTables)
-        if (con->hasTable(QString::fromLatin1(table)))
+    for (const QString& table : schema::names(schema::Made::WithLedger))
+        if (con->hasTable(table))
             throw DbError(QStringLiteral("服务器上的这个数据库已经有数据表 %1：新账本只能建在空的"
                                          "数据库里。")
-                              .arg(QString::fromLatin1(table)));
+                              .arg(table));
     buildLedger(*con, true, adminName, users::password_hash(adminPassword));
     if (!fill) return;
     Tdat dat;
@@ -139,8 +125,8 @@ void upgradeTables(engine::Connection& con) {
 }
 
 QString missingTable(engine::Connection& con) {
-    for (const char* table : kTables)
-        if (!con.hasTable(QString::fromLatin1(table))) return QString::fromLatin1(table);
+    for (const QString& table : schema::names(schema::Made::WithLedger))
+        if (!con.hasTable(table)) return table;
     return {};
 }
 

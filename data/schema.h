@@ -11,12 +11,6 @@ namespace engine {
 class Connection;
 }
 
-// The table names, in the order the schema creates them.
-inline constexpr const char* kTables[] = {"accstar", "crereg", "total", "basicset",
-                                          "pruser",  "tmp_pr", "zhye"};
-// The tables printing and the balance table fill and read back; nothing else keeps their rows.
-inline constexpr const char* kStagingTables[] = {"tmp_pr", "zhye"};
-
 struct NewLedger {
     // Keys the file with a passphrase of its own instead of the built-in key, when not empty.
     QString passphrase;
@@ -41,7 +35,7 @@ void createServerLedger(const QString& connection, const QString& adminName,
                         const std::function<void(Tdat&)>& fill = {});
 
 // The seven tables and their indexes on an open connection, in the file's or the server's
-// dialect, inside the caller's transaction.
+// dialect, inside the caller's transaction. The tables are declared in tables.h.
 void createTables(engine::Connection& con, bool onServer);
 
 // Brings a table that an older version made otherwise to today's definition, in one transaction

@@ -2,13 +2,13 @@
 // initialization and the months a book has posted.
 #include <QSet>
 
-#include "bankrec.h"
 #include "errors.h"
 #include "ledger.h"
 #include "ledger_detail.h"
 #include "markerrows.h"
 #include "months.h"
 #include "rowkinds.h"
+#include "tables.h"
 
 namespace qb::ledger {
 namespace {
@@ -112,9 +112,9 @@ void delete_book(Tdat& dat, const QString& bookId) {
     Transaction t(dat);
     lockBook(dat, bookId);
     dat.execute(QStringLiteral("delete from accstar where zbid=?"), {bookId});
-    dat.execute(QStringLiteral("delete from crereg where zbh=?"), {bookId});
-    dat.execute(QStringLiteral("delete from total where zbh=?"), {bookId});
-    bankrec::forget_book(dat, bookId);
+    // Its lines and totals, and whatever else was kept for it (saved reconciliations, statement
+    // layouts), so that a new book given the same id starts clean.
+    schema::deleteBookRows(dat, bookId);
     t.commit();
 }
 

@@ -55,7 +55,8 @@ QString add_book(Tdat& dat, const BookFields& fields, const QDate& today = QDate
 // start date can no longer change, and a new opening amount rewrites its opening rows and is
 // carried through the posted months by posting them again.
 void update_book(Tdat& dat, const QString& bookId, const BookFields& fields, bool enabled);
-// Deletes the book and all its rows in accstar, crereg and total.
+// Deletes the book and all its rows: in accstar, crereg, total and every other table that keeps
+// rows of books (saved reconciliations, statement layouts).
 void delete_book(Tdat& dat, const QString& bookId);
 // The names and the categories of the ledger's books, each once and in order.
 QStringList book_names(Tdat& dat);

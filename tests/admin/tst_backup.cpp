@@ -8,6 +8,7 @@
 #include "engine.h"
 #include "errors.h"
 #include "schema.h"
+#include "tables.h"
 #include "templedger.h"
 
 namespace {
@@ -134,8 +135,8 @@ TEST(Restore, RefusesWhatIsNotALedgerAndChangesNothing) {
     writeFile(dir + "/empty.DAT", QByteArray());
     {
         auto other = keyedFile(dir + "/otherkey.DAT", "another password");
-        for (const char* table : qb::kTables)
-            other->execute(QString("create table %1 (a)").arg(QLatin1String(table)));
+        for (const QString& table : qb::schema::names(qb::schema::Made::WithLedger))
+            other->execute(QString("create table %1 (a)").arg(table));
         auto partial = keyedFile(dir + "/partial.DAT", Tdat::kPassword);
         partial->execute("create table basicset (OftenSummary text)");
     }
