@@ -1,5 +1,6 @@
 #include "datafolder.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
