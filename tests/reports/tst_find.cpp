@@ -120,6 +120,14 @@ private slots:
         QVERIFY(s.messages.texts.isEmpty());
     }
 
+    // A ledger made elsewhere (a sample, another desk): its books are offered though the
+    // lists in zbinfo.ini lack them.
+    void booksTheListsLackAreOfferedToo() {
+        QueryOnLedger s;
+        s.book("2024052", QStringLiteral("丙公司"));
+        QVERIFY(s.search(QStringLiteral("丙公司"), kMay));
+    }
+
     void queryStandsInAFixedDialogFrame() {
         QueryOnLedger s;
         s.main->findChild<QAction*>(QStringLiteral("N11"))->trigger();
