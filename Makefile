@@ -3,7 +3,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 RUNDIR  ?= run
 
-.PHONY: setup configure build run test bench format clean
+.PHONY: setup configure build run test package bench format clean
 
 setup:
 	bash tools/setup.sh
@@ -14,16 +14,24 @@ configure: setup
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The program looks for its database, templates and help file in the working directory.
+# The program keeps its database in the folder given; it finds its templates and help file
+# in the build tree as an installed program finds them in share/quillbook.
 run: build
 	mkdir -p $(RUNDIR)
-	cp -f $(BUILD)/workdir/* $(RUNDIR)/ 2>/dev/null || true
-	cd $(RUNDIR) && ../$(BUILD)/app/quillbook
+	cd $(RUNDIR) && ../$(BUILD)/app/quillbook --dir .
 
-# The server tests need a PostgreSQL server: a throwaway cluster runs beside the tests.
-test: build
+# The Debian package is built and tried first: unpacked into a scratch root, used from an
+# empty folder. The server tests need a PostgreSQL server: a throwaway cluster runs beside the
+# tests.
+test: package
+	bash tools/package_check.sh $(BUILD)
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen $(CURDIR)/tools/pg_test_cluster.sh \
 		ctest --output-on-failure -j $(JOBS)
+
+# The Debian package build/quillbook_VERSION_ARCH.deb.
+package: build
+	rm -f $(BUILD)/quillbook_*.deb
+	cd $(BUILD) && cpack -G DEB
 
 # The server's benchmark needs a server: the throwaway cluster runs beside them all.
 bench: build

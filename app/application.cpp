@@ -26,8 +26,10 @@ QString error_text(const std::exception& error) {
 }
 
 void setup_look() {
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillbook"));
+    // The name only, no display name: the platform would append that to every window title
+    // ("Quillbook - [登记] — Quillbook").
     QApplication::setApplicationName(QStringLiteral("Quillbook"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillbook"));  // its icon and entry
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quillbook.svg")));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("WenQuanYi Zen Hei"));

@@ -85,6 +85,9 @@ const ChildWindows::Kind* ChildWindows::kind(const QString& entry) {
 
 ChildWindows::ChildWindows(QMdiArea& area, Session& session)
     : QObject(&area), area_(area), session_(session) {
+    // A window of fixed size opened over a maximized register keeps its own size; the register
+    // stays maximized behind it.
+    area_.setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     connect(&area_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* frame) {
         if (frame && dynamic_cast<RegisterCommands*>(frame->widget()))
             registerInFront_ = frame->widget();
@@ -96,7 +99,7 @@ void ChildWindows::plug(const QString& entry, ChildFactory make) {
     factories_.insert(entry, std::move(make));
 }
 
-QWidget* ChildWindows::open(const QString& entry, bool fromMenu) {
+QWidget* ChildWindows::open(const QString& entry) {
     const Kind* k = kind(entry);
     const auto factory = factories_.constFind(entry);
     if (!k || factory == factories_.constEnd()) return nullptr;
@@ -118,7 +121,7 @@ QWidget* ChildWindows::open(const QString& entry, bool fromMenu) {
         frame->show();
     window->setFocus();
     if (k->single) setEntries(*k, false);
-    if (isRegister && fromMenu)
+    if (isRegister)
         if (QAction* menu = session_.mainAction(entries::kAccountingMenu)) menu->setVisible(true);
     emit opened(entry, window);
     return window;
@@ -135,7 +138,7 @@ void ChildWindows::forget(QMdiSubWindow* frame, const QString& entry) {
     if (registerInFront_ == frame->widget()) registerInFront_.clear();
     const Kind* k = kind(entry);
     if (k->single) setEntries(*k, true);
-    if (entry == QLatin1String(entries::kRegister))
+    if (entry == QLatin1String(entries::kRegister) && windows.isEmpty())
         if (QAction* menu = session_.mainAction(entries::kAccountingMenu)) menu->setVisible(false);
     emit closed(entry);
 }

@@ -36,9 +36,9 @@ public:
     void plug(const QString& entry, ChildFactory make);
     bool plugged(const QString& entry) const { return factories_.contains(entry); }
 
-    // Opens a new window of the entry's kind; null when nothing is plugged. fromMenu is false
-    // for a register opened by the journal query, which leaves "账务处理" hidden.
-    QWidget* open(const QString& entry, bool fromMenu = true);
+    // Opens a new window of the entry's kind; null when nothing is plugged. "账务处理" shows
+    // while a register is open, however it was opened.
+    QWidget* open(const QString& entry);
 
     // The most recent living window of a kind, or null.
     QWidget* latest(const QString& entry) const;

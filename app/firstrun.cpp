@@ -10,6 +10,7 @@
 #include "errors.h"
 #include "fr_dat.h"
 #include "messages.h"
+#include "sample.h"
 #include "schema.h"
 #include "widgets.h"
 
@@ -98,6 +99,8 @@ bool first_run(const QString& directory, const std::function<bool(FirstRunDialog
         qb::NewLedger filled;
         if (dialog.sample()) filled.fill = [&](Tdat& dat) { sample(dat, dialog.name()); };
         qb::createDatabase(Tdat::pathIn(directory), dialog.name(), dialog.password(), filled);
+        // The query and the account lists offer the sample's books.
+        if (dialog.sample()) qb::sample::list_books(directory, qb::sample::Options{}.books);
     } catch (const qb::DbError& e) {
         qb::messages().plain(e.message());
     }

@@ -14,16 +14,26 @@
 
 int main(int argc, char** argv) {
     QbApplication app(argc, argv);
-    // Qt's own dialogs (file pickers, standard buttons) in Chinese, when the translations are
-    // installed.
+    // A Chinese program whatever the desktop's locale: dates, the calendar and Qt's own dialogs
+    // (file pickers, standard buttons) in Chinese, when the translations are installed.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTexts);
     MessageBoxService boxes;
     qb::ScopedMessageService service(&boxes);
 
     StartOptions options;
+    const QStringList arguments = QCoreApplication::arguments();
+    if (const qsizetype at = arguments.indexOf(QStringLiteral("--dir"));
+        at > 0 && at + 1 < arguments.size())
+        options.dataFolder = arguments[at + 1];
+    options.askDataFolder = [](const QString& proposed) -> std::optional<QString> {
+        DataFolderDialog dialog(proposed);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.folder();
+    };
     options.plug = plug_child_windows;
     options.runFirstRunDialog = [](FirstRunDialog& dialog) {
         return dialog.exec() == QDialog::Accepted;

@@ -101,8 +101,23 @@ bool open_chosen(Tdat& dat, const StartOptions& options, QWidget& splash) {
         qb::messages().plain(e.message());
         return true;
     }
+    // A server's desk keeps its templates and lists in the data folder too, but is not asked.
+    AskDataFolder ask;
+    if (server.isEmpty() && options.askDataFolder)
+        ask = [&](const QString& proposed) {
+            splash.hide();  // the question must not hide behind the splash
+            return options.askDataFolder(proposed);
+        };
+    const std::optional<QString> folder = choose_data_folder(options.dataFolder, ask);
+    if (!folder) return false;
+    if (!QDir::setCurrent(*folder)) {
+        splash.hide();
+        qb::messages().plain(QStringLiteral("无法进入数据文件夹 %1，系统将退出。")
+                                 .arg(QDir::toNativeSeparators(*folder)));
+        return false;
+    }
     if (!server.isEmpty()) return open_server(dat, server, options, splash);
-    const QString directory = QDir::currentPath();
+    const QString directory = *folder;
     if (!QFile::exists(Tdat::pathIn(directory))) {
         // The questions of a first run must not hide behind the splash.
         splash.hide();

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "datafolder.h"
 #include "fr_dat.h"
 #include "main.h"
 #include "session.h"
@@ -34,14 +35,19 @@ struct StartOptions {
     // gives (attempt 1 to 3; why the attempt before failed); nothing when the user cancels.
     std::function<std::optional<QString>(const QString& server, int attempt, const QString& why)>
         askServerPassword{};
+    // The data folder given on the command line, and how a first start asks for one; without
+    // either, the program works in the current directory.
+    QString dataFolder{};
+    AskDataFolder askDataFolder{};
 };
 
-// The start in its fixed order: splash, application title, main window, data module opened in
-// the current directory (created on a first run, asked for its passphrase when it has one of its
-// own) or, when the settings file names one, on the database server (asked for its password when
-// it wants one), the pause, splash gone, main window shown maximized with the login panel. A
-// database that cannot be opened is reported and the program goes on without a connection; after
-// three wrong passphrases or passwords the program ends: the result is null.
+// The start in its fixed order: splash, application title, main window, the data folder chosen
+// (see choose_data_folder) and made the current directory, the data module opened there (created on
+// a first run, asked for its passphrase when it has one of its own) or, when the settings file
+// names one, on the database server (asked for its password when it wants one), the pause, splash
+// gone, main window shown maximized with the login panel. A database that cannot be opened is
+// reported and the program goes on without a connection; after three wrong passphrases or passwords
+// the program ends: the result is null.
 std::unique_ptr<Shell> start_shell(const StartOptions& options);
 
 // What the program does after its main window has closed: the day's backup beside the ledger

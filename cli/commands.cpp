@@ -185,6 +185,13 @@ int sample(const QString& dir, const QStringList& args) {
         withServerPassword([&](const QString& serverPassword) {
             qb::createServerLedger(serverGiven, admin, password, serverPassword, fill);
         });
+    try {
+        qb::sample::list_books(dir, result.books);
+    } catch (const qb::DbError& e) {
+        // The ledger is made; only the lists that offer its books are not.
+        std::fprintf(stderr, "quillbook-cli: 警告：帐簿名称和类别没有写入 zbinfo.ini：%s\n",
+                     shown(e.message(), true).toUtf8().constData());
+    }
     out(QStringLiteral("已建立示例数据库 %1：%2 本帐簿，%3 行日记帐，%4 笔冲账（管理员 %5）\n")
             .arg(shown(serverGiven.isEmpty() ? path : QStringLiteral("（服务器）")))
             .arg(result.books)

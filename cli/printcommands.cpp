@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "journalprint.h"
 #include "months.h"
+#include "places.h"
 #include "printouts.h"
 #include "report.h"
 
@@ -38,8 +39,8 @@ int print(const QString& dir, const QStringList& args) {
     adviseUnchained(dat, id, rest[0]);
     // The report tells what went wrong (a missing template, a file that cannot be written).
     qb::report::Report report;
-    if (!qb::report::loadJournal(report, QDir(dir).filePath(QStringLiteral("pr.rls")), rest[0],
-                                 rest[1], month, printout))
+    if (!qb::report::loadJournal(report, qb::places::shipped(dir, QStringLiteral("pr.rls")),
+                                 rest[0], rest[1], month, printout))
         return 1;
     report.setDataSource(qb::report::journalLines(printout));
     if (!report.writePdf(pdf)) return 1;
@@ -71,7 +72,8 @@ int balances(const QString& dir, const QStringList& args) {
                     qb::balances::month_end_balances(dat, books[i], today,
                                                      qb::balanceprint::kMonths)));
         qb::report::Report report;
-        if (!qb::balanceprint::loadPrintout(report, QDir(dir).filePath(QStringLiteral("zhye.rls")),
+        if (!qb::balanceprint::loadPrintout(report,
+                                            qb::places::shipped(dir, QStringLiteral("zhye.rls")),
                                             qb::report::balanceRows(books), today, lines) ||
             !report.writePdf(pdf))
             return 1;

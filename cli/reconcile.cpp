@@ -9,6 +9,7 @@
 #include "errors.h"
 #include "fr_dat.h"
 #include "months.h"
+#include "places.h"
 #include "reconciliation_report.h"
 #include "report.h"
 
@@ -165,8 +166,9 @@ int reconcile(const QString& dir, const QStringList& args) {
         qb::report::Report report;
         const QString account =
             dat.scalar(QStringLiteral("select zh from accstar where zbid=?"), {id}).toString();
-        if (!qb::report::reconciliation_report(
-                report, QDir(dir).filePath(QStringLiteral("yhdz.rls")), rec, caption, account) ||
+        if (!qb::report::reconciliation_report(report,
+                                               qb::places::shipped(dir, QStringLiteral("yhdz.rls")),
+                                               rec, caption, account) ||
             !report.writePdf(r.pdf))
             return 1;
         out(QStringLiteral("调节表已写入 %1\n").arg(shown(r.pdf)));

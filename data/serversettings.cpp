@@ -4,12 +4,13 @@
 
 #include "engine.h"
 #include "errors.h"
+#include "places.h"
 #include "zbinfo.h"
 
 namespace qb::serversettings {
 
 QString path() {
-    return QDir(zbinfo::directory()).absoluteFilePath(QStringLiteral("quillbook.ini"));
+    return places::settingsFile();
 }
 
 QString connection(const QString& file) {

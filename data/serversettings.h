@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// Which ledger the program opens: the local file, unless the settings file beside the program,
-// "quillbook.ini", names a database server in its section [server]:
+// Which ledger the program opens: the local file, unless the user's settings file
+// "quillbook.ini" (see qb::places::settingsFile) names a database server in its section [server]:
 //
 //   [server]
 //   connection=host=db.example.com dbname=ledger user=cashier1
@@ -13,7 +13,7 @@
 // PostgreSQL's password file (~/.pgpass), or is asked for at start-up.
 namespace qb::serversettings {
 
-// quillbook.ini in the directory of zbinfo.ini (beside the program file).
+// The user's quillbook.ini, or an older one beside the program.
 QString path();
 
 // The server's connection string; empty when the file or its [server] connection is missing or

@@ -1,12 +1,12 @@
 #include "zbinfo.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 
 #include "errors.h"
 #include "files.h"
+#include "places.h"
 
 namespace qb::zbinfo {
 namespace {
@@ -71,11 +71,19 @@ void setDirectory(const QString& directory) {
 }
 
 QString directory() {
-    return overrideDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : overrideDirectory;
+    return overrideDirectory.isEmpty() ? QDir::currentPath() : overrideDirectory;
 }
 
-QString path() {
-    return QDir(directory()).absoluteFilePath(QStringLiteral("zbinfo.ini"));
+QString pathIn(const QString& folder) {
+    return QDir(folder).absoluteFilePath(QStringLiteral("zbinfo.ini"));
+}
+
+QString readPathIn(const QString& folder) {
+    const QString program = places::programFolder();
+    const QString own = pathIn(folder);
+    if (program.isEmpty() || QFile::exists(own)) return own;
+    const QString older = pathIn(program);
+    return QFile::exists(older) ? older : own;
 }
 
 QList<std::pair<QString, QString>> readEntries(const QString& file, const QString& section) {
@@ -162,6 +170,12 @@ void writeEntry(const QString& file, const QString& section, const QString& key,
         }
     }
     saveWhole(file, (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
+}
+
+void add(const QString& folder, const QStringList& moreNames, const QStringList& moreCategories) {
+    const QString from = readPathIn(folder);
+    writeLists(pathIn(folder), readKeys(from, kNames) + moreNames,
+               readKeys(from, kCategories) + moreCategories);
 }
 
 }  // namespace qb::zbinfo

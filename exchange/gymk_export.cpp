@@ -6,6 +6,7 @@
 #include "errors.h"
 #include "files.h"
 #include "fr_dat.h"
+#include "places.h"
 
 namespace gymk {
 namespace {
@@ -83,7 +84,7 @@ QString export_to_excel(const qb::Query& query, const SheetHeadings& headings,
         throw qb::DbError(QStringLiteral("没有打开的账簿月份可以导出"));
     const QDir dir(directory);
     const QString path = dir.absoluteFilePath(workbook.isEmpty() ? kWorkbookName : workbook);
-    const QString model = dir.absoluteFilePath(kWorkbookTemplate);
+    const QString model = qb::places::shipped(directory, kWorkbookTemplate);
     if (const QString why = qb::files::whyNotWritable(path); !why.isEmpty()) throw qb::DbError(why);
     if (QDir::cleanPath(path) == QDir::cleanPath(model) || qb::files::sameFile(path, model))
         throw qb::DbError(QStringLiteral("模板 %1 不能用作导出的工作簿").arg(model));

@@ -13,16 +13,23 @@ namespace {
 
 using CellMap = std::map<int, Cell>;
 
-// Text as a cell stores it: characters XML cannot carry are written "_xHHHH_", the way
-// spreadsheet programs store them, and a text that looks like such an escape is escaped itself.
+// Text as a cell stores it: characters XML cannot carry (control characters, a lone surrogate)
+// are written "_xHHHH_", the way spreadsheet programs store them, and a text that looks like such
+// an escape is escaped itself. Everything else, characters beyond the basic plane too, is kept.
 QString stored(const QString& text) {
     static const QRegularExpression escapeLike(QStringLiteral("_(x[0-9A-Fa-f]{4}_)"));
     QString escaped = text;
     escaped.replace(escapeLike, QStringLiteral("_x005F_\\1"));
     QString out;
     out.reserve(escaped.size());
-    for (const QChar c : escaped) {
+    for (qsizetype i = 0; i < escaped.size(); ++i) {
+        const QChar c = escaped[i];
         const char16_t u = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < escaped.size() && escaped[i + 1].isLowSurrogate()) {
+            out += c;
+            out += escaped[++i];
+            continue;
+        }
         const bool allowed = u == '\t' || u == '\n' || u == '\r' ||
                              (u >= 0x20 && u != 0xfffe && u != 0xffff && !c.isSurrogate());
         out += allowed ? QString(c) : QStringLiteral("_x%1_").arg(int(u), 4, 16, QLatin1Char('0'));

@@ -9,6 +9,7 @@
 
 #include "chm_engine.h"
 #include "helpwindow.h"
+#include "places.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ void close_help() {
 }
 
 QString help_file(const QString& topic) {
-    const QString file = QDir::current().filePath(QStringLiteral("qbk.chm"));
+    const QString file = qb::places::shipped(QDir::currentPath(), QStringLiteral("qbk.chm"));
     return topic.isEmpty() ? file : file + QStringLiteral("::/") + topic;
 }
 

@@ -192,6 +192,24 @@ int init_book(Tdat& dat, const QString& bookId) {
     return save_book_ticks(dat, {{bookId, true, book.start, book.opening}});
 }
 
+namespace {
+QStringList distinct(Tdat& dat, const QString& sql) {
+    QStringList values;
+    eachRow(dat, sql, {}, [&](engine::Statement& s) { values << s.value(0).toString(); });
+    return values;
+}
+}  // namespace
+
+QStringList book_names(Tdat& dat) {
+    return distinct(dat,
+                    QStringLiteral("select distinct zbmc from accstar where zbmc<>'' order by 1"));
+}
+
+QStringList book_categories(Tdat& dat) {
+    return distinct(dat,
+                    QStringLiteral("select distinct zblb from accstar where zblb<>'' order by 1"));
+}
+
 QDate first_open_month(Tdat& dat, const QString& bookId) {
     const Book book = requireBook(dat, bookId);
     if (!book.start.isValid()) throw DbError(QStringLiteral("帐簿“%1”没有启用日期").arg(book.name));

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 #include <vector>
@@ -63,6 +64,9 @@ void update_book(Tdat& dat, const QString& bookId, const BookFields& fields, boo
 // Deletes the book and all its rows: in accstar, crereg, total and every other table that keeps
 // rows of books (saved reconciliations, statement layouts).
 void delete_book(Tdat& dat, const QString& bookId);
+// The names and the categories of the ledger's books, each once and in order.
+QStringList book_names(Tdat& dat);
+QStringList book_categories(Tdat& dat);
 
 struct BookTick {
     QString bookId;

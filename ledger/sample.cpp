@@ -9,6 +9,7 @@
 #include "ledger.h"
 #include "money.h"
 #include "months.h"
+#include "zbinfo.h"
 
 namespace qb::sample {
 namespace {
@@ -22,6 +23,15 @@ const QStringList kNames{
     QStringLiteral("北京分公司"), QStringLiteral("上海分公司"), QStringLiteral("广州分公司"),
     QStringLiteral("深圳分公司"), QStringLiteral("成都分公司"), QStringLiteral("武汉分公司"),
     QStringLiteral("杭州分公司"), QStringLiteral("南京分公司"), QStringLiteral("西安分公司")};
+QString categoryOf(int book) {
+    return kCategories[book % 3];
+}
+QString nameOf(int book) {
+    const int index = book / 3;
+    return index < kNames.size() ? kNames[index]
+                                 : QStringLiteral("第%1分公司").arg(index - kNames.size() + 1);
+}
+
 const QStringList kReceipts{QStringLiteral("收%1货款"),   QStringLiteral("收回%1欠款"),
                             QStringLiteral("%1销售收入"), QStringLiteral("提现备用"),
                             QStringLiteral("收%1押金"),   QStringLiteral("收到%1投资款"),
@@ -61,11 +71,8 @@ private:
     const QString& pick(const QStringList& list) { return list[uniform(0, int(list.size()) - 1)]; }
 
     void book(int index, const QDate& start) {
-        const QString category = kCategories[index % 3];
-        const int nameIndex = index / 3;
-        const QString name = nameIndex < kNames.size()
-                                 ? kNames[nameIndex]
-                                 : QStringLiteral("第%1分公司").arg(nameIndex - kNames.size() + 1);
+        const QString category = categoryOf(index);
+        const QString name = nameOf(index);
         const bool cash = index % 3 == 0;
         const QString account = cash ? QString()
                                      : QStringLiteral("6222%1%2")
@@ -186,6 +193,15 @@ Result generate(Tdat& dat, const Options& options) {
     const Result result = Generator(dat, options).run();
     t.commit();
     return result;
+}
+
+void list_books(const QString& folder, int books) {
+    QStringList names, categories;
+    for (int i = 0; i < books; ++i) {
+        names << nameOf(i);
+        categories << categoryOf(i);
+    }
+    zbinfo::add(folder, names, categories);
 }
 
 }  // namespace qb::sample

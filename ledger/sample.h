@@ -32,4 +32,8 @@ void require_valid(const Options& options);
 // Adds the books to the open database in one transaction: all of them or none.
 Result generate(Tdat& dat, const Options& options);
 
+// Adds the names and categories of that many sample books to the lists in the folder's
+// "zbinfo.ini", so that the query and the account lists offer the books made.
+void list_books(const QString& folder, int books);
+
 }  // namespace qb::sample

@@ -331,7 +331,7 @@ void Tfr_dj::openMonth(QTreeWidgetItem* node) {
     model_->resetFromQuery();
     refreshFooters();
     Label1->setText(current_book_id);
-    Label3->setText(QStringLiteral("%1-%2[%3]").arg(name, category, current_book_id));
+    Label3->setText(name + QLatin1Char('-') + category);  // the book id is internal
     monthClosed_ = gymk::month_closed(dat_, QString(), current_book_id, gymk::SilentMode, date);
     if (model_->rowCount() > 0) DBGridEh1->setCurrent(0, MonthModel::Dzrq);
 }

@@ -23,12 +23,8 @@ void Tfr_dj::connectPanel() {
     connect(Panel2, &EntryPanel::voucherEdited, this, &Tfr_dj::showBalanceBefore);
     connect(Panel2, &EntryPanel::summaryEntered, this,
             [this] { Panel2->offerPhrases(qb::phrases::all(dat_)); });
-    connect(Panel2, &EntryPanel::summaryLeft, this, [this](const QString& text) {
-        const QString learned = qb::phrases::learn(dat_, text);
-        GridDelegate* cells = DBGridEh1->delegate();
-        if (!learned.isEmpty()) cells->setPhrases(cells->phrases() + QStringList{learned});
-        showBalanceBefore();
-    });
+    // The summary decides a new line's place among its voucher's lines, so its balance before.
+    connect(Panel2, &EntryPanel::summaryLeft, this, [this] { showBalanceBefore(); });
     // A click into the grid goes back to typing lines there.
     connect(DBGridEh1->view(), &QAbstractItemView::pressed, this, [this] {
         if (CheckBox1->isChecked()) leavePanel();
@@ -89,6 +85,10 @@ bool Tfr_dj::sb2Click() {
                                : qb::ledger::insert_line(dat_, current_book_id, *line);
         }))
         return false;
+    // Only a saved line teaches its summary: a refused one must not fill the phrase list.
+    const QString learned = qb::phrases::learn(dat_, line->summary);
+    GridDelegate* cells = DBGridEh1->delegate();
+    if (!learned.isEmpty()) cells->setPhrases(cells->phrases() + QStringList{learned});
     reloadKeeping(rowId, MonthModel::Dzrq);
     refreshFooters();
     warnTicket(line->ticket);

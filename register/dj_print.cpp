@@ -8,6 +8,7 @@
 #include "dj.h"
 #include "journalgrid.h"
 #include "journalprint.h"
+#include "places.h"
 #include "preview_dialog.h"
 #include "printouts.h"
 #include "report.h"
@@ -26,9 +27,9 @@ void Tfr_dj::SpeedButton7Click() {
     aux_query.setSql(qb::journalprint::kStagedSql);
     aux_query.open();
     qb::report::Report RMGR;
-    if (qb::report::loadJournal(RMGR, QDir::current().filePath(QStringLiteral("pr.rls")),
-                                onShow_->parent()->text(0), onShow_->text(0), shownMonth_,
-                                printout)) {
+    if (qb::report::loadJournal(
+            RMGR, qb::places::shipped(QDir::currentPath(), QStringLiteral("pr.rls")),
+            onShow_->parent()->text(0), onShow_->text(0), shownMonth_, printout)) {
         RMGR.setDataSource(std::make_shared<qb::report::QueryDataSource>(aux_query));
         qb::report::showPreview(RMGR, this, QStringLiteral("打印 - ") + Label3->text());
     }

@@ -9,6 +9,7 @@
 #include "dj.h"
 #include "figures.h"
 #include "gymk.h"
+#include "places.h"
 #include "report.h"
 #include "report_preview.h"
 
@@ -29,7 +30,8 @@ const SheetRow kSheetRows[] = {
 bool Tfr_dj::showSheet(QTreeWidgetItem* nameNode) {
     const QString name = nameNode->text(0);
     // A missing template or object is told by the report and leaves the window as it was.
-    if (!summary_report->load(QDir::current().filePath(QStringLiteral("qbk.rmf")))) return false;
+    if (!summary_report->load(qb::places::shipped(QDir::currentPath(), QStringLiteral("qbk.rmf"))))
+        return false;
     create_jcb(name);
     if (!rmp->showReport(*summary_report)) return false;
     Label3->setText(name + QStringLiteral("-结存表"));

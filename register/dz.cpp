@@ -19,6 +19,7 @@
 #include "gymk.h"
 #include "messages.h"
 #include "months.h"
+#include "places.h"
 #include "preview_dialog.h"
 #include "reconciliation_report.h"
 #include "report.h"
@@ -322,7 +323,8 @@ void Tfr_dz::SpeedButton6Click() {
         dat_.scalar(QStringLiteral("select zh from accstar where zbid=?"), {bookId_}).toString();
     qb::report::Report report;
     if (qb::report::reconciliation_report(
-            report, QDir::current().filePath(QStringLiteral("yhdz.rls")), rec_, caption_, account))
+            report, qb::places::shipped(QDir::currentPath(), QStringLiteral("yhdz.rls")), rec_,
+            caption_, account))
         showReport(report);
 }
 

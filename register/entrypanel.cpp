@@ -131,7 +131,7 @@ void EntryPanel::setVoucher(int voucher) {
 void EntryPanel::setBalanceBefore(qb::money::Cents balance) {
     // Asked again as the entry is typed: an unchanged balance neither recomputes the one after
     // it nor repeats what was said about an amount.
-    const QString text = qb::money::text(balance);
+    const QString text = qb::money::grouped(balance);
     if (text == Edit0->text()) return;
     Edit0->setText(text);
     Edit5Change();
@@ -244,12 +244,19 @@ void EntryPanel::Edit5Change() {
         }
         balance += sign * *amount;
     }
-    Edit7->setText(qb::money::text(balance));
+    Edit7->setText(qb::money::grouped(balance));
 }
 
 void EntryPanel::Edit5Exit(QLineEdit* edit) {
-    if (!edit->text().trimmed().isEmpty()) return;
-    edit->setText(edit == Edit3 ? QStringLiteral("0") : QStringLiteral("0.00"));
+    const QString typed = edit->text().trimmed();
+    if (typed.isEmpty()) {
+        edit->setText(edit == Edit3 ? QStringLiteral("0") : QStringLiteral("0.00"));
+        return;
+    }
+    // An amount left is shown as the journal prints it, with thousands separators.
+    if (edit == Edit3) return;
+    if (const std::optional<qb::money::Cents> amount = qb::money::parse(typed))
+        edit->setText(qb::money::grouped(*amount));
 }
 
 void EntryPanel::enterPressed(QWidget* from) {
@@ -295,7 +302,7 @@ bool EntryPanel::eventFilter(QObject* watched, QEvent* event) {
             break;
         case QEvent::FocusOut:
             if (passing(event)) break;
-            if (watched == CBox1) emit summaryLeft(CBox1->currentText());
+            if (watched == CBox1) emit summaryLeft();
             if (watched == Edit3 || watched == Edit5 || watched == Edit6)
                 Edit5Exit(static_cast<QLineEdit*>(watched));
             break;

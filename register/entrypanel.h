@@ -45,7 +45,7 @@ signals:
     void newRequested();   // "添加"
     void voucherEdited();  // the voucher number was typed: the balance before may change
     void summaryEntered();
-    void summaryLeft(const QString& text);
+    void summaryLeft();  // the summary was left: the balance before may change
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -72,6 +72,7 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
             auto* spin = new QSpinBox(parent);
             spin->setRange(0, std::numeric_limits<qint16>::max());
             spin->setFrame(false);
+            spin->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             return spin;
         }
         case MonthModel::Zy: {

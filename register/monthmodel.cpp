@@ -117,7 +117,8 @@ QVariant MonthModel::data(const QModelIndex& index, int role) const {
             return {};
         case Qt::TextAlignmentRole:
             if (column == Dzrq) return int(Qt::AlignCenter);
-            if (isAmount(column)) return int(Qt::AlignRight | Qt::AlignVCenter);
+            if (isAmount(column) || column == Pzh || column == Pzn)  // numbers
+                return int(Qt::AlignRight | Qt::AlignVCenter);
             return int(Qt::AlignLeft | Qt::AlignVCenter);
         default:
             return {};

@@ -13,6 +13,7 @@
 #include "dj.h"
 #include "errors.h"
 #include "gymk.h"
+#include "ledger.h"
 #include "messages.h"
 #include "session.h"
 #include "widgets.h"
@@ -89,13 +90,20 @@ void Tfr_find::showEvent(QShowEvent* event) {
 }
 
 void Tfr_find::FormShow() {
-    // The lists as the file holds them now; a later change shows in the next query window.
-    ComboBox1->clear();
-    ComboBox1->addItems(qb::zbinfo::names());
-    ComboBox1->setCurrentIndex(-1);
-    ComboBox2->clear();
-    ComboBox2->addItems(qb::zbinfo::categories());
-    ComboBox2->setCurrentIndex(-1);
+    // The lists as the file holds them now, then the books the ledger holds that they lack; a
+    // later change shows in the next query window.
+    const auto offer = [](QComboBox* box, QStringList items, const QStringList& books) {
+        for (const QString& book : books)
+            if (!items.contains(book)) items << book;
+        box->clear();
+        box->addItems(items);
+        box->setCurrentIndex(-1);
+    };
+    const bool open = session_.dat.connected();
+    offer(ComboBox1, qb::zbinfo::names(),
+          open ? qb::ledger::book_names(session_.dat) : QStringList());
+    offer(ComboBox2, qb::zbinfo::categories(),
+          open ? qb::ledger::book_categories(session_.dat) : QStringList());
     dtp->setDate(QDate::currentDate());
 }
 

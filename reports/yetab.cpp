@@ -1,4 +1,5 @@
 #include "yetab.h"
+#include "places.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -146,7 +147,7 @@ void TForm3::SpeedButton1Click() {
     Query1.open();
     qb::report::Report RMGridReport1;
     if (qb::balanceprint::loadPrintout(
-            RMGridReport1, QDir::current().filePath(QStringLiteral("zhye.rls")),
+            RMGridReport1, qb::places::shipped(QDir::currentPath(), QStringLiteral("zhye.rls")),
             std::make_shared<qb::report::QueryDataSource>(Query1), today, Chart1->lines()))
         qb::report::showPreview(RMGridReport1, this, windowTitle());
     Query1.close();

@@ -11,6 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libquazip1-qt6-dev libchm-dev fp-utils libcsv-dev libfreexl-dev
     fonts-wqy-zenhei poppler-utils xvfb xauth clang-format python3-openpyxl
+    lintian appstream desktop-file-utils librsvg2-bin  # the Debian package: icons, checks
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -13,6 +13,7 @@
 #include "startup.h"
 #include "testserver.h"
 #include "users.h"
+#include "zbinfo.h"
 
 // The start of the program: the first run without a database, and a database that cannot be
 // opened.
@@ -196,6 +197,39 @@ private slots:
         QVERIFY2(messages.texts.value(0).contains("~/.pgpass"),
                  qPrintable(messages.texts.join('|')));
         QFile::remove(settings);
+    }
+
+    // Asked once at the first start, then remembered for the user beside the server settings;
+    // a folder given on the command line or a ledger in the current directory wins.
+    void theDataFolderIsAskedOnceThenRemembered() {
+        QTemporaryDir config, here;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        QDir(config.path()).mkpath("quillbook");
+        QFile settings(config.filePath("quillbook/quillbook.ini"));
+        QVERIFY(settings.open(QIODevice::WriteOnly) && settings.write("[server]\nconnection=\n"));
+        settings.close();
+        QDir::setCurrent(here.path());
+        const QString chosen = here.filePath("账本");
+        QStringList proposed;
+        const AskDataFolder ask = [&](const QString& folder) -> std::optional<QString> {
+            proposed << folder;
+            return QDir().mkpath(chosen) ? std::optional(chosen) : std::nullopt;
+        };
+        QCOMPARE(choose_data_folder({}, ask), chosen);
+        QCOMPARE(choose_data_folder({}, ask), chosen);
+        QCOMPARE(proposed.size(), 1);
+        QVERIFY(proposed[0].endsWith("/Quillbook"));
+        QCOMPARE(qb::zbinfo::readKeys(settings.fileName(), "server").size(), 1);
+        QCOMPARE(choose_data_folder(dir.path(), ask), dir.path());
+        qb::createDatabase(Tdat::pathIn(here.path()), "admin", "admin");
+        QCOMPARE(choose_data_folder({}, ask), here.path());
+        QCOMPARE(proposed.size(), 1);
+        // Refusing the question at a first start ends the program.
+        QFile::remove(Tdat::pathIn(here.path()));
+        QDir(chosen).removeRecursively();
+        QCOMPARE(choose_data_folder({}, [](const QString&) { return std::optional<QString>(); }),
+                 std::optional<QString>());
+        qunsetenv("XDG_CONFIG_HOME");
     }
 };
 

@@ -16,6 +16,7 @@
 #include "fr_dat.h"
 #include "ledger.h"
 #include "workbook_reader.h"
+#include "zbinfo.h"
 
 namespace {
 
@@ -50,6 +51,10 @@ TEST(Cli, SampleCheckJournalAndPost) {
         cli({"--dir", dir, "sample", "--books", "3", "--months", "3", "--lines", "6"});
     ASSERT_EQ(made.code, 0) << made.err.toStdString();
     EXPECT_TRUE(made.out.contains("3 本帐簿"));
+    // The query and the account lists offer the sample's books.
+    EXPECT_EQ(qb::zbinfo::readKeys(dir + "/zbinfo.ini", qb::zbinfo::kNames), QStringList{"本部"});
+    EXPECT_EQ(qb::zbinfo::readKeys(dir + "/zbinfo.ini", qb::zbinfo::kCategories),
+              QStringList({"现金日记帐", "银行日记帐", "银行卡"}));
     EXPECT_EQ(cli({"--dir", dir, "sample"}).code, 1);  // never over an existing database
     EXPECT_EQ(cli({"--dir", dir, "check"}).code, 0);
 
@@ -278,8 +283,7 @@ TEST(Cli, PrintsJournalAndBalancesWithoutWriting) {
     const QString dir = tmp.path();
     ASSERT_EQ(cli({"--dir", dir, "sample", "--books", "1", "--months", "2", "--lines", "64"}).code,
               0);
-    QFile::copy(QStringLiteral(QB_TEMPLATES_DIR "/pr.rls"), dir + "/pr.rls");
-    Tdat running;
+    Tdat running;  // the templates are the ones the program ships: none lies beside the ledger
     running.openIn(dir);
     const QString month = QDate::currentDate().addMonths(-1).toString("yyyy-MM");
     const QStringList csv =
@@ -332,11 +336,13 @@ TEST(Cli, ExportWritesTheMonthAsTheRegisterDoes) {
               0);
     const QString month = QDate::currentDate().addMonths(-1).toString("yyyy-MM");
     const QStringList book = {"本部", "银行日记帐", month};
-    const Outcome missing = cli(QStringList{"--dir", dir, "export"} + book);
-    EXPECT_EQ(missing.code, 1);
-    EXPECT_TRUE(missing.err.contains("ExcelF.dat")) << missing.err.toStdString();
-
-    ASSERT_TRUE(QFile::copy(QB_WORKBOOK_TEMPLATE, dir + "/ExcelF.dat"));
+    // A cashier's own template beside the ledger wins over the one the program ships.
+    QFile own(dir + "/ExcelF.dat");
+    ASSERT_TRUE(own.open(QIODevice::WriteOnly) && own.write("not a workbook") > 0);
+    own.close();
+    EXPECT_EQ(cli(QStringList{"--dir", dir, "export"} + book).code, 1);
+    EXPECT_FALSE(QFile::exists(dir + "/qbk.xls"));
+    ASSERT_TRUE(own.remove());
     const Outcome made = cli(QStringList{"--dir", dir, "export"} + book);
     ASSERT_EQ(made.code, 0) << made.err.toStdString();
     EXPECT_TRUE(made.out.contains("6 行已导出到 " + dir + "/qbk.xls")) << made.out.toStdString();

@@ -60,7 +60,7 @@ TEST(WorkbookExport, MonthGoesIntoACopyOfTheTemplateWithItsLayout) {
         return f.readAll();
     }();
     e.line(kBook, "2024-05-01", 0, "期初余额", 0, 0, 500);
-    const qint64 quoted = e.line(kBook, "2024-05-03", 1, "付\"O'Brien\"运费", 0, 12.5, 487.5);
+    const qint64 quoted = e.line(kBook, "2024-05-03", 1, "付\"O'Brien\"运费 𠮷😀", 0, 12.5, 487.5);
     e.dat.execute("update crereg set ph='007',bxr=?,pzn=2 where rowid=?", {"李\x01四", quoted});
     e.line(kBook, "2024-05-09", 2, "=1+1", 1234567.89, 0, 1235055.39);
     EXPECT_EQ(e.exportMonth(QDate(2024, 5, 20)), e.workbook());
@@ -77,7 +77,7 @@ TEST(WorkbookExport, MonthGoesIntoACopyOfTheTemplateWithItsLayout) {
                                                            {"fill", ""}}));
     EXPECT_EQ(value(book, "B5"), 1);
     EXPECT_EQ(value(book, "C5"), "007");
-    EXPECT_EQ(value(book, "D5"), "付\"O'Brien\"运费");
+    EXPECT_EQ(value(book, "D5"), "付\"O'Brien\"运费 𠮷😀");  // beyond the basic plane, as written
     EXPECT_EQ(value(book, "E5"), 0);
     EXPECT_EQ(value(book, "F5"), 12.5);
     EXPECT_EQ(book["cells"]["F5"]["fmt"], "#,##0.00");

@@ -98,6 +98,11 @@ void RegisterPanel::balanceFollowsTheAmountsAndTheEntryIsSaved() {
     QTest::mouseClick(f.window->findChild<QWidget*>(QStringLiteral("sb2")), Qt::LeftButton);
     QCOMPARE(f.stored(lastLine(f), "j_je") + f.stored(lastLine(f), "d_je"), 0.0);
     QCOMPARE(f.window->monthModel()->rowCount(), 3);
+    // An amount left shows its thousands separators, as the balance does.
+    fill(f, "Edit5", QStringLiteral("12345.6"));
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(field(f, "Edit5"), &leave);
+    QCOMPARE(text(f, "Edit5") + ' ' + text(f, "Edit7"), QStringLiteral("12,345.60 12,460.60"));
     QVERIFY(f.messages.texts.isEmpty());
 }
 
@@ -113,6 +118,7 @@ void RegisterPanel::badFieldsAreRefusedBeforeAnythingIsWritten() {
     QCOMPARE(f.messages.texts.last(), QStringLiteral("无效的数字"));
     QCOMPARE(field(f, "Edit7")->text(), QStringLiteral("102.00"));
     const int before = lines(f);
+    summaryBox(f)->setEditText(QStringLiteral("报销差旅费"));  // a refused line learns nothing
     save(f);
     fill(f, "Edit5", QStringLiteral("1.234"));
     save(f);
@@ -132,6 +138,7 @@ void RegisterPanel::badFieldsAreRefusedBeforeAnythingIsWritten() {
                           QStringLiteral("请输入凭证号！"), f.messages.texts.last()}));
     QVERIFY(f.messages.texts.last().contains(QStringLiteral("系统保留")));
     QCOMPARE(lines(f), before);
+    QCOMPARE(f.ledger.dat.scalar(QStringLiteral("select count(*) from basicset")).toInt(), 0);
     // "添加" starts afresh: what was left unreadable is not computed with and refused again.
     fill(f, "Edit5", QStringLiteral("x"));
     const qsizetype told = f.messages.texts.size();
