@@ -107,7 +107,7 @@ int passphrase(const QString& dir, const QStringList& args) {
     }
     dat.setPassphrase(next);
     qb::oplog::append_alone(
-        dat, {set ? qb::oplog::kPassphraseSet : qb::oplog::kPassphraseRemoved, {}, {}, 0});
+        dat, {set ? qb::oplog::kPassphraseSet : qb::oplog::kPassphraseRemoved, {}, {}, 0, {}, {}});
     out(set ? QStringLiteral("数据库已改用自己的口令；以后打开它要给出这个口令。\n")
             : QStringLiteral("数据库已去掉自己的口令，改回内置口令。\n"));
     return 0;

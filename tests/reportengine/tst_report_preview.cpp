@@ -153,8 +153,9 @@ private slots:
         workbook->click();
         const QJsonObject book = readWorkbook(dir.filePath("saved.xlsx"));
         QCOMPARE(book["cells"]["D3"]["v"].toString(), QStringLiteral("摘要"));
-        // The headers once, the lines, the carry pairs and the two lines of the month's totals.
-        QCOMPARE(book["maxRow"].toInt(), 3 + 95 + 6 + 2);
+        // The headers once, the lines, the carry pairs and the three lines of the totals (the
+        // month, the cumulative sums, the year to date).
+        QCOMPARE(book["maxRow"].toInt(), 3 + 95 + 6 + 3);
         int exported = 0;
         dialog.setWorkbookExport([&] { ++exported; });
         workbook->click();
