@@ -38,9 +38,7 @@ TForm1::TForm1(Session& session, QWidget* parent)
     session_.mainWindow = this;
     children_ = new ChildWindows(*area_, session_);
     session_.closeChildWindows = [this](QWidget* keep) { children_->closeAll(keep); };
-    session_.openRegister = [this] {
-        return children_->open(QLatin1String(entries::kRegister));
-    };
+    session_.openRegister = [this] { return children_->open(QLatin1String(entries::kRegister)); };
     runDialog = [](QDialog& dialog) { dialog.exec(); };
 
     buildMenus();

@@ -209,10 +209,10 @@ Statement parse(const Table& table, const Mapping& mapping) {
     // The balance before the first line is the statement's too.
     if (const Line& first = statement.lines.front();
         first.balance && !money::withinLimit(*first.balance - first.amount))
-        refuseLine(table.path, first.fileLine,
-                   QStringLiteral("：这笔之前的余额 %1 超出上限 %2")
-                       .arg(money::grouped(*first.balance - first.amount),
-                            money::grouped(money::kLimit)));
+        refuseLine(
+            table.path, first.fileLine,
+            QStringLiteral("：这笔之前的余额 %1 超出上限 %2")
+                .arg(money::grouped(*first.balance - first.amount), money::grouped(money::kLimit)));
     statement.hasBalance = std::all_of(statement.lines.cbegin(), statement.lines.cend(),
                                        [](const Line& line) { return line.balance.has_value(); });
     return statement;
