@@ -17,6 +17,48 @@
 #include "engines.h"
 #include "rowkinds.h"
 
+namespace {
+
+// What the cashiers said they did, added up: "added N typed N deleted N posted N refused N",
+// followed by "lost N unsure N" in the termination trial.
+struct Tally {
+    int added = 0, deleted = 0, posted = 0, refused = 0, lost = 0, unsure = 0;
+};
+
+void addUp(const std::vector<std::unique_ptr<QProcess>>& cashiers, int waitMs, Tally& sum) {
+    static const QRegularExpression tally(
+        QStringLiteral("added (\\d+) typed \\d+ deleted (\\d+) posted (\\d+) refused (\\d+)"
+                       "(?: lost (\\d+) unsure (\\d+))?"));
+    for (const auto& cashier : cashiers) {
+        ASSERT_TRUE(cashier->waitForFinished(waitMs));
+        const QString said = QString::fromUtf8(cashier->readAllStandardOutput());
+        ASSERT_EQ(cashier->exitCode(), 0) << cashier->readAllStandardError().toStdString();
+        const QRegularExpressionMatch counts = tally.match(said);
+        ASSERT_TRUE(counts.hasMatch()) << said.toStdString();
+        sum.added += counts.captured(1).toInt();
+        sum.deleted += counts.captured(2).toInt();
+        sum.posted += counts.captured(3).toInt();
+        sum.refused += counts.captured(4).toInt();
+        sum.lost += counts.captured(5).toInt();
+        sum.unsure += counts.captured(6).toInt();
+    }
+}
+
+// The journal's own lines: every row but the opening and carry-forward rows.
+int journalLines(Tdat& dat) {
+    return dat
+        .scalar("select count(*) from crereg where zy is null or (zy<>? and zy<>?)",
+                {qb::rows::kOpening, qb::rows::kCarry})
+        .toInt();
+}
+
+void expectChecksClean(Tdat& dat) {
+    for (const qb::check::Problem& problem : qb::check::verify(dat))
+        ADD_FAILURE() << (problem.bookId + " " + problem.month + " " + problem.text).toStdString();
+}
+
+}  // namespace
+
 TEST(Trial, EightCashiersOnTwoBooksLeaveALedgerThatChecksClean) {
     QB_REQUIRE_TEST_SERVER();
     constexpr int kCashiers = 8, kOperations = 200;
@@ -34,32 +76,16 @@ TEST(Trial, EightCashiersOnTwoBooksLeaveALedgerThatChecksClean) {
                                {ledger.database->connection(), books[0], books[1],
                                 QString::number(i + 1), QString::number(kOperations)});
     }
-    int added = 0, deleted = 0, posted = 0, refused = 0;
-    static const QRegularExpression tally(
-        QStringLiteral("added (\\d+) typed \\d+ deleted (\\d+) posted (\\d+) refused (\\d+)"));
-    for (const auto& cashier : cashiers) {
-        ASSERT_TRUE(cashier->waitForFinished(180000));
-        const QString said = QString::fromUtf8(cashier->readAllStandardOutput());
-        ASSERT_EQ(cashier->exitCode(), 0) << cashier->readAllStandardError().toStdString();
-        const QRegularExpressionMatch counts = tally.match(said);
-        ASSERT_TRUE(counts.hasMatch()) << said.toStdString();
-        added += counts.captured(1).toInt();
-        deleted += counts.captured(2).toInt();
-        posted += counts.captured(3).toInt();
-        refused += counts.captured(4).toInt();
-    }
+    Tally t;
+    addUp(cashiers, 180000, t);
+    if (HasFatalFailure()) return;
     std::printf(
         "%d cashiers x %d operations in %.1f s: %d lines added, %d deleted, %d postings, "
         "%d refused\n",
-        kCashiers, kOperations, clock.elapsed() / 1000.0, added, deleted, posted, refused);
-    EXPECT_GT(posted, 0);
-    EXPECT_EQ(ledger.dat
-                  .scalar("select count(*) from crereg where zy is null or (zy<>? and zy<>?)",
-                          {qb::rows::kOpening, qb::rows::kCarry})
-                  .toInt(),
-              added - deleted);
-    for (const qb::check::Problem& problem : qb::check::verify(ledger.dat))
-        ADD_FAILURE() << (problem.bookId + " " + problem.month + " " + problem.text).toStdString();
+        kCashiers, kOperations, clock.elapsed() / 1000.0, t.added, t.deleted, t.posted, t.refused);
+    EXPECT_GT(t.posted, 0);
+    EXPECT_EQ(journalLines(ledger.dat), t.added - t.deleted);
+    expectChecksClean(ledger.dat);
 }
 
 // The termination trial: four cashiers as above, while their sessions are ended from outside
@@ -106,34 +132,15 @@ TEST(Trial, SessionsEndedInsideOperationsLeaveEachWholeOrAbsent) {
     }
     QFile(stop).open(QIODevice::WriteOnly);
 
-    int added = 0, deleted = 0, posted = 0, lost = 0, unsure = 0;
-    static const QRegularExpression tally(QStringLiteral(
-        "added (\\d+) typed \\d+ deleted (\\d+) posted (\\d+) refused \\d+ lost (\\d+) unsure "
-        "(\\d+)"));
-    for (const auto& cashier : cashiers) {
-        ASSERT_TRUE(cashier->waitForFinished(60000));
-        const QString said = QString::fromUtf8(cashier->readAllStandardOutput());
-        ASSERT_EQ(cashier->exitCode(), 0) << cashier->readAllStandardError().toStdString();
-        const QRegularExpressionMatch counts = tally.match(said);
-        ASSERT_TRUE(counts.hasMatch()) << said.toStdString();
-        added += counts.captured(1).toInt();
-        deleted += counts.captured(2).toInt();
-        posted += counts.captured(3).toInt();
-        lost += counts.captured(4).toInt();
-        unsure += counts.captured(5).toInt();
-    }
+    Tally t;
+    addUp(cashiers, 60000, t);
+    if (HasFatalFailure()) return;
     std::printf(
         "%d sessions ended inside operations in %.1f s: %d operations lost whole, %d lost "
         "at the commit; %d lines added, %d deleted, %d postings\n",
-        terminated, clock.elapsed() / 1000.0, lost, unsure, added, deleted, posted);
+        terminated, clock.elapsed() / 1000.0, t.lost, t.unsure, t.added, t.deleted, t.posted);
     EXPECT_GE(terminated, kTerminations);
-    EXPECT_GT(lost, 0);
-    const int lines =
-        ledger.dat
-            .scalar("select count(*) from crereg where zy is null or (zy<>? and zy<>?)",
-                    {qb::rows::kOpening, qb::rows::kCarry})
-            .toInt();
-    EXPECT_LE(std::abs(lines - (added - deleted)), unsure);
-    for (const qb::check::Problem& problem : qb::check::verify(ledger.dat))
-        ADD_FAILURE() << (problem.bookId + " " + problem.month + " " + problem.text).toStdString();
+    EXPECT_GT(t.lost, 0);
+    EXPECT_LE(std::abs(journalLines(ledger.dat) - (t.added - t.deleted)), t.unsure);
+    expectChecksClean(ledger.dat);
 }
