@@ -7,6 +7,7 @@
 #include "entries.h"
 #include "find.h"
 #include "sjgl.h"
+#include "xjpd.h"
 #include "yetab.h"
 #include "yhgl.h"
 #include "zbgl.h"
@@ -21,7 +22,8 @@ void plug_child_windows(ChildWindows& windows) {
     windows.plug(QLatin1String(entries::kPhrases), make_child<Tfr_zy>());       // summary phrases
     windows.plug(QLatin1String(entries::kBookNames),
                  make_child<Tfr_zhxx>());  // book names and categories
-    windows.plug(QLatin1String(entries::kUsers), make_child<Tfr_yhgl>());   // users
-    windows.plug(QLatin1String(entries::kBackup), make_child<Tfr_sjgl>());  // backup and restore
-    windows.plug(QLatin1String(entries::kOpLog), make_child<Tfr_czrz>());   // operation log
+    windows.plug(QLatin1String(entries::kUsers), make_child<Tfr_yhgl>());      // users
+    windows.plug(QLatin1String(entries::kBackup), make_child<Tfr_sjgl>());     // backup and restore
+    windows.plug(QLatin1String(entries::kOpLog), make_child<Tfr_czrz>());      // operation log
+    windows.plug(QLatin1String(entries::kCashCount), make_child<Tfr_xjpd>());  // cash count
 }

@@ -101,6 +101,8 @@ void TForm1::buildMenus() {
           [this] { forward(&RegisterCommands::yhdz); });
     entry(n18, entries::kCheques, QStringLiteral("支票登记簿"), "bankrec",
           [this] { forward(&RegisterCommands::zpdj); });
+    entry(n18, entries::kCashCount, QStringLiteral("现金盘点"), "balance",
+          open(entries::kCashCount));
     n18->menuAction()->setVisible(false);
 
     QMenu* n4 = menu(entries::kSetupMenu, QStringLiteral("初始化(&C)"));

@@ -1,10 +1,9 @@
 // capitals and cheque: amounts and dates in Chinese capitals, the cheque register and printing
 // on the bank's forms.
 #include <QDir>
-#include <QHash>
 #include <QRegularExpression>
-#include <QSet>
 
+#include "arguments.h"
 #include "capitals.h"
 #include "chequeform.h"
 #include "chequeprint.h"
@@ -23,53 +22,6 @@ namespace cheques = qb::cheques;
 
 // Who the register and the journal name for what the command line wrote.
 const QString kUser = QStringLiteral("命令行");
-
-// Positional words, then options: "--name value", or a flag among those given.
-struct Arguments {
-    QStringList words;
-    QHash<QString, QString> options;
-    QSet<QString> flags;
-
-    QString option(const QString& name, const QString& fallback = {}) const {
-        return options.value(name, fallback);
-    }
-    QString required(const QString& name) const {
-        if (!options.contains(name)) throw UsageError{name + QStringLiteral(" is required")};
-        return options.value(name);
-    }
-};
-
-Arguments parse(const QStringList& args, const QStringList& valued, const QStringList& flags = {}) {
-    Arguments a;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (flags.contains(arg)) {
-            a.flags.insert(arg);
-        } else if (valued.contains(arg)) {
-            if (i + 1 >= args.size()) throw UsageError{arg + QStringLiteral(" needs a value")};
-            a.options.insert(arg, args[++i]);
-        } else if (arg.startsWith(QStringLiteral("--"))) {
-            throw UsageError{QStringLiteral("unknown option: ") + arg};
-        } else {
-            a.words << arg;
-        }
-    }
-    return a;
-}
-
-QDate dateArgument(const QString& text) {
-    static const QRegularExpression form(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
-    const QDate date = QDate::fromString(text, Qt::ISODate);
-    if (!form.match(text).hasMatch() || !date.isValid())
-        throw UsageError{QStringLiteral("a date is written YYYY-MM-DD, not ") + text};
-    return date;
-}
-
-qb::money::Cents amountArgument(const QString& text) {
-    const std::optional<qb::money::Cents> cents = qb::money::parse(text);
-    if (!cents) throw UsageError{QStringLiteral("not an amount (at most two decimals): ") + text};
-    return *cents;
-}
 
 // NAME CATEGORY (and as many further words as wanted): the book's identifier.
 QString bookOf(Tdat& dat, const Arguments& a, int words) {

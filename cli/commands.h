@@ -31,6 +31,8 @@ int copy(const QStringList& args);
 int log(const QString& dir, const QStringList& args);
 int capitals(const QStringList& args);
 int cheque(const QString& dir, const QStringList& args);
+int count(const QString& dir, const QStringList& args);
+int counts(const QString& dir, const QStringList& args);
 int upgrade(const QString& dir);
 int book(const QString& dir, const QStringList& args);
 int addLine(const QString& dir, const QStringList& args);

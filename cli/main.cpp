@@ -135,6 +135,23 @@ const char* const kUsage =
     "  cheque bills [--due DAYS]\n"
     "      the bills of every book as CSV by due date; --due: those outstanding and due within "
     "DAYS\n"
+    "  count NAME CATEGORY YYYY-MM-DD --notes DENOMINATION=QUANTITY,... --counter NAME\n"
+    "        --witness NAME [--unbooked-in AMOUNT [--unbooked-in-note TEXT]]\n"
+    "        [--unbooked-out AMOUNT [--unbooked-out-note TEXT]] [--iou AMOUNT [--iou-note TEXT]]\n"
+    "        [--pdf FILE]\n"
+    "      count the cash of a cash book on the day and save the count: each denomination in\n"
+    "      元 (100 50 20 10 5 2 1 0.5 0.2 0.1 0.05 0.02 0.01) with its quantity, e.g.\n"
+    "      100=12,50=3,0.5=2; prints 实存, 账面余额 (the book's balance after the day's last\n"
+    "      line), 调整后账面余额 (plus receipts, less payments in hand but not yet booked) and\n"
+    "      the difference as 长款 or 短款; IOUs (白条) are listed apart, never counted as cash;\n"
+    "      --pdf writes the 现金盘点表 (xjpd.rls)\n"
+    "  count settle ID [--date YYYY-MM-DD]\n"
+    "      settle the count's difference: the line 现金盘盈 待处理 (money in, 长款) or 现金盘亏\n"
+    "      待处理 (money out, 短款) written into the journal on the day (default: the count's)\n"
+    "      and linked to the count\n"
+    "  counts [NAME CATEGORY] [--pending]\n"
+    "      the saved counts as CSV, newest first (times in UTC); --pending: those whose\n"
+    "      difference waits to be settled (待处理)\n"
     "\n"
     "check, journal, log and reconcile without --save only read: they need no lock and work on a\n"
     "read-only copy; backup needs no lock either.\n"
@@ -189,6 +206,8 @@ int run(QStringList args) {
     if (command == QLatin1String("log")) return cli::log(dir, args);
     if (command == QLatin1String("capitals")) return cli::capitals(args);
     if (command == QLatin1String("cheque")) return cli::cheque(dir, args);
+    if (command == QLatin1String("count")) return cli::count(dir, args);
+    if (command == QLatin1String("counts")) return cli::counts(dir, args);
     if (command == QLatin1String("upgrade") && args.isEmpty()) return cli::upgrade(dir);
     if (command == QLatin1String("book")) return cli::book(dir, args);
     if (command == QLatin1String("add")) return cli::addLine(dir, args);

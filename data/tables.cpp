@@ -221,6 +221,24 @@ const std::vector<Table> kDeclared = {
       {"zt", Text, 10},
       {"jbr", Text, 16}},
      {{"pjdj_due", "dqrq"}}},
+    // 现金盘点: one row per count of a cash book, never changed but for its settling line: rq
+    // the day counted; y100..f1 the quantity of each denomination (元, 角, 分); zmye the book's
+    // balance after the day's last line as it was then; yssr/yssm and yfzc/yfsm receipts and
+    // payments in hand but not yet booked, with their notes; bt/btsm IOUs held in place of cash
+    // (never cash), with their note; pdr the counter, jpr the witness; sj when (UTC,
+    // "YYYY-MM-DDTHH:MM:SS.zzzZ"); jbr who saved it; clh the journal line that settles its
+    // difference (row id), null while it waits.
+    {"xjpd",
+     Made::OnFirstUse,
+     Style::Checked,
+     {{"zbh", Text, 10}, {"rq", Date},       {"y100", Integer}, {"y50", Integer},
+      {"y20", Integer},  {"y10", Integer},   {"y5", Integer},   {"y2", Integer},
+      {"y1", Integer},   {"j5", Integer},    {"j2", Integer},   {"j1", Integer},
+      {"f5", Integer},   {"f2", Integer},    {"f1", Integer},   {"zmye", Double},
+      {"yssr", Double},  {"yssm", Text, 50}, {"yfzc", Double},  {"yfsm", Text, 50},
+      {"bt", Double},    {"btsm", Text, 50}, {"pdr", Text, 16}, {"jpr", Text, 16},
+      {"sj", Text, 24},  {"jbr", Text, 16},  {"clh", RowId}},
+     {{"xjpd_book_day", "zbh, rq"}}},
 };
 
 // On a server, dates are text in a domain that checks their shape, which the engine reports as

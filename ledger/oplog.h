@@ -56,6 +56,8 @@ inline const QString kPassphraseRemoved = QStringLiteral("去掉口令");
 inline const QString kBackupMade = QStringLiteral("备份");
 inline const QString kBackupRestored = QStringLiteral("恢复备份");
 inline const QString kLedgerCopied = QStringLiteral("复制账本");
+inline const QString kCashCounted = QStringLiteral("现金盘点");
+inline const QString kCountSettled = QStringLiteral("盘点处理");
 // Every operation, for a choice in the log window.
 QStringList operations();
 

@@ -22,12 +22,17 @@
 #include "cheques.h"
 #include "desksettings.h"
 #include "guarded.h"
+#include "listwidgets.h"
 #include "months.h"
 #include "preview_dialog.h"
 #include "report.h"
 #include "session.h"
 
 namespace C = qb::cheques;
+using listwidgets::button;
+using listwidgets::named;
+using listwidgets::setRow;
+using listwidgets::table;
 
 namespace {
 
@@ -35,42 +40,6 @@ const QStringList kLeafColumns{"号码",   "种类",   "状态",     "领用人"
                                "限额",   "收款人", "金额",     "出票日期", "用途",
                                "凭证号", "冲账",   "作废原因", "经办人"};
 const QStringList kBookColumns{"种类", "起始号码", "终止号码", "领购日期", "张数", "空白"};
-
-QToolButton* button(QWidget* parent, const char* name, const QString& text) {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(QLatin1String(name));
-    b->setText(text);
-    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    return b;
-}
-
-template <typename W>
-W* named(QWidget* parent, const char* name) {
-    auto* w = new W(parent);
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-
-QTableWidget* table(QWidget* parent, const char* name, const QStringList& columns) {
-    auto* t = named<QTableWidget>(parent, name);
-    t->setColumnCount(int(columns.size()));
-    t->setHorizontalHeaderLabels(columns);
-    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    t->setSelectionBehavior(QAbstractItemView::SelectRows);
-    t->setSelectionMode(QAbstractItemView::SingleSelection);
-    t->verticalHeader()->hide();
-    return t;
-}
-
-void setRow(QTableWidget* t, int row, const QStringList& cells, const QColor& ink = {},
-            const QColor& paper = {}) {
-    for (int c = 0; c < int(cells.size()); ++c) {
-        auto* item = new QTableWidgetItem(cells[c]);
-        if (ink.isValid()) item->setForeground(ink);
-        if (paper.isValid()) item->setBackground(paper);
-        t->setItem(row, c, item);
-    }
-}
 
 QString amountCell(qb::money::Cents cents) {
     return cents ? qb::money::grouped(cents) : QString();

@@ -21,9 +21,10 @@ inline constexpr char kPost[] = "N20";     // 账务月结
 inline constexpr char kReverse[] = "N25";  // 冲账
 inline constexpr char kRecalc[] = "N26";   // 重新计算余额
 inline constexpr char kSeparator27[] = "N27";
-inline constexpr char kExport[] = "N28";   // 导出
-inline constexpr char kBankRec[] = "N29";  // 银行对账
-inline constexpr char kCheques[] = "N31";  // 支票登记簿
+inline constexpr char kExport[] = "N28";     // 导出
+inline constexpr char kBankRec[] = "N29";    // 银行对账
+inline constexpr char kCheques[] = "N31";    // 支票登记簿
+inline constexpr char kCashCount[] = "N32";  // 现金盘点
 // Entries of 初始化.
 inline constexpr char kBookList[] = "N12";   // 帐薄初始化
 inline constexpr char kPhrases[] = "N13";    // 摘要

@@ -467,6 +467,81 @@ TEST(Cli, CapitalsAndChequesFromTheCommandLine) {
     EXPECT_FALSE(pdf.contains("人民币"));
 }
 
+// The cash count's story from the command line: a shortage on 11-03 with a payment in hand and
+// an IOU, the sheet printed and read back from its PDF, the count listed and settled.
+TEST(Cli, CountPrintsTheSheetSavesItAndSettlesIt) {
+    TempLedger ledger(Engine::File);
+    const QString book = ledger.cashBook("本部", 100000, {2026, 11, 1});
+    const auto line = [&](int day, int voucher, const char* summary, qb::money::Cents debit,
+                          qb::money::Cents credit) {
+        qb::ledger::insert_line(ledger.dat, book,
+                                {{2026, 11, day}, voucher, {}, summary, debit, credit});
+    };
+    line(2, 1, "收备用金", 50000, 0);
+    line(2, 2, "付邮费", 0, 3550);
+    line(3, 3, "付办公用品", 0, 12000);
+    line(3, 4, "收零星收入", 880, 0);
+    ledger.dat.close();
+    const QString dir = ledger.dir();
+    const QStringList count{"--dir", dir, "count", "本部", "现金日记帐", "2026-11-03"};
+    const QStringList names{"--counter", "王出纳", "--witness", "李会计"};
+
+    // Refused before anything is saved.
+    EXPECT_EQ(cli(count + QStringList{"--notes", "100=1", "--counter", "王出纳"}).code, 2);
+    const Outcome unknown = cli(count + QStringList{"--notes", "3=1"} + names);
+    EXPECT_EQ(unknown.code, 1);
+    EXPECT_TRUE(unknown.err.contains("没有面额 3")) << unknown.err.toStdString();
+    EXPECT_EQ(cli(count + QStringList{"--notes", "100=1.5"} + names).code, 1);
+    EXPECT_EQ(cli({"--dir", dir, "count", "settle", "x"}).code, 2);
+
+    const Outcome counted =
+        cli(count +
+            QStringList{"--notes", "100=12,50=1,20=2,10=1,1=2,0.5=1,0.1=3", "--unbooked-out", "46",
+                        "--unbooked-out-note", "打车费单据在手", "--iou", "200", "--iou-note",
+                        "张三借条", "--pdf", dir + "/count.pdf"} +
+            names);
+    ASSERT_EQ(counted.code, 0) << counted.err.toStdString();
+    EXPECT_EQ(counted.out,
+              "本部-现金日记帐 2026-11-03 现金盘点（编号 1）\n"
+              "  100元 × 12 = 1,200.00\n  50元 × 1 = 50.00\n  20元 × 2 = 40.00\n"
+              "  10元 × 1 = 10.00\n  1元 × 2 = 2.00\n  5角 × 1 = 0.50\n  1角 × 3 = 0.30\n"
+              "  实存  1,302.80\n  账面余额  1,353.30\n  加：已收未记  0.00\n"
+              "  减：已付未记  46.00（打车费单据在手）\n  调整后账面余额  1,307.30\n"
+              "  短款  4.50（待处理）\n  白条（不计入实存）  200.00（张三借条）\n"
+              "  盘点人：王出纳  监盘人：李会计\n"
+              "警告：白条 200.00 元不是库存现金，已单独列出，不计入实存：白条抵库不允许，请尽快收回"
+              "或报销入账。\n"
+              "盘点表已写入 " +
+                  dir + "/count.pdf\n");
+    QProcess text;
+    text.start("pdftotext", {dir + "/count.pdf", "-"});
+    if (!text.waitForFinished(30000)) GTEST_SKIP() << "pdftotext (poppler-utils) is missing";
+    const QString pdf = QString::fromUtf8(text.readAllStandardOutput()).remove(' ');
+    for (const char* field :
+         {"现金盘点表", "本部-现金日记帐", "2026-11-03", "1,200.00", "0.30", "1,302.80", "1,353.30",
+          "打车费单据在手", "1,307.30", "-4.50", "短款（待处理）", "200.00", "张三借条",
+          "白条抵库不允许", "盘点人：", "王出纳", "监盘人：", "李会计", "出纳："})
+        EXPECT_TRUE(pdf.contains(QString::fromUtf8(field))) << field;
+
+    const QStringList pending = cli({"--dir", dir, "counts", "--pending"}).out.split('\n');
+    ASSERT_EQ(pending.size(), 3);  // header, the count, the end
+    EXPECT_TRUE(
+        pending[1].startsWith("1,本部,现金日记帐,2026-11-03,1302.80,1353.30,0.00,46.00,"
+                              "1307.30,短款,-4.50,待处理,200.00,王出纳,李会计,"))
+        << pending[1].toStdString();
+    EXPECT_TRUE(pending[1].endsWith(",命令行"));
+
+    const Outcome settled = cli({"--dir", dir, "count", "settle", "1", "--date", "2026-11-04"});
+    ASSERT_EQ(settled.code, 0) << settled.err.toStdString();
+    EXPECT_TRUE(
+        settled.out.startsWith("盘点 1 已处理：2026-11-04 现金盘亏 待处理 贷 4.50（凭证行 "));
+    EXPECT_TRUE(cli({"--dir", dir, "journal", "本部", "现金日记帐", "2026-11"})
+                    .out.contains("2026-11-04,5,,现金盘亏 待处理,0.00,4.50,1348.80,"));
+    EXPECT_EQ(cli({"--dir", dir, "counts", "本部", "现金日记帐", "--pending"}).out.count('\n'), 1);
+    EXPECT_EQ(cli({"--dir", dir, "count", "settle", "1"}).code, 1);
+    EXPECT_EQ(cli({"--dir", dir, "counts"}).out.count('\n'), 2);  // the refusals saved nothing
+}
+
 TEST(Cli, ReconcileTakesTheColumnsGivenAndKeepsThemOnlyWithSave) {
     BankBook b;
     b.dat.close();
@@ -607,7 +682,7 @@ TEST(Cli, UpgradeMakesTheTablesAVersionAddsOnce) {
     ASSERT_EQ(cli({"--dir", dir, "init", "--admin", "管理员", "--password", "pw"}).code, 0);
     const Outcome first = cli({"--dir", dir, "upgrade"});
     ASSERT_EQ(first.code, 0) << first.err.toStdString();
-    EXPECT_EQ(first.out, "已建立数据表：yhdz、yhls、yhgs、dlsb、zpb、zpmx、pjdj\n");
+    EXPECT_EQ(first.out, "已建立数据表：yhdz、yhls、yhgs、dlsb、zpb、zpmx、pjdj、xjpd\n");
     EXPECT_EQ(cli({"--dir", dir, "upgrade"}).out, "账本的数据表已经齐全。\n");
     EXPECT_EQ(cli({"--dir", dir, "check"}).code, 0);
 }
