@@ -475,7 +475,7 @@ TEST(Cli, CountPrintsTheSheetSavesItAndSettlesIt) {
     const auto line = [&](int day, int voucher, const char* summary, qb::money::Cents debit,
                           qb::money::Cents credit) {
         qb::ledger::insert_line(ledger.dat, book,
-                                {{2026, 11, day}, voucher, {}, summary, debit, credit});
+                                {{2026, 11, day}, voucher, {}, summary, debit, credit, 1, {}, {}});
     };
     line(2, 1, "收备用金", 50000, 0);
     line(2, 2, "付邮费", 0, 3550);

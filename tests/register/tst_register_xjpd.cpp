@@ -45,8 +45,9 @@ void RegisterXjpd::countSaveSettleAndPrint() {
     Session session(ledger.dat);
     session.login_user = QStringLiteral("王出纳");
     const QString book = ledger.cashBook(QStringLiteral("本部"), 100000, {2026, 11, 1});
-    qb::ledger::insert_line(ledger.dat, book,
-                            {{2026, 11, 3}, 1, {}, QStringLiteral("付办公用品"), 0, 12000});
+    qb::ledger::insert_line(
+        ledger.dat, book,
+        {{2026, 11, 3}, 1, {}, QStringLiteral("付办公用品"), 0, 12000, 1, {}, {}});
 
     Tfr_xjpd w(session);
     w.show();
