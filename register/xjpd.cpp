@@ -61,8 +61,7 @@ private:
     void moveDown() {
         const int next = currentRow() + 1;
         if (next >= rowCount()) return;
-        setCurrentCell(next, Quantity);
-        editItem(item(next, Quantity));
+        setCurrentCell(next, Quantity);  // which opens its editor (AllEditTriggers)
     }
 };
 
