@@ -23,10 +23,10 @@ const QString kTable = QStringLiteral("xjpd");
 const char* const kQuantityColumns[kDenominationCount] = {
     "y100", "y50", "y20", "y10", "y5", "y2", "y1", "j5", "j2", "j1", "f5", "f2", "f1"};
 
-QString quantityColumns() {
+QString quantityColumns(const QString& prefix = {}) {
     QStringList names;
     for (const char* name : kQuantityColumns)
-        names << QLatin1String(name);
+        names << prefix + QLatin1String(name);
     return names.join(QLatin1Char(','));
 }
 
@@ -115,9 +115,7 @@ std::vector<Count> readCounts(Tdat& dat, const QString& where, const QVariantLis
             "x.sj,x.jbr,c.rowid,a.zbmc,a.zblb,%1 from xjpd x left join crereg c on c.rowid=x.clh "
             "and c.zbh=x.zbh and c.zy in (?,?) left join accstar a on a.zbid=x.zbh %2 order by "
             "x.sj desc,x.rowid desc")
-            .arg(quantityColumns().replace(QRegularExpression(QStringLiteral("(\\w+)")),
-                                           QStringLiteral("x.\\1")),
-                 where);
+            .arg(quantityColumns(QStringLiteral("x.")), where);
     eachRow(dat, sql, QVariantList{kOverSummary, kShortSummary} + params,
             [&](engine::Statement& s) {
                 Count c;
