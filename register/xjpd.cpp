@@ -124,7 +124,9 @@ void Tfr_xjpd::buildGrid() {
         StringGrid1->setItem(r, Quantity, quantity);
         StringGrid1->setItem(r, Amount, amount);
     }
-    StringGrid1->setMinimumWidth(330);
+    // Every denomination on show at once, as on the paper sheet.
+    StringGrid1->verticalHeader()->setDefaultSectionSize(22);
+    StringGrid1->setMinimumSize(330, 22 * cc::kDenominationCount + 34);
     StringGrid1->setCurrentCell(0, Quantity);
     connect(StringGrid1, &QTableWidget::itemChanged, this, [this] { showTotals(); });
 }
@@ -194,7 +196,7 @@ void Tfr_xjpd::buildLayout() {
     fields->addWidget(SpeedButton1, row, 0);
     fields->setRowStretch(row + 1, 1);
     middle->addLayout(fields, 1);
-    layout->addLayout(middle, 1);
+    layout->addLayout(middle, 2);
 
     layout->addWidget(new QLabel(QStringLiteral("盘点记录（红字：长短款待处理）："), this));
     DBGrid1 = table(this, "DBGrid1", kCountColumns);
