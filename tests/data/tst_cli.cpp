@@ -507,10 +507,7 @@ TEST(Cli, CountPrintsTheSheetSavesItAndSettlesIt) {
               "或报销入账。\n"
               "盘点表已写入 " +
                   dir + "/count.pdf\n");
-    QProcess text;
-    text.start("pdftotext", {dir + "/count.pdf", "-"});
-    if (!text.waitForFinished(30000)) GTEST_SKIP() << "pdftotext (poppler-utils) is missing";
-    const QString pdf = QString::fromUtf8(text.readAllStandardOutput()).remove(' ');
+    const QString pdf = pdf_text(dir + "/count.pdf").remove(' ');
     for (const char* field :
          {"现金盘点表", "本部-现金日记帐", "2026-11-03", "1,200.00", "0.30", "1,302.80", "1,353.30",
           "打车费单据在手", "1,307.30", "-4.50", "短款（待处理）", "200.00", "张三借条",
