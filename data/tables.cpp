@@ -356,6 +356,17 @@ const Table& table(const QString& name) {
     throw DbError(QStringLiteral("数据表 %1 不在数据库结构中").arg(name));
 }
 
+void requireFits(const QString& tableName, const QString& column, const QString& what,
+                 const QString& value) {
+    for (const Column& c : table(tableName).columns)
+        if (!column.compare(QLatin1String(c.name), Qt::CaseInsensitive) && c.width > 0 &&
+            value.size() > c.width)
+            throw DbError(QStringLiteral("%1最多 %2 个字，这里有 %3 个。")
+                              .arg(what)
+                              .arg(c.width)
+                              .arg(value.size()));
+}
+
 QStringList names() {
     QStringList all;
     for (const Table& t : kDeclared)

@@ -199,6 +199,11 @@ TEST(Cli, BooksAndLinesFromAScript) {
                   QStringList{"--start", "2026-10-05", "--opening", "1"})
                   .code,
               1);  // a second book of that name and category
+    const Outcome long_name =
+        cli(at + QStringList{"book", "add", QString(51, QChar(0x7532)), "现金日记帐", "--start",
+                             "2026-10-05", "--opening", "1"});
+    EXPECT_TRUE(long_name.err.contains("帐簿名称最多 50 个字，这里有 51 个。"))
+        << long_name.err.toStdString();
 
     const Outcome bank =
         cli(at + QStringList{"book", "add", "本部", "银行卡", "--start", "2026-10-01", "--opening",
