@@ -607,7 +607,7 @@ TEST(Cli, UpgradeMakesTheTablesAVersionAddsOnce) {
     ASSERT_EQ(cli({"--dir", dir, "init", "--admin", "管理员", "--password", "pw"}).code, 0);
     const Outcome first = cli({"--dir", dir, "upgrade"});
     ASSERT_EQ(first.code, 0) << first.err.toStdString();
-    EXPECT_EQ(first.out, "已建立数据表：yhdz、yhls、yhgs、dlsb、zpb、zpmx、pjdj\n");
+    EXPECT_EQ(first.out, "已建立数据表：yhdz、yhls、yhgs、dlsb、zpb、zpmx、pjdj、xjxe\n");
     EXPECT_EQ(cli({"--dir", dir, "upgrade"}).out, "账本的数据表已经齐全。\n");
     EXPECT_EQ(cli({"--dir", dir, "check"}).code, 0);
 }
