@@ -138,14 +138,29 @@ void readThroughQuery(Fixture& f, int i, qb::Query& q) {
     benchmark::DoNotOptimize(q.recordCount());
 }
 
+// The ledger file opened on the bare API, to read only.
+sqlite3* openBare() {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(Tdat::pathIn(kDir).toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_key(db, Tdat::kPassword, int(strlen(Tdat::kPassword)));
+    return db;
+}
+
+// Runs a prepared statement with the values bound in order, every row's first value read.
+void runBare(sqlite3_stmt* stmt, const std::vector<QByteArray>& values) {
+    sqlite3_reset(stmt);
+    for (int i = 0; i < int(values.size()); ++i)
+        sqlite3_bind_text(stmt, i + 1, values[size_t(i)].constData(), -1, SQLITE_TRANSIENT);
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        benchmark::DoNotOptimize(sqlite3_column_double(stmt, 0));
+}
+
 // The same statement on the bare API, every column of every row read.
 struct Bare {
     sqlite3* db = nullptr;
     sqlite3_stmt* stmt = nullptr;
     Bare() {
-        sqlite3_open_v2(Tdat::pathIn(kDir).toUtf8().constData(), &db, SQLITE_OPEN_READONLY,
-                        nullptr);
-        sqlite3_key(db, Tdat::kPassword, int(strlen(Tdat::kPassword)));
+        db = openBare();
         const QByteArray sql = qb::ledger::month_view("", QDate()).sql.toUtf8();
         sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);
     }
@@ -340,9 +355,7 @@ void BM_Propagate3000_Committed(benchmark::State& state) {
 void BM_Figures3000(benchmark::State& state) {
     using Clock = std::chrono::steady_clock;
     Fixture& f = fixture();
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(Tdat::pathIn(kDir).toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_key(db, Tdat::kPassword, int(strlen(Tdat::kPassword)));
+    sqlite3* db = openBare();
     sqlite3_stmt* sums = nullptr;
     sqlite3_prepare_v2(db,
                        "select sum(round(j_je*100)),sum(round(d_je*100)),count(*) from crereg "
@@ -356,12 +369,7 @@ void BM_Figures3000(benchmark::State& state) {
         const Clock::time_point start = Clock::now();
         benchmark::DoNotOptimize(qb::figures::month(f.dat, f.bigBook, f.openMonth));
         const Clock::time_point middle = Clock::now();
-        sqlite3_reset(sums);
-        sqlite3_bind_text(sums, 1, id.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(sums, 2, first.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(sums, 3, last.constData(), -1, SQLITE_TRANSIENT);
-        while (sqlite3_step(sums) == SQLITE_ROW)
-            benchmark::DoNotOptimize(sqlite3_column_double(sums, 0));
+        runBare(sums, {id, first, last});
         bare += Clock::now() - middle;
         unit += middle - start;
         ++rounds;
@@ -380,9 +388,7 @@ void BM_DailyReport(benchmark::State& state) {
     using Clock = std::chrono::steady_clock;
     Fixture& f = fixture();
     const QDate day = f.openMonth.addDays(9);
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(Tdat::pathIn(kDir).toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_key(db, Tdat::kPassword, int(strlen(Tdat::kPassword)));
+    sqlite3* db = openBare();
     sqlite3_stmt* sums = nullptr;
     sqlite3_stmt* closing = nullptr;
     sqlite3_prepare_v2(db,
@@ -407,13 +413,8 @@ void BM_DailyReport(benchmark::State& state) {
         for (const qb::dailyreport::Group& g : report.groups)
             rows += int(g.rows.size());
         for (const QByteArray& id : ids)
-            for (sqlite3_stmt* stmt : {sums, closing}) {
-                sqlite3_reset(stmt);
-                sqlite3_bind_text(stmt, 1, id.constData(), -1, SQLITE_TRANSIENT);
-                sqlite3_bind_text(stmt, 2, date.constData(), -1, SQLITE_TRANSIENT);
-                while (sqlite3_step(stmt) == SQLITE_ROW)
-                    benchmark::DoNotOptimize(sqlite3_column_double(stmt, 0));
-            }
+            for (sqlite3_stmt* stmt : {sums, closing})
+                runBare(stmt, {id, date});
         bare += Clock::now() - middle;
         unit += middle - start;
         ++rounds;

@@ -19,26 +19,19 @@
 namespace cli {
 namespace {
 
-// Takes "--pdf FILE" out of the arguments; empty when it is not there.
-QString takePdf(QStringList& args) {
-    const qsizetype at = args.indexOf(QStringLiteral("--pdf"));
+// Takes "NAME FILE" (--pdf, --out) out of the arguments; empty when it is not there.
+QString takeFile(QStringList& args, const QString& name) {
+    const qsizetype at = args.indexOf(name);
     if (at < 0) return {};
     if (at + 1 >= args.size() || args[at + 1].isEmpty())
-        throw UsageError{QStringLiteral("--pdf needs a file name")};
+        throw UsageError{name + QStringLiteral(" needs a file name")};
     const QString file = args[at + 1];
     args.remove(at, 2);
     return file;
 }
 
-// Takes "--out FILE" out of the arguments; empty when it is not there.
-QString takeOut(QStringList& args) {
-    const qsizetype at = args.indexOf(QStringLiteral("--out"));
-    if (at < 0) return {};
-    if (at + 1 >= args.size() || args[at + 1].isEmpty())
-        throw UsageError{QStringLiteral("--out needs a file name")};
-    const QString file = args[at + 1];
-    args.remove(at, 2);
-    return file;
+QString takePdf(QStringList& args) {
+    return takeFile(args, QStringLiteral("--pdf"));
 }
 
 // "YYYY-MM-DD" or "YYYY-MM-DD..YYYY-MM-DD"; today when nothing is given.
@@ -126,7 +119,7 @@ int balances(const QString& dir, const QStringList& args) {
 int daily(const QString& dir, const QStringList& args) {
     QStringList rest = args;
     const QString pdf = takePdf(rest);
-    const QString workbook = takeOut(rest);
+    const QString workbook = takeFile(rest, QStringLiteral("--out"));
     const auto [first, last] = period(rest);
     Tdat dat;
     openLedger(dat, dir, Tdat::Mode::ReadOnly);
