@@ -90,7 +90,9 @@ Tfr_zjrb::Tfr_zjrb(Session& session, QWidget* parent) : QWidget(parent), session
     layout->addLayout(top);
     layout->addWidget(table_, 1);
     layout->addLayout(bottom);
-    resize(900, 480);
+    // Wide enough for every column of a hundred-million balance without scrolling sideways.
+    setMinimumSize(940, 460);
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
 
     // A run of days never ends before it starts: moving one end past the other takes it along.
     connect(from_, &QDateEdit::dateChanged, this, [this](const QDate& day) {
