@@ -221,6 +221,9 @@ const std::vector<Table> kDeclared = {
       {"zt", Text, 10},
       {"jbr", Text, 16}},
      {{"pjdj_due", "dqrq"}}},
+    // 库存现金限额: the cash a cash book may hold at the end of a day, as the bank set it; one
+    // row per book that has one (zbh), xe the limit.
+    {"xjxe", Made::OnFirstUse, Style::Checked, {{"zbh", Text, 10, true}, {"xe", Double}}},
 };
 
 // On a server, dates are text in a domain that checks their shape, which the engine reports as

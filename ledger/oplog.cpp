@@ -178,7 +178,8 @@ QStringList operations() {
         kPosted,        kReposted,          kBookAdded,     kBookChanged,    kBookInitialized,
         kBookDeleted,   kPhraseAdded,       kPhraseChanged, kPhraseDeleted,  kUserAdded,
         kUserChanged,   kUserDeleted,       kLogin,         kLoginFailed,    kReconciliationSaved,
-        kPassphraseSet, kPassphraseRemoved, kBackupMade,    kBackupRestored, kLedgerCopied};
+        kPassphraseSet, kPassphraseRemoved, kBackupMade,    kBackupRestored, kLedgerCopied,
+        kCashLimitSet};
 }
 
 void append(Tdat& dat, const Change& change) {
