@@ -78,6 +78,7 @@ const ChildWindows::Kind* ChildWindows::kind(const QString& entry) {
         {entries::kUsers, nullptr, false},                     // users
         {entries::kOpLog, nullptr, true},                      // operation log
         {entries::kCashCount, nullptr, true},                  // cash count
+        {entries::kDailyReport, entries::kDailyButton, true},  // daily fund report
     };
     for (const Kind& k : kinds)
         if (entry == QLatin1String(k.entry)) return &k;

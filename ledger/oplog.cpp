@@ -179,7 +179,7 @@ QStringList operations() {
         kBookDeleted,   kPhraseAdded,       kPhraseChanged, kPhraseDeleted,  kUserAdded,
         kUserChanged,   kUserDeleted,       kLogin,         kLoginFailed,    kReconciliationSaved,
         kPassphraseSet, kPassphraseRemoved, kBackupMade,    kBackupRestored, kLedgerCopied,
-        kCashCounted,   kCountSettled};
+        kCashLimitSet,  kCashCounted,       kCountSettled};
 }
 
 void append(Tdat& dat, const Change& change) {
