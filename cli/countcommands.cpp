@@ -28,7 +28,7 @@ QString noted(const cc::Noted& n) {
 }
 
 // The sheet as the terminal shows it.
-QString sheet(const cc::Count& c) {
+QString sheet(const cc::Count& c, const QStringList& warnings) {
     QString text = QStringLiteral("%1-%2 %3 现金盘点（编号 %4）\n")
                        .arg(shown(c.bookName), shown(c.category), qb::months::iso(c.day))
                        .arg(c.id);
@@ -49,7 +49,7 @@ QString sheet(const cc::Count& c) {
                       .arg(c.differenceKind(), grouped(qAbs(c.difference())), c.state());
     if (c.iou.amount) text += QStringLiteral("  白条（不计入实存）  %1\n").arg(noted(c.iou));
     text += QStringLiteral("  盘点人：%1  监盘人：%2\n").arg(shown(c.counter), shown(c.witness));
-    for (const QString& warning : cc::warnings(c))
+    for (const QString& warning : warnings)
         text += QStringLiteral("警告：%1\n").arg(warning);
     return text;
 }
@@ -73,11 +73,12 @@ int countCash(const QString& dir, const Arguments& a) {
     openLedger(dat, dir, Tdat::Mode::Locked);
     c.bookId = bookIdOf(dat, a.words[0], a.words[1]);
     c = cc::save(dat, c, kUser);
-    out(sheet(c));
+    const QStringList warnings = cc::warnings(dat, c);
+    out(sheet(c, warnings));
     if (pdf.isEmpty()) return 0;
     qb::report::Report report;
     if (!qb::report::cash_count_report(report, qb::places::shipped(dir, QStringLiteral("xjpd.rls")),
-                                       c, a.words[0] + QLatin1Char('-') + a.words[1]) ||
+                                       c, a.words[0] + QLatin1Char('-') + a.words[1], warnings) ||
         !report.writePdf(pdf)) {
         out(QStringLiteral("盘点已保存，但盘点表没有写成 PDF。\n"));
         return 1;

@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 
+#include "cashlimit.h"
 #include "errors.h"
 #include "figures.h"
 #include "ledger.h"
@@ -33,7 +34,7 @@ QString quantityColumns(const QString& prefix = {}) {
 // The cash book the count is for, on a day of its life that has come.
 Book requireCashBook(Tdat& dat, const QString& bookId, const QDate& day) {
     const Book book = requireBook(dat, bookId);
-    if (book.category != kCashCategory)
+    if (!cashlimit::is_cash_category(book.category))
         throw DbError(QStringLiteral("帐簿“%1”（%2）不是现金日记帐：只有现金日记帐才盘点库存现金。")
                           .arg(book.name, book.category));
     if (!day.isValid()) throw DbError(QStringLiteral("请填写盘点日期。"));
@@ -190,7 +191,7 @@ Quantities parse_quantities(const QString& text) {
 std::vector<CashBook> cash_books(Tdat& dat) {
     std::vector<CashBook> found;
     eachRow(dat, QStringLiteral("select zbid,zbmc from accstar where zblb=? order by zbmc,zbid"),
-            {kCashCategory}, [&](engine::Statement& s) {
+            {cashlimit::kCashCategory}, [&](engine::Statement& s) {
                 found.push_back({s.value(0).toString(), s.value(1).toString()});
             });
     return found;
@@ -218,13 +219,17 @@ QString Count::state() const {
     return settlingLine ? kSettled : kPending;
 }
 
-QStringList warnings(const Count& count) {
+QStringList warnings(Tdat& dat, const Count& count) {
     QStringList said;
     if (count.iou.amount > 0)
         said << QStringLiteral(
                     "白条 %1 元不是库存现金，已单独列出，不计入实存：白条抵库不允许，"
                     "请尽快收回或报销入账。")
                     .arg(money::grouped(count.iou.amount));
+    const std::optional<Cents> limit = cashlimit::limit(dat, count.bookId);
+    const cashlimit::Standing standing = cashlimit::judge(count.bookBalance, limit);
+    if (standing != cashlimit::Standing::Within)
+        said << cashlimit::warning(count.bookName, count.day, standing, count.bookBalance, limit);
     return said;
 }
 

@@ -43,7 +43,6 @@ std::optional<qint64> parse_quantity(const QString& typed);
 // of at least 0, a denomination given twice.
 Quantities parse_quantities(const QString& text);
 
-inline const QString kCashCategory = QStringLiteral("现金日记帐");
 inline const QString kOver = QStringLiteral("长款");
 inline const QString kShort = QStringLiteral("短款");
 inline const QString kPending = QStringLiteral("待处理");
@@ -103,8 +102,9 @@ struct Count {
     QString state() const;
 };
 
-// What a count says besides its figures: IOUs held in place of cash (白条抵库 is not allowed).
-QStringList warnings(const Count& count);
+// What a count says besides its figures: IOUs held in place of cash (白条抵库 is not allowed),
+// and a day that ends (its 账面余额) above the book's cash limit or below zero.
+QStringList warnings(Tdat& dat, const Count& count);
 
 // The book's balance after the day's last line, as a count of that day would take it; refused
 // as save refuses a book or day.

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "cashcount_report.h"
+#include "cashlimit.h"
 #include "guarded.h"
 #include "listwidgets.h"
 #include "months.h"
@@ -270,6 +271,8 @@ void Tfr_xjpd::load_dat() {
 cc::Count Tfr_xjpd::typedCount() const {
     cc::Count c;
     c.bookId = bookId();
+    c.bookName = ComboBox1->currentText();
+    c.category = qb::cashlimit::kCashCategory;
     c.day = DateEdit1->date();
     c.bookBalance = bookBalance_;
     for (int r = 0; r < cc::kDenominationCount; ++r)
@@ -309,7 +312,8 @@ void Tfr_xjpd::showTotals() {
                             : QStringLiteral("%1：%2").arg(
                                   c.differenceKind(), qb::money::grouped(qAbs(c.difference()))));
     }
-    QStringList said = cc::warnings(c);
+    QStringList said;
+    guarded([&] { said = cc::warnings(dat_, c); });
     if (!unread.isEmpty())
         said << QStringLiteral("张（枚）数只能是 0 或正整数：%1")
                     .arg(unread.join(QStringLiteral("、")));
@@ -353,8 +357,10 @@ void Tfr_xjpd::SpeedButton1Click() {
             : QStringLiteral("盘点已保存（编号 %1）：%2 %3，待处理。")
                   .arg(saved.id)
                   .arg(saved.differenceKind(), qb::money::grouped(qAbs(saved.difference())));
-    for (const QString& warning : cc::warnings(saved))
-        said += QLatin1Char('\n') + warning;
+    guarded([&] {
+        for (const QString& warning : cc::warnings(dat_, saved))
+            said += QLatin1Char('\n') + warning;
+    });
     qb::messages().plain(said);
 }
 
@@ -404,7 +410,7 @@ bool Tfr_xjpd::chosenReport(qb::report::Report& report) {
         const cc::Count c = cc::count(dat_, id);
         loaded = qb::report::cash_count_report(
             report, qb::places::shipped(QDir::currentPath(), QStringLiteral("xjpd.rls")), c,
-            c.bookName + QLatin1Char('-') + c.category);
+            c.bookName + QLatin1Char('-') + c.category, cc::warnings(dat_, c));
     });
     return loaded;
 }

@@ -30,7 +30,7 @@ QString outcome(const cc::Count& count) {
 }  // namespace
 
 bool cash_count_report(Report& report, const QString& templatePath, const cc::Count& count,
-                       const QString& book) {
+                       const QString& book, const QStringList& warnings) {
     if (!report.load(templatePath)) return false;
     const std::pair<const char*, QString> texts[] = {
         {"Memo1", QStringLiteral("账簿：") + book},
@@ -48,7 +48,7 @@ bool cash_count_report(Report& report, const QString& templatePath, const cc::Co
         {"cejg", outcome(count)},
         {"bt", money::grouped(count.iou.amount)},
         {"btsm", count.iou.note},
-        {"btts", cc::warnings(count).join(QLatin1Char(' '))},
+        {"btts", warnings.join(QLatin1Char(' '))},
         {"pdr", count.counter},
         {"jpr", count.witness},
     };

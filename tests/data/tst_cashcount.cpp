@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cashcount.h"
+#include "cashlimit.h"
 #include "engines.h"
 #include "figures.h"
 #include "ledger.h"
@@ -60,8 +61,13 @@ TEST(CashCount, AShortageWithAnIouIsSavedAndSettledByItsLine) {
     EXPECT_EQ(saved.difference(), -450);  // 1,302.80 − 1,307.30
     EXPECT_EQ(saved.differenceKind(), C::kShort);
     EXPECT_EQ(saved.state(), C::kPending);
-    ASSERT_EQ(C::warnings(saved).size(), 1);
-    EXPECT_TRUE(C::warnings(saved).front().contains("200.00"));
+    ASSERT_EQ(C::warnings(dat, saved).size(), 1);
+    EXPECT_TRUE(C::warnings(dat, saved).front().contains("200.00"));
+    // The day ends at 1,353.30: above a limit of 1,000.00, which the count says too.
+    qb::cashlimit::set_limit(dat, book, 100000);
+    const QStringList said = C::warnings(dat, saved);
+    ASSERT_EQ(said.size(), 2);
+    EXPECT_TRUE(said[1].contains("超过库存现金限额 1,000.00")) << said[1].toStdString();
 
     // Read back as saved; the one pending count of the book.
     const std::vector<C::Count> pending = C::counts(dat, book, true);
