@@ -465,6 +465,18 @@ TEST(Cli, CapitalsAndChequesFromTheCommandLine) {
         EXPECT_TRUE(pdf.contains(QString::fromUtf8(field))) << field;
     EXPECT_FALSE(pdf.contains("出票日期"));  // the form's own print
     EXPECT_FALSE(pdf.contains("人民币"));
+
+    // Paid by the bank, then the register printed and exported from the shipped template.
+    EXPECT_EQ(run("honour", {"00001201"}).out, "支票 00001201 已兑付\n");
+    EXPECT_EQ(run("honour", {"00001201"}).code, 1);
+    ASSERT_EQ(run("list", {"--pdf", dir + "/zpdj.pdf", "--xlsx", dir + "/zpdj.xlsx"}).code, 0);
+    EXPECT_GT(QFileInfo(dir + "/zpdj.xlsx").size(), 1000);
+    text.start("pdftotext", {dir + "/zpdj.pdf", "-"});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString listed = QString::fromUtf8(text.readAllStandardOutput()).remove(' ');
+    for (const char* field : {"支票登记簿", "账簿：甲公司-银行日记帐", "00001201–00001225",
+                              "已兑付", "作废：写错", "开出金额合计：16,409.02", "出纳："})
+        EXPECT_TRUE(listed.contains(QString::fromUtf8(field))) << field;
 }
 
 TEST(Cli, ReconcileTakesTheColumnsGivenAndKeepsThemOnlyWithSave) {
