@@ -61,8 +61,8 @@ qint64 add_bill(Tdat& dat, const Bill& bill, const QString& user) {
     const QString number = bill.number.trimmed();
     if (!digits.match(number).hasMatch())
         throw DbError(QStringLiteral("票据号码只能是数字，最多 30 位。"));
-    if (bill.amount <= 0 || !money::withinLimit(bill.amount))
-        throw DbError(QStringLiteral("票据金额必须大于零。"));
+    if (bill.amount <= 0) throw DbError(QStringLiteral("票据金额必须大于零。"));
+    if (!money::withinLimit(bill.amount)) throw DbError(money::beyondLimit(bill.amount));
     const QString party = bill.party.trimmed();
     if (party.isEmpty() || party.size() > 60)
         throw DbError(QStringLiteral("请填写出票人或收款人（最多 60 个字）。"));
