@@ -130,7 +130,7 @@ const char* const kUsage =
     "      the calibration page for plain paper: the form's outline with a sample cheque\n"
     "  cheque offset [X,Y]\n"
     "      show or set this desk's printer offset in millimetres (right, down), kept in\n"
-    "      quillbook.ini beside the program\n"
+    "      the user's quillbook.ini (~/.config/quillbook/)\n"
     "  cheque bill-add NAME CATEGORY --kind 银行承兑汇票|商业承兑汇票 --direction 收到|开出\n"
     "                  --number NO --amount AMOUNT --party TEXT --date YYYY-MM-DD --due "
     "YYYY-MM-DD\n"

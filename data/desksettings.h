@@ -3,8 +3,8 @@
 #include <QPointF>
 #include <QString>
 
-// Settings of this desk rather than of the ledger, kept in the settings file beside the program
-// ("quillbook.ini", as the server's connection): how far its printer misses a cheque form's
+// Settings of this desk rather than of the ledger, kept in the user's settings file
+// ("quillbook.ini", beside the server's connection, places::settingsFile()): how far its printer misses a cheque form's
 // fields, which the cashier measures once on a calibration page.
 //
 //   [cheque]
