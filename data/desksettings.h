@@ -4,8 +4,8 @@
 #include <QString>
 
 // Settings of this desk rather than of the ledger, kept in the user's settings file
-// ("quillbook.ini", beside the server's connection, places::settingsFile()): how far its printer misses a cheque form's
-// fields, which the cashier measures once on a calibration page.
+// ("quillbook.ini", beside the server's connection, places::settingsFile()): how far its printer
+// misses a cheque form's fields, which the cashier measures once on a calibration page.
 //
 //   [cheque]
 //   offset=1.5,-0.5                ; millimetres right and down, for any printer
