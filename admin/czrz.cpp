@@ -19,6 +19,10 @@
 #include "guarded.h"
 #include "ledger.h"
 #include "messages.h"
+#include "oplog_report.h"
+#include "places.h"
+#include "preview_dialog.h"
+#include "report.h"
 #include "users.h"
 #include "widgets.h"
 #include "workbook.h"
@@ -29,12 +33,6 @@ const QString kNoBook = QStringLiteral("（不涉及帐簿）");
 const QStringList kTitles{QStringLiteral("时间"), QStringLiteral("操作员"), QStringLiteral("身份"),
                           QStringLiteral("操作"), QStringLiteral("帐簿"),   QStringLiteral("月份"),
                           QStringLiteral("行号")};
-
-QString localTime(const QString& utc) {
-    const QDateTime moment = QDateTime::fromString(utc, Qt::ISODateWithMs);
-    return moment.isValid() ? moment.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                            : utc;
-}
 
 QString indented(const QString& json) {
     if (json.isNull()) return QStringLiteral("（无）");
@@ -47,6 +45,9 @@ QString indented(const QString& json) {
 Tfr_czrz::Tfr_czrz(Session& session, QWidget* parent) : QWidget(parent), session_(session) {
     setObjectName(QStringLiteral("fr_czrz"));
     setWindowTitle(QStringLiteral("操作日志"));
+    showReport = [this](qb::report::Report& report) {
+        qb::report::showPreview(report, this, QStringLiteral("操作日志"));
+    };
     pickWorkbook = [](QWidget* parent) {
         return QFileDialog::getSaveFileName(
             parent, QStringLiteral("导出Excel"),
@@ -78,12 +79,8 @@ Tfr_czrz::Tfr_czrz(Session& session, QWidget* parent) : QWidget(parent), session
         user_->addItems(qb::users::user_names(session_.dat));
         book_->addItem(QString());
         book_->addItem(kNoBook, QString(""));
-        qb::Query q(session_.dat);
-        q.setSql(QStringLiteral("select zbid,zbmc,zblb from accstar order by zblb,zbmc"));
-        q.open();
-        for (q.first(); !q.eof(); q.next())
-            book_->addItem(q.field(1).asString() + QLatin1Char(' ') + q.field(2).asString(),
-                           q.field(0).asString());
+        for (const auto& [id, caption] : qb::oplog::book_captions(session_.dat))
+            book_->addItem(caption, id);
     });
 
     list_ = new QTableWidget(0, int(kTitles.size()), this);
@@ -101,10 +98,12 @@ Tfr_czrz::Tfr_czrz(Session& session, QWidget* parent) : QWidget(parent), session
 
     QPushButton* find = namedButton(this, "search", QStringLiteral("查询(&F)"));
     QPushButton* excel = namedButton(this, "export", QStringLiteral("导出Excel"));
+    QPushButton* preview = namedButton(this, "print", QStringLiteral("打印预览"));
     QPushButton* restore = namedButton(this, "restore", QStringLiteral("恢复此行"));
     QPushButton* quit = namedButton(this, "quit", QStringLiteral("关闭(Q)"));
     connect(find, &QPushButton::clicked, this, &Tfr_czrz::search);
     connect(excel, &QPushButton::clicked, this, &Tfr_czrz::exportWorkbook);
+    connect(preview, &QPushButton::clicked, this, &Tfr_czrz::print);
     connect(restore, &QPushButton::clicked, this, &Tfr_czrz::restoreLine);
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
     connect(text_, &QLineEdit::returnPressed, this, &Tfr_czrz::search);
@@ -123,7 +122,7 @@ Tfr_czrz::Tfr_czrz(Session& session, QWidget* parent) : QWidget(parent), session
     grid->addWidget(list_, 2, 0, 1, 6);
     grid->addWidget(values_, 3, 0, 1, 6);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {find, excel, restore, quit})
+    for (QPushButton* b : {find, preview, excel, restore, quit})
         buttons->addWidget(b);
     grid->addLayout(buttons, 4, 0, 1, 6);
     resize(860, 600);
@@ -144,7 +143,7 @@ void Tfr_czrz::search() {
     for (int row = 0; row < int(entries_.size()); ++row) {
         const qb::oplog::Entry& e = entries_[size_t(row)];
         const int at = book_->findData(e.bookId);
-        const QStringList cells{localTime(e.time),
+        const QStringList cells{qb::oplog::local_time(e.time),
                                 e.user,
                                 e.role,
                                 e.operation,
@@ -197,6 +196,35 @@ void Tfr_czrz::exportWorkbook() {
         }))
         qb::messages().plain(
             QStringLiteral("已导出 %1 条记录到 %2").arg(entries_.size()).arg(path));
+}
+
+QString Tfr_czrz::filterInWords() const {
+    QStringList words{
+        QStringLiteral("日期：%1 至 %2")
+            .arg(from_->date().toString(Qt::ISODate), to_->date().toString(Qt::ISODate))};
+    const std::pair<QString, QString> chosen[] = {
+        {QStringLiteral("操作员"), user_->currentText().trimmed()},
+        {QStringLiteral("操作"), operation_->currentText()},
+        {QStringLiteral("帐簿"), book_->currentIndex() > 0 ? book_->currentText() : QString()},
+        {QStringLiteral("查找"), text_->text()}};
+    for (const auto& [what, value] : chosen)
+        if (!value.isEmpty()) words << what + QStringLiteral("：") + value;
+    return words.join(QStringLiteral("　"));
+}
+
+void Tfr_czrz::print() {
+    if (entries_.empty()) {
+        qb::messages().plain(QStringLiteral("没有可以打印的日志记录。"));
+        return;
+    }
+    qb::report::Report report;
+    bool filled = false;
+    guarded([&] {
+        filled = qb::report::operation_log_report(
+            report, qb::places::shipped(QDir::currentPath(), QStringLiteral("czrz.rls")), entries_,
+            qb::oplog::book_captions(session_.dat), filterInWords());
+    });
+    if (filled) showReport(report);
 }
 
 void Tfr_czrz::restoreLine() {

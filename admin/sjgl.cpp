@@ -316,8 +316,12 @@ void Tfr_sjgl::SpeedButton5Click() {
     const QString failure = busy(QStringLiteral("正在重新加密数据库……"), [&] {
         session_.dat.setPassphrase(*chosen);
         qb::oplog::append_alone(
-            session_.dat,
-            {removing ? qb::oplog::kPassphraseRemoved : qb::oplog::kPassphraseSet, {}, {}, 0});
+            session_.dat, {removing ? qb::oplog::kPassphraseRemoved : qb::oplog::kPassphraseSet,
+                           {},
+                           {},
+                           0,
+                           {},
+                           {}});
     });
     if (!failure.isEmpty())
         qb::messages().plain(QStringLiteral("数据库口令没有更改：%1").arg(failure));

@@ -1,11 +1,15 @@
 // The operation log on the command line: its entries as CSV, and the check of its chains.
-#include <QMap>
+#include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 
 #include "commands.h"
 #include "errors.h"
 #include "gymk.h"
 #include "oplog.h"
+#include "oplog_report.h"
+#include "places.h"
+#include "report.h"
 
 namespace cli {
 namespace {
@@ -17,18 +21,6 @@ QDate day(const QString& text, const QString& option) {
     if (!form.match(text).hasMatch() || !date.isValid())
         throw UsageError{option + QStringLiteral(" needs a date written YYYY-MM-DD, not ") + text};
     return date;
-}
-
-// Every book's name and category by its identifier; a deleted book keeps only its identifier.
-QMap<QString, QString> bookNames(Tdat& dat) {
-    QMap<QString, QString> names;
-    qb::Query q(dat);
-    q.setSql(QStringLiteral("select zbid,zbmc,zblb from accstar"));
-    q.open();
-    for (q.first(); !q.eof(); q.next())
-        names.insert(q.field(0).asString(),
-                     q.field(1).asString() + QLatin1Char(' ') + q.field(2).asString());
-    return names;
 }
 
 int verifyLog(Tdat& dat) {
@@ -51,6 +43,7 @@ int log(const QString& dir, const QStringList& args) {
     qb::oplog::Filter filter;
     bool verify = false;
     QStringList book;
+    QString pdf;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& name = args[i];
         const int values = name == QLatin1String("--verify") ? 0
@@ -67,6 +60,8 @@ int log(const QString& dir, const QStringList& args) {
             filter.user = args[i + 1];
         else if (name == QLatin1String("--book"))
             book = args.mid(i + 1, 2);
+        else if (name == QLatin1String("--pdf"))
+            pdf = QFileInfo(args[i + 1]).absoluteFilePath();
         else
             throw UsageError{QStringLiteral("unknown option: ") + name};
         i += values;
@@ -79,13 +74,30 @@ int log(const QString& dir, const QStringList& args) {
         if (filter.bookId->isEmpty())
             throw qb::DbError(QStringLiteral("找不到帐簿“%1”（%2）").arg(book[0], book[1]));
     }
-    const QMap<QString, QString> names = bookNames(dat);
+    const std::vector<qb::oplog::Entry> found = qb::oplog::entries(dat, filter);
+    const auto captions = qb::oplog::book_captions(dat);
+    if (!pdf.isEmpty()) {
+        qb::report::Report report;
+        const QString heading =
+            QStringLiteral("日期：%1 至 %2")
+                .arg(filter.from.isValid() ? filter.from.toString(Qt::ISODate)
+                                           : QStringLiteral("起"),
+                     filter.to.isValid() ? filter.to.toString(Qt::ISODate) : QStringLiteral("今"));
+        if (!qb::report::operation_log_report(report,
+                                              qb::places::shipped(dir, QStringLiteral("czrz.rls")),
+                                              found, captions, heading) ||
+            !report.writePdf(pdf))
+            return 1;
+        out(QStringLiteral("操作日志已写入 %1（%2 条）\n").arg(shown(pdf)).arg(found.size()));
+        return 0;
+    }
+    const QHash<QString, QString> names(captions.begin(), captions.end());
     QString text = csvRow({QStringLiteral("时间(UTC)"), QStringLiteral("操作员"),
                            QStringLiteral("身份"), QStringLiteral("操作"), QStringLiteral("帐簿号"),
                            QStringLiteral("帐簿"), QStringLiteral("月份"), QStringLiteral("行号"),
                            QStringLiteral("修改前"), QStringLiteral("修改后")});
     const auto cell = [](const QString& value) { return formulaSafe(shown(value)); };
-    for (const qb::oplog::Entry& e : qb::oplog::entries(dat, filter))
+    for (const qb::oplog::Entry& e : found)
         text +=
             csvRow({cell(e.time), cell(e.user), cell(e.role), cell(e.operation), cell(e.bookId),
                     cell(names.value(e.bookId)), cell(e.month),

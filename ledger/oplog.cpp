@@ -294,6 +294,22 @@ std::optional<Entry> entry(Tdat& dat, qint64 id) {
     return found;
 }
 
+std::vector<std::pair<QString, QString>> book_captions(Tdat& dat) {
+    std::vector<std::pair<QString, QString>> captions;
+    eachRow(dat, QStringLiteral("select zbid,zbmc,zblb from accstar order by zblb,zbmc"), {},
+            [&](engine::Statement& s) {
+                captions.emplace_back(text(s.value(0)),
+                                      text(s.value(1)) + QLatin1Char(' ') + text(s.value(2)));
+            });
+    return captions;
+}
+
+QString local_time(const QString& utc) {
+    const QDateTime moment = QDateTime::fromString(utc, Qt::ISODateWithMs);
+    return moment.isValid() ? moment.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                            : utc;
+}
+
 QString last_hashes(Tdat& dat) {
     QVariantMap last;
     if (schema::present(dat, kTable))

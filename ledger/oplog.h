@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QVariantMap>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class Tdat;
@@ -126,6 +127,12 @@ struct Filter {
 // The entries that pass the filter, oldest first. Reads only; a ledger without the log gives none.
 std::vector<Entry> entries(Tdat& dat, const Filter& filter = {});
 std::optional<Entry> entry(Tdat& dat, qint64 id);
+
+// Every book's caption ("name category") by its identifier, by category and name. A deleted
+// book is not among them: its entries show its identifier.
+std::vector<std::pair<QString, QString>> book_captions(Tdat& dat);
+// An entry's time (UTC) as the windows and printouts show it: local, "yyyy-MM-dd HH:mm:ss".
+QString local_time(const QString& utc);
 
 // The first broken entry of every chain that is broken: changed, removed, inserted or moved.
 struct Break {

@@ -7,6 +7,7 @@
 
 #include "czrz.h"
 #include "ledger.h"
+#include "report.h"
 #include "window_fixture.h"
 
 class TestCzrz : public QObject, WindowFixture<Tfr_czrz> {
@@ -54,6 +55,20 @@ private slots:
         window->pickWorkbook = [this](QWidget*) { return t->dir() + "/log.xlsx"; };
         click("export");
         QVERIFY(QFile::exists(t->dir() + "/log.xlsx"));
+        // And printed, the filter in its heading; nothing found, nothing to print.
+        QFile::copy(QB_TEMPLATES "/czrz.rls", t->dir() + "/czrz.rls");
+        int shown = 0;
+        window->showReport = [&](qb::report::Report& report) {
+            ++shown;
+            QVERIFY(report.text("Memo1").endsWith("查找：0%"));
+            QVERIFY(report.prepare());
+        };
+        click("print");
+        child<QLineEdit>("text")->setText("'无此记录'");
+        click("search");
+        click("print");
+        QCOMPARE(shown, 1);
+        QCOMPARE(messages->texts.last(), QString("没有可以打印的日志记录。"));
     }
 };
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonObject>
 #include <QProcess>
@@ -15,6 +16,7 @@
 #include "engines.h"
 #include "fr_dat.h"
 #include "ledger.h"
+#include "pdf_text.h"
 #include "workbook_reader.h"
 #include "zbinfo.h"
 
@@ -294,10 +296,7 @@ TEST(Cli, PrintsJournalAndBalancesWithoutWriting) {
     ASSERT_EQ(printed.code, 0) << printed.err.toStdString();
     EXPECT_TRUE(printed.out.contains(QString("%1 行，3 页").arg(entries + 4)))
         << printed.out.toStdString();
-    QProcess text;
-    text.start("pdftotext", {"-layout", dir + "/pr.pdf", "-"});
-    if (!text.waitForFinished(30000)) GTEST_SKIP() << "pdftotext (poppler-utils) is missing";
-    const QString pdf = QString::fromUtf8(text.readAllStandardOutput());
+    const QString pdf = pdf_text(dir + "/pr.pdf", true);
     EXPECT_EQ(pdf.count(QRegularExpression("^ *" + month + "-\\d\\d ",
                                            QRegularExpression::MultilineOption)),
               entries);
@@ -322,9 +321,7 @@ TEST(Cli, PrintsJournalAndBalancesWithoutWriting) {
     EXPECT_TRUE(
         balances.out.startsWith("启用状态,账簿名称,账簿类别,账号,账簿余额\n启用,本部,"
                                 "现金日记帐,"));
-    text.start("pdftotext", {dir + "/zhye.pdf", "-"});
-    ASSERT_TRUE(text.waitForFinished(30000));
-    EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains("近十二个月月末余额"));
+    EXPECT_TRUE(pdf_text(dir + "/zhye.pdf").contains("近十二个月月末余额"));
     EXPECT_EQ(running.scalar("select count(*) from zhye").toInt(), 0);
     EXPECT_EQ(cli({"--dir", dir, "print", "本部", "现金日记帐", month}).code, 2);
 }
@@ -456,10 +453,7 @@ TEST(Cli, CapitalsAndChequesFromTheCommandLine) {
 
     const Outcome printed = run("print", {"00001201", "--pdf", dir + "/cheque.pdf"});
     ASSERT_EQ(printed.code, 0) << printed.err.toStdString();
-    QProcess text;
-    text.start("pdftotext", {dir + "/cheque.pdf", "-"});
-    if (!text.waitForFinished(30000)) GTEST_SKIP() << "pdftotext (poppler-utils) is missing";
-    const QString pdf = QString::fromUtf8(text.readAllStandardOutput()).remove(' ');
+    const QString pdf = pdf_text(dir + "/cheque.pdf").remove(' ');
     for (const char* field : {"贰零贰肆", "伍", "零贰拾", "乙公司", "壹万陆仟肆佰零玖元零贰分",
                               "材料款", "2024年5月20日", "¥16,409.02", "00001201"})
         EXPECT_TRUE(pdf.contains(QString::fromUtf8(field))) << field;
@@ -601,6 +595,12 @@ TEST(Cli, LogListsWhoDidWhatAndVerifiesItsChains) {
     EXPECT_TRUE(rows.last().contains(",命令行,二次过帐,")) << rows.last().toStdString();
     EXPECT_TRUE(rows.last().contains(",本部 银行日记帐," + month + ","));
     EXPECT_EQ(cli({"--dir", dir, "log", "--from", "2026/12/01"}).code, 2);
+    // The same entries printed: the filter in the heading, a row per entry.
+    ASSERT_EQ(cli({"--dir", dir, "log", "--from", today, "--pdf", dir + "/log.pdf"}).code, 0);
+    const QString printed = pdf_text(dir + "/log.pdf").remove(' ');
+    EXPECT_TRUE(printed.contains("日期：" + today + "至今")) << printed.toStdString();
+    EXPECT_TRUE(printed.contains("二次过帐"));
+    EXPECT_TRUE(printed.contains("本部银行日记帐"));
     EXPECT_EQ(cli({"--dir", dir, "log", "--verify"}).code, 0);
     {
         Tdat dat;
@@ -622,4 +622,57 @@ TEST(Cli, UpgradeMakesTheTablesAVersionAddsOnce) {
     EXPECT_EQ(first.out, "已建立数据表：yhdz、yhls、yhgs、dlsb、zpb、zpmx、pjdj\n");
     EXPECT_EQ(cli({"--dir", dir, "upgrade"}).out, "账本的数据表已经齐全。\n");
     EXPECT_EQ(cli({"--dir", dir, "check"}).code, 0);
+}
+
+// A posting killed at any moment leaves the month posted with its log entry, or neither; the
+// ledger checks clean and the log's chains hold either way.
+TEST(Cli, PostingKilledAtAnyMomentLeavesTheMonthAndItsLogEntryTogether) {
+    QTemporaryDir tmp;
+    const QString base = tmp.path() + "/base";
+    QDir().mkpath(base);
+    ASSERT_EQ(
+        cli({"--dir", base, "sample", "--books", "1", "--months", "2", "--lines", "4000"}).code, 0);
+    const QDate today = QDate::currentDate();
+    const QString month = today.toString("yyyy-MM");
+    const QString next = QDate(today.year(), today.month(), 1).addMonths(1).toString(Qt::ISODate);
+    const QStringList post{"post", "本部", "现金日记帐", month};
+    const auto copyOfBase = [&](const QString& name) {
+        const QString dir = tmp.path() + "/" + name;
+        QDir().mkpath(dir);
+        for (const QString& file : QDir(base).entryList(QDir::Files))
+            QFile::copy(base + "/" + file, dir + "/" + file);
+        return dir;
+    };
+    const auto postedAndLogged = [&](const QString& dir) {
+        Tdat dat;
+        dat.openIn(dir, Tdat::Mode::ReadOnly);
+        return std::pair{
+            // Posting the month writes the rows that open the next one.
+            dat.scalar("select count(*) from total where dzrq>=?", {next}).toInt() > 0,
+            dat.scalar("select count(*) from czrz where cz='过帐' and yf=?", {month}).toInt()};
+    };
+    QElapsedTimer whole;
+    whole.start();
+    ASSERT_EQ(cli(QStringList{"--dir", copyOfBase("whole")} + post).code, 0);
+    const qint64 took = whole.elapsed();
+
+    int posted = 0, notPosted = 0;
+    for (int round = 0; round < 12; ++round) {
+        const QString dir = copyOfBase(QString::number(round));
+        QProcess killed;
+        killed.start(QStringLiteral(QB_CLI), QStringList{"--dir", dir} + post);
+        ASSERT_TRUE(killed.waitForStarted());
+        QThread::msleep(took * round / 10);
+        killed.kill();  // SIGKILL: no handler, no clean-up
+        killed.waitForFinished();
+        const auto [isPosted, entries] = postedAndLogged(dir);
+        EXPECT_EQ(entries, isPosted ? 1 : 0) << "round " << round;
+        (isPosted ? posted : notPosted)++;
+        const Outcome check = cli({"--dir", dir, "check"});
+        EXPECT_EQ(check.code, 0) << check.out.toStdString() << check.err.toStdString();
+        EXPECT_EQ(cli({"--dir", dir, "log", "--verify"}).code, 0);
+    }
+    // The kills reached both sides of the commit.
+    EXPECT_GT(notPosted, 0);
+    EXPECT_GT(posted, 0);
 }
