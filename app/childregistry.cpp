@@ -77,6 +77,7 @@ const ChildWindows::Kind* ChildWindows::kind(const QString& entry) {
         {entries::kBookNames, nullptr, false},                 // book names and categories
         {entries::kUsers, nullptr, false},                     // users
         {entries::kOpLog, nullptr, true},                      // operation log
+        {entries::kDailyReport, entries::kDailyButton, true},  // daily fund report
     };
     for (const Kind& k : kinds)
         if (entry == QLatin1String(k.entry)) return &k;

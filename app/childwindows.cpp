@@ -11,6 +11,7 @@
 #include "yhgl.h"
 #include "zbgl.h"
 #include "zhxx.h"
+#include "zjrb.h"
 #include "zy.h"
 
 void plug_child_windows(ChildWindows& windows) {
@@ -24,4 +25,5 @@ void plug_child_windows(ChildWindows& windows) {
     windows.plug(QLatin1String(entries::kUsers), make_child<Tfr_yhgl>());   // users
     windows.plug(QLatin1String(entries::kBackup), make_child<Tfr_sjgl>());  // backup and restore
     windows.plug(QLatin1String(entries::kOpLog), make_child<Tfr_czrz>());   // operation log
+    windows.plug(QLatin1String(entries::kDailyReport), make_child<Tfr_zjrb>());  // daily report
 }

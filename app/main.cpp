@@ -87,6 +87,10 @@ void TForm1::buildMenus() {
     entry(n2, entries::kQuery, QStringLiteral("日记帐查询"), "find", open(entries::kQuery),
           QStringLiteral("Ctrl+F"));
 
+    QMenu* n40 = menu(entries::kReportsMenu, QStringLiteral("查询(&Q)"));
+    entry(n40, entries::kDailyReport, QStringLiteral("资金日报表"), "balance",
+          open(entries::kDailyReport));
+
     QMenu* n18 = menu(entries::kAccountingMenu, QStringLiteral("账务处理"));
     entry(n18, entries::kPost, QStringLiteral("账务月结"), "post",
           [this] { forward(&RegisterCommands::zwyj); });
@@ -136,7 +140,7 @@ void TForm1::buildMenus() {
         n21, entries::kExit, QStringLiteral("系统退出"), "exit", [this] { close(); },
         QStringLiteral("Ctrl+X"));
 
-    workingMenus_ = {n1, n2, n4, n7};
+    workingMenus_ = {n1, n2, n40, n4, n7};
 }
 
 void TForm1::addToolButton(const char* name, const QString& caption, const char* entryName,
@@ -166,6 +170,7 @@ void TForm1::buildToolBar() {
     addToolButton(entries::kBookListButton, QStringLiteral("账簿管理"), entries::kBookList);
     addToolButton(entries::kPhrasesButton, QStringLiteral("摘要设置"), entries::kPhrases);
     addToolButton(entries::kBackupButton, QStringLiteral("数据管理"), entries::kBackup);
+    addToolButton(entries::kDailyButton, QStringLiteral("资金日报"), entries::kDailyReport);
     addToolButton(entries::kExitButton, QStringLiteral("系统退出"), entries::kExit, 73);
 }
 

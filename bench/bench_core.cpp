@@ -1,7 +1,8 @@
 // The ledger engine against a large sample database: month reads (through qb::Query and the bare
 // SQLite API), the month operations, posting, recalculation and propagation of a month of 3,000
 // lines, the figures of such a month, and a change carried through 12 later open months of 3,000
-// lines each, each beside its bare-engine anchor. The database (about 1.2 million lines) is
+// lines each, and the daily fund report of every book on a day, each beside its bare-engine
+// anchor. The database (about 1.2 million lines) is
 // generated once and kept in /tmp/quillbook-bench-core; delete that folder to make it anew.
 #define SQLITE_HAS_CODEC 1
 #include <benchmark/benchmark.h>
@@ -15,6 +16,7 @@
 #include <chrono>
 #include <optional>
 
+#include "dailyreport.h"
 #include "figures.h"
 #include "fr_dat.h"
 #include "gymk.h"
@@ -155,14 +157,29 @@ void readThroughQuery(Fixture& f, int i, qb::Query& q) {
     benchmark::DoNotOptimize(q.recordCount());
 }
 
+// The ledger file opened on the bare API, to read only.
+sqlite3* openBare() {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(Tdat::pathIn(kDir).toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_key(db, Tdat::kPassword, int(strlen(Tdat::kPassword)));
+    return db;
+}
+
+// Runs a prepared statement with the values bound in order, every row's first value read.
+void runBare(sqlite3_stmt* stmt, const std::vector<QByteArray>& values) {
+    sqlite3_reset(stmt);
+    for (int i = 0; i < int(values.size()); ++i)
+        sqlite3_bind_text(stmt, i + 1, values[size_t(i)].constData(), -1, SQLITE_TRANSIENT);
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        benchmark::DoNotOptimize(sqlite3_column_double(stmt, 0));
+}
+
 // The same statement on the bare API, every column of every row read.
 struct Bare {
     sqlite3* db = nullptr;
     sqlite3_stmt* stmt = nullptr;
     Bare() {
-        sqlite3_open_v2(Tdat::pathIn(kDir).toUtf8().constData(), &db, SQLITE_OPEN_READONLY,
-                        nullptr);
-        sqlite3_key(db, Tdat::kPassword, int(strlen(Tdat::kPassword)));
+        db = openBare();
         const QByteArray sql = qb::ledger::month_view("", QDate()).sql.toUtf8();
         sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);
     }
@@ -367,9 +384,7 @@ void BM_Propagate3000_Committed(benchmark::State& state) {
 void BM_Figures3000(benchmark::State& state) {
     using Clock = ThreadClock;
     Fixture& f = fixture();
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(Tdat::pathIn(kDir).toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_key(db, Tdat::kPassword, int(strlen(Tdat::kPassword)));
+    sqlite3* db = openBare();
     sqlite3_stmt* sums = nullptr;
     sqlite3_prepare_v2(db,
                        "select sum(round(j_je*100)),sum(round(d_je*100)),count(*) from crereg "
@@ -383,12 +398,7 @@ void BM_Figures3000(benchmark::State& state) {
         const Clock::time_point start = Clock::now();
         benchmark::DoNotOptimize(qb::figures::month(f.dat, f.bigBook, f.openMonth));
         const Clock::time_point middle = Clock::now();
-        sqlite3_reset(sums);
-        sqlite3_bind_text(sums, 1, id.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(sums, 2, first.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(sums, 3, last.constData(), -1, SQLITE_TRANSIENT);
-        while (sqlite3_step(sums) == SQLITE_ROW)
-            benchmark::DoNotOptimize(sqlite3_column_double(sums, 0));
+        runBare(sums, {id, first, last});
         bare += Clock::now() - middle;
         unit += middle - start;
         ++rounds;
@@ -400,6 +410,52 @@ void BM_Figures3000(benchmark::State& state) {
         std::chrono::duration<double, std::milli>(bare).count() / rounds;
 }
 BENCHMARK(BM_Figures3000)->Unit(benchmark::kMillisecond);
+
+// The daily fund report of every book (about a hundred) on a day of the open month, beside the
+// bare API reading, for each book, the day's sums and the balance after its last line up to it.
+void BM_DailyReport(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    Fixture& f = fixture();
+    const QDate day = f.openMonth.addDays(9);
+    sqlite3* db = openBare();
+    sqlite3_stmt* sums = nullptr;
+    sqlite3_stmt* closing = nullptr;
+    sqlite3_prepare_v2(db,
+                       "select sum(round(j_je*100)),sum(round(d_je*100)),count(*) from crereg "
+                       "where zbh=?1 and dzrq=?2",
+                       -1, &sums, nullptr);
+    sqlite3_prepare_v2(db,
+                       "select y_je from crereg where zbh=?1 and dzrq<=?2 order by dzrq desc,"
+                       "rowid desc limit 1",
+                       -1, &closing, nullptr);
+    const QByteArray date = qb::months::iso(day).toUtf8();
+    std::vector<QByteArray> ids;
+    for (const QString& book : f.books)
+        ids.push_back(book.toUtf8());
+    Clock::duration unit{}, bare{};
+    int rounds = 0, rows = 0;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        const qb::dailyreport::Report report = qb::dailyreport::report_of(f.dat, day, day);
+        const Clock::time_point middle = Clock::now();
+        rows = 0;
+        for (const qb::dailyreport::Group& g : report.groups)
+            rows += int(g.rows.size());
+        for (const QByteArray& id : ids)
+            for (sqlite3_stmt* stmt : {sums, closing})
+                runBare(stmt, {id, date});
+        bare += Clock::now() - middle;
+        unit += middle - start;
+        ++rounds;
+    }
+    sqlite3_finalize(sums);
+    sqlite3_finalize(closing);
+    sqlite3_close(db);
+    state.counters["books"] = rows;
+    state.counters["report_ms"] = std::chrono::duration<double, std::milli>(unit).count() / rounds;
+    state.counters["bare_ms"] = std::chrono::duration<double, std::milli>(bare).count() / rounds;
+}
+BENCHMARK(BM_DailyReport)->Unit(benchmark::kMillisecond);
 
 // A fen more or less on the first line of the first of 13 open months of 3,000 lines, carried
 // through the 12 later months, committed; beside it, in the same run, the bare update of the same

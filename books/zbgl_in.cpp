@@ -7,8 +7,10 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include "cashlimit.h"
 #include "chm.h"
 #include "errors.h"
+#include "fr_dat.h"
 #include "messages.h"
 #include "session.h"
 #include "widgets.h"
@@ -53,7 +55,7 @@ QLineEdit* edit(QWidget* parent, const char* name, int row, int maxLength) {
 QPushButton* button(QWidget* parent, const char* name, const QString& text, int index,
                     QStyle::StandardPixmap icon) {
     QPushButton* b = namedButton(parent, name, text, parent->style()->standardIcon(icon));
-    b->setGeometry(38 + index * 100, 214, 88, 30);
+    b->setGeometry(38 + index * 100, 252, 88, 30);
     return b;
 }
 
@@ -63,13 +65,14 @@ Tfr_zbgl_in::Tfr_zbgl_in(Session& session, QWidget* parent) : QDialog(parent), s
     setObjectName(QStringLiteral("fr_zbgl_in"));
     setWindowTitle(QStringLiteral("帐簿管理"));
     setModal(true);
-    setFixedSize(361, 263);
+    setFixedSize(361, 301);
 
     label(this, 0, QStringLiteral("帐簿类别："));
     label(this, 1, QStringLiteral("帐簿名称："));
     label(this, 2, QStringLiteral("帐    号："));
     label(this, 3, QStringLiteral("期初金额："));
     label(this, 4, QStringLiteral("启用日期："));
+    label(this, 5, QStringLiteral("现金限额："));
 
     // Widths of the book table's category (20), name (50) and account (40) columns.
     ComboBox1 = combo(this, "ComboBox1", 0, qb::zbinfo::categories(), 20);
@@ -82,6 +85,16 @@ Tfr_zbgl_in::Tfr_zbgl_in(Session& session, QWidget* parent) : QDialog(parent), s
     dtp->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     dtp->setCalendarPopup(true);
     dtp->setGeometry(QRect(kField, kFirstRow + 4 * kRowStep, 130, kRowHeight));
+    // 库存现金限额: only a cash book has one; empty for none.
+    EditLimit = edit(this, "EditLimit", 5, 24);
+    EditLimit->setToolTip(QStringLiteral("库存现金限额：现金日记帐日终余额的上限，空着表示不设"));
+    connect(ComboBox1, &QComboBox::currentTextChanged, this, [this](const QString& category) {
+        const bool cash = qb::cashlimit::is_cash_category(category);
+        EditLimit->setEnabled(cash);
+        EditLimit->setPlaceholderText(cash ? QStringLiteral("不设限额")
+                                           : QStringLiteral("现金日记帐才有"));
+    });
+    EditLimit->setEnabled(false);
     Label6 = new QLabel(this);
     Label6->setObjectName(QStringLiteral("Label6"));
     Label6->hide();
@@ -101,7 +114,8 @@ Tfr_zbgl_in::Tfr_zbgl_in(Session& session, QWidget* parent) : QDialog(parent), s
     setTabOrder(Edit1, Edit2);
     setTabOrder(Edit2, ComboBox2);
     setTabOrder(ComboBox2, dtp);
-    setTabOrder(dtp, ok);
+    setTabOrder(dtp, EditLimit);
+    setTabOrder(EditLimit, ok);
     setTabOrder(ok, quit);
     setTabOrder(quit, help);
     ComboBox1->setFocus();
@@ -115,6 +129,8 @@ void Tfr_zbgl_in::setBook(const QString& bookId, const qb::ledger::BookFields& f
     Edit1->setText(fields.account);
     Edit2->setText(qb::money::text(fields.opening));
     if (fields.startDate.isValid()) dtp->setDate(fields.startDate);
+    const std::optional<qb::money::Cents> limit = qb::cashlimit::limit(session_.dat, bookId);
+    EditLimit->setText(limit ? qb::money::text(*limit) : QString());
     Tag = ticked ? 1 : 0;
 }
 
@@ -150,11 +166,26 @@ void Tfr_zbgl_in::SpeedButton1Click() {
     const qb::ledger::BookFields fields{ComboBox1->currentText().trimmed(),
                                         ComboBox2->currentText().trimmed(), Edit1->text().trimmed(),
                                         *opening, dtp->date()};
+    const bool cash = qb::cashlimit::is_cash_category(fields.category);
+    const QString limitText = cash ? EditLimit->text().trimmed() : QString();
+    const std::optional<qb::money::Cents> limit = qb::money::parse(limitText);
+    if (!limitText.isEmpty() && !limit) {
+        qb::messages().plain(
+            QStringLiteral("库存现金限额“%1”不是有效的金额。").arg(EditLimit->text()));
+        EditLimit->setFocus();
+        return;
+    }
     try {
-        if (Label6->text().isEmpty())
-            qb::ledger::add_book(session_.dat, fields);
+        // The book and its limit are stored together or not at all.
+        qb::Transaction t(session_.dat);
+        const QString id =
+            Label6->text().isEmpty() ? qb::ledger::add_book(session_.dat, fields) : Label6->text();
+        if (!Label6->text().isEmpty()) qb::ledger::update_book(session_.dat, id, fields, Tag == 1);
+        if (limit)
+            qb::cashlimit::set_limit(session_.dat, id, *limit);
         else
-            qb::ledger::update_book(session_.dat, Label6->text(), fields, Tag == 1);
+            qb::cashlimit::clear_limit(session_.dat, id);
+        t.commit();
     } catch (const qb::DbError& e) {
         qb::messages().plain(QStringLiteral("帐簿没有保存：%1").arg(e.message()));
         return;
@@ -168,6 +199,7 @@ void Tfr_zbgl_in::clearFields() {
     ComboBox2->clearEditText();
     Edit1->clear();
     Edit2->clear();
+    EditLimit->clear();
     ComboBox1->setFocus();
 }
 

@@ -40,5 +40,6 @@ private:
     QLineEdit* Edit1;
     QLineEdit* Edit2;
     QDateEdit* dtp;
+    QLineEdit* EditLimit;  // a cash book's 库存现金限额
     QLabel* Label6;
 };

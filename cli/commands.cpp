@@ -41,6 +41,15 @@ int number(const QStringList& args, const QString& name, int fallback) {
     return value;
 }
 
+QDate day(const QString& text, const QString& what) {
+    // Strictly four digits, "-", two digits, "-", two digits: "2024/08/01" is no day.
+    static const QRegularExpression form(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
+    const QDate date = QDate::fromString(text, Qt::ISODate);
+    if (!form.match(text).hasMatch() || !date.isValid())
+        throw UsageError{what + QStringLiteral(" must be a date written YYYY-MM-DD, not ") + text};
+    return date;
+}
+
 QString bookIdOf(Tdat& dat, const QString& name, const QString& category) {
     const QString id = gymk::book_id_of(dat, name, category);
     if (id.isEmpty()) throw qb::DbError(QStringLiteral("找不到帐簿“%1”（%2）").arg(name, category));

@@ -34,6 +34,8 @@ int cheque(const QString& dir, const QStringList& args);
 int upgrade(const QString& dir);
 int book(const QString& dir, const QStringList& args);
 int addLine(const QString& dir, const QStringList& args);
+int limit(const QString& dir, const QStringList& args);
+int daily(const QString& dir, const QStringList& args);
 
 // The ledger's passphrase of its own, for every command that opens or creates a ledger; empty
 // for the built-in key.
@@ -70,6 +72,8 @@ QString option(const QStringList& args, const QString& name, const QString& fall
 void onlyOptions(const QStringList& args, const QStringList& known);
 // A whole number ≥ 0 given with the option, or the fallback.
 int number(const QStringList& args, const QString& name, int fallback);
+// A day written strictly YYYY-MM-DD; anything else is a UsageError naming `what`.
+QDate day(const QString& text, const QString& what);
 // The book's identifier; an unknown book is a qb::DbError.
 QString bookIdOf(Tdat& dat, const QString& name, const QString& category);
 // NAME CATEGORY YYYY-MM: the book's identifier and the month's first day; wrong arguments are a

@@ -1,7 +1,6 @@
 // book add, book init and add: books and lines written through the same ledger operations as
 // the book list, the book editor and the register's entry panel.
-#include <QRegularExpression>
-
+#include "cashlimit.h"
 #include "commands.h"
 #include "errors.h"
 #include "fr_dat.h"
@@ -15,11 +14,7 @@ namespace {
 QDate dateOption(const QStringList& args, const QString& name) {
     const QString text = option(args, name);
     if (text.isEmpty()) throw UsageError{name + QStringLiteral(" YYYY-MM-DD is needed")};
-    static const QRegularExpression form(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
-    const QDate date = QDate::fromString(text, Qt::ISODate);
-    if (!form.match(text).hasMatch() || !date.isValid())
-        throw UsageError{name + QStringLiteral(" must be a date written YYYY-MM-DD, not ") + text};
-    return date;
+    return day(text, name);
 }
 
 std::optional<qb::money::Cents> amountOption(const QStringList& args, const QString& name) {
@@ -79,6 +74,35 @@ int bookInit(const QString& dir, const QStringList& args) {
 }
 
 }  // namespace
+
+int limit(const QString& dir, const QStringList& args) {
+    if (args.size() < 2 || args.size() > 3)
+        throw UsageError{QStringLiteral("expected limit NAME CATEGORY [AMOUNT|--clear]")};
+    const bool clear = args.value(2) == QLatin1String("--clear");
+    std::optional<qb::money::Cents> amount;
+    if (args.size() == 3 && !clear) {
+        amount = qb::money::parse(args[2]);
+        if (!amount)
+            throw UsageError{
+                QStringLiteral("the limit must be an amount with at most two decimals, not ") +
+                args[2]};
+    }
+    Tdat dat;
+    openLedger(dat, dir, args.size() == 3 ? Tdat::Mode::Locked : Tdat::Mode::ReadOnly);
+    const QString id = bookIdOf(dat, args[0], args[1]);
+    if (clear)
+        qb::cashlimit::clear_limit(dat, id);
+    else if (amount)
+        qb::cashlimit::set_limit(dat, id, *amount);
+    else
+        qb::cashlimit::require_cash_book(dat, id);
+    const std::optional<qb::money::Cents> now = qb::cashlimit::limit(dat, id);
+    out(now ? QStringLiteral("帐簿 %1（%2）的库存现金限额：%3\n")
+                  .arg(shown(args[0]), shown(args[1]), qb::money::text(*now))
+            : QStringLiteral("帐簿 %1（%2）没有库存现金限额\n")
+                  .arg(shown(args[0]), shown(args[1])));
+    return 0;
+}
 
 int book(const QString& dir, const QStringList& args) {
     const QString sub = args.value(0);

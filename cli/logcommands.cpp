@@ -1,7 +1,6 @@
 // The operation log on the command line: its entries as CSV, and the check of its chains.
 #include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
 
 #include "commands.h"
 #include "errors.h"
@@ -13,15 +12,6 @@
 
 namespace cli {
 namespace {
-
-QDate day(const QString& text, const QString& option) {
-    // Strictly digits and "-": Qt's reading would take "2026/12/01" as well.
-    static const QRegularExpression form(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
-    const QDate date = QDate::fromString(text, Qt::ISODate);
-    if (!form.match(text).hasMatch() || !date.isValid())
-        throw UsageError{option + QStringLiteral(" needs a date written YYYY-MM-DD, not ") + text};
-    return date;
-}
 
 int verifyLog(Tdat& dat) {
     const std::vector<qb::oplog::Break> breaks = qb::oplog::verify(dat);

@@ -85,6 +85,14 @@ const char* const kUsage =
     "      every book's balance at the end of this month as CSV; with --pdf also the balance\n"
     "      table as the window prints it (zhye.rls, else the built-in layout), with the chart\n"
     "      of the enabled books' month-end balances over the last twelve months\n"
+    "  daily [YYYY-MM-DD | YYYY-MM-DD..YYYY-MM-DD] [--pdf FILE] [--out FILE.xlsx]\n"
+    "      the daily fund report (资金日报表) of the day (default: today) as CSV: every enabled\n"
+    "      book by category with 昨日余额, 本日收入, 本日支出, 本日余额, 笔数, subtotals and the\n"
+    "      total; a range is one period (balance before its first day, sums over it, balance\n"
+    "      after its last). A cash book ending above its limit or below zero is marked and\n"
+    "      named on standard error. --pdf writes the printout (zjrb.rls), --out a workbook\n"
+    "  limit NAME CATEGORY [AMOUNT|--clear]\n"
+    "      show, set or clear the cash limit (库存现金限额) of a cash book (现金日记帐)\n"
     "  upgrade\n"
     "      make the tables this version adds that the ledger does not have yet (otherwise made\n"
     "      when first needed); on a server only the ledger's owner may, once for every login\n"
@@ -145,7 +153,7 @@ const char* const kUsage =
     "\n"
     "check, journal, log and reconcile without --save only read: they need no lock and work on a\n"
     "read-only copy; backup needs no lock either.\n"
-    "print and balances only read as well; they write no staging table.\n"
+    "print, balances and daily only read as well; they write no staging table.\n"
     "A server ledger is shared: nothing is locked, and backup and passphrase are the\n"
     "server's business (pg_dump).\n"
     "Text from the ledger is printed with control characters escaped; journal writes a text cell\n"
@@ -199,6 +207,8 @@ int run(QStringList args) {
     if (command == QLatin1String("upgrade") && args.isEmpty()) return cli::upgrade(dir);
     if (command == QLatin1String("book")) return cli::book(dir, args);
     if (command == QLatin1String("add")) return cli::addLine(dir, args);
+    if (command == QLatin1String("limit")) return cli::limit(dir, args);
+    if (command == QLatin1String("daily")) return cli::daily(dir, args);
     throw cli::UsageError{QStringLiteral("unknown command or arguments: ") + command};
 }
 

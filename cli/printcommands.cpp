@@ -1,11 +1,15 @@
-// print and balances: the register's journal printout and the balance table written as PDF
-// files without a window. Both only read the ledger: they lay out the same lines the windows
-// stage, without writing the staging tables, so they work beside a running program.
+// print, balances and daily: the register's journal printout, the balance table and the daily
+// fund report written as PDF files without a window. They only read the ledger: they lay out
+// the same lines the windows stage, without writing the staging tables, so they work beside a
+// running program.
 #include <QDir>
+#include <cstdio>
 
 #include "balanceprint.h"
 #include "balances.h"
 #include "commands.h"
+#include "dailyreport.h"
+#include "dailyworkbook.h"
 #include "journalprint.h"
 #include "months.h"
 #include "places.h"
@@ -15,15 +19,34 @@
 namespace cli {
 namespace {
 
-// Takes "--pdf FILE" out of the arguments; empty when it is not there.
-QString takePdf(QStringList& args) {
-    const qsizetype at = args.indexOf(QStringLiteral("--pdf"));
+// Takes "NAME FILE" (--pdf, --out) out of the arguments; empty when it is not there.
+QString takeFile(QStringList& args, const QString& name) {
+    const qsizetype at = args.indexOf(name);
     if (at < 0) return {};
     if (at + 1 >= args.size() || args[at + 1].isEmpty())
-        throw UsageError{QStringLiteral("--pdf needs a file name")};
+        throw UsageError{name + QStringLiteral(" needs a file name")};
     const QString file = args[at + 1];
     args.remove(at, 2);
     return file;
+}
+
+QString takePdf(QStringList& args) {
+    return takeFile(args, QStringLiteral("--pdf"));
+}
+
+// "YYYY-MM-DD" or "YYYY-MM-DD..YYYY-MM-DD"; today when nothing is given.
+std::pair<QDate, QDate> period(const QStringList& args) {
+    if (args.size() > 1) throw UsageError{QStringLiteral("unknown argument: ") + args[1]};
+    if (args.isEmpty()) return {QDate::currentDate(), QDate::currentDate()};
+    const QStringList ends = args[0].split(QStringLiteral(".."));
+    if (ends.size() > 2)
+        throw UsageError{QStringLiteral("expected YYYY-MM-DD or YYYY-MM-DD..YYYY-MM-DD, not ") +
+                         args[0]};
+    const QDate first = day(ends[0], QStringLiteral("the day"));
+    const QDate last = ends.size() == 2 ? day(ends[1], QStringLiteral("the last day")) : first;
+    if (last < first)
+        throw UsageError{QStringLiteral("the last day comes before the first: ") + args[0]};
+    return {first, last};
 }
 
 }  // namespace
@@ -90,6 +113,40 @@ int balances(const QString& dir, const QStringList& args) {
     }
     text += csvRow({{}, QStringLiteral("合计"), {}, {}, qb::money::text(total)});
     out(text);
+    return 0;
+}
+
+int daily(const QString& dir, const QStringList& args) {
+    QStringList rest = args;
+    const QString pdf = takePdf(rest);
+    const QString workbook = takeFile(rest, QStringLiteral("--out"));
+    const auto [first, last] = period(rest);
+    Tdat dat;
+    openLedger(dat, dir, Tdat::Mode::ReadOnly);
+    const qb::dailyreport::Report report = qb::dailyreport::report_of(dat, first, last);
+    for (const qb::dailyreport::Group& group : report.groups)
+        for (const qb::dailyreport::Row& row : group.rows)
+            adviseUnchained(dat, row.bookId, row.name);
+    if (!pdf.isEmpty()) {
+        qb::report::Report printout;
+        if (!qb::report::loadDailyReport(
+                printout, qb::places::shipped(dir, QStringLiteral("zjrb.rls")), report))
+            return 1;
+        printout.setDataSource(qb::report::dailyRows(report));
+        if (!printout.writePdf(pdf)) return 1;
+    }
+    if (!workbook.isEmpty()) qb::dailyworkbook::write(workbook, report);
+    QString csv = csvRow(qb::dailyreport::kColumns);
+    using qb::money::text;
+    for (const qb::dailyreport::Line& l : qb::dailyreport::lines(report))
+        csv += csvRow({formulaSafe(shown(l.category)), formulaSafe(shown(l.name)),
+                       formulaSafe(shown(l.account)), text(l.amounts.broughtIn),
+                       text(l.amounts.debit), text(l.amounts.credit), text(l.amounts.closing),
+                       QString::number(l.amounts.lines), l.mark});
+    out(csv);
+    for (const qb::dailyreport::Line& l : qb::dailyreport::lines(report))
+        if (!l.warning.isEmpty())
+            std::fprintf(stderr, "%s\n", shown(l.warning).toUtf8().constData());
     return 0;
 }
 

@@ -77,6 +77,10 @@ struct Table {
 const std::vector<Table>& tables();
 // The declared table of that name; an undeclared name is refused with a qb::DbError.
 const Table& table(const QString& name);
+// Refuses a text longer than its column's declared width before a statement meets the column's
+// check, saying what it is and how long it may be (what: "帐簿名称").
+void requireFits(const QString& table, const QString& column, const QString& what,
+                 const QString& value);
 // The names of the tables: all of them, or those made so.
 QStringList names();
 QStringList names(Made made);

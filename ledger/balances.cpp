@@ -6,6 +6,11 @@
 
 namespace qb::balances {
 
+bool is_enabled(const QString& flag) {
+    bool number = false;
+    return flag.toDouble(&number) == 1 && number;
+}
+
 money::Cents balance_through(Tdat& dat, const QString& bookId, const QDate& date) {
     return figures::closing(dat, bookId, months::lastDay(date));
 }
@@ -24,9 +29,7 @@ std::vector<BookBalance> book_balances(Tdat& dat, const QDate& today) {
         b.category = books.field(1).asString();
         b.name = books.field(2).asString();
         b.account = books.field(3).asString();
-        // The flag counts when it equals the number 1, as the text "1" does.
-        bool number = false;
-        b.enabled = books.field(4).asString().toDouble(&number) == 1 && number;
+        b.enabled = is_enabled(books.field(4).asString());
         b.start = books.field(5).asDate();
         b.opening = books.field(6).asCents();
         b.balance = balance_through(dat, b.bookId, today);

@@ -28,6 +28,10 @@ struct BookBalance {
     money::Cents balance = 0;
 };
 
+// Whether a book's flag (accstar.flag) says it is enabled: it equals the number 1, as the text
+// "1" does.
+bool is_enabled(const QString& flag);
+
 // The book's balance at the end of the date's month (qb::figures::closing): that of its last
 // journal row up to then in journal order, its opening amount while it has none.
 money::Cents balance_through(Tdat& dat, const QString& bookId, const QDate& date);

@@ -49,6 +49,18 @@ void carryNewOpening(Tdat& dat, const QString& bookId, const QDate& start, Cents
         markers::update_totals(dat, bookId, month, summary, 0, 0, opening);
 }
 
+// The fields as the book table can hold them: texts within their widths, the opening within
+// the amounts' limit.
+void requireFitting(const BookFields& fields) {
+    schema::requireFits(QStringLiteral("accstar"), QStringLiteral("zbmc"),
+                        QStringLiteral("帐簿名称"), fields.name);
+    schema::requireFits(QStringLiteral("accstar"), QStringLiteral("zblb"),
+                        QStringLiteral("帐簿类别"), fields.category);
+    schema::requireFits(QStringLiteral("accstar"), QStringLiteral("zh"), QStringLiteral("帐号"),
+                        fields.account);
+    requireWithinLimit(fields.opening);
+}
+
 }  // namespace
 
 QString next_book_id(Tdat& dat, const QDate& today) {
@@ -80,7 +92,7 @@ QString add_book(Tdat& dat, const BookFields& fields, const QDate& today) {
     // The register and the query find a book by its name and category.
     if (fields.name.trimmed().isEmpty() || fields.category.trimmed().isEmpty())
         throw DbError(QStringLiteral("帐簿的名称和类别不能为空。"));
-    requireWithinLimit(fields.opening);
+    requireFitting(fields);
     Transaction t(dat);
     lockBookList(dat);
     refuseDuplicate(dat, fields, QString());
@@ -95,7 +107,7 @@ QString add_book(Tdat& dat, const BookFields& fields, const QDate& today) {
 }
 
 void update_book(Tdat& dat, const QString& bookId, const BookFields& fields, bool enabled) {
-    requireWithinLimit(fields.opening);
+    requireFitting(fields);
     Transaction t(dat);
     lockBookList(dat);
     lockBook(dat, bookId);

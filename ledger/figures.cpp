@@ -119,6 +119,11 @@ Amounts operator-(const Amounts& a, const Amounts& b) {
     return {a.debit - b.debit, a.credit - b.credit};
 }
 
+Movement movement(Tdat& dat, const QString& bookId, const QDate& first, const QDate& last) {
+    return {first, last, brought_in(dat, bookId, first), linesBetween(dat, bookId, first, last),
+            closing(dat, bookId, last)};
+}
+
 Figures of(Tdat& dat, const QString& bookId, Span span, const QDate& date) {
     Figures f;
     f.last = span == Span::Month ? months::lastDay(date) : date;
@@ -141,13 +146,14 @@ Figures of(Tdat& dat, const QString& bookId, Span span, const QDate& date) {
             break;
         }
     }
-    f.broughtIn = brought_in(dat, bookId, f.first);
-    f.period = linesBetween(dat, bookId, f.first, f.last);
+    const Movement m = movement(dat, bookId, f.first, f.last);
+    f.broughtIn = m.broughtIn;
+    f.period = m.period;
     const Amounts monthSoFar =
         f.first == month ? Amounts(f.period) : Amounts(linesBetween(dat, bookId, month, f.last));
     f.cumulative = cumulativeBefore(dat, bookId, month) + monthSoFar;
     f.yearToDate = f.cumulative - cumulativeBefore(dat, bookId, yearStart);
-    f.closing = closing(dat, bookId, f.last);
+    f.closing = m.closing;
     return f;
 }
 

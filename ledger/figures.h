@@ -51,6 +51,18 @@ struct Figures {
     Cents closing = 0;
 };
 
+// The days from `first` through `last` of a book: the balance brought into the first, the lines
+// of those days and the closing balance after the last; what a daily report shows of a book,
+// without the cumulative sums. Figures::of builds on it.
+struct Movement {
+    QDate first;
+    QDate last;
+    Cents broughtIn = 0;
+    Sums period;
+    Cents closing = 0;
+};
+Movement movement(Tdat& dat, const QString& bookId, const QDate& first, const QDate& last);
+
 // The figures of the period of that span holding `date`: the day, its month, the year up to
 // the end of the day, or the book's life up to the end of the day.
 Figures of(Tdat& dat, const QString& bookId, Span span, const QDate& date);

@@ -174,13 +174,13 @@ Actor command_line_actor() {
 
 QStringList operations() {
     return {
-        kLineAdded,       kLineEdited,        kLineDeleted,   kLineRestored,   kLineReversed,
-        kPosted,          kReposted,          kBookAdded,     kBookChanged,    kBookInitialized,
-        kBookDeleted,     kPhraseAdded,       kPhraseChanged, kPhraseDeleted,  kUserAdded,
-        kUserChanged,     kUserDeleted,       kLogin,         kLoginFailed,    kReconciliationSaved,
-        kPassphraseSet,   kPassphraseRemoved, kBackupMade,    kBackupRestored, kLedgerCopied,
-        kChequeBookAdded, kChequeTaken,       kChequeIssued,  kChequeVoided,   kChequeReturned,
-        kChequeHonoured,  kBillAdded,         kBillHonoured,  kBillReturned};
+        kLineAdded,      kLineEdited,        kLineDeleted,   kLineRestored,   kLineReversed,
+        kPosted,         kReposted,          kBookAdded,     kBookChanged,    kBookInitialized,
+        kBookDeleted,    kPhraseAdded,       kPhraseChanged, kPhraseDeleted,  kUserAdded,
+        kUserChanged,    kUserDeleted,       kLogin,         kLoginFailed,    kReconciliationSaved,
+        kPassphraseSet,  kPassphraseRemoved, kBackupMade,    kBackupRestored, kLedgerCopied,
+        kCashLimitSet,   kChequeBookAdded,   kChequeTaken,   kChequeIssued,   kChequeVoided,
+        kChequeReturned, kChequeHonoured,    kBillAdded,     kBillHonoured,   kBillReturned};
 }
 
 void append(Tdat& dat, const Change& change) {

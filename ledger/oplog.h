@@ -57,6 +57,8 @@ inline const QString kPassphraseRemoved = QStringLiteral("去掉口令");
 inline const QString kBackupMade = QStringLiteral("备份");
 inline const QString kBackupRestored = QStringLiteral("恢复备份");
 inline const QString kLedgerCopied = QStringLiteral("复制账本");
+// A cash book's limit set, changed or cleared (the values before and after: {"xe": cents}).
+inline const QString kCashLimitSet = QStringLiteral("设置现金限额");
 inline const QString kChequeBookAdded = QStringLiteral("登记支票簿");
 inline const QString kChequeTaken = QStringLiteral("领用支票");
 inline const QString kChequeIssued = QStringLiteral("开出支票");

@@ -15,7 +15,8 @@ enum class Action {
     Reverse,       // reverse a line of a posted month
     Export,        // the month into the workbook
     KeepColumns,   // keep a statement's column choice for the book
-    ManageBooks,   // the book list, the book editor, the lists of names and categories
+    ManageBooks,   // the book list, the book editor, the lists of names and categories, a cash
+                   // book's limit (库存现金限额)
     ManageUsers,   // users and their roles
     Backups,       // backup and restore
     Passphrase,    // the ledger's passphrase of its own

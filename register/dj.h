@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "cashlimit.h"
 #include "fr_dat.h"
 #include "ledger.h"
 #include "money.h"
@@ -125,6 +126,10 @@ private:
     // Tells the cashier what the cheque register makes of a ticket number just written (one
     // naming no leaf of the book, a voided leaf, a cheque written twice); never a refusal.
     void warnTicket(const QString& ticket);
+    // Tells the cashier once when a saved line leaves a cash book's day above its limit or below
+    // zero (qb::cashlimit::warning_after_save); `before` is the day's standing before the save.
+    void warnCashLimit(const QDate& day, qb::cashlimit::Standing before);
+    qb::cashlimit::Standing dayEnd(const QDate& day);
     void addChequeAction();
     static void remindRepost();
     // The titled OK/Cancel question; true for OK.

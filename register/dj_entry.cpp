@@ -5,6 +5,7 @@
 
 #include "dj.h"
 #include "errors.h"
+#include "guarded.h"
 #include "gymk.h"
 #include "journalgrid.h"
 #include "ledger.h"
@@ -84,6 +85,11 @@ void Tfr_dj::SpeedButton2Click() {
 // is then re-read, so it shows what is stored. A refusal leaves everything as it was.
 bool Tfr_dj::writeCell(int row, int column, const QVariant& value) {
     const qint64 rowId = model_->rowIdAt(row);
+    const QDate day =
+        column == MonthModel::Dzrq
+            ? value.toDate()
+            : model_->data(model_->index(row, MonthModel::Dzrq), Qt::EditRole).toDate();
+    const qb::cashlimit::Standing before = dayEnd(day);
     try {
         qb::ledger::edit_line(dat_, rowId, column, value);
     } catch (const qb::DbError& error) {
@@ -93,5 +99,19 @@ bool Tfr_dj::writeCell(int row, int column, const QVariant& value) {
     reloadKeeping(rowId, DBGridEh1->currentColumn());
     refreshFooters();
     if (column == MonthModel::Ph) warnTicket(value.toString());
+    warnCashLimit(day, before);
     return true;
+}
+
+qb::cashlimit::Standing Tfr_dj::dayEnd(const QDate& day) {
+    qb::cashlimit::Standing standing = qb::cashlimit::Standing::Within;
+    guarded([&] { standing = qb::cashlimit::day_end(dat_, current_book_id, day); });
+    return standing;
+}
+
+void Tfr_dj::warnCashLimit(const QDate& day, qb::cashlimit::Standing before) {
+    QString warning;
+    guarded(
+        [&] { warning = qb::cashlimit::warning_after_save(dat_, current_book_id, day, before); });
+    if (!warning.isEmpty()) qb::messages().plain(warning);
 }

@@ -79,6 +79,7 @@ bool Tfr_dj::sb2Click() {
     if (!line) return false;
     line->date = dtp->date();
     line->handler = session_.login_user;
+    const qb::cashlimit::Standing before = dayEnd(line->date);
     qint64 rowId = 0;
     if (!guarded([&] {
             rowId = correcting ? qb::ledger::add_correcting_entry(dat_, followUp_, *line)
@@ -92,6 +93,7 @@ bool Tfr_dj::sb2Click() {
     reloadKeeping(rowId, MonthModel::Dzrq);
     refreshFooters();
     warnTicket(line->ticket);
+    warnCashLimit(line->date, before);
     return true;
 }
 

@@ -52,4 +52,22 @@ std::shared_ptr<DataSource> balanceRows(const std::vector<qb::balances::BookBala
     return rows;
 }
 
+bool loadDailyReport(Report& report, const QString& templatePath,
+                     const qb::dailyreport::Report& daily) {
+    return report.load(templatePath) &&
+           report.setText(QStringLiteral("period"),
+                          QStringLiteral("日期：") + qb::dailyreport::period_text(daily));
+}
+
+std::shared_ptr<DataSource> dailyRows(const qb::dailyreport::Report& daily) {
+    auto rows = std::make_shared<TableDataSource>(
+        QStringList{"zblb", "zbmc", "zh", "zrye", "brsr", "brzc", "brye", "bs", "ts"});
+    using qb::money::text;
+    for (const qb::dailyreport::Line& l : qb::dailyreport::lines(daily))
+        rows->addRow({l.category, l.name, l.account, text(l.amounts.broughtIn),
+                      text(l.amounts.debit), text(l.amounts.credit), text(l.amounts.closing),
+                      l.amounts.lines, l.mark});
+    return rows;
+}
+
 }  // namespace qb::report

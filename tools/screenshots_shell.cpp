@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     main.findChild<QComboBox*>(QStringLiteral("ComboBox1"))->setEditText(QStringLiteral("admin"));
     main.findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("admin"));
     main.loginPanel().login();
-    for (const char* entry : {"N9", "N10", "N11", "N12", "N13", "N14", "N5", "N6"}) {
+    for (const char* entry : {"N9", "N10", "N11", "N41", "N12", "N13", "N14", "N5", "N6"}) {
         if (!main.childWindows().plugged(QLatin1String(entry))) continue;
         main.findChild<QAction*>(QLatin1String(entry))->trigger();
         save(main, out, QStringLiteral("child_") + QLatin1String(entry));

@@ -11,11 +11,14 @@ inline constexpr char kSetupMenu[] = "N4";        // 初始化(&C)
 inline constexpr char kToolsMenu[] = "N7";        // 快捷工具(&T)
 inline constexpr char kAccountingMenu[] = "N18";  // 账务处理, shown while a register lives
 inline constexpr char kHelpMenu[] = "N21";        // 帮助(&H)
+inline constexpr char kReportsMenu[] = "N40";     // 查询(&Q)
 
 // Entries of 账簿管理.
 inline constexpr char kRegister[] = "N9";       // 登记凭证
 inline constexpr char kBalanceTable[] = "N10";  // 账户余额表
 inline constexpr char kQuery[] = "N11";         // 日记帐查询
+// Entries of 查询.
+inline constexpr char kDailyReport[] = "N41";  // 资金日报表
 // Entries of 账务处理, the register's commands.
 inline constexpr char kPost[] = "N20";     // 账务月结
 inline constexpr char kReverse[] = "N25";  // 冲账
@@ -50,5 +53,6 @@ inline constexpr char kBookListButton[] = "SpeedButton3";  // 账簿管理
 inline constexpr char kPhrasesButton[] = "SpeedButton4";   // 摘要设置
 inline constexpr char kExitButton[] = "SpeedButton5";      // 系统退出
 inline constexpr char kBackupButton[] = "SpeedButton6";    // 数据管理
+inline constexpr char kDailyButton[] = "SpeedButton7";     // 资金日报
 
 }  // namespace entries

@@ -41,7 +41,7 @@ class ChildWindowsTest : public QObject {
 private slots:
     void init() {
         s = std::make_unique<MainOnLedger>();
-        for (const char* entry : {"N10", "N11", "N12", "N13", "N6", "N14", "N5"})
+        for (const char* entry : {"N10", "N11", "N12", "N13", "N6", "N14", "N5", "N41"})
             children().plug(QLatin1String(entry), make_child<TestWindow>());
         children().plug(QStringLiteral("N9"), make_child<TestRegister>());
         s->main->show();
@@ -56,7 +56,8 @@ private slots:
         const QList<QPair<QString, QString>> kinds = {
             {"N9", "SpeedButton1"},  {"N10", ""},
             {"N11", "SpeedButton2"}, {"N12", "SpeedButton3"},
-            {"N13", "SpeedButton4"}, {"N6", "SpeedButton6"}};
+            {"N13", "SpeedButton4"}, {"N6", "SpeedButton6"},
+            {"N41", "SpeedButton7"}};
         for (const auto& [entry, button] : kinds)
             for (const char* how : {"own button", "close box", "re-login"})
                 QTest::newRow(qPrintable(entry + " " + how)) << entry << button << how;

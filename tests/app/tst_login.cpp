@@ -150,8 +150,8 @@ private slots:
             QCOMPARE(enabled(c), admin);
         for (const char* c : {"SpeedButton6", "N6"})
             QCOMPARE(enabled(c), keeper);
-        for (const char* c : {"N9", "N10", "N11", "N13", "N15", "N16", "SpeedButton1",
-                              "SpeedButton2", "SpeedButton4", "SpeedButton5"})
+        for (const char* c : {"N9", "N10", "N11", "N13", "N15", "N16", "N41", "SpeedButton1",
+                              "SpeedButton2", "SpeedButton4", "SpeedButton5", "SpeedButton7"})
             QVERIFY2(enabled(c), c);
     }
 

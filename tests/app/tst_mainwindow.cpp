@@ -64,14 +64,16 @@ private slots:
             {"N12", "帐薄初始化"}, {"N13", "摘要"},       {"N14", "帐户信息"},
             {"N15", "计算器"},     {"N16", "记事本"},     {"N5", "用户管理"},
             {"N6", "数据管理"},    {"N30", "操作日志"},   {"N22", "联机帮助"},
-            {"N23", "关于......"}, {"N19", "重新登录"},   {"N8", "系统退出"}};
+            {"N23", "关于......"}, {"N19", "重新登录"},   {"N8", "系统退出"},
+            {"N41", "资金日报表"}};
         for (const auto& [name, caption] : entries)
             QCOMPARE(action(name)->text().section('\t', 0, 0), caption);
         QStringList menus;
         for (QAction* m : s->main->menuBar()->actions())
             menus << m->objectName() + ":" + m->text();
-        QCOMPARE(menus, (QStringList{"N2:账簿管理(&Z)", "N18:账务处理", "N4:初始化(&C)",
-                                     "N7:快捷工具(&T)", "N1:系统(&S)", "N21:帮助(&H)"}));
+        QCOMPARE(menus,
+                 (QStringList{"N2:账簿管理(&Z)", "N40:查询(&Q)", "N18:账务处理", "N4:初始化(&C)",
+                              "N7:快捷工具(&T)", "N1:系统(&S)", "N21:帮助(&H)"}));
         const QList<QPair<const char*, QString>> keys = {
             {"N9", "Ctrl+A"},  {"N10", "Ctrl+Y"}, {"N11", "Ctrl+F"}, {"N15", "Ctrl+C"},
             {"N16", "Ctrl+W"}, {"N19", "Ctrl+I"}, {"N8", "Ctrl+X"}};
@@ -84,7 +86,8 @@ private slots:
         const QList<QPair<const char*, QString>> buttons = {
             {"SpeedButton1", "登  记"},   {"SpeedButton2", "查  找"},
             {"SpeedButton3", "账簿管理"}, {"SpeedButton4", "摘要设置"},
-            {"SpeedButton6", "数据管理"}, {"SpeedButton5", "系统退出"}};
+            {"SpeedButton6", "数据管理"}, {"SpeedButton7", "资金日报"},
+            {"SpeedButton5", "系统退出"}};
         for (const auto& [name, caption] : buttons)
             QCOMPARE(s->main->findChild<QToolButton*>(name)->text(), caption);
         QStringList panels;

@@ -199,6 +199,11 @@ TEST(Cli, BooksAndLinesFromAScript) {
                   QStringList{"--start", "2026-10-05", "--opening", "1"})
                   .code,
               1);  // a second book of that name and category
+    const Outcome long_name =
+        cli(at + QStringList{"book", "add", QString(51, QChar(0x7532)), "现金日记帐", "--start",
+                             "2026-10-05", "--opening", "1"});
+    EXPECT_TRUE(long_name.err.contains("帐簿名称最多 50 个字，这里有 51 个。"))
+        << long_name.err.toStdString();
 
     const Outcome bank =
         cli(at + QStringList{"book", "add", "本部", "银行卡", "--start", "2026-10-01", "--opening",
@@ -616,9 +621,71 @@ TEST(Cli, UpgradeMakesTheTablesAVersionAddsOnce) {
     ASSERT_EQ(cli({"--dir", dir, "init", "--admin", "管理员", "--password", "pw"}).code, 0);
     const Outcome first = cli({"--dir", dir, "upgrade"});
     ASSERT_EQ(first.code, 0) << first.err.toStdString();
-    EXPECT_EQ(first.out, "已建立数据表：yhdz、yhls、yhgs、dlsb、zpb、zpmx、pjdj\n");
+    EXPECT_EQ(first.out, "已建立数据表：yhdz、yhls、yhgs、dlsb、zpb、zpmx、pjdj、xjxe\n");
     EXPECT_EQ(cli({"--dir", dir, "upgrade"}).out, "账本的数据表已经齐全。\n");
     EXPECT_EQ(cli({"--dir", dir, "check"}).code, 0);
+}
+
+// The daily fund report of a day from the command line, with a cash limit set there: the CSV
+// worked by hand, the warning on standard error, the printout's text and the workbook; a
+// malformed day or range is a wrong argument.
+TEST(Cli, DailyReportAndCashLimit) {
+    QTemporaryDir tmp;
+    const QStringList at = {"--dir", tmp.path()};
+    ASSERT_EQ(cli(at + QStringList{"init", "--admin", "admin", "--password", "pw"}).code, 0);
+    for (const auto& [category, opening] :
+         {std::pair{"现金日记帐", "1000"}, {"银行日记帐", "50000"}})
+        ASSERT_EQ(cli(at + QStringList{"book", "add", "本部", category, "--start", "2026-12-01",
+                                       "--opening", opening, "--init"})
+                      .code,
+                  0);
+    const QStringList cash = {"limit", "本部", "现金日记帐"};
+    EXPECT_EQ(cli(at + cash).out, "帐簿 本部（现金日记帐）没有库存现金限额\n");
+    EXPECT_EQ(cli(at + cash + QStringList{"1200"}).out,
+              "帐簿 本部（现金日记帐）的库存现金限额：1200.00\n");
+    EXPECT_EQ(cli(at + cash + QStringList{"12.345"}).code, 2);
+    const Outcome bank = cli(at + QStringList{"limit", "本部", "银行日记帐", "5"});
+    EXPECT_EQ(bank.code, 1);
+    EXPECT_TRUE(bank.err.contains("不是现金日记帐")) << bank.err.toStdString();
+    for (const QStringList& line : {QStringList{"现金日记帐", "--debit", "500"},
+                                    {"现金日记帐", "--credit", "120.50"},
+                                    {"银行日记帐", "--credit", "3000"}})
+        ASSERT_EQ(cli(at + QStringList{"add", "本部", line[0], "--date", "2026-12-01", "--summary",
+                                       "款项", line[1], line[2]})
+                      .code,
+                  0);
+
+    const QString pdf = tmp.filePath("zjrb.pdf"), xlsx = tmp.filePath("zjrb.xlsx");
+    const Outcome day = cli(at + QStringList{"daily", "2026-12-01", "--pdf", pdf, "--out", xlsx});
+    ASSERT_EQ(day.code, 0) << day.err.toStdString();
+    EXPECT_EQ(day.out.toStdString(),
+              "账簿类别,账簿名称,账号,昨日余额,本日收入,本日支出,本日余额,笔数,提示\n"
+              "现金日记帐,本部,,1000.00,500.00,120.50,1379.50,2,超限额\n"
+              "现金日记帐,小计,,1000.00,500.00,120.50,1379.50,2,\n"
+              "银行日记帐,本部,,50000.00,0.00,3000.00,47000.00,1,\n"
+              "银行日记帐,小计,,50000.00,0.00,3000.00,47000.00,1,\n"
+              ",合计,,51000.00,500.00,3120.50,48379.50,3,\n");
+    EXPECT_EQ(day.err.toStdString(),
+              "2026-12-01 现金日记帐“本部”日终余额 1,379.50 元，超过库存现金限额 1,200.00 元。\n");
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    if (!text.waitForFinished(30000)) GTEST_SKIP() << "pdftotext (poppler-utils) is missing";
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput()).remove(' ');
+    for (const char* expected :
+         {"资金日报表", "日期：2026-12-01", "本部1,000.00500.00120.501,379.502超限额",
+          "合计51,000.00500.003,120.5048,379.503", "出纳：", "审核："})
+        EXPECT_TRUE(printed.contains(QString::fromUtf8(expected)))
+            << expected << printed.toStdString();
+    const QJsonObject cells = readWorkbook(xlsx)["cells"].toObject();
+    EXPECT_EQ(cells["G3"].toObject()["v"].toDouble(), 1379.5);
+    EXPECT_EQ(cells["B7"].toObject()["v"].toString(), "合计");
+
+    EXPECT_EQ(cli(at + cash + QStringList{"--clear"}).out,
+              "帐簿 本部（现金日记帐）没有库存现金限额\n");
+    EXPECT_TRUE(cli(at + QStringList{"daily", "2026-12-01"}).err.isEmpty());
+    for (const char* bad : {"2026-13-01", "2026/12/01", "2026-12-03..2026-12-01", "2026-12-01..",
+                            "2026-12-01..2026-12-02..2026-12-03"})
+        EXPECT_EQ(cli(at + QStringList{"daily", bad}).code, 2) << bad;
 }
 
 // A posting killed at any moment leaves the month posted with its log entry, or neither; the

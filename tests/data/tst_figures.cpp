@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "balances.h"
+#include "cashlimit.h"
 #include "check.h"
+#include "dailyreport.h"
 #include "figures.h"
 #include "gymk.h"
 #include "journalprint.h"
 #include "ledger.h"
 #include "months.h"
+#include "oplog.h"
 #include "templedger.h"
 
 namespace L = qb::ledger;
@@ -191,4 +194,106 @@ TEST(Figures, FourteenMonthsReadAlikeThroughEveryView) {
                 QStringList({amount(cumDebit), amount(cumCredit), amount(closing)}).join('/'));
         }
     }
+}
+
+// The daily fund report of a cash book and a bank book over three days, lines on the first and
+// the third, and a cash book that starts on the third; each figure worked by hand. The cash
+// limit warns when a saved line first takes the day above it, marks the report's rows above it
+// or below zero, and is logged.
+TEST(Figures, TheDailyReportOfThreeDaysWithACashLimit) {
+    TempLedger t;
+    const QDate d1(2026, 12, 1), d2(2026, 12, 2), d3(2026, 12, 3);
+    const QString cash = t.cashBook("本部", 100000, d1);
+    const QString late = t.cashBook("分部", 20000, d3);
+    const QString bank = L::add_book(t.dat, {"银行日记帐", "本部", "6222", 5000000, d1}, d1);
+    L::save_book_ticks(
+        t.dat, {{cash, true, d1, 100000}, {late, true, d3, 20000}, {bank, true, d1, 5000000}});
+    namespace C = qb::cashlimit;
+    EXPECT_EQ(refusal([&] { C::set_limit(t.dat, bank, 100); }),
+              "帐簿“本部”（银行日记帐）不是现金日记帐，没有库存现金限额。");
+    EXPECT_EQ(refusal([&] { C::set_limit(t.dat, cash, 0); }), "库存现金限额必须大于零。");
+    EXPECT_FALSE(refusal([&] { C::set_limit(t.dat, cash, qb::money::kLimit + 1); }).isEmpty());
+    C::set_limit(t.dat, cash, 100000);
+    C::set_limit(t.dat, cash, 120000);
+    C::set_limit(t.dat, cash, 120000);  // no change, nothing logged
+    EXPECT_EQ(C::limit(t.dat, cash), 120000);
+    EXPECT_EQ(C::limit(t.dat, late), std::nullopt);
+    qb::oplog::Filter limits;
+    limits.operation = qb::oplog::kCashLimitSet;
+    const auto logged = qb::oplog::entries(t.dat, limits);
+    ASSERT_EQ(logged.size(), 2u);
+    EXPECT_EQ(logged[1].before, R"({"xe":100000})");
+    EXPECT_EQ(logged[1].after, R"({"xe":120000})");
+
+    // Said once: the receipt takes the day above the limit, the payment after it leaves it there.
+    C::Standing before = C::day_end(t.dat, cash, d1);
+    EXPECT_EQ(before, C::Standing::Within);
+    L::insert_line(t.dat, cash, entry(d1, 1, "收款", 50000, 0));
+    EXPECT_EQ(C::warning_after_save(t.dat, cash, d1, before),
+              "2026-12-01 现金日记帐“本部”日终余额 1,500.00 元，超过库存现金限额 1,200.00 元。");
+    before = C::day_end(t.dat, cash, d1);
+    L::insert_line(t.dat, cash, entry(d1, 2, "付款", 0, 12050));
+    EXPECT_EQ(C::warning_after_save(t.dat, cash, d1, before), "");
+    L::insert_line(t.dat, bank, entry(d1, 1, "付货款", 0, 300000));
+    before = C::day_end(t.dat, cash, d3);
+    L::insert_line(t.dat, cash, entry(d3, 1, "备用金", 0, 150000));
+    EXPECT_EQ(C::warning_after_save(t.dat, cash, d3, before),
+              "2026-12-03 现金日记帐“本部”日终余额 -120.50 元，低于零。");
+    L::insert_line(t.dat, bank, entry(d3, 1, "收货款", 800000, 0));
+
+    const auto table = [&](const QDate& first, const QDate& last) {
+        const qb::dailyreport::Report r = qb::dailyreport::report_of(t.dat, first, last);
+        QStringList rows;
+        for (const qb::dailyreport::Line& l : qb::dailyreport::lines(r)) {
+            const qb::dailyreport::Amounts& a = l.amounts;
+            EXPECT_EQ(a.broughtIn + a.debit - a.credit, a.closing) << l.name.toStdString();
+            rows << QStringList{l.category,
+                                l.name,
+                                qb::money::text(a.broughtIn),
+                                qb::money::text(a.debit),
+                                qb::money::text(a.credit),
+                                qb::money::text(a.closing),
+                                QString::number(a.lines),
+                                l.mark}
+                        .join(' ')
+                        .trimmed();
+        }
+        // The closing balances are the journal's after each book's last line of the day.
+        for (const qb::dailyreport::Group& g : r.groups)
+            for (const qb::dailyreport::Row& row : g.rows)
+                EXPECT_EQ(row.amounts.closing, F::closing(t.dat, row.bookId, last));
+        return rows.join('\n').toStdString();
+    };
+    EXPECT_EQ(table(d1, d1),
+              "现金日记帐 本部 1000.00 500.00 120.50 1379.50 2 超限额\n"
+              "现金日记帐 小计 1000.00 500.00 120.50 1379.50 2\n"
+              "银行日记帐 本部 50000.00 0.00 3000.00 47000.00 1\n"
+              "银行日记帐 小计 50000.00 0.00 3000.00 47000.00 1\n"
+              "合计 51000.00 500.00 3120.50 48379.50 3");
+    EXPECT_EQ(table(d2, d2),
+              "现金日记帐 本部 1379.50 0.00 0.00 1379.50 0 超限额\n"
+              "现金日记帐 小计 1379.50 0.00 0.00 1379.50 0\n"
+              "银行日记帐 本部 47000.00 0.00 0.00 47000.00 0\n"
+              "银行日记帐 小计 47000.00 0.00 0.00 47000.00 0\n"
+              "合计 48379.50 0.00 0.00 48379.50 0");
+    EXPECT_EQ(table(d3, d3),
+              "现金日记帐 分部 200.00 0.00 0.00 200.00 0\n"
+              "现金日记帐 本部 1379.50 0.00 1500.00 -120.50 1 负数\n"
+              "现金日记帐 小计 1579.50 0.00 1500.00 79.50 1\n"
+              "银行日记帐 本部 47000.00 8000.00 0.00 55000.00 1\n"
+              "银行日记帐 小计 47000.00 8000.00 0.00 55000.00 1\n"
+              "合计 48579.50 8000.00 1500.00 55079.50 2");
+    // The three days as one period: the balance before the first, the sums over all three.
+    EXPECT_EQ(table(d1, d3),
+              "现金日记帐 分部 200.00 0.00 0.00 200.00 0\n"
+              "现金日记帐 本部 1000.00 500.00 1620.50 -120.50 3 负数\n"
+              "现金日记帐 小计 1200.00 500.00 1620.50 79.50 3\n"
+              "银行日记帐 本部 50000.00 8000.00 3000.00 55000.00 2\n"
+              "银行日记帐 小计 50000.00 8000.00 3000.00 55000.00 2\n"
+              "合计 51200.00 8500.00 4620.50 55079.50 5");
+    EXPECT_EQ(refusal([&] { qb::dailyreport::report_of(t.dat, d3, d1); }),
+              "资金日报表的结束日期 2026-12-01 早于开始日期 2026-12-03。");
+    C::clear_limit(t.dat, cash);
+    EXPECT_EQ(C::limit(t.dat, cash), std::nullopt);
+    EXPECT_EQ(C::day_end(t.dat, cash, d2), C::Standing::Within);
 }

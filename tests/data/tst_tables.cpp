@@ -101,9 +101,10 @@ QStringList serverSchema(Connection& con) {
 
 TEST(Tables, TheFileGetsTheTablesOfEarlierVersions) {
     QTemporaryDir tmp;
-    auto before = fileWith(tmp.filePath("before.mdb"),
-                           fixture("schema.sql") + fixture("bankrec.sql") + fixture("oplog.sql") +
-                               fixture("login.sql") + fixture("cheques.sql"));
+    auto before =
+        fileWith(tmp.filePath("before.mdb"), fixture("schema.sql") + fixture("bankrec.sql") +
+                                                 fixture("oplog.sql") + fixture("login.sql") +
+                                                 fixture("cheques.sql") + fixture("cashlimit.sql"));
     auto now = fileWith(tmp.filePath("now.mdb"), declared(false));
     const QStringList expected = fileSchema(*before);
     EXPECT_EQ(expected.filter(QRegularExpression("^table\\|")).size(), schema::names().size() + 1)
@@ -117,7 +118,7 @@ TEST(Tables, AServerGetsTheTablesOfEarlierVersions) {
     auto before = qb::engine::openPostgres(beforeDb.connection());
     for (const QString& statement : fixture("schema_pg.sql") + fixture("bankrec_pg.sql") +
                                         fixture("oplog_pg.sql") + fixture("login_pg.sql") +
-                                        fixture("cheques_pg.sql"))
+                                        fixture("cheques_pg.sql") + fixture("cashlimit_pg.sql"))
         before->execute(statement);
     auto now = qb::engine::openPostgres(nowDb.connection());
     for (const QString& statement : declared(true))
