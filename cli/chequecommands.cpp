@@ -44,6 +44,23 @@ QString amountCell(qb::money::Cents cents) {
     return cents ? qb::money::text(cents) : QString();
 }
 
+// The register printed (--pdf) or as a workbook (--xlsx), as the window prints and exports it.
+int writeRegister(const QString& dir, Tdat& dat, const QString& id, const QString& state,
+                  const Arguments& a) {
+    qb::report::Report report;
+    if (!qb::report::loadChequeRegister(report, dir, cheques::cheque_register(dat, id, state)))
+        return 1;
+    for (const auto& [option, write] :
+         {std::pair{QStringLiteral("--pdf"), &qb::report::Report::writePdf},
+          std::pair{QStringLiteral("--xlsx"), &qb::report::Report::writeWorkbook}}) {
+        const QString path = a.option(option);
+        if (path.isEmpty()) continue;
+        if (!(report.*write)(path)) return 1;
+        out(QStringLiteral("支票登记簿已写入 %1\n").arg(shown(path)));
+    }
+    return 0;
+}
+
 int list(const QString& dir, const Arguments& a) {
     Tdat dat;
     openLedger(dat, dir, Tdat::Mode::ReadOnly);
@@ -52,12 +69,14 @@ int list(const QString& dir, const Arguments& a) {
     if (!state.isEmpty() && !cheques::states().contains(state))
         throw UsageError{QStringLiteral("--state is one of ") +
                          cheques::states().join(QStringLiteral(", "))};
+    if (a.options.contains(QStringLiteral("--pdf")) || a.options.contains(QStringLiteral("--xlsx")))
+        return writeRegister(dir, dat, id, state, a);
     QString text = csvRow({"号码", "种类", "状态", "领用人", "领用用途", "限额", "收款人", "金额",
                            "出票日期", "用途", "凭证号", "冲账", "作废原因", "经办人"});
     for (const cheques::Leaf& l : cheques::leaves(dat, id, state)) {
         QStringList row{l.serial,
                         l.kind,
-                        l.state,
+                        cheques::shown_state(l),
                         l.taker,
                         l.takenFor,
                         amountCell(l.limit),
@@ -201,6 +220,16 @@ int change(const QString& dir, const QString& what, const Arguments& a) {
         cheques::add_bill(dat, bill, kUser);
         out(QStringLiteral("已登记票据 %1，%2 到期\n")
                 .arg(shown(bill.number), qb::months::iso(bill.due)));
+    } else if (what == QLatin1String("bill-honour") || what == QLatin1String("bill-return")) {
+        const cheques::Bill bill = cheques::bill(dat, bookOf(dat, a, 3), a.words[2]);
+        const QString state =
+            what == QLatin1String("bill-honour") ? cheques::kPaid : cheques::kReturned;
+        cheques::settle_bill(dat, bill.id, state, kUser);
+        out(QStringLiteral("票据 %1 %2\n").arg(bill.number, state));
+    } else if (what == QLatin1String("honour")) {
+        const QString id = bookOf(dat, a, 3);
+        cheques::honour(dat, id, a.words[2], kUser);
+        out(QStringLiteral("支票 %1 已兑付\n").arg(shown(a.words[2])));
     } else if (what == QLatin1String("void")) {
         const QString id = bookOf(dat, a, 3);
         cheques::void_leaf(dat, id, a.words[2], a.required(QStringLiteral("--reason")), kUser);
@@ -235,17 +264,18 @@ int capitals(const QStringList& args) {
 int cheque(const QString& dir, const QStringList& args) {
     if (args.isEmpty()) throw UsageError{QStringLiteral("cheque needs a subcommand")};
     const QString what = args.first();
-    const Arguments a = parse(
-        args.mid(1),
-        {"--kind", "--first", "--last", "--date", "--state", "--payee", "--amount", "--purpose",
-         "--reason", "--pdf", "--taker", "--limit", "--direction", "--number", "--party", "--due"},
-        {"--post"});
+    const Arguments a = parse(args.mid(1),
+                              {"--kind", "--first", "--last", "--date", "--state", "--payee",
+                               "--amount", "--purpose", "--reason", "--pdf", "--xlsx", "--taker",
+                               "--limit", "--direction", "--number", "--party", "--due"},
+                              {"--post"});
     if (what == QLatin1String("list")) return list(dir, a);
     if (what == QLatin1String("print")) return printCheque(dir, a);
     if (what == QLatin1String("calibrate")) return calibrate(dir, a);
     if (what == QLatin1String("offset")) return offset(a);
     if (what == QLatin1String("bills")) return listBills(dir, a);
-    static const QStringList changing{"book-add", "take", "issue", "void", "return", "bill-add"};
+    static const QStringList changing{"book-add", "take",     "issue",       "void",       "return",
+                                      "honour",   "bill-add", "bill-honour", "bill-return"};
     if (changing.contains(what)) return change(dir, what, a);
     throw UsageError{QStringLiteral("unknown cheque subcommand: ") + what};
 }

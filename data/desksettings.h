@@ -3,9 +3,9 @@
 #include <QPointF>
 #include <QString>
 
-// Settings of this desk rather than of the ledger, kept in the settings file beside the program
-// ("quillbook.ini", as the server's connection): how far its printer misses a cheque form's
-// fields, which the cashier measures once on a calibration page.
+// Settings of this desk rather than of the ledger, kept in the user's settings file
+// ("quillbook.ini", beside the server's connection, places::settingsFile()): how far its printer
+// misses a cheque form's fields, which the cashier measures once on a calibration page.
 //
 //   [cheque]
 //   offset=1.5,-0.5                ; millimetres right and down, for any printer

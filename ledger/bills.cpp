@@ -5,6 +5,7 @@
 #include "errors.h"
 #include "ledger_detail.h"
 #include "months.h"
+#include "oplog.h"
 #include "tables.h"
 
 namespace qb::cheques {
@@ -20,21 +21,33 @@ std::vector<Bill> readBills(Tdat& dat, const QString& condition, const QVariantL
                            "a.zbmc from pjdj p left join accstar a on a.zbid=p.zbh where ") +
                 condition + QStringLiteral(" order by p.dqrq,p.hm"),
             params, [&](engine::Statement& s) {
-                Bill b;
-                b.id = s.value(0).toLongLong();
-                b.bookId = s.value(1).toString();
-                b.kind = s.value(2).toString();
-                b.direction = s.value(3).toString();
-                b.number = s.value(4).toString();
-                b.amount = cents(s.value(5));
-                b.party = s.value(6).toString();
-                b.issued = QDate::fromString(s.value(7).toString(), Qt::ISODate);
-                b.due = QDate::fromString(s.value(8).toString(), Qt::ISODate);
-                b.state = s.value(9).toString();
-                b.bookName = s.value(10).toString();
+                rowreading::Columns c(s);
+                Bill b{.id = c.id(),
+                       .bookId = c.text(),
+                       .kind = c.text(),
+                       .direction = c.text(),
+                       .number = c.text(),
+                       .amount = c.amount(),
+                       .party = c.text(),
+                       .issued = c.date(),
+                       .due = c.date(),
+                       .state = c.text(),
+                       .bookName = c.text()};
                 found.push_back(std::move(b));
             });
     return found;
+}
+
+// A bill as the log keeps it, its amount in cents.
+QString billText(const Bill& b) {
+    return oplog::values_text({{QStringLiteral("zl"), b.kind},
+                               {QStringLiteral("fx"), b.direction},
+                               {QStringLiteral("hm"), b.number},
+                               {QStringLiteral("je"), b.amount},
+                               {QStringLiteral("dfmc"), b.party},
+                               {QStringLiteral("cprq"), months::iso(b.issued)},
+                               {QStringLiteral("dqrq"), months::iso(b.due)},
+                               {QStringLiteral("zt"), b.state}});
 }
 
 }  // namespace
@@ -48,8 +61,8 @@ qint64 add_bill(Tdat& dat, const Bill& bill, const QString& user) {
     const QString number = bill.number.trimmed();
     if (!digits.match(number).hasMatch())
         throw DbError(QStringLiteral("票据号码只能是数字，最多 30 位。"));
-    if (bill.amount <= 0 || !money::withinLimit(bill.amount))
-        throw DbError(QStringLiteral("票据金额必须大于零。"));
+    if (bill.amount <= 0) throw DbError(QStringLiteral("票据金额必须大于零。"));
+    if (!money::withinLimit(bill.amount)) throw DbError(money::beyondLimit(bill.amount));
     const QString party = bill.party.trimmed();
     if (party.isEmpty() || party.size() > 60)
         throw DbError(QStringLiteral("请填写出票人或收款人（最多 60 个字）。"));
@@ -67,6 +80,12 @@ qint64 add_bill(Tdat& dat, const Bill& bill, const QString& user) {
                 {bill.bookId, bill.kind, bill.direction, number, money::fromCents(bill.amount),
                  party, months::iso(bill.issued), months::iso(bill.due), kOutstanding, user});
     const qint64 id = dat.con().lastInsertId();
+    oplog::append(dat, {oplog::kBillAdded,
+                        bill.bookId,
+                        months::monthText(bill.issued),
+                        0,
+                        {},
+                        billText(readBills(dat, QStringLiteral("p.rowid=?"), {id}).front())});
     t.commit();
     return id;
 }
@@ -81,18 +100,32 @@ std::vector<Bill> bills_due(Tdat& dat, const QDate& today, int days) {
                      {kOutstanding, months::iso(today.addDays(days))});
 }
 
+Bill bill(Tdat& dat, const QString& bookId, const QString& number) {
+    const std::vector<Bill> found =
+        readBills(dat, QStringLiteral("p.zbh=? and p.hm=?"), {bookId, number.trimmed()});
+    if (found.empty())
+        throw DbError(QStringLiteral("本账簿没有登记号码为 %1 的票据。").arg(number.trimmed()));
+    return found.front();
+}
+
 void settle_bill(Tdat& dat, qint64 billId, const QString& state, const QString& user) {
     if (state != kPaid && state != kReturned)
         throw DbError(QStringLiteral("票据只能改为已兑付或已退回。"));
     Transaction t(dat);
-    schema::ensureTable(dat, QStringLiteral("pjdj"));
-    const QVariant book =
-        dat.scalar(QStringLiteral("select zbh from pjdj where rowid=?"), {billId});
-    if (book.isNull()) throw DbError(QStringLiteral("找不到这张票据（已被删除？）"));
-    lockBook(dat, book.toString());
-    dat.execute(QStringLiteral("update pjdj set zt=?,jbr=? where rowid=? and zt=?"),
-                {state, user, billId, kOutstanding});
-    if (dat.con().changes() != 1) throw DbError(QStringLiteral("这张票据已经兑付或退回了。"));
+    const auto read = [&] {
+        const std::vector<Bill> found = readBills(dat, QStringLiteral("p.rowid=?"), {billId});
+        if (found.empty()) throw DbError(QStringLiteral("找不到这张票据（已被删除？）"));
+        return found.front();
+    };
+    lockBook(dat, read().bookId);
+    Bill bill = read();  // as it stands under the lock
+    if (bill.state != kOutstanding)
+        throw DbError(QStringLiteral("票据 %1 %2，不能再改。").arg(bill.number, bill.state));
+    dat.execute(QStringLiteral("update pjdj set zt=?,jbr=? where rowid=?"), {state, user, billId});
+    const QString before = billText(bill);
+    bill.state = state;
+    oplog::append(dat, {state == kPaid ? oplog::kBillHonoured : oplog::kBillReturned, bill.bookId,
+                        months::monthText(bill.due), 0, before, billText(bill)});
     t.commit();
 }
 

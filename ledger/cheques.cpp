@@ -4,11 +4,13 @@
 #include <QDateTime>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 
 #include "errors.h"
 #include "ledger.h"
 #include "ledger_detail.h"
 #include "months.h"
+#include "oplog.h"
 #include "roles.h"
 #include "rowkinds.h"
 #include "tables.h"
@@ -103,21 +105,21 @@ std::vector<Leaf> readLeaves(Tdat& dat, const QString& bookId, const QString& se
         params << serial;
     }
     eachRow(dat, sql + QStringLiteral(" order by b.lqrq,m.hm"), params, [&](engine::Statement& s) {
-        Leaf l;
-        l.id = s.value(0).toLongLong();
-        l.chequeBook = s.value(1).toLongLong();
-        l.kind = s.value(2).toString();
-        l.serial = s.value(3).toString();
-        l.state = s.value(4).toString();
-        l.taker = s.value(5).toString();
-        l.takenFor = s.value(6).toString();
-        l.limit = cents(s.value(7));
-        l.payee = s.value(8).toString();
-        l.amount = cents(s.value(9));
-        l.date = dateOf(s.value(10));
-        l.purpose = s.value(11).toString();
-        l.voidReason = s.value(12).toString();
-        l.changedBy = s.value(13).toString();
+        rowreading::Columns c(s);
+        Leaf l{.id = c.id(),
+               .chequeBook = c.id(),
+               .kind = c.text(),
+               .serial = c.text(),
+               .state = c.text(),
+               .taker = c.text(),
+               .takenFor = c.text(),
+               .limit = c.amount(),
+               .payee = c.text(),
+               .amount = c.amount(),
+               .date = c.date(),
+               .purpose = c.text(),
+               .voidReason = c.text(),
+               .changedBy = c.text()};
         const auto line = lines.constFind(l.serial);
         const bool settled = l.state == kVoided || l.state == kPaid || l.state == kReturned;
         if (line != lines.constEnd()) {
@@ -154,14 +156,53 @@ void requireState(const Leaf& leaf, const QStringList& allowed, const QString& a
         throw DbError(QStringLiteral("支票 %1 %2，不能%3。").arg(leaf.serial, leaf.state, action));
 }
 
-void setTaken(Tdat& dat, const Leaf& leaf, const Taking& taking, const QString& user) {
+// A leaf as the log keeps it, amounts in cents.
+QString leafText(const Leaf& l) {
+    return oplog::values_text({{QStringLiteral("hm"), l.serial},
+                               {QStringLiteral("zl"), l.kind},
+                               {QStringLiteral("zt"), l.state},
+                               {QStringLiteral("lyr"), l.taker},
+                               {QStringLiteral("lyyt"), l.takenFor},
+                               {QStringLiteral("xe"), l.limit},
+                               {QStringLiteral("skr"), l.payee},
+                               {QStringLiteral("je"), l.amount},
+                               {QStringLiteral("cprq"), months::iso(l.date)},
+                               {QStringLiteral("yt"), l.purpose},
+                               {QStringLiteral("zfyy"), l.voidReason}});
+}
+
+void logLeaf(Tdat& dat, const QString& operation, const QString& bookId, const Leaf& before,
+             const Leaf& after, qint64 lineId = 0) {
+    const QDate month = after.date.isValid() ? after.date : before.date;
+    oplog::append(dat, {operation, bookId, month.isValid() ? months::monthText(month) : QString(),
+                        lineId, leafText(before), leafText(after)});
+}
+
+// A leaf written out is paid or comes back: it keeps the amount and date it was written out
+// with, whatever becomes of its journal line afterwards.
+void settle(Tdat& dat, const QString& bookId, const Leaf& l, const QString& state,
+            const QString& operation, const QString& user) {
+    dat.execute(QStringLiteral("update zpmx set zt=?,je=?,cprq=?,jbr=?,xgsj=? where rowid=?"),
+                {state, money::fromCents(l.amount), months::iso(l.date), user, now(), l.id});
+    Leaf after = l;
+    after.state = state;
+    logLeaf(dat, operation, bookId, l, after, l.lineId);
+}
+
+void setTaken(Tdat& dat, const QString& bookId, const Leaf& leaf, const Taking& taking,
+              const QString& user) {
     requireState(leaf, {kBlank}, QStringLiteral("领用"));
     if (taking.limit < 0 || taking.limit > kFormLimit) throw DbError(QStringLiteral("限额无效。"));
+    Leaf after = leaf;
+    after.state = kTaken;
+    after.taker = requireText(taking.taker, 16, QStringLiteral("领用人"), true);
+    after.takenFor = requireText(taking.purpose, kPurposeWidth, QStringLiteral("用途"), false);
+    after.limit = taking.limit;
     dat.execute(QStringLiteral("update zpmx set zt=?,lyr=?,lyyt=?,xe=?,jbr=?,xgsj=? where rowid=?"),
-                {kTaken, requireText(taking.taker, 16, QStringLiteral("领用人"), true),
-                 requireText(taking.purpose, kPurposeWidth, QStringLiteral("用途"), false),
+                {kTaken, after.taker, after.takenFor,
                  taking.limit ? QVariant(money::fromCents(taking.limit)) : QVariant(), user, now(),
                  leaf.id});
+    logLeaf(dat, oplog::kChequeTaken, bookId, leaf, after);
 }
 
 }  // namespace
@@ -206,6 +247,16 @@ qint64 add_cheque_book(Tdat& dat, const QString& bookId, const QString& kind, co
             QStringLiteral("insert into zpmx(zbh,zpb,hm,zt,jbr,xgsj) values(?,?,?,?,?,?)"),
             {bookId, id, QStringLiteral("%1").arg(n, int(from.size()), 10, QLatin1Char('0')),
              kBlank, user, now()});
+    oplog::append(dat, {oplog::kChequeBookAdded,
+                        bookId,
+                        months::monthText(received),
+                        0,
+                        {},
+                        oplog::values_text({{QStringLiteral("zl"), kind},
+                                            {QStringLiteral("qshm"), from},
+                                            {QStringLiteral("zzhm"), to},
+                                            {QStringLiteral("lqrq"), months::iso(received)},
+                                            {QStringLiteral("zs"), count}})});
     t.commit();
     return id;
 }
@@ -220,14 +271,14 @@ std::vector<ChequeBook> cheque_books(Tdat& dat, const QString& bookId) {
             QStringLiteral("select b.rowid,b.zl,b.qshm,b.zzhm,b.lqrq,(select count(*) from zpmx m "
                            "where m.zpb=b.rowid) from zpb b where b.zbh=? order by b.lqrq,b.qshm"),
             {bookId}, [&](engine::Statement& s) {
-                ChequeBook b;
-                b.id = s.value(0).toLongLong();
-                b.bookId = bookId;
-                b.kind = s.value(1).toString();
-                b.first = s.value(2).toString();
-                b.last = s.value(3).toString();
-                b.received = dateOf(s.value(4));
-                b.leaves = s.value(5).toInt();
+                rowreading::Columns c(s);
+                ChequeBook b{.id = c.id(),
+                             .bookId = bookId,
+                             .kind = c.text(),
+                             .first = c.text(),
+                             .last = c.text(),
+                             .received = c.date(),
+                             .leaves = c.number()};
                 b.blank = blank.value(b.id);
                 found.push_back(std::move(b));
             });
@@ -236,42 +287,92 @@ std::vector<ChequeBook> cheque_books(Tdat& dat, const QString& bookId) {
 
 std::vector<Leaf> leaves(Tdat& dat, const QString& bookId, const QString& state) {
     std::vector<Leaf> all = readLeaves(dat, bookId);
+    // A blank leaf below the highest used one of its cheque book was skipped; serials of one
+    // cheque book have one width, so they compare as texts.
+    QHash<qint64, QString> highestUsed;
+    for (const Leaf& l : all)
+        if (l.state != kBlank) highestUsed[l.chequeBook] = l.serial;
+    for (Leaf& l : all)
+        l.skipped = l.state == kBlank && l.serial < highestUsed.value(l.chequeBook);
     if (state.isEmpty()) return all;
     std::erase_if(all, [&](const Leaf& l) { return l.state != state; });
     return all;
+}
+
+QString shown_state(const Leaf& leaf) {
+    return leaf.skipped ? QStringLiteral("空白（跳号）") : leaf.state;
 }
 
 Leaf leaf(Tdat& dat, const QString& bookId, const QString& serial) {
     return requireLeaf(dat, bookId, serial);
 }
 
+ChequeRegister cheque_register(Tdat& dat, const QString& bookId, const QString& state) {
+    const Book book = requireBook(dat, bookId);
+    ChequeRegister r;
+    r.book = book.name + QLatin1Char('-') + book.category;
+    r.account =
+        dat.scalar(QStringLiteral("select zh from accstar where zbid=?"), {bookId}).toString();
+    r.state = state;
+    r.leaves = leaves(dat, bookId, state);
+    QSet<qint64> shown;
+    for (const Leaf& l : r.leaves) {
+        shown.insert(l.chequeBook);
+        if ((l.state == kIssued && !l.reversed) || l.state == kPaid) r.written += l.amount;
+    }
+    for (ChequeBook& b : cheque_books(dat, bookId))
+        if (state.isEmpty() || shown.contains(b.id)) r.books.push_back(std::move(b));
+    return r;
+}
+
 Leaf take_next(Tdat& dat, const QString& bookId, const QString& kind, const Taking& taking,
                const QString& user) {
     Transaction t(dat);
     lockedBook(dat, bookId);
-    for (Leaf& l : readLeaves(dat, bookId))
-        if (l.state == kBlank && l.kind == kind) {
-            setTaken(dat, l, taking, user);
-            t.commit();
-            return requireLeaf(dat, bookId, l.serial);
-        }
-    throw DbError(QStringLiteral("本账簿已没有空白的%1，请先登记新的支票簿。").arg(kind));
+    // The first leaf stored blank that no journal line writes out, in one statement: the time
+    // does not grow with the cheque books.
+    const QVariant serial =
+        dat.scalar(QStringLiteral("select m.hm from zpmx m join zpb b on b.rowid=m.zpb where "
+                                  "m.zbh=? and b.zl=? and m.zt=? and not exists (select 1 from "
+                                  "crereg c where c.zbh=m.zbh and c.ph=m.hm) order by b.lqrq,m.hm "
+                                  "limit 1"),
+                   {bookId, kind, kBlank});
+    if (serial.isNull())
+        throw DbError(QStringLiteral("本账簿已没有空白的%1，请先登记新的支票簿。").arg(kind));
+    setTaken(dat, bookId, requireLeaf(dat, bookId, serial.toString()), taking, user);
+    t.commit();
+    return requireLeaf(dat, bookId, serial.toString());
 }
 
 void take(Tdat& dat, const QString& bookId, const QString& serial, const Taking& taking,
           const QString& user) {
     Transaction t(dat);
     lockedBook(dat, bookId);
-    setTaken(dat, requireLeaf(dat, bookId, serial), taking, user);
+    setTaken(dat, bookId, requireLeaf(dat, bookId, serial), taking, user);
     t.commit();
 }
 
-qint64 issue(Tdat& dat, const QString& bookId, const QString& serial, const Issue& issue,
+qint64 issue(Tdat& dat, const QString& bookId, const QString& serial, const Issue& typed,
              const QString& user, bool post) {
     Transaction t(dat);
     const Book book = lockedBook(dat, bookId);
     const Leaf l = requireLeaf(dat, bookId, serial);
-    requireState(l, {kBlank, kTaken}, QStringLiteral("开出"));
+    // A journal line that wrote the leaf out without a payee (its ticket typed in the grid or
+    // the panel): 开出 completes the cheque, at the line's amount and date.
+    const bool completing = l.state == kIssued && l.lineId && !l.reversed && l.payee.isEmpty();
+    if (!completing) requireState(l, {kBlank, kTaken}, QStringLiteral("开出"));
+    Issue issue = typed;
+    if (completing) {
+        if (issue.amount != 0 && issue.amount != l.amount)
+            throw DbError(QStringLiteral("支票 %1 已记入日记帐（%2 凭证 %3），金额 %4：开出的金额"
+                                         "应与之相同。")
+                              .arg(l.serial, months::iso(l.date))
+                              .arg(l.voucher)
+                              .arg(money::grouped(l.amount)));
+        issue.amount = l.amount;
+        issue.date = l.date;
+        post = false;
+    }
     const QString payee = requireText(issue.payee, kPayeeWidth, QStringLiteral("收款人"), true);
     const QString purpose =
         requireText(issue.purpose, kPurposeWidth, QStringLiteral("用途"), false);
@@ -289,11 +390,14 @@ qint64 issue(Tdat& dat, const QString& bookId, const QString& serial, const Issu
     if (received.isValid() && issue.date < received)
         throw DbError(QStringLiteral("出票日期 %1 早于这本支票簿的领购日期 %2。")
                           .arg(months::iso(issue.date), months::iso(received)));
-    // Posted, the journal line is what makes the leaf 已开出 (and deleting it undoes that).
+    // With a journal line, the line is what makes the leaf 已开出 (and deleting it undoes that):
+    // the stored state stays the one before.
+    const QString stored =
+        dat.scalar(QStringLiteral("select zt from zpmx where rowid=?"), {l.id}).toString();
     dat.execute(
         QStringLiteral("update zpmx set zt=?,skr=?,je=?,cprq=?,yt=?,jbr=?,xgsj=? where rowid=?"),
-        {post ? l.state : kIssued, payee, money::fromCents(issue.amount), months::iso(issue.date),
-         purpose, user, now(), l.id});
+        {post || completing ? stored : kIssued, payee, money::fromCents(issue.amount),
+         months::iso(issue.date), purpose, user, now(), l.id});
     qint64 lineId = 0;
     if (post) {
         ledger::LineFields line;
@@ -309,6 +413,13 @@ qint64 issue(Tdat& dat, const QString& bookId, const QString& serial, const Issu
         line.handler = user;
         lineId = ledger::insert_line(dat, bookId, line);
     }
+    Leaf after = l;
+    after.state = kIssued;
+    after.payee = payee;
+    after.amount = issue.amount;
+    after.date = issue.date;
+    after.purpose = purpose;
+    logLeaf(dat, oplog::kChequeIssued, bookId, l, after, completing ? l.lineId : lineId);
     t.commit();
     return lineId;
 }
@@ -330,6 +441,10 @@ void void_leaf(Tdat& dat, const QString& bookId, const QString& serial, const QS
                 .arg(l.voucher));
     dat.execute(QStringLiteral("update zpmx set zt=?,zfyy=?,jbr=?,xgsj=? where rowid=?"),
                 {kVoided, why, user, now(), l.id});
+    Leaf after = l;
+    after.state = kVoided;
+    after.voidReason = why;
+    logLeaf(dat, oplog::kChequeVoided, bookId, l, after, l.lineId);
     t.commit();
 }
 
@@ -338,13 +453,32 @@ void give_back(Tdat& dat, const QString& bookId, const QString& serial, const QS
     lockedBook(dat, bookId);
     const Leaf l = requireLeaf(dat, bookId, serial);
     requireState(l, {kTaken, kIssued}, QStringLiteral("退回"));
-    if (l.state == kTaken)
+    if (l.state == kTaken) {
         dat.execute(QStringLiteral("update zpmx set zt=?,lyr=null,lyyt=null,xe=null,jbr=?,xgsj=? "
                                    "where rowid=?"),
                     {kBlank, user, now(), l.id});
-    else
-        dat.execute(QStringLiteral("update zpmx set zt=?,jbr=?,xgsj=? where rowid=?"),
-                    {kReturned, user, now(), l.id});
+        Leaf after = l;
+        after.state = kBlank;
+        after.taker.clear();
+        after.takenFor.clear();
+        after.limit = 0;
+        logLeaf(dat, oplog::kChequeReturned, bookId, l, after);
+    } else {
+        settle(dat, bookId, l, kReturned, oplog::kChequeReturned, user);
+    }
+    t.commit();
+}
+
+void honour(Tdat& dat, const QString& bookId, const QString& serial, const QString& user) {
+    Transaction t(dat);
+    lockedBook(dat, bookId);
+    const Leaf l = requireLeaf(dat, bookId, serial);
+    requireState(l, {kIssued}, QStringLiteral("兑付"));
+    if (l.reversed)
+        throw DbError(QStringLiteral("支票 %1 的日记帐行（%2 凭证 %3）已冲账，不能兑付。")
+                          .arg(l.serial, months::iso(l.date))
+                          .arg(l.voucher));
+    settle(dat, bookId, l, kPaid, oplog::kChequeHonoured, user);
     t.commit();
 }
 

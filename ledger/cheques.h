@@ -14,7 +14,8 @@ class Tdat;
 // The cheque register (支票登记簿) of a bank book: its cheque books, every leaf of them with its
 // state, and the bills (承兑汇票) it received or issued. Each changing operation is one
 // transaction under the bank book's lock, so two cashiers on a server never take the same leaf;
-// refusals are qb::DbError with a message for the cashier, and change nothing.
+// refusals are qb::DbError with a message for the cashier, and change nothing. Every change is
+// logged in the operation log, in its transaction.
 //
 // A leaf is 已开出 while a journal line of its book carries its serial as ticket number (ph):
 // writing such a line ticks it, deleting the line or clearing its ph gives it back the state it
@@ -80,11 +81,28 @@ struct Leaf {
     int voucher = 0;        // its voucher number
     bool reversed = false;  // that line was reversed since
     QString changedBy;
+    bool skipped = false;  // blank below a used leaf of its cheque book (跳号); set by leaves()
 };
-// The bank book's leaves by serial; a state narrows them (空白, 已开出, ...).
+// The bank book's leaves, oldest cheque book first, by serial; a state narrows them (空白, 已开出,
+// ...).
 std::vector<Leaf> leaves(Tdat& dat, const QString& bookId, const QString& state = {});
+// The state as the register shows it: a skipped blank leaf reads "空白（跳号）".
+QString shown_state(const Leaf& leaf);
 // One leaf; a serial of no cheque book of the bank book is refused.
 Leaf leaf(Tdat& dat, const QString& bookId, const QString& serial);
+
+// The register as it is printed and exported: the bank book, its cheque books and the leaves
+// (a state narrows them; a cheque book none of whose leaves is left is left out too), and the
+// amount of the cheques among them written out and not reversed, paid or not.
+struct ChequeRegister {
+    QString book;  // "name-category"
+    QString account;
+    QString state;  // empty: every state
+    std::vector<ChequeBook> books;
+    std::vector<Leaf> leaves;
+    money::Cents written = 0;
+};
+ChequeRegister cheque_register(Tdat& dat, const QString& bookId, const QString& state = {});
 
 // 领用: the first blank leaf of the kind (the oldest cheque book first), or the leaf named, is
 // given to the taker for the purpose, up to the limit (0: none).
@@ -103,7 +121,9 @@ void take(Tdat& dat, const QString& bookId, const QString& serial, const Taking&
 // cheque book came or the bank book started; a leaf 已开出, 已作废, 已兑付 or 已退回. post also
 // writes the journal line (the purpose as summary, the amount paid out, the serial as ticket,
 // the month's next voucher number), in the same transaction; then the line is what makes the
-// leaf 已开出. Returns that line's row id, or 0.
+// leaf 已开出. Returns that line's row id, or 0. A leaf that a journal line wrote out without a
+// payee (its ticket typed in the grid or the panel) is completed: payee and purpose are added,
+// the line's amount and date stand (another amount is refused), nothing more is posted.
 struct Issue {
     QString payee;
     money::Cents amount = 0;
@@ -121,6 +141,10 @@ void void_leaf(Tdat& dat, const QString& bookId, const QString& serial, const QS
 // 退回: a taken leaf comes back blank; a leaf written out comes back from the payee or the bank
 // unpaid (已退回).
 void give_back(Tdat& dat, const QString& bookId, const QString& serial, const QString& user);
+// 兑付: the bank paid a leaf written out (已兑付). Refused for any other state, and for a leaf
+// whose journal line was reversed. Paid or returned, a leaf keeps the amount and date it was
+// written out with, whatever becomes of its line afterwards.
+void honour(Tdat& dat, const QString& bookId, const QString& serial, const QString& user);
 
 // What a journal line's ticket number says to the register, for the windows and the command
 // line to show after writing it (never a refusal: older ledgers hold free-form numbers). Empty
@@ -153,6 +177,9 @@ qint64 add_bill(Tdat& dat, const Bill& bill, const QString& user);
 std::vector<Bill> bills(Tdat& dat, const QString& bookId = {});
 // Outstanding bills due by today + days (those overdue too), by due date.
 std::vector<Bill> bills_due(Tdat& dat, const QDate& today, int days);
+// The bank book's bill of that number; refused when there is none.
+Bill bill(Tdat& dat, const QString& bookId, const QString& number);
+// An outstanding bill is paid (已兑付) or comes back (已退回); refused once settled.
 void settle_bill(Tdat& dat, qint64 billId, const QString& state, const QString& user);
 
 }  // namespace qb::cheques

@@ -174,12 +174,14 @@ Actor command_line_actor() {
 
 QStringList operations() {
     return {
-        kLineAdded,     kLineEdited,        kLineDeleted,   kLineRestored,   kLineReversed,
-        kPosted,        kReposted,          kBookAdded,     kBookChanged,    kBookInitialized,
-        kBookDeleted,   kPhraseAdded,       kPhraseChanged, kPhraseDeleted,  kUserAdded,
-        kUserChanged,   kUserDeleted,       kLogin,         kLoginFailed,    kReconciliationSaved,
-        kPassphraseSet, kPassphraseRemoved, kBackupMade,    kBackupRestored, kLedgerCopied,
-        kCashLimitSet,  kCashCounted,       kCountSettled};
+        kLineAdded,      kLineEdited,        kLineDeleted,   kLineRestored,   kLineReversed,
+        kPosted,         kReposted,          kBookAdded,     kBookChanged,    kBookInitialized,
+        kBookDeleted,    kPhraseAdded,       kPhraseChanged, kPhraseDeleted,  kUserAdded,
+        kUserChanged,    kUserDeleted,       kLogin,         kLoginFailed,    kReconciliationSaved,
+        kPassphraseSet,  kPassphraseRemoved, kBackupMade,    kBackupRestored, kLedgerCopied,
+        kCashLimitSet,   kChequeBookAdded,   kChequeTaken,   kChequeIssued,   kChequeVoided,
+        kChequeReturned, kChequeHonoured,    kBillAdded,     kBillHonoured,   kBillReturned,
+        kCashCounted,    kCountSettled};
 }
 
 void append(Tdat& dat, const Change& change) {

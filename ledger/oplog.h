@@ -59,6 +59,15 @@ inline const QString kBackupRestored = QStringLiteral("恢复备份");
 inline const QString kLedgerCopied = QStringLiteral("复制账本");
 // A cash book's limit set, changed or cleared (the values before and after: {"xe": cents}).
 inline const QString kCashLimitSet = QStringLiteral("设置现金限额");
+inline const QString kChequeBookAdded = QStringLiteral("登记支票簿");
+inline const QString kChequeTaken = QStringLiteral("领用支票");
+inline const QString kChequeIssued = QStringLiteral("开出支票");
+inline const QString kChequeVoided = QStringLiteral("作废支票");
+inline const QString kChequeReturned = QStringLiteral("退回支票");
+inline const QString kChequeHonoured = QStringLiteral("兑付支票");
+inline const QString kBillAdded = QStringLiteral("登记票据");
+inline const QString kBillHonoured = QStringLiteral("兑付票据");
+inline const QString kBillReturned = QStringLiteral("退回票据");
 inline const QString kCashCounted = QStringLiteral("现金盘点");
 inline const QString kCountSettled = QStringLiteral("盘点处理");
 // Every operation, for a choice in the log window.

@@ -180,6 +180,7 @@ void Tfr_dj::buildLayout() {
     connect(TreeView1, &QTreeWidget::itemClicked, this, &Tfr_dj::TreeView1Click);
     connect(TreeView1, &QTreeWidget::itemActivated, this, &Tfr_dj::TreeView1Click);
     connectPanel();
+    addChequeAction();
 }
 
 void Tfr_dj::showEvent(QShowEvent* event) {

@@ -50,6 +50,9 @@ public:
     void turnexcel() override;  // the month on show into the workbook "qbk.xls"
     void yhdz() override;       // the bank book on show against the bank's statement
     void zpdj() override;       // the cheque register of the bank book on show
+    // "打印支票" (the grid's context menu): the cheque the current line's ticket names, on the
+    // bank's form; a line naming no leaf, or a leaf without a payee yet, is told so.
+    void printCheque();
 
     // Opens what the selected tree node names for the picked month; a book name opens nothing.
     void TreeView1Click();
@@ -127,6 +130,7 @@ private:
     // zero (qb::cashlimit::warning_after_save); `before` is the day's standing before the save.
     void warnCashLimit(const QDate& day, qb::cashlimit::Standing before);
     qb::cashlimit::Standing dayEnd(const QDate& day);
+    void addChequeAction();
     static void remindRepost();
     // The titled OK/Cancel question; true for OK.
     static bool confirmed(const QString& question);

@@ -16,18 +16,15 @@
 #include "cashcount_report.h"
 #include "cashlimit.h"
 #include "guarded.h"
-#include "listwidgets.h"
 #include "months.h"
 #include "places.h"
 #include "preview_dialog.h"
 #include "report.h"
 #include "session.h"
+#include "zp_parts.h"
 
 namespace cc = qb::cashcount;
-using listwidgets::button;
-using listwidgets::named;
-using listwidgets::setRow;
-using listwidgets::table;
+using namespace zp_parts;
 using qb::money::Cents;
 
 namespace {
@@ -66,17 +63,10 @@ private:
     }
 };
 
-QString amountText(Cents cents) {
-    return cents ? qb::money::grouped(cents) : QString();
-}
-
-// An amount typed in a field: empty is none; refuses what does not read when strict.
-Cents typedAmount(const QLineEdit* edit, const QString& what, bool strict) {
-    if (edit->text().trimmed().isEmpty()) return 0;
-    const std::optional<Cents> cents = qb::money::parse(edit->text());
-    if (!cents && strict)
-        throw qb::DbError(QStringLiteral("%1“%2”不是有效的金额。").arg(what, edit->text()));
-    return cents.value_or(0);
+// An amount as typed so far, for the totals shown while typing: what does not read yet counts
+// as none (保存 refuses it).
+Cents amountSoFar(const QLineEdit* edit) {
+    return qb::money::parse(edit->text()).value_or(0);
 }
 
 }  // namespace
@@ -254,10 +244,10 @@ void Tfr_xjpd::load_dat() {
                 setRow(
                     DBGrid1, r,
                     {QString::number(c.id), qb::months::iso(c.day), qb::money::grouped(c.counted()),
-                     qb::money::grouped(c.bookBalance), amountText(c.receivedUnbooked.amount),
-                     amountText(c.paidUnbooked.amount), qb::money::grouped(c.adjusted()),
-                     c.differenceKind(), amountText(qAbs(c.difference())), c.state(),
-                     amountText(c.iou.amount), c.counter, c.witness,
+                     qb::money::grouped(c.bookBalance), amountCell(c.receivedUnbooked.amount),
+                     amountCell(c.paidUnbooked.amount), qb::money::grouped(c.adjusted()),
+                     c.differenceKind(), amountCell(qAbs(c.difference())), c.state(),
+                     amountCell(c.iou.amount), c.counter, c.witness,
                      c.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))},
                     c.pending() ? QColor(Qt::red) : QColor());
             }
@@ -278,9 +268,9 @@ cc::Count Tfr_xjpd::typedCount() const {
     for (int r = 0; r < cc::kDenominationCount; ++r)
         c.quantities[size_t(r)] =
             cc::parse_quantity(StringGrid1->item(r, Quantity)->text()).value_or(0);
-    c.receivedUnbooked = {typedAmount(Edit1, {}, false), Edit2->text()};
-    c.paidUnbooked = {typedAmount(Edit3, {}, false), Edit4->text()};
-    c.iou = {typedAmount(Edit5, {}, false), Edit6->text()};
+    c.receivedUnbooked = {amountSoFar(Edit1), Edit2->text()};
+    c.paidUnbooked = {amountSoFar(Edit3), Edit4->text()};
+    c.iou = {amountSoFar(Edit5), Edit6->text()};
     c.counter = Edit7->text();
     c.witness = Edit8->text();
     return c;
@@ -296,7 +286,7 @@ void Tfr_xjpd::showTotals() {
             const bool reads = cc::parse_quantity(quantity->text()).has_value();
             quantity->setForeground(reads ? QColor(Qt::black) : QColor(Qt::red));
             if (!reads) unread << StringGrid1->item(r, Denomination)->text();
-            StringGrid1->item(r, Amount)->setText(amountText(c.amount(r)));
+            StringGrid1->item(r, Amount)->setText(amountCell(c.amount(r)));
         }
     }
     Label1->setText(QStringLiteral("实存：%1").arg(qb::money::grouped(c.counted())));
@@ -343,9 +333,9 @@ void Tfr_xjpd::SpeedButton1Click() {
                                       .arg(StringGrid1->item(r, Denomination)->text(), typed)
                                       .arg(cc::kQuantityAtMost));
         }
-        typedAmount(Edit1, QStringLiteral("已收未记"), true);
-        typedAmount(Edit3, QStringLiteral("已付未记"), true);
-        typedAmount(Edit5, QStringLiteral("白条"), true);
+        typedAmount(Edit1, QStringLiteral("已收未记"));
+        typedAmount(Edit3, QStringLiteral("已付未记"));
+        typedAmount(Edit5, QStringLiteral("白条"));
         saved = cc::save(dat_, typedCount(), session_.login_user);
     });
     if (!done) return;

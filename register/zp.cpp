@@ -8,10 +8,10 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -22,17 +22,16 @@
 #include "cheques.h"
 #include "desksettings.h"
 #include "guarded.h"
-#include "listwidgets.h"
+#include "messages.h"
 #include "months.h"
 #include "preview_dialog.h"
 #include "report.h"
+#include "report_preview.h"
 #include "session.h"
+#include "zp_parts.h"
 
 namespace C = qb::cheques;
-using listwidgets::button;
-using listwidgets::named;
-using listwidgets::setRow;
-using listwidgets::table;
+using namespace zp_parts;
 
 namespace {
 
@@ -40,10 +39,6 @@ const QStringList kLeafColumns{"号码",   "种类",   "状态",     "领用人"
                                "限额",   "收款人", "金额",     "出票日期", "用途",
                                "凭证号", "冲账",   "作废原因", "经办人"};
 const QStringList kBookColumns{"种类", "起始号码", "终止号码", "领购日期", "张数", "空白"};
-
-QString amountCell(qb::money::Cents cents) {
-    return cents ? qb::money::grouped(cents) : QString();
-}
 
 }  // namespace
 
@@ -59,9 +54,15 @@ Tfr_zp::Tfr_zp(Session& session, const QString& bookId, const QString& bookName,
 }
 
 void Tfr_zp::buildLayout() {
-    auto* layout = new QVBoxLayout(this);
+    auto* window = new QVBoxLayout(this);
     Label1 = named<QLabel>(this, "Label1");
-    layout->addWidget(Label1);
+    window->addWidget(Label1);
+    auto* pages = named<QTabWidget>(this, "PageControl1");
+    window->addWidget(pages, 1);
+    auto* chequesPage = new QWidget(pages);
+    auto* layout = new QVBoxLayout(chequesPage);
+    pages->addTab(chequesPage, QStringLiteral("支票"));
+    pages->addTab(buildBillsPage(), QStringLiteral("承兑汇票"));
 
     auto* books = new QHBoxLayout;
     ListView1 = table(this, "ListView1", kBookColumns);
@@ -74,9 +75,7 @@ void Tfr_zp::buildLayout() {
     Edit2 = named<QLineEdit>(this, "Edit2");
     for (QLineEdit* e : {Edit1, Edit2})
         e->setMaxLength(15);
-    DateEdit1 = named<QDateEdit>(this, "DateEdit1");
-    DateEdit1->setCalendarPopup(true);
-    DateEdit1->setDate(QDate::currentDate());
+    DateEdit1 = dateEdit(this, "DateEdit1");
     add->addRow(QStringLiteral("种类："), ComboBox1);
     add->addRow(QStringLiteral("号码："), Edit1);
     add->addRow(QStringLiteral("至："), Edit2);
@@ -98,16 +97,13 @@ void Tfr_zp::buildLayout() {
     DBGrid1 = table(this, "DBGrid1", kLeafColumns);
     layout->addWidget(DBGrid1, 1);
 
-    auto* fields = new QGridLayout;
     Edit3 = named<QLineEdit>(this, "Edit3");
     Edit3->setMaxLength(16);
     Edit4 = named<QLineEdit>(this, "Edit4");
     Edit5 = named<QLineEdit>(this, "Edit5");
     Edit5->setMaxLength(C::kPayeeWidth);
     Edit6 = named<QLineEdit>(this, "Edit6");
-    DateEdit2 = named<QDateEdit>(this, "DateEdit2");
-    DateEdit2->setCalendarPopup(true);
-    DateEdit2->setDate(QDate::currentDate());
+    DateEdit2 = dateEdit(this, "DateEdit2");
     Edit7 = named<QLineEdit>(this, "Edit7");
     Edit7->setMaxLength(C::kPurposeWidth);
     Edit8 = named<QLineEdit>(this, "Edit8");
@@ -115,17 +111,13 @@ void Tfr_zp::buildLayout() {
     CheckBox1 = named<QCheckBox>(this, "CheckBox1");
     CheckBox1->setText(QStringLiteral("同时记入日记帐"));
     CheckBox1->setChecked(true);
-    const std::pair<QString, QWidget*> cells[] = {
-        {QStringLiteral("领用人："), Edit3},       {QStringLiteral("限额："), Edit4},
-        {QStringLiteral("收款人："), Edit5},       {QStringLiteral("金额："), Edit6},
-        {QStringLiteral("出票日期："), DateEdit2}, {QStringLiteral("用途："), Edit7},
-        {QStringLiteral("作废原因："), Edit8}};
-    int at = 0;
-    for (const auto& [caption, widget] : cells) {
-        fields->addWidget(new QLabel(caption, this), at / 4, at % 4 * 2);
-        fields->addWidget(widget, at / 4, at % 4 * 2 + 1);
-        ++at;
-    }
+    auto* fields = fieldGrid(this, {{QStringLiteral("领用人："), Edit3},
+                                    {QStringLiteral("限额："), Edit4},
+                                    {QStringLiteral("收款人："), Edit5},
+                                    {QStringLiteral("金额："), Edit6},
+                                    {QStringLiteral("出票日期："), DateEdit2},
+                                    {QStringLiteral("用途："), Edit7},
+                                    {QStringLiteral("作废原因："), Edit8}});
     fields->addWidget(CheckBox1, 1, 7);
     layout->addLayout(fields);
 
@@ -137,6 +129,9 @@ void Tfr_zp::buildLayout() {
     SpeedButton6 = button(this, "SpeedButton6", QStringLiteral("打印支票"));
     SpeedButton7 = button(this, "SpeedButton7", QStringLiteral("校准页"));
     SpeedButton8 = button(this, "SpeedButton8", QStringLiteral("保存偏移"));
+    SpeedButton9 = button(this, "SpeedButton9", QStringLiteral("兑付"));
+    SpeedButton10 = button(this, "SpeedButton10", QStringLiteral("打印登记簿"));
+    SpeedButton11 = button(this, "SpeedButton11", QStringLiteral("导出Excel"));
     SpinX = named<QDoubleSpinBox>(this, "SpinX");
     SpinY = named<QDoubleSpinBox>(this, "SpinY");
     const QPointF offset = qb::desksettings::chequeOffset();
@@ -148,7 +143,8 @@ void Tfr_zp::buildLayout() {
     }
     SpinX->setValue(offset.x());
     SpinY->setValue(offset.y());
-    for (QToolButton* b : {SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton6})
+    for (QToolButton* b : {SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton9,
+                           SpeedButton6, SpeedButton10, SpeedButton11})
         actions->addWidget(b);
     actions->addStretch();
     actions->addWidget(new QLabel(QStringLiteral("打印偏移 右："), this));
@@ -161,10 +157,13 @@ void Tfr_zp::buildLayout() {
 
     connect(ComboBox2, &QComboBox::currentIndexChanged, this, [this] { load_dat(); });
     const std::pair<QToolButton*, void (Tfr_zp::*)()> handlers[] = {
-        {SpeedButton1, &Tfr_zp::SpeedButton1Click}, {SpeedButton2, &Tfr_zp::SpeedButton2Click},
-        {SpeedButton3, &Tfr_zp::SpeedButton3Click}, {SpeedButton4, &Tfr_zp::SpeedButton4Click},
-        {SpeedButton5, &Tfr_zp::SpeedButton5Click}, {SpeedButton6, &Tfr_zp::SpeedButton6Click},
-        {SpeedButton7, &Tfr_zp::SpeedButton7Click}, {SpeedButton8, &Tfr_zp::SpeedButton8Click}};
+        {SpeedButton1, &Tfr_zp::SpeedButton1Click},   {SpeedButton2, &Tfr_zp::SpeedButton2Click},
+        {SpeedButton3, &Tfr_zp::SpeedButton3Click},   {SpeedButton4, &Tfr_zp::SpeedButton4Click},
+        {SpeedButton5, &Tfr_zp::SpeedButton5Click},   {SpeedButton6, &Tfr_zp::SpeedButton6Click},
+        {SpeedButton7, &Tfr_zp::SpeedButton7Click},   {SpeedButton8, &Tfr_zp::SpeedButton8Click},
+        {SpeedButton9, &Tfr_zp::SpeedButton9Click},   {SpeedButton10, &Tfr_zp::SpeedButton10Click},
+        {SpeedButton11, &Tfr_zp::SpeedButton11Click}, {SpeedButton12, &Tfr_zp::SpeedButton12Click},
+        {SpeedButton13, &Tfr_zp::SpeedButton13Click}, {SpeedButton14, &Tfr_zp::SpeedButton14Click}};
     for (const auto& [b, handler] : handlers)
         connect(b, &QToolButton::clicked, this, handler);
 }
@@ -180,30 +179,23 @@ void Tfr_zp::load_dat() {
                    {b.kind, b.first, b.last, qb::months::iso(b.received), QString::number(b.leaves),
                     QString::number(b.blank)});
         }
-        const std::vector<C::Leaf> all = C::leaves(dat_, bookId_);
-        // A blank leaf below the highest used one of its cheque book was skipped.
-        QHash<qint64, QString> highestUsed;
-        for (const C::Leaf& l : all)
-            if (l.state != C::kBlank) highestUsed[l.chequeBook] = l.serial;
         const QString state = ComboBox2->currentIndex() > 0 ? ComboBox2->currentText() : QString();
-        DBGrid1->setRowCount(0);
-        for (const C::Leaf& l : all) {
-            if (!state.isEmpty() && l.state != state) continue;
-            const int r = DBGrid1->rowCount();
-            DBGrid1->insertRow(r);
-            const bool skipped = l.state == C::kBlank && l.serial < highestUsed.value(l.chequeBook);
+        const std::vector<C::Leaf> shown = C::leaves(dat_, bookId_, state);
+        DBGrid1->setRowCount(int(shown.size()));
+        for (int r = 0; r < int(shown.size()); ++r) {
+            const C::Leaf& l = shown[size_t(r)];
             setRow(DBGrid1, r,
-                   {l.serial, l.kind, skipped ? QStringLiteral("空白（跳号）") : l.state, l.taker,
-                    l.takenFor, amountCell(l.limit), l.payee, amountCell(l.amount),
-                    qb::months::iso(l.date), l.purpose,
+                   {l.serial, l.kind, C::shown_state(l), l.taker, l.takenFor, amountCell(l.limit),
+                    l.payee, amountCell(l.amount), qb::months::iso(l.date), l.purpose,
                     l.voucher ? QString::number(l.voucher) : QString(),
                     l.reversed ? QStringLiteral("已冲账") : QString(), l.voidReason, l.changedBy},
                    l.state == C::kVoided ? QColor(Qt::red) : QColor(),
-                   skipped ? QColor(255, 240, 150) : QColor());
+                   l.skipped ? QColor(255, 240, 150) : QColor());
         }
     });
     DBGrid1->resizeColumnsToContents();
     selectSerial(keep);
+    loadBills();
 }
 
 QString Tfr_zp::selectedSerial() const {
@@ -226,14 +218,6 @@ bool Tfr_zp::change(const std::function<void()>& work) {
 }
 
 namespace {
-
-// An amount typed in a field: empty is none, anything else must read.
-qb::money::Cents typedAmount(const QLineEdit* edit, const QString& what) {
-    if (edit->text().trimmed().isEmpty()) return 0;
-    const std::optional<qb::money::Cents> cents = qb::money::parse(edit->text());
-    if (!cents) throw qb::DbError(QStringLiteral("%1“%2”不是有效的金额。").arg(what, edit->text()));
-    return *cents;
-}
 
 QString requireSelected(const QString& serial) {
     if (serial.isEmpty()) throw qb::DbError(QStringLiteral("请先在列表中选择一张支票。"));
@@ -289,13 +273,11 @@ void Tfr_zp::SpeedButton5Click() {
 
 void Tfr_zp::SpeedButton6Click() {
     const QString serial = selectedSerial();
-    guarded([&] {
-        const C::ChequeForm form = C::cheque_form(dat_, bookId_, requireSelected(serial));
-        qb::report::Report report;
-        if (qb::report::loadCheque(report, QDir::currentPath(), form,
-                                   {SpinX->value(), SpinY->value()}))
-            qb::report::showPreview(report, this, QStringLiteral("支票 ") + form.serial, {});
-    });
+    if (serial.isEmpty()) {
+        qb::messages().plain(QStringLiteral("请先在列表中选择一张支票。"));
+        return;
+    }
+    previewCheque(dat_, bookId_, serial, {SpinX->value(), SpinY->value()}, this);
 }
 
 void Tfr_zp::SpeedButton7Click() {
@@ -311,5 +293,44 @@ void Tfr_zp::SpeedButton8Click() {
     guarded([&] {
         qb::desksettings::setChequeOffset({SpinX->value(), SpinY->value()});
         qb::messages().plain(QStringLiteral("本机的支票打印偏移已保存。"));
+    });
+}
+
+void Tfr_zp::SpeedButton9Click() {
+    const QString serial = selectedSerial();
+    change([&] { C::honour(dat_, bookId_, requireSelected(serial), session_.login_user); });
+}
+
+bool Tfr_zp::loadRegister(qb::report::Report& report) {
+    bool loaded = false;
+    guarded([&] {
+        const QString state = ComboBox2->currentIndex() > 0 ? ComboBox2->currentText() : QString();
+        loaded = qb::report::loadChequeRegister(report, QDir::currentPath(),
+                                                C::cheque_register(dat_, bookId_, state));
+    });
+    return loaded;
+}
+
+void Tfr_zp::SpeedButton10Click() {
+    qb::report::Report report;
+    if (loadRegister(report)) qb::report::showPreview(report, this, QStringLiteral("支票登记簿"));
+}
+
+void Tfr_zp::SpeedButton11Click() {
+    qb::report::Report report;
+    if (!loadRegister(report)) return;
+    const QString path =
+        qb::report::asking().workbookFileName(this, QStringLiteral("支票登记簿.xlsx"));
+    if (!path.isEmpty() && report.writeWorkbook(path))
+        qb::messages().plain(QStringLiteral("支票登记簿已导出到 %1。").arg(path));
+}
+
+void previewCheque(Tdat& dat, const QString& bookId, const QString& serial, QPointF offsetMm,
+                   QWidget* parent) {
+    guarded([&] {
+        const C::ChequeForm form = C::cheque_form(dat, bookId, serial);
+        qb::report::Report report;
+        if (qb::report::loadCheque(report, QDir::currentPath(), form, offsetMm))
+            qb::report::showPreview(report, parent, QStringLiteral("支票 ") + form.serial, {});
     });
 }

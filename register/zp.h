@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointF>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -14,11 +15,16 @@ class QTableWidget;
 class QToolButton;
 struct Session;
 class Tdat;
+namespace qb::report {
+class Report;
+}
 
 // The cheque register "支票登记簿" (zhipiao dengji) of a bank book: its cheque books, every leaf
-// with its state, filtered by state, and the actions 领用, 开出, 作废 and 退回 on a leaf; a leaf is
-// printed on the bank's form, and a calibration page tells the desk's printer offset. Skipped
-// numbers (a blank leaf below one used) and voided leaves stand out. Everything goes through
+// with its state, filtered by state, and the actions 领用, 开出, 作废, 退回 and 兑付 on a leaf; a
+// leaf is printed on the bank's form, and a calibration page tells the desk's printer offset.
+// Skipped numbers (a blank leaf below one used) and voided leaves stand out. The register prints
+// and exports as the leaves on show. A second page lists the book's bills (承兑汇票) by due date,
+// those due soon marked, and enters, honours and returns them. Everything goes through
 // qb::cheques; an ordinary user views and prints.
 class Tfr_zp : public QWidget {
     Q_OBJECT
@@ -33,14 +39,24 @@ public:
     QString selectedSerial() const;
     void selectSerial(const QString& serial);
 
-    void SpeedButton1Click();  // 登记支票簿
-    void SpeedButton2Click();  // 领用 the next blank leaf of the kind
-    void SpeedButton3Click();  // 开出 the selected leaf
-    void SpeedButton4Click();  // 作废 it
-    void SpeedButton5Click();  // 退回 it
-    void SpeedButton6Click();  // 打印支票: preview on the form's outline
-    void SpeedButton7Click();  // 校准页
-    void SpeedButton8Click();  // keep the offset for this desk
+    void SpeedButton1Click();   // 登记支票簿
+    void SpeedButton2Click();   // 领用 the next blank leaf of the kind
+    void SpeedButton3Click();   // 开出 the selected leaf
+    void SpeedButton4Click();   // 作废 it
+    void SpeedButton5Click();   // 退回 it
+    void SpeedButton6Click();   // 打印支票: preview on the form's outline
+    void SpeedButton7Click();   // 校准页
+    void SpeedButton8Click();   // keep the offset for this desk
+    void SpeedButton9Click();   // 兑付 the selected leaf
+    void SpeedButton10Click();  // 打印登记簿: the register as filtered, previewed
+    void SpeedButton11Click();  // 导出Excel: the same as a workbook
+    void SpeedButton12Click();  // 登记票据
+    void SpeedButton13Click();  // 兑付 the selected bill
+    void SpeedButton14Click();  // 退回 it
+
+    // The bill selected in the bills' list; 0 when none is.
+    qint64 selectedBill() const;
+    void selectBill(qint64 id);
 
 signals:
     // A journal line was written (开出 with 记入日记帐): the register re-reads its month.
@@ -48,6 +64,11 @@ signals:
 
 private:
     void buildLayout();
+    QWidget* buildBillsPage();
+    void loadBills();
+    // The register as filtered, loaded from its template; false after a message.
+    bool loadRegister(qb::report::Report& report);
+    void settleSelectedBill(const QString& state);
     // Runs a change of the register for an operator or administrator, then reloads; false when
     // it was refused (and said why).
     bool change(const std::function<void()>& work);
@@ -82,4 +103,25 @@ private:
     QToolButton* SpeedButton6 = nullptr;
     QToolButton* SpeedButton7 = nullptr;
     QToolButton* SpeedButton8 = nullptr;
+    QToolButton* SpeedButton9 = nullptr;
+    QToolButton* SpeedButton10 = nullptr;
+    QToolButton* SpeedButton11 = nullptr;
+    // The bills' page.
+    QTableWidget* DBGrid2 = nullptr;  // bills by due date
+    QLabel* Label2 = nullptr;         // what the marks mean
+    QComboBox* ComboBox3 = nullptr;   // kind
+    QComboBox* ComboBox4 = nullptr;   // received or issued
+    QLineEdit* Edit9 = nullptr;       // number
+    QLineEdit* Edit10 = nullptr;      // amount
+    QLineEdit* Edit11 = nullptr;      // drawer or payee
+    QDateEdit* DateEdit3 = nullptr;   // issued
+    QDateEdit* DateEdit4 = nullptr;   // due
+    QToolButton* SpeedButton12 = nullptr;
+    QToolButton* SpeedButton13 = nullptr;
+    QToolButton* SpeedButton14 = nullptr;
 };
+
+// The cheque of the book's leaf previewed on the bank's form, moved by the offset; a leaf that
+// cannot be printed is told why. The register's "打印支票" and a journal line's.
+void previewCheque(Tdat& dat, const QString& bookId, const QString& serial, QPointF offsetMm,
+                   QWidget* parent);

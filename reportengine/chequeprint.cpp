@@ -1,11 +1,78 @@
 #include "chequeprint.h"
 
-#include <QDir>
+#include <QMap>
+#include <memory>
 
-#include "cheques.h"
+#include "months.h"
+#include "places.h"
 #include "report.h"
 
 namespace qb::report {
+namespace {
+
+using cheques::Leaf;
+
+// What the register's remarks column says of a leaf: why it was voided, that its line was
+// reversed, what it was taken for and up to how much.
+QString remarks(const Leaf& l) {
+    QStringList said;
+    if (l.state == cheques::kVoided) said << QStringLiteral("作废：") + l.voidReason;
+    if (l.reversed) said << QStringLiteral("已冲账");
+    if (l.state == cheques::kTaken) {
+        if (!l.takenFor.isEmpty()) said << l.takenFor;
+        if (l.limit) said << QStringLiteral("限额 ") + money::grouped(l.limit);
+    }
+    return said.join(QStringLiteral("；"));
+}
+
+std::shared_ptr<TableDataSource> registerLines(const cheques::ChequeRegister& r) {
+    auto rows = std::make_shared<TableDataSource>(QStringList{
+        QStringLiteral("hm"), QStringLiteral("zl"), QStringLiteral("zt"), QStringLiteral("lyr"),
+        QStringLiteral("skr"), QStringLiteral("je"), QStringLiteral("cprq"), QStringLiteral("yt"),
+        QStringLiteral("pzh"), QStringLiteral("bz")});
+    for (const cheques::ChequeBook& b : r.books) {
+        rows->addRow({b.first + QStringLiteral("–") + b.last,
+                      b.kind,
+                      QStringLiteral("支票簿"),
+                      {},
+                      {},
+                      {},
+                      months::iso(b.received),
+                      {},
+                      {},
+                      QStringLiteral("%1 张，空白 %2 张").arg(b.leaves).arg(b.blank)});
+        for (const Leaf& l : r.leaves)
+            if (l.chequeBook == b.id)
+                rows->addRow({l.serial, l.kind, cheques::shown_state(l), l.taker, l.payee,
+                              l.amount ? money::text(l.amount) : QString(), months::iso(l.date),
+                              l.purpose, l.voucher ? QString::number(l.voucher) : QString(),
+                              remarks(l)});
+    }
+    return rows;
+}
+
+// "共 25 张：空白 20（跳号 1），已开出 2，已作废 2", states in the register's order.
+QString counts(const cheques::ChequeRegister& r) {
+    QMap<int, int> byState;
+    int skipped = 0;
+    const QStringList states = cheques::states();
+    for (const Leaf& l : r.leaves) {
+        ++byState[int(states.indexOf(l.state))];
+        skipped += l.skipped;
+    }
+    QStringList said;
+    for (auto it = byState.cbegin(); it != byState.cend(); ++it) {
+        QString part = QStringLiteral("%1 %2").arg(states.value(it.key())).arg(it.value());
+        if (states.value(it.key()) == cheques::kBlank && skipped)
+            part += QStringLiteral("（跳号 %1）").arg(skipped);
+        said << part;
+    }
+    return QStringLiteral("共 %1 张%2%3")
+        .arg(r.leaves.size())
+        .arg(said.isEmpty() ? QString() : QStringLiteral("："), said.join(QStringLiteral("，")));
+}
+
+}  // namespace
 
 QString chequeTemplate(const QString& kind) {
     return kind == cheques::kCashCheque ? QStringLiteral("xjzp.rls") : QStringLiteral("zzzp.rls");
@@ -13,7 +80,7 @@ QString chequeTemplate(const QString& kind) {
 
 bool loadCheque(Report& report, const QString& dir, const cheques::ChequeForm& form,
                 QPointF offsetMm) {
-    if (!report.load(QDir(dir).filePath(chequeTemplate(form.kind)))) return false;
+    if (!report.load(places::shipped(dir, chequeTemplate(form.kind)))) return false;
     const std::pair<const char*, QString> fields[] = {
         {"serial", form.serial},         {"year", form.year},
         {"month", form.month},           {"day", form.day},
@@ -45,6 +112,22 @@ bool loadCalibration(Report& report, const QString& dir, const QString& kind, QP
                 .arg(offsetMm.y())))
         return false;
     report.setOffset(offsetMm, true);
+    return true;
+}
+
+bool loadChequeRegister(Report& report, const QString& dir, const cheques::ChequeRegister& r) {
+    if (!report.load(places::shipped(dir, QStringLiteral("zpdj.rls")))) return false;
+    const std::pair<const char*, QString> texts[] = {
+        {"Memo1", QStringLiteral("账簿：") + r.book},
+        {"Memo2", QStringLiteral("账号：") + r.account},
+        {"Memo3",
+         QStringLiteral("状态：") + (r.state.isEmpty() ? QStringLiteral("全部") : r.state)},
+        {"counts", counts(r)},
+        {"written", QStringLiteral("开出金额合计：") + money::grouped(r.written)},
+    };
+    for (const auto& [name, text] : texts)
+        if (!report.setText(QLatin1String(name), text)) return false;
+    report.setDataSource(registerLines(r));
     return true;
 }
 

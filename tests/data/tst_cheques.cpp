@@ -1,11 +1,13 @@
 // The cheque register against the journal: leaves handed out, written out through the register
-// and through the journal's ticket number, voided, reversed.
+// and through the journal's ticket number, completed, paid, voided, reversed, printed; each step
+// in the operation log.
 #include <gtest/gtest.h>
 
 #include "chequeform.h"
 #include "cheques.h"
 #include "engines.h"
 #include "ledger.h"
+#include "oplog.h"
 
 namespace C = qb::cheques;
 namespace L = qb::ledger;
@@ -94,6 +96,14 @@ TEST(Cheques, ABookOfTwentyFiveLeavesAndTheJournalAgree) {
     L::edit_line(dat, panel, L::Ph, QStringLiteral("00012302"));
     EXPECT_EQ(C::ticket_warning(dat, book, "00012302"), "");
     EXPECT_NE(C::ticket_warning(dat, book, "A-77"), "");
+    // Without a payee it cannot be printed; 开出 completes it at the line's amount and date.
+    EXPECT_TRUE(refusal([&] { C::cheque_form(dat, book, "00012302"); }).contains("还没有开出"));
+    EXPECT_TRUE(refusal([&] {
+                    C::issue(dat, book, "00012302", {"丁公司", 99, {}, {}}, "op", false);
+                }).contains("应与之相同"));
+    EXPECT_EQ(C::issue(dat, book, "00012302", {"丁公司", 0, {}, "材料"}, "op", true), 0);
+    EXPECT_EQ(C::cheque_form(dat, book, "00012302").stubAmount, "¥1,200.00");
+    EXPECT_EQ(rowsText(dat, "select count(*) from crereg where ph='00012302'"), "1");
 
     // Written out in the register alone; a leaf taken and voided keeps its number and reason.
     C::issue(dat, book, "00012303", {"丙公司", 45000, {2026, 1, 9}, "押金"}, "op", false);
@@ -118,9 +128,18 @@ TEST(Cheques, ABookOfTwentyFiveLeavesAndTheJournalAgree) {
     const C::Leaf reversed = C::leaf(dat, book, "00012301");
     EXPECT_EQ(reversed.state, C::kIssued);
     EXPECT_TRUE(reversed.reversed);
+    EXPECT_TRUE(refusal([&] { C::honour(dat, book, "00012301", "op"); }).contains("已冲账"));
     C::void_leaf(dat, book, "00012301", "收款人拒收，已冲账", "admin");
 
-    EXPECT_EQ(C::leaves(dat, book, C::kIssued).size(), 2u);  // 00012302 and 00012303
+    // 兑付: the bank paid 00012302; paid, it keeps its amount and date and is paid once.
+    C::honour(dat, book, "00012302", "op");
+    EXPECT_EQ(C::leaf(dat, book, "00012302").state, C::kPaid);
+    EXPECT_EQ(C::leaf(dat, book, "00012302").amount, 120000);
+    EXPECT_FALSE(refusal([&] { C::honour(dat, book, "00012302", "op"); }).isEmpty());
+    EXPECT_FALSE(refusal([&] { C::honour(dat, book, "00012310", "op"); }).isEmpty());  // blank
+
+    EXPECT_EQ(C::leaves(dat, book, C::kIssued).size(), 1u);  // 00012303
+    EXPECT_EQ(C::leaves(dat, book, C::kPaid).size(), 1u);
     EXPECT_EQ(C::leaves(dat, book, C::kVoided).size(), 2u);
     EXPECT_EQ(C::leaves(dat, book, C::kTaken).size(), 1u);
     EXPECT_EQ(C::leaves(dat, book, C::kBlank).size(), 20u);
@@ -135,6 +154,23 @@ TEST(Cheques, ABookOfTwentyFiveLeavesAndTheJournalAgree) {
     EXPECT_EQ(QStringList(form.figures.begin(), form.figures.end()).join('|'), "|||||¥|4|5|0|0|0");
     EXPECT_EQ(form.account, "6222 0001");
     EXPECT_FALSE(refusal([&] { C::cheque_form(dat, book, "00012304"); }).isEmpty());
+
+    // Each step was logged; the register as printed adds up what was written out and not
+    // reversed, paid or not.
+    std::map<QString, int> logged;
+    qb::oplog::Filter ofBook;
+    ofBook.bookId = book;
+    for (const qb::oplog::Entry& e : qb::oplog::entries(dat, ofBook))
+        ++logged[e.operation];
+    EXPECT_EQ(logged[qb::oplog::kChequeBookAdded], 1);
+    EXPECT_EQ(logged[qb::oplog::kChequeTaken], 3);
+    EXPECT_EQ(logged[qb::oplog::kChequeIssued], 3);
+    EXPECT_EQ(logged[qb::oplog::kChequeVoided], 2);
+    EXPECT_EQ(logged[qb::oplog::kChequeHonoured], 1);
+    const C::ChequeRegister r = C::cheque_register(dat, book);
+    EXPECT_EQ(r.written, 165000);                    // 00012302 paid, 00012303 written out
+    EXPECT_EQ(C::shown_state(r.leaves[5]), "空白");  // none skipped: 00012305 is the last used
+    EXPECT_EQ(C::cheque_register(dat, book, C::kVoided).leaves.size(), 2u);
 }
 
 TEST(Cheques, BillsDueSoonAreListedByDueDate) {
@@ -161,6 +197,19 @@ TEST(Cheques, BillsDueSoonAreListedByDueDate) {
     EXPECT_EQ(due[0].number, "310000000003");
     EXPECT_EQ(due[0].bookName, "本部");
     C::settle_bill(dat, due[0].id, C::kPaid, "op");
+    EXPECT_TRUE(refusal([&] {
+                    C::settle_bill(dat, due[0].id, C::kReturned, "op");
+                }).contains("已兑付，不能再改"));
     EXPECT_EQ(C::bills_due(dat, {2026, 5, 10}, 10).size(), 1u);
     EXPECT_EQ(C::bills(dat, book).size(), 3u);
+    EXPECT_FALSE(refusal([&] { C::bill(dat, book, "999"); }).isEmpty());
+    C::settle_bill(dat, C::bill(dat, book, " 310000000002 ").id, C::kReturned, "op");
+    EXPECT_EQ(C::bill(dat, book, "310000000002").state, C::kReturned);
+    for (const auto& [operation, count] : {std::pair{qb::oplog::kBillAdded, size_t(3)},
+                                           std::pair{qb::oplog::kBillHonoured, size_t(1)},
+                                           std::pair{qb::oplog::kBillReturned, size_t(1)}}) {
+        qb::oplog::Filter filter;
+        filter.operation = operation;
+        EXPECT_EQ(qb::oplog::entries(dat, filter).size(), count) << operation.toStdString();
+    }
 }

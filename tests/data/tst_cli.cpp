@@ -416,8 +416,8 @@ TEST(Cli, ReconcileReportsOnlyReadsAndSavesWhenAsked) {
 }
 
 // Capitals for a cashier writing by hand, and a cheque book used from the command line: a leaf
-// handed out, written out into the journal, printed on the form (its PDF holds the fields only,
-// the form's own print left out), refused where the rules say so.
+// handed out, written out into the journal, printed on the shipped form (its PDF holds the fields
+// only, the form's own print left out), refused where the rules say so.
 TEST(Cli, CapitalsAndChequesFromTheCommandLine) {
     EXPECT_EQ(cli({"capitals", "107000.53"}).out, "人民币壹拾万柒仟元零伍角叁分\n");
     EXPECT_EQ(cli({"capitals", "2026-01-15"}).out, "贰零贰陆年零壹月壹拾伍日\n");
@@ -427,7 +427,6 @@ TEST(Cli, CapitalsAndChequesFromTheCommandLine) {
     BankBook b;
     b.dat.close();
     const QString dir = b.dir();
-    QFile::copy(QStringLiteral(QB_TEMPLATES "/zzzp.rls"), dir + "/zzzp.rls");
     const QStringList book{"--dir", dir, "cheque"};
     const auto run = [&](const QString& what, const QStringList& args) {
         return cli(book + QStringList{what, "甲公司", "银行日记帐"} + args);
@@ -464,6 +463,16 @@ TEST(Cli, CapitalsAndChequesFromTheCommandLine) {
         EXPECT_TRUE(pdf.contains(QString::fromUtf8(field))) << field;
     EXPECT_FALSE(pdf.contains("出票日期"));  // the form's own print
     EXPECT_FALSE(pdf.contains("人民币"));
+
+    // Paid by the bank, then the register printed and exported from the shipped template.
+    EXPECT_EQ(run("honour", {"00001201"}).out, "支票 00001201 已兑付\n");
+    EXPECT_EQ(run("honour", {"00001201"}).code, 1);
+    ASSERT_EQ(run("list", {"--pdf", dir + "/zpdj.pdf", "--xlsx", dir + "/zpdj.xlsx"}).code, 0);
+    EXPECT_GT(QFileInfo(dir + "/zpdj.xlsx").size(), 1000);
+    const QString listed = pdf_text(dir + "/zpdj.pdf").remove(' ');
+    for (const char* field : {"支票登记簿", "账簿：甲公司-银行日记帐", "00001201–00001225",
+                              "已兑付", "作废：写错", "开出金额合计：16,409.02", "出纳："})
+        EXPECT_TRUE(listed.contains(QString::fromUtf8(field))) << field;
 }
 
 // The cash count's story from the command line: a shortage on 11-03 with a payment in hand and
