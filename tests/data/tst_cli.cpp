@@ -739,10 +739,7 @@ TEST(Cli, DailyReportAndCashLimit) {
               ",合计,,51000.00,500.00,3120.50,48379.50,3,\n");
     EXPECT_EQ(day.err.toStdString(),
               "2026-12-01 现金日记帐“本部”日终余额 1,379.50 元，超过库存现金限额 1,200.00 元。\n");
-    QProcess text;
-    text.start("pdftotext", {"-layout", pdf, "-"});
-    if (!text.waitForFinished(30000)) GTEST_SKIP() << "pdftotext (poppler-utils) is missing";
-    const QString printed = QString::fromUtf8(text.readAllStandardOutput()).remove(' ');
+    const QString printed = pdf_text(pdf, true).remove(' ');
     for (const char* expected :
          {"资金日报表", "日期：2026-12-01", "本部1,000.00500.00120.501,379.502超限额",
           "合计51,000.00500.003,120.5048,379.503", "出纳：", "审核："})

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "answering_messages.h"
+#include "pdf_text.h"
 #include "report.h"
 #include "samples.h"
 
@@ -15,14 +15,6 @@ using qb::report::Report;
 namespace {
 
 const QString kTemplates = QStringLiteral(QB_TEMPLATES_DIR);
-
-// The text of a PDF as a reader's tool extracts it, a printed line to a line.
-QString pdfText(const QString& pdf) {
-    QProcess p;
-    p.start("pdftotext", {"-layout", pdf, "-"});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 // Spaces removed, so that column positions do not matter.
 QString squeezed(QString text) {
@@ -47,7 +39,7 @@ TEST_F(ReportPdf, JournalShowsCarryLinesPageNumbersAndAmounts) {
     journal.setDataSource(samples::journal(65));
     const QString pdf = dir.filePath("pr.pdf");
     ASSERT_TRUE(journal.writePdf(pdf));
-    const QString text = squeezed(pdfText(pdf));
+    const QString text = squeezed(pdf_text(pdf, true));
     EXPECT_TRUE(text.contains("银行日记帐"));
     EXPECT_TRUE(text.contains("账簿：华东分公司"));
     EXPECT_TRUE(text.contains("日期：2026-03"));
@@ -58,7 +50,7 @@ TEST_F(ReportPdf, JournalShowsCarryLinesPageNumbersAndAmounts) {
     EXPECT_TRUE(text.contains("月结转余额12,500.00"));
     // Pages split on form feeds: the first ends with its carry-out line before the footer, the
     // second begins (under its headers) with the carry-in line.
-    const QStringList pages = pdfText(pdf).split(QChar('\f'));
+    const QStringList pages = pdf_text(pdf, true).split(QChar('\f'));
     ASSERT_GE(pages.size(), 3);
     EXPECT_TRUE(squeezed(pages[0]).contains(QRegularExpression("接下页[-0-9,.]+第1页共3页$")));
     EXPECT_TRUE(squeezed(pages[1]).contains(QRegularExpression("经办人承上页")));
@@ -69,7 +61,7 @@ TEST_F(ReportPdf, SummarySheetAndBalanceTable) {
     ASSERT_TRUE(sheet.load(kTemplates + "/qbk.rmf"));
     ASSERT_TRUE(samples::fillSummarySheet(sheet));
     ASSERT_TRUE(sheet.writePdf(dir.filePath("qbk.pdf")));
-    const QString s = squeezed(pdfText(dir.filePath("qbk.pdf")));
+    const QString s = squeezed(pdf_text(dir.filePath("qbk.pdf"), true));
     EXPECT_TRUE(s.contains("结存表"));
     EXPECT_TRUE(s.contains("账簿：华东分公司"));
     EXPECT_TRUE(s.contains("银行日记帐152,000.0048,000.5030,500.25169,500.25169,500.25"));
@@ -79,7 +71,7 @@ TEST_F(ReportPdf, SummarySheetAndBalanceTable) {
     ASSERT_TRUE(table.load(kTemplates + "/zhye.rls"));
     table.setDataSource(samples::balances(4));
     ASSERT_TRUE(table.writePdf(dir.filePath("zhye.pdf")));
-    const QString t = squeezed(pdfText(dir.filePath("zhye.pdf")));
+    const QString t = squeezed(pdf_text(dir.filePath("zhye.pdf"), true));
     EXPECT_TRUE(t.contains("账户余额表"));
     EXPECT_TRUE(t.contains("-350.00"));
     // 12,345.67 - 350.00 + 37,037.03 + 49,382.71

@@ -3,13 +3,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
-#include <QProcess>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
 #include "answering_messages.h"
+#include "pdf_text.h"
 #include "preview_dialog.h"
 #include "report.h"
 #include "report_preview.h"
@@ -21,11 +21,9 @@ using namespace qb::report;
 namespace {
 const QString kTemplates = QStringLiteral(QB_TEMPLATES_DIR);
 
+// A PDF's text, spaces and line ends removed.
 QString pdfText(const QString& pdf) {
-    QProcess p;
-    p.start("pdftotext", {pdf, "-"});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput()).remove(QRegularExpression("\\s+"));
+    return pdf_text(pdf).remove(QRegularExpression("\\s+"));
 }
 }  // namespace
 
