@@ -137,7 +137,10 @@ void Tfr_czrz::search() {
     filter.operation = operation_->currentText();
     if (book_->currentIndex() > 0) filter.bookId = book_->currentData().toString();
     filter.text = text_->text();
-    guarded([&] { entries_ = qb::oplog::entries(session_.dat, filter); });
+    guarded([&] {
+        entries_ = qb::oplog::entries(session_.dat, filter);
+        filter_ = filter;
+    });
     list_->setRowCount(0);
     list_->setRowCount(int(entries_.size()));
     for (int row = 0; row < int(entries_.size()); ++row) {
@@ -198,20 +201,6 @@ void Tfr_czrz::exportWorkbook() {
             QStringLiteral("已导出 %1 条记录到 %2").arg(entries_.size()).arg(path));
 }
 
-QString Tfr_czrz::filterInWords() const {
-    QStringList words{
-        QStringLiteral("日期：%1 至 %2")
-            .arg(from_->date().toString(Qt::ISODate), to_->date().toString(Qt::ISODate))};
-    const std::pair<QString, QString> chosen[] = {
-        {QStringLiteral("操作员"), user_->currentText().trimmed()},
-        {QStringLiteral("操作"), operation_->currentText()},
-        {QStringLiteral("帐簿"), book_->currentIndex() > 0 ? book_->currentText() : QString()},
-        {QStringLiteral("查找"), text_->text()}};
-    for (const auto& [what, value] : chosen)
-        if (!value.isEmpty()) words << what + QStringLiteral("：") + value;
-    return words.join(QStringLiteral("　"));
-}
-
 void Tfr_czrz::print() {
     if (entries_.empty()) {
         qb::messages().plain(QStringLiteral("没有可以打印的日志记录。"));
@@ -222,7 +211,7 @@ void Tfr_czrz::print() {
     guarded([&] {
         filled = qb::report::operation_log_report(
             report, qb::places::shipped(QDir::currentPath(), QStringLiteral("czrz.rls")), entries_,
-            qb::oplog::book_captions(session_.dat), filterInWords());
+            filter_, qb::oplog::book_captions(session_.dat));
     });
     if (filled) showReport(report);
 }

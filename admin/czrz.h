@@ -38,9 +38,9 @@ public:
 private:
     void showEntry();
     const qb::oplog::Entry* current() const;
-    QString filterInWords() const;
 
     Session& session_;
+    qb::oplog::Filter filter_;  // the one that found the entries on show
     std::vector<qb::oplog::Entry> entries_;
     QDateEdit* from_;
     QDateEdit* to_;

@@ -68,14 +68,9 @@ int log(const QString& dir, const QStringList& args) {
     const auto captions = qb::oplog::book_captions(dat);
     if (!pdf.isEmpty()) {
         qb::report::Report report;
-        const QString heading =
-            QStringLiteral("日期：%1 至 %2")
-                .arg(filter.from.isValid() ? filter.from.toString(Qt::ISODate)
-                                           : QStringLiteral("起"),
-                     filter.to.isValid() ? filter.to.toString(Qt::ISODate) : QStringLiteral("今"));
         if (!qb::report::operation_log_report(report,
                                               qb::places::shipped(dir, QStringLiteral("czrz.rls")),
-                                              found, captions, heading) ||
+                                              found, filter, captions) ||
             !report.writePdf(pdf))
             return 1;
         out(QStringLiteral("操作日志已写入 %1（%2 条）\n").arg(shown(pdf)).arg(found.size()));
