@@ -14,13 +14,10 @@ namespace {
 
 namespace cc = qb::cashcount;
 using qb::money::Cents;
+using qb::money::grouped;
 
 // Who the count and the journal name for what the command line wrote.
 const QString kUser = QStringLiteral("命令行");
-
-QString grouped(Cents cents) {
-    return qb::money::grouped(cents);
-}
 
 QString noted(const cc::Noted& n) {
     return grouped(n.amount) +
