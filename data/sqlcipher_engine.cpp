@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <cstring>
+#include <string>
 #include <unordered_map>
 
 #include "engine.h"
@@ -41,6 +43,8 @@ public:
     void bind(const QVariantList& params) override {
         sqlite3_reset(stmt_);
         sqlite3_clear_bindings(stmt_);
+        for (LastText& last : lastTexts_)
+            last.valid = false;
         if (params.size() != sqlite3_bind_parameter_count(stmt_))
             throw DbError(QStringLiteral("statement expects %1 values, got %2")
                               .arg(sqlite3_bind_parameter_count(stmt_))
@@ -85,15 +89,28 @@ public:
                 return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt_, c)),
                                            sqlite3_column_bytes(stmt_, c)));
             default:
-                return QVariant(
-                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c)),
-                                      sqlite3_column_bytes(stmt_, c)));
+                return QVariant(text(c));
         }
     }
 
     void reset() override { sqlite3_reset(stmt_); }
 
 private:
+    // A text column often repeats the row before it (the book, the day, the handler): the same
+    // string is then shared rather than converted and stored again.
+    QString text(int c) const {
+        const char* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c));
+        const size_t size = size_t(sqlite3_column_bytes(stmt_, c));
+        if (size_t(c) >= lastTexts_.size()) lastTexts_.resize(size_t(c) + 1);
+        LastText& last = lastTexts_[size_t(c)];
+        if (!last.valid || last.bytes.size() != size || memcmp(last.bytes.data(), bytes, size)) {
+            last.bytes.assign(bytes, size);
+            last.text = QString::fromUtf8(bytes, qsizetype(size));
+            last.valid = true;
+        }
+        return last.text;
+    }
+
     void bindOne(int index, const QVariant& v) {
         int rc = SQLITE_OK;
         if (!v.isValid() || (v.isNull() && v.typeId() != QMetaType::QString)) {
@@ -139,6 +156,12 @@ private:
 
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
+    struct LastText {
+        std::string bytes;
+        QString text;
+        bool valid = false;
+    };
+    mutable std::vector<LastText> lastTexts_;
 };
 
 class SqliteConnection : public Connection, public FileOps {
@@ -147,7 +170,11 @@ public:
                      const std::function<void(Connection&)>& accept) {
         if (!QFileInfo::exists(path))
             throw DbError(QStringLiteral("找不到数据库文件：%1").arg(path));
-        const int flags = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+        // A connection serves one thread at a time (each thread opens its own), so the engine
+        // need not lock it around every call.
+        const int flags =
+            SQLITE_OPEN_NOMUTEX |
+            (access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
         if (sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr) != SQLITE_OK) {
             const QString message = db_ ? engineMessage(db_) : QStringLiteral("out of memory");
             sqlite3_close(db_);
