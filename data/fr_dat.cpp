@@ -21,6 +21,11 @@
 
 namespace qb {
 
+namespace {
+// A query keeps its block of values between opens up to this many (a few months' lines).
+constexpr size_t kKeptCells = 1 << 20;
+}  // namespace
+
 // ---- Field ----
 
 QString Field::name() const {
@@ -62,16 +67,15 @@ void Query::setSql(const QString& sql, const QVariantList& params) {
     params_ = params;
 }
 
-void Query::open() {
-    close();
-    engine::Connection& con = dat_.con();
+Query::Shape Query::shapeOf(engine::Connection& con) const {
     engine::Statement& plain = con.prepare(sql_);
     const int count = plain.columnCount();
+    Shape shape{sql_, dat_.connections(), sql_, {}, {}};
     QString table;
     bool singleTable = count > 0;
-    columns_.clear();
     for (int c = 0; c < count; ++c) {
-        columns_.push_back({plain.columnName(c), plain.originColumn(c), plain.declaredType(c)});
+        shape.columns.push_back(
+            {plain.columnName(c), plain.originColumn(c), plain.declaredType(c)});
         const QString origin = plain.originTable(c);
         if (origin.isEmpty() || (!table.isEmpty() && origin.compare(table, Qt::CaseInsensitive)))
             singleTable = false;
@@ -82,28 +86,35 @@ void Query::open() {
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression selectHead(QStringLiteral("^\\s*select\\s+"),
                                                QRegularExpression::CaseInsensitiveOption);
-    engine::Statement* statement = &plain;
     if (singleTable && !sql_.contains(notUpdatable) && sql_.contains(selectHead)) {
         // The same select with the row id in front, so that rows can be written back.
         QString withRowId = sql_;
         withRowId.replace(selectHead,
                           QStringLiteral("select %1.%2, ").arg(table, con.rowIdColumn()));
         try {
-            statement = &con.prepare(withRowId);
-            table_ = table;
+            con.prepare(withRowId);
+            shape.statementSql = withRowId;
+            shape.table = table;
         } catch (const DbError&) {
-            statement = &con.prepare(sql_);  // afresh: preparing may have emptied the cache
         }
     }
-    const int offset = table_.isEmpty() ? 0 : 1;
-    statement->bind(params_);
-    while (statement->step()) {
-        Row row;
-        row.rowId = offset ? statement->value(0).toLongLong() : 0;
-        row.values.reserve(count);
+    return shape;
+}
+
+void Query::open() {
+    close();
+    engine::Connection& con = dat_.con();
+    if (shape_.sql != sql_ || shape_.connection != dat_.connections()) shape_ = shapeOf(con);
+    engine::Statement& statement = con.prepare(shape_.statementSql);
+    const int offset = shape_.table.isEmpty() ? 0 : 1;
+    table_ = shape_.table;
+    columns_ = shape_.columns;
+    const int count = fieldCount();
+    statement.bind(params_);
+    while (statement.step()) {
+        rowIds_.push_back(offset ? statement.value(0).toLongLong() : 0);
         for (int c = 0; c < count; ++c)
-            row.values.append(statement->value(c + offset));
-        rows_.push_back(std::move(row));
+            cells_.push_back(statement.value(c + offset));
     }
     state_ = State::Browse;
     applyFilter();
@@ -118,7 +129,11 @@ void Query::close() {
     state_ = State::Inactive;
     table_.clear();
     columns_.clear();
-    rows_.clear();
+    rowIds_.clear();
+    // The block is kept for the next open, which mostly reads as many rows again; one that
+    // held a very large result gives its memory back.
+    if (cells_.capacity() > kKeptCells) std::vector<QVariant>().swap(cells_);
+    cells_.clear();
     visible_.clear();
     current_ = -1;
     eof_ = bof_ = true;
@@ -135,8 +150,8 @@ void Query::requireRow() const {
 
 void Query::applyFilter() {
     visible_.clear();
-    visible_.reserve(rows_.size());
-    for (int i = 0; i < int(rows_.size()); ++i) {
+    visible_.reserve(rowIds_.size());
+    for (int i = 0; i < int(rowIds_.size()); ++i) {
         current_ = int(visible_.size());
         visible_.push_back(i);
         if (filter_ && !filter_(*this, current_)) visible_.pop_back();
@@ -212,23 +227,32 @@ Field Query::fieldByName(const QString& name) {
     return Field(*this, index);
 }
 
-Query::Row& Query::currentRow() {
-    if (state_ == State::Edit || state_ == State::Insert) return pending_;
+int Query::currentIndex() const {
     requireRow();
-    return rows_[visible_[current_]];
+    return visible_[current_];
 }
 
-const Query::Row& Query::currentRow() const {
-    return const_cast<Query*>(this)->currentRow();
+Query::Row Query::rowAt(int index) const {
+    const auto first = cells_.begin() + qsizetype(index) * fieldCount();
+    return Row{rowIds_[index], QVector<QVariant>(first, first + fieldCount())};
+}
+
+void Query::storeRow(int index, const Row& row) {
+    rowIds_[index] = row.rowId;
+    std::copy(row.values.begin(), row.values.end(),
+              cells_.begin() + qsizetype(index) * fieldCount());
 }
 
 QVariant Query::value(int index) const {
     if (current_ < 0 && state_ != State::Insert) return QVariant();
-    return currentRow().values.value(index);
+    if (state_ == State::Edit || state_ == State::Insert) return pending_.values.value(index);
+    return valueAt(current_, index);
 }
 
 QVariant Query::valueAt(int row, int index) const {
-    return rows_.at(visible_.at(row)).values.value(index);
+    const int at = visible_.at(row);
+    if (index < 0 || index >= fieldCount()) return QVariant();
+    return cells_[size_t(at) * size_t(fieldCount()) + size_t(index)];
 }
 
 void Query::setValue(int index, const QVariant& value) {
@@ -282,7 +306,7 @@ void Query::edit() {
     if (state_ == State::Edit || state_ == State::Insert) return;
     requireRow();
     if (!updatable()) throw DbError(QStringLiteral("该数据集不能修改"));
-    pending_ = rows_[visible_[current_]];
+    pending_ = rowAt(visible_[current_]);
     modified_.assign(columns_.size(), false);
     state_ = State::Edit;
 }
@@ -293,7 +317,7 @@ void Query::append() {
     if (!updatable()) throw DbError(QStringLiteral("该数据集不能修改"));
     pending_ = Row{0, QVector<QVariant>(fieldCount())};
     modified_.assign(columns_.size(), false);
-    insertAt_ = int(rows_.size());
+    insertAt_ = int(rowIds_.size());
     state_ = State::Insert;
 }
 
@@ -337,7 +361,7 @@ void Query::post() {
                         values);
         }
         pending_.values = readRow(pending_.rowId);
-        rows_[visible_[current_]] = pending_;
+        storeRow(visible_[current_], pending_);
     } else {
         if (names.isEmpty()) {
             con.execute(QStringLiteral("insert into %1 default values").arg(table_));
@@ -352,7 +376,9 @@ void Query::post() {
         }
         pending_.rowId = con.lastInsertId();
         pending_.values = readRow(pending_.rowId);
-        rows_.insert(rows_.begin() + insertAt_, pending_);
+        rowIds_.insert(rowIds_.begin() + insertAt_, pending_.rowId);
+        cells_.insert(cells_.begin() + qsizetype(insertAt_) * fieldCount(), pending_.values.begin(),
+                      pending_.values.end());
         // The new row stays where it was put until the query is next opened.
         state_ = State::Browse;
         const qint64 newRow = pending_.rowId;
@@ -378,8 +404,10 @@ void Query::remove() {
     engine::Connection& con = dat_.con();
     const int row = visible_[current_];
     con.execute(QStringLiteral("delete from %1 where %2=?").arg(table_, con.rowIdColumn()),
-                {rows_[row].rowId});
-    rows_.erase(rows_.begin() + row);
+                {rowIds_[row]});
+    rowIds_.erase(rowIds_.begin() + row);
+    const auto first = cells_.begin() + qsizetype(row) * fieldCount();
+    cells_.erase(first, first + fieldCount());
     const int keep = current_;
     applyFilter();
     if (!visible_.empty()) setCurrent(std::min(keep, int(visible_.size()) - 1));
@@ -387,7 +415,8 @@ void Query::remove() {
 
 qint64 Query::rowId() const {
     if (current_ < 0 && state_ != State::Insert) return 0;
-    return currentRow().rowId;
+    if (state_ == State::Edit || state_ == State::Insert) return pending_.rowId;
+    return rowIds_[currentIndex()];
 }
 
 Query::Bookmark Query::bookmark() const {
@@ -402,7 +431,7 @@ void Query::gotoBookmark(Bookmark bookmark) {
         return;
     }
     for (int i = 0; i < int(visible_.size()); ++i)
-        if (rows_[visible_[i]].rowId == bookmark) return setCurrent(i);
+        if (rowIds_[visible_[i]] == bookmark) return setCurrent(i);
 }
 
 void Query::setFilter(Filter filter) {
@@ -590,6 +619,7 @@ void Tdat::open(const QString& path, Mode mode, const QString& passphrase) {
     // Only a writer brings an older file up to date; reading leaves the file as it is.
     if (mode == Mode::Locked) qb::upgradeTables(*con);
     con_ = std::move(con);
+    ++connections_;
     passphrase_ = opening;
     lock_ = std::move(lock);
     path_ = path;
@@ -614,6 +644,7 @@ void Tdat::openServer(const QString& connection, const QString& password) {
     }
     con->keepPrivate(qb::schema::stagingNames());
     con_ = std::move(con);
+    ++connections_;
     path_.clear();
     passphrase_.clear();
     readOnly_ = false;

@@ -120,22 +120,37 @@ private:
         qint64 rowId = 0;
         QVector<QVariant> values;
     };
+    // What open() learns of a statement's text, kept while the text stays the same: the grid
+    // reopens one month view again and again.
+    struct Shape {
+        QString sql;
+        quint64 connection = 0;  // which of the ledger's connections it was learnt on
+        QString statementSql;    // the text run: the select, or the same with the row id in front
+        QString table;           // the one table rows are written back to; empty if none
+        std::vector<Column> columns;
+    };
 
     void requireActive() const;
     void requireRow() const;
     void applyFilter();
     void setCurrent(int visibleIndex);
     QVector<QVariant> readRow(qint64 rowId);
-    Row& currentRow();
-    const Row& currentRow() const;
+    Shape shapeOf(engine::Connection& con) const;
+    int currentIndex() const;  // into the rows read; the row must be in browse state
+    Row rowAt(int index) const;
+    void storeRow(int index, const Row& row);
 
     Tdat& dat_;
     QString sql_;
     QVariantList params_;
     QString table_;
+    Shape shape_;
     std::vector<Column> columns_;
-    std::vector<Row> rows_;
-    std::vector<int> visible_;  // indexes into rows_ that pass the filter, in order
+    // The rows read, one after the other: row r's values are cells_[r * fieldCount() ...],
+    // in one block rather than a block per row.
+    std::vector<qint64> rowIds_;
+    std::vector<QVariant> cells_;
+    std::vector<int> visible_;  // indexes of the rows read that pass the filter, in order
     Filter filter_;
     State state_ = State::Inactive;
     int current_ = -1;  // index into visible_
@@ -143,7 +158,7 @@ private:
     bool bof_ = true;
     Row pending_;                 // the row being edited or inserted
     std::vector<bool> modified_;  // columns set during the pending edit
-    int insertAt_ = -1;           // where an inserted row goes into rows_
+    int insertAt_ = -1;           // where an inserted row goes among the rows read
 };
 
 // A unit of work: committed only by commit(); destroyed uncommitted it rolls back. Units nest,
@@ -211,6 +226,9 @@ public:
     void setPassphrase(const QString& passphrase);
 
     qb::engine::Connection& con();  // con: the one connection
+    // How many connections were opened so far: what a query learnt of its statement on one
+    // connection (another engine, another file) does not hold on the next.
+    quint64 connections() const { return connections_; }
     qb::Query gycx;  // shared query object for look-ups (gongyong chaxun), one statement at a time
     qb::Query jhcx;  // the second shared query object: month sums and voucher numbers
 
@@ -234,4 +252,5 @@ private:
     QString passphrase_;
     int transactionDepth_ = 0;
     bool readOnly_ = false;
+    quint64 connections_ = 0;
 };

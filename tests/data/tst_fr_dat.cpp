@@ -102,6 +102,23 @@ TEST(Query, EditPostAppendAndRemoveWriteThrough) {
     EXPECT_EQ(q.recordCount(), 3);
     EXPECT_EQ(m.dat.scalar("select count(*) from crereg where zbh='B1'").toInt(), 3);
 
+    // A row inserted before the second goes between its neighbours, and removing it closes up.
+    q.setRecNo(2);
+    q.insert();
+    q.field(3).setValue("插入");
+    q.field(10).setValue("B1");
+    q.post();
+    QStringList order;
+    for (q.first(); !q.eof(); q.next())
+        order << q.field(3).asString();
+    EXPECT_EQ(order, QStringList({"月结转余额", "插入", "It's 100% \\ done", "付电费"}));
+    q.setRecNo(2);
+    q.remove();
+    EXPECT_EQ(q.field(3).asString(), "It's 100% \\ done");
+    EXPECT_EQ(q.field(4).asCents(), 15000);
+    q.last();
+    EXPECT_EQ(q.field(3).asString(), "付电费");
+
     // Cancel leaves the table as it was.
     q.first();
     q.edit();
@@ -109,6 +126,26 @@ TEST(Query, EditPostAppendAndRemoveWriteThrough) {
     q.cancel();
     EXPECT_EQ(q.field(3).asString(), "月结转余额");
     EXPECT_EQ(m.dat.scalar("select count(*) from crereg where zy='never stored'").toInt(), 0);
+}
+
+// A query kept across its ledger's reopening (the shared look-ups) writes through the new engine.
+TEST(Query, KeptAcrossAMoveFromTheFileToAServer) {
+    if (testEngine() == Engine::Server) GTEST_SKIP() << "the file run covers it";
+    if (!testserver::absence().isEmpty()) GTEST_SKIP() << testserver::absence().toStdString();
+    TempLedger file(Engine::File), server(Engine::Server);
+    file.line("B1", "2024-05-03", 1, "在文件", 1, 0, 1);
+    server.line("B1", "2024-05-03", 1, "在服务器", 2, 0, 2);
+    qb::Query q(file.dat);
+    q.setSql("select * from crereg where zbh=?", {"B1"});
+    q.open();
+    EXPECT_EQ(q.field(3).asString(), "在文件");
+    file.dat.openServer(server.database->connection());
+    q.open();
+    EXPECT_EQ(q.field(3).asString(), "在服务器");
+    q.edit();
+    q.field(3).setValue("改过");
+    q.post();
+    EXPECT_EQ(server.dat.scalar("select zy from crereg where zbh='B1'").toString(), "改过");
 }
 
 TEST(Query, MovingAwayPostsAPendingEdit) {
