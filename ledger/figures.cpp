@@ -59,43 +59,6 @@ Cents sumCents(const QVariant& value) {
     return value.isNull() ? 0 : qint64(std::llround(value.toDouble()));
 }
 
-// The counted lines dated from `from` through `to`, summed in whole cents.
-Sums linesBetween(Tdat& dat, const QString& bookId, const QDate& from, const QDate& to) {
-    Sums sums;
-    if (from > to) return sums;
-    eachRow(dat,
-            QStringLiteral("select sum(round(j_je*100)),sum(round(d_je*100)),count(*) from "
-                           "crereg where zbh=? and dzrq between ? and ? and ") +
-                kCounted,
-            QVariantList{bookId, months::iso(from), months::iso(to)} + markerTexts(),
-            [&](engine::Statement& s) {
-                sums.debit = sumCents(s.value(0));
-                sums.credit = sumCents(s.value(1));
-                sums.lines = int(s.value(2).toLongLong());
-            });
-    return sums;
-}
-
-// The cumulative sums of the lines dated before the first day of a month: the last cumulative
-// row before that month as posting left it, and the lines it does not cover yet. A month's
-// cumulative row covers the month itself once the month is posted (the month after holds total
-// rows), else the months before it.
-Amounts cumulativeBefore(Tdat& dat, const QString& bookId, const QDate& month) {
-    Amounts stored;
-    QDate day;
-    eachRow(dat,
-            QStringLiteral("select dzrq,j_je,d_je from total where zbh=? and zy=? and dzrq<? "
-                           "order by dzrq desc,rowid limit 1"),
-            {bookId, rows::kCumulative, months::iso(month)}, [&](engine::Statement& s) {
-                day = QDate::fromString(s.value(0).toString().left(10), Qt::ISODate);
-                stored = {cents(s.value(1)), cents(s.value(2))};
-            });
-    const QDate from = !day.isValid()                                  ? QDate(1900, 1, 1)
-                       : ledger::detail::monthPosted(dat, bookId, day) ? months::nextMonth(day)
-                                                                       : months::firstDay(day);
-    return stored + linesBetween(dat, bookId, from, month.addDays(-1));
-}
-
 }  // namespace
 
 Cents brought_in(Tdat& dat, const QString& bookId, const QDate& day) {
@@ -119,8 +82,43 @@ Amounts operator-(const Amounts& a, const Amounts& b) {
     return {a.debit - b.debit, a.credit - b.credit};
 }
 
+Sums sums(Tdat& dat, const QString& bookId, const QDate& from, const QDate& to) {
+    Sums found;
+    if (from > to) return found;
+    eachRow(dat,
+            QStringLiteral("select sum(round(j_je*100)),sum(round(d_je*100)),count(*) from "
+                           "crereg where zbh=? and dzrq between ? and ? and ") +
+                kCounted,
+            QVariantList{bookId, months::iso(from), months::iso(to)} + markerTexts(),
+            [&](engine::Statement& s) {
+                found.debit = sumCents(s.value(0));
+                found.credit = sumCents(s.value(1));
+                found.lines = int(s.value(2).toLongLong());
+            });
+    return found;
+}
+
+// The last cumulative row before the month as posting left it, and the lines it does not cover
+// yet. A month's cumulative row covers the month itself once the month is posted (the month after
+// holds total rows), else the months before it.
+Amounts cumulative_before(Tdat& dat, const QString& bookId, const QDate& month) {
+    Amounts stored;
+    QDate day;
+    eachRow(dat,
+            QStringLiteral("select dzrq,j_je,d_je from total where zbh=? and zy=? and dzrq<? "
+                           "order by dzrq desc,rowid limit 1"),
+            {bookId, rows::kCumulative, months::iso(month)}, [&](engine::Statement& s) {
+                day = QDate::fromString(s.value(0).toString().left(10), Qt::ISODate);
+                stored = {cents(s.value(1)), cents(s.value(2))};
+            });
+    const QDate from = !day.isValid()                                  ? QDate(1900, 1, 1)
+                       : ledger::detail::monthPosted(dat, bookId, day) ? months::nextMonth(day)
+                                                                       : months::firstDay(day);
+    return stored + sums(dat, bookId, from, month.addDays(-1));
+}
+
 Movement movement(Tdat& dat, const QString& bookId, const QDate& first, const QDate& last) {
-    return {first, last, brought_in(dat, bookId, first), linesBetween(dat, bookId, first, last),
+    return {first, last, brought_in(dat, bookId, first), sums(dat, bookId, first, last),
             closing(dat, bookId, last)};
 }
 
@@ -150,9 +148,9 @@ Figures of(Tdat& dat, const QString& bookId, Span span, const QDate& date) {
     f.broughtIn = m.broughtIn;
     f.period = m.period;
     const Amounts monthSoFar =
-        f.first == month ? Amounts(f.period) : Amounts(linesBetween(dat, bookId, month, f.last));
-    f.cumulative = cumulativeBefore(dat, bookId, month) + monthSoFar;
-    f.yearToDate = f.cumulative - cumulativeBefore(dat, bookId, yearStart);
+        f.first == month ? Amounts(f.period) : Amounts(sums(dat, bookId, month, f.last));
+    f.cumulative = cumulative_before(dat, bookId, month) + monthSoFar;
+    f.yearToDate = f.cumulative - cumulative_before(dat, bookId, yearStart);
     f.closing = m.closing;
     return f;
 }

@@ -62,6 +62,10 @@ struct Movement {
     Cents closing = 0;
 };
 Movement movement(Tdat& dat, const QString& bookId, const QDate& first, const QDate& last);
+// The lines that count dated from `first` through `last`, and how many they are.
+Sums sums(Tdat& dat, const QString& bookId, const QDate& first, const QDate& last);
+// The cumulative sums (本月累计) of the lines dated before the month's first day.
+Amounts cumulative_before(Tdat& dat, const QString& bookId, const QDate& month);
 
 // The figures of the period of that span holding `date`: the day, its month, the year up to
 // the end of the day, or the book's life up to the end of the day.

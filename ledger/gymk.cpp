@@ -39,11 +39,11 @@ bool month_closed(Tdat& dat, const QString& verb, const QString& bookId, int mod
 }
 
 Sums month_sums(Tdat& dat, const QString& bookId, int mode, const QDate& date) {
-    const qb::figures::Figures f = qb::figures::month(dat, bookId, date);
-    if (mode == MonthSumMode)
-        return {qb::money::fromCents(f.period.debit), qb::money::fromCents(f.period.credit)};
-    return {qb::money::fromCents(f.cumulative.debit - f.period.debit),
-            qb::money::fromCents(f.cumulative.credit - f.period.credit)};
+    const qb::figures::Amounts amounts =
+        mode == MonthSumMode
+            ? qb::figures::sums(dat, bookId, qb::months::firstDay(date), qb::months::lastDay(date))
+            : qb::figures::cumulative_before(dat, bookId, qb::months::firstDay(date));
+    return {qb::money::fromCents(amounts.debit), qb::money::fromCents(amounts.credit)};
 }
 
 QString book_id_of(Tdat& dat, const QString& name, const QString& category) {
