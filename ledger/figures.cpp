@@ -122,6 +122,12 @@ Movement movement(Tdat& dat, const QString& bookId, const QDate& first, const QD
             closing(dat, bookId, last)};
 }
 
+MonthTotals month_totals(Tdat& dat, const QString& bookId, const QDate& anyDay) {
+    const QDate first = months::firstDay(anyDay), last = months::lastDay(anyDay);
+    const Sums period = sums(dat, bookId, first, last);
+    return {period, cumulative_before(dat, bookId, first) + period, closing(dat, bookId, last)};
+}
+
 Figures of(Tdat& dat, const QString& bookId, Span span, const QDate& date) {
     Figures f;
     f.last = span == Span::Month ? months::lastDay(date) : date;

@@ -67,6 +67,14 @@ Sums sums(Tdat& dat, const QString& bookId, const QDate& first, const QDate& las
 // The cumulative sums (本月累计) of the lines dated before the month's first day.
 Amounts cumulative_before(Tdat& dat, const QString& bookId, const QDate& month);
 
+// What a month's total rows hold: its sums, 本月累计 through it and its closing balance; the
+// month's figures without what posting has no use for.
+struct MonthTotals {
+    Sums period;
+    Amounts cumulative;
+    Cents closing = 0;
+};
+MonthTotals month_totals(Tdat& dat, const QString& bookId, const QDate& anyDay);
 // The figures of the period of that span holding `date`: the day, its month, the year up to
 // the end of the day, or the book's life up to the end of the day.
 Figures of(Tdat& dat, const QString& bookId, Span span, const QDate& date);

@@ -39,16 +39,16 @@ void openMonth(Tdat& dat, const QString& bookId, const QDate& first, Pair cum, C
 Cents postOne(Tdat& dat, const QString& bookId, const QDate& month) {
     std::vector<Line> lines = monthLines(dat, bookId, month);
     rechain(dat, lines);
-    const figures::Figures f = figures::month(dat, bookId, month);
+    const auto [period, cumulative, closing] = figures::month_totals(dat, bookId, month);
     // A month whose own rows are missing is posted all the same: the updates find nothing and
     // the following month is opened.
-    markers::update_totals(dat, bookId, month, rows::kMonthTotal, f.period.debit, f.period.credit,
-                           f.closing);
-    markers::update_totals(dat, bookId, month, rows::kCumulative, f.cumulative.debit,
-                           f.cumulative.credit, f.closing);
-    openMonth(dat, bookId, months::nextMonth(month), {f.cumulative.debit, f.cumulative.credit},
-              f.closing);
-    return f.closing;
+    markers::update_totals(dat, bookId, month, rows::kMonthTotal, period.debit, period.credit,
+                           closing);
+    markers::update_totals(dat, bookId, month, rows::kCumulative, cumulative.debit,
+                           cumulative.credit, closing);
+    openMonth(dat, bookId, months::nextMonth(month), {cumulative.debit, cumulative.credit},
+              closing);
+    return closing;
 }
 
 }  // namespace
