@@ -99,6 +99,9 @@ public:
     void release(const QString& name) override { withinTransaction("release " + identifier(name)); }
     void rollbackTo(const QString& name) override {
         withinTransaction("rollback to " + identifier(name) + "; release " + identifier(name));
+        // What was undone may have released locks and dropped tables made since the savepoint.
+        locksHeld_.clear();
+        tablesPresent_.clear();
     }
     FileOps* fileOps() override { return nullptr; }
     void lock(const QString& name) override;
@@ -158,6 +161,12 @@ private:
     std::unordered_map<QString, std::unique_ptr<PgStatement>> statements_;
     std::unordered_map<Oid, TablePtr> tables_;
     std::unordered_map<QString, TablePtr> tablesByName_;  // by the name statements give
+    // The advisory locks the open transaction holds: asked again, each would only cost a round
+    // trip, since the transaction keeps them until it ends.
+    QSet<QString> locksHeld_;
+    // Tables found present, asked for again by every operation that logs; forgotten with the
+    // rest of what is known of the tables, and when a rollback may have undone their making.
+    QSet<QString> tablesPresent_;
 };
 
 class PgStatement : public Statement {
@@ -479,7 +488,9 @@ void PgConnection::createPrivateTables() {
 void PgConnection::lock(const QString& name) {
     if (!transactionOpen_)
         throw DbError(QStringLiteral("lock %1 taken outside a transaction").arg(name));
+    if (locksHeld_.contains(name)) return;
     execute(QStringLiteral("select pg_advisory_xact_lock(hashtextextended(?, 0))"), {name});
+    locksHeld_.insert(name);
 }
 
 pg::Translation PgConnection::translate(const QString& sql) {
@@ -529,11 +540,15 @@ void PgConnection::execute(const QString& sql, const QVariantList& params) {
 }
 
 bool PgConnection::hasTable(const QString& name) {
+    const QString key = name.toLower();
+    if (tablesPresent_.contains(key)) return true;
     const Result found = query(
         "select count(*) from pg_catalog.pg_class where relkind in ('r', 'p') and "
         "oid = to_regclass(quote_ident(lower($1)))",
         name.toUtf8());
-    return std::strtol(PQgetvalue(found.get(), 0, 0), nullptr, 10) > 0;
+    const bool present = std::strtol(PQgetvalue(found.get(), 0, 0), nullptr, 10) > 0;
+    if (present) tablesPresent_.insert(key);
+    return present;
 }
 
 TablePtr PgConnection::table(Oid oid) {
@@ -580,6 +595,7 @@ TablePtr PgConnection::loadTable(const char* condition, const QByteArray& key) {
 void PgConnection::forgetTables() {
     tables_.clear();
     tablesByName_.clear();
+    tablesPresent_.clear();
 }
 
 void PgConnection::ensureConnected() {
@@ -630,6 +646,7 @@ void PgConnection::beginWith(const char* sql) {
     ensureConnected();
     control(sql, "begin");
     transactionOpen_ = true;
+    locksHeld_.clear();
 }
 
 void PgConnection::withinTransaction(const QByteArray& sql) {
@@ -646,8 +663,9 @@ void PgConnection::commit() {
         control("commit", "commit");
     } catch (const DbError&) {
         // The server ended the transaction either way, unless the connection broke: then it
-        // stays lost until the caller's rollback.
+        // stays lost until the caller's rollback. Tables it made are gone with it.
         transactionOpen_ = lost_;
+        tablesPresent_.clear();
         throw;
     }
     transactionOpen_ = false;
@@ -656,6 +674,7 @@ void PgConnection::commit() {
 void PgConnection::rollback() {
     if (!transactionOpen_) return;
     transactionOpen_ = false;
+    tablesPresent_.clear();
     // A broken connection took the transaction with it on the server: nothing to send.
     const bool broken = lost_ || PQstatus(conn_) != CONNECTION_OK || sessionEnded_;
     lost_ = false;

@@ -63,6 +63,19 @@ TEST_P(BothEngines, ValuesComeBackAsBoundWithTheirTypesAndOrigins) {
     EXPECT_FALSE(sums.value(2).isValid());
     sums.reset();
 
+    // Texts repeated from row to row, and ones that differ only in length, read as stored.
+    const QStringList texts{"甲", "甲", "甲乙", "甲", "", "", "乙"};
+    for (const QString& text : texts)
+        dat().execute(kInsertLine, {"2024-05-04", 1, text, text, 1.0, 0.0, 1.0, 0, "", "", "R"});
+    qb::engine::Statement& repeated =
+        con.prepare("select ph, zy from crereg where zbh=? order by rowid");
+    repeated.bind({"R"});
+    QStringList read;
+    while (repeated.step())
+        read << repeated.value(0).toString() + "|" + repeated.value(1).toString();
+    EXPECT_EQ(read.join(','), "甲|甲,甲|甲,甲乙|甲乙,甲|甲,|,|,乙|乙");
+    dat().execute("delete from crereg where zbh='R'");
+
     dat().execute("update crereg set ph=? where zbh=?", {"T-1", "2024051"});
     EXPECT_EQ(con.changes(), 1);
     EXPECT_TRUE(con.hasTable("CreReg"));
@@ -145,6 +158,24 @@ TEST_P(BothEngines, UnitsAndTheirNestedUnitsUndoWhatTheyHeld) {
     } catch (const qb::DbError&) {
     }
     EXPECT_EQ(dat().scalar("select count(*) from crereg").toInt(), 2);
+
+    // A table made in a unit that is undone is gone, and the engine says so, whether the unit
+    // was a savepoint or the whole transaction.
+    qb::engine::Connection& con = dat().con();
+    for (const bool nested : {true, false}) {
+        qb::Transaction outer(dat());
+        {
+            qb::Transaction unit(dat());
+            dat().execute("create table made_here(a text)");
+            EXPECT_TRUE(con.hasTable("made_here"));
+            if (!nested) unit.commit();
+        }
+        if (nested) {
+            EXPECT_FALSE(con.hasTable("made_here"));
+            outer.commit();
+        }
+    }
+    EXPECT_FALSE(con.hasTable("made_here"));
 }
 
 TEST_P(BothEngines, RowIdentityAddressesTheRowsOfAQuery) {
