@@ -45,7 +45,10 @@ void requireInLife(const Book& book, const QDate& date) {
 }
 
 bool hasOpeningRows(Tdat& dat, const QString& bookId) {
-    const QString sql = QStringLiteral("select 1 from %1 where zbh=? and zy=? limit 1");
+    // In date order the book's index finds the opening row among its first rows, instead of
+    // the server reading every row of the book for it.
+    const QString sql =
+        QStringLiteral("select 1 from %1 where zbh=? and zy=? order by dzrq limit 1");
     const QVariantList params{bookId, rows::kOpening};
     return exists(dat, sql.arg(QLatin1String("crereg")), params) &&
            exists(dat, sql.arg(QLatin1String("total")), params);
