@@ -14,9 +14,11 @@
 #include "bankbook.h"
 #include "bankrec.h"
 #include "engines.h"
+#include "fourteenmonths.h"
 #include "fr_dat.h"
 #include "ledger.h"
 #include "pdf_text.h"
+#include "templedger.h"
 #include "workbook_reader.h"
 #include "zbinfo.h"
 
@@ -329,6 +331,50 @@ TEST(Cli, PrintsJournalAndBalancesWithoutWriting) {
     EXPECT_TRUE(pdf_text(dir + "/zhye.pdf").contains("近十二个月月末余额"));
     EXPECT_EQ(running.scalar("select count(*) from zhye").toInt(), 0);
     EXPECT_EQ(cli({"--dir", dir, "print", "本部", "现金日记帐", month}).code, 2);
+}
+
+// The figures story read through the journal and its printout: the month whose payment was
+// reversed, the year's first month, and the last, open one after unposted months.
+TEST(Cli, TheFiguresStoryReadsAlikeInTheJournalAndItsPrintout) {
+    TempLedger t(Engine::File);
+    fourteenMonthBook(t);
+    t.dat.close();
+    const QString dir = t.dir();
+    for (const StoryMonth& s : fourteenMonthFigures()) {
+        const QString month = s.month.toString("yyyy-MM");
+        if (month != "2025-12" && month != "2026-01" && month != "2026-12") continue;
+        SCOPED_TRACE(month.toStdString());
+        const std::pair<QString, std::pair<qb::money::Cents, qb::money::Cents>> totals[] = {
+            {"本月合计", {s.debit, s.credit}},
+            {"本月累计", {s.cumulativeDebit, s.cumulativeCredit}},
+            {"本年累计", {s.yearDebit, s.yearCredit}}};
+        const Outcome journal = cli({"--dir", dir, "journal", "总部", "现金日记帐", month});
+        ASSERT_EQ(journal.code, 0) << journal.err.toStdString();
+        const QStringList rows = journal.out.trimmed().split('\n');
+        // A month after a posted one opens with the carry-forward row posting wrote; the last
+        // month's first line chains from the closing balance of the unposted month before.
+        const bool carried = s.month <= QDate(2026, 3, 1);
+        ASSERT_EQ(rows.size(), 1 + int(carried) + s.lines + 3);  // header, rows, three totals
+        EXPECT_TRUE(rows[1].contains(carried
+                                         ? ",月结转余额,0.00,0.00," + qb::money::text(s.broughtIn)
+                                         : ",收款," + qb::money::text(s.debit) + ",0.00," +
+                                               qb::money::text(s.broughtIn + s.debit)))
+            << rows[1].toStdString();
+        const QString pdf = dir + "/" + month + ".pdf";
+        ASSERT_EQ(cli({"--dir", dir, "print", "总部", "现金日记帐", month, "--pdf", pdf}).code, 0);
+        const QString printed = pdf_text(pdf, true).remove(' ');
+        for (int i = 0; i < 3; ++i) {
+            const auto& [label, sums] = totals[i];
+            EXPECT_EQ(
+                rows[rows.size() - 3 + i],
+                QStringList({"", "", "", label, qb::money::text(sums.first),
+                             qb::money::text(sums.second), qb::money::text(s.closing), "", "", ""})
+                    .join(','));
+            const QString line = label + qb::money::grouped(sums.first) +
+                                 qb::money::grouped(sums.second) + qb::money::grouped(s.closing);
+            EXPECT_TRUE(printed.contains(line)) << line.toStdString();
+        }
+    }
 }
 
 TEST(Cli, ExportWritesTheMonthAsTheRegisterDoes) {

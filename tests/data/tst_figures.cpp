@@ -5,6 +5,7 @@
 #include "check.h"
 #include "dailyreport.h"
 #include "figures.h"
+#include "fourteenmonths.h"
 #include "gymk.h"
 #include "journalprint.h"
 #include "ledger.h"
@@ -31,18 +32,6 @@ QStringList waiting(Tdat& dat) {
     return found;
 }
 
-L::LineFields entry(const QDate& date, int voucher, const QString& summary, qb::money::Cents debit,
-                    qb::money::Cents credit) {
-    L::LineFields line;
-    line.date = date;
-    line.voucher = voucher;
-    line.summary = summary;
-    line.debit = debit;
-    line.credit = credit;
-    line.handler = "admin";
-    return line;
-}
-
 QString amount(qb::money::Cents cents) {
     return QString::number(qb::money::fromCents(cents), 'g', 15);
 }
@@ -60,9 +49,9 @@ qint64 lineOn(Tdat& dat, const QString& book, const QString& day, int voucher) {
 TEST(Figures, AMonthAfterAnUnpostedMonthChainsFromItsClosingBalance) {
     TempLedger t;
     const QString book = t.cashBook("分部", 100000, QDate(2026, 10, 5));
-    L::insert_line(t.dat, book, entry(QDate(2026, 10, 8), 1, "收款", 20000, 0));
-    L::insert_line(t.dat, book, entry(QDate(2026, 11, 3), 1, "付款", 0, 30000));
-    L::insert_line(t.dat, book, entry(QDate(2026, 12, 1), 1, "收款", 500, 0));
+    L::insert_line(t.dat, book, lineFields(QDate(2026, 10, 8), 1, "收款", 20000, 0));
+    L::insert_line(t.dat, book, lineFields(QDate(2026, 11, 3), 1, "付款", 0, 30000));
+    L::insert_line(t.dat, book, lineFields(QDate(2026, 12, 1), 1, "收款", 500, 0));
     EXPECT_EQ(F::month(t.dat, book, QDate(2026, 11, 1)).broughtIn, 120000);
     EXPECT_EQ(gymk::last_balance(t.dat, book, QDate(2026, 11, 1)), "900.00");
     EXPECT_EQ(qb::balances::balance_through(t.dat, book, QDate(2026, 12, 1)), 90500);
@@ -86,7 +75,7 @@ TEST(Figures, AMonthAfterAnUnpostedMonthChainsFromItsClosingBalance) {
               "1000,1250,950,955");
     L::delete_line(t.dat, lineOn(t.dat, book, "2026-10-08", 1));
     EXPECT_EQ(qb::balances::balance_through(t.dat, book, QDate(2026, 12, 1)), 70500);
-    L::insert_line(t.dat, book, entry(QDate(2026, 10, 9), 2, "收款", 10000, 0));
+    L::insert_line(t.dat, book, lineFields(QDate(2026, 10, 9), 2, "收款", 10000, 0));
     EXPECT_EQ(L::post_month(t.dat, book, QDate(2026, 10, 1)).closing, 110000);
     EXPECT_EQ(rowsText(t.dat, "select y_je from crereg where zbh=? order by dzrq,pzh", {book}),
               "1000,1100,1100,800,805");
@@ -99,9 +88,9 @@ TEST(Figures, CheckFindsFaultsInAMonthWithAReversal) {
     TempLedger t;
     const QString book = t.cashBook("本部", 50000, QDate(2026, 10, 1));
     L::insert_lines(t.dat, book,
-                    {entry(QDate(2026, 10, 5), 1, "收租金", 10000, 0),
-                     entry(QDate(2026, 10, 6), 2, "付款", 0, 2000),
-                     entry(QDate(2026, 11, 2), 1, "收款", 300, 0)});
+                    {lineFields(QDate(2026, 10, 5), 1, "收租金", 10000, 0),
+                     lineFields(QDate(2026, 10, 6), 2, "付款", 0, 2000),
+                     lineFields(QDate(2026, 11, 2), 1, "收款", 300, 0)});
     L::post_month(t.dat, book, QDate(2026, 10, 1));
     L::reverse_line(t.dat, lineOn(t.dat, book, "2026-10-06", 2), "admin");
     EXPECT_EQ(waiting(t.dat), QStringList{"2026-10"});
@@ -129,69 +118,54 @@ TEST(Figures, CheckFindsFaultsInAMonthWithAReversal) {
 
 // Fourteen months across a year end, entered before any is posted, posted out of step, a
 // reversal in a posted month and a new opening amount: every figure as worked by hand, and
-// the same through every view that shows it.
+// the same through every view the core gives (the printout's figures, the month operations, the
+// balance table, the stored totals). The CLI's journal and printout read it in tst_cli.
 TEST(Figures, FourteenMonthsReadAlikeThroughEveryView) {
     TempLedger t;
-    const QDate start(2025, 11, 10);
-    const QString book = t.cashBook("总部", 100000, start);
-    const auto monthOf = [&](int m) { return QDate(2025, 11, 1).addMonths(m); };
-    std::vector<L::LineFields> lines;
-    for (int m = 0; m < 14; ++m) {  // month m: 收款 (m+1) x 100.00, 付款 50.00
-        lines.push_back(entry(monthOf(m).addDays(14), 1, "收款", (m + 1) * 10000, 0));
-        lines.push_back(entry(monthOf(m).addDays(14), 2, "付款", 0, 5000));
-    }
-    L::insert_lines(t.dat, book, lines);
-    for (int m = 0; m < 4; ++m)
-        L::post_month(t.dat, book, monthOf(m));
-    // December 2025's 付款 reversed: the month waits to be posted again.
-    L::reverse_line(t.dat, lineOn(t.dat, book, "2025-12-15", 2), "admin");
-    EXPECT_EQ(waiting(t.dat), QStringList{"2025-12"});
-    // A new opening amount posts the start month again, and the months after it follow.
-    L::update_book(t.dat, book, {"现金日记帐", "总部", {}, 150000, start}, true);
+    const QString book = fourteenMonthBook(
+        t, [&] { EXPECT_EQ(waiting(t.dat), QStringList{"2025-12"}); });  // to be posted again
+    // The new opening amount posted the start month again, and the months after it followed.
     EXPECT_TRUE(faults(t.dat).isEmpty() && waiting(t.dat).isEmpty())
         << faults(t.dat).join('\n').toStdString();
 
-    qb::money::Cents closing = 150000, cumDebit = 0, cumCredit = 0, yearDebit = 0, yearCredit = 0;
-    for (int m = 0; m < 14; ++m) {
-        const QDate month = monthOf(m);
-        if (month.month() == 1) yearDebit = yearCredit = 0;
-        const qb::money::Cents debit = (m + 1) * 10000, credit = m == 1 ? 0 : 5000;
-        const qb::money::Cents broughtIn = closing;
-        closing += debit - credit;
-        cumDebit += debit, cumCredit += credit, yearDebit += debit, yearCredit += credit;
-        SCOPED_TRACE(month.toString("yyyy-MM").toStdString());
+    for (const StoryMonth& s : fourteenMonthFigures()) {
+        SCOPED_TRACE(s.month.toString("yyyy-MM").toStdString());
+        const F::Figures f = F::month(t.dat, book, s.month);
+        EXPECT_EQ(f.broughtIn, s.broughtIn);
+        EXPECT_EQ(f.period.debit, s.debit);
+        EXPECT_EQ(f.period.credit, s.credit);
+        EXPECT_EQ(f.period.lines, s.lines);
+        EXPECT_EQ(f.cumulative.debit, s.cumulativeDebit);
+        EXPECT_EQ(f.cumulative.credit, s.cumulativeCredit);
+        EXPECT_EQ(f.yearToDate.debit, s.yearDebit);
+        EXPECT_EQ(f.yearToDate.credit, s.yearCredit);
+        EXPECT_EQ(f.closing, s.closing);
 
-        const F::Figures f = F::month(t.dat, book, month);
-        EXPECT_EQ(f.broughtIn, broughtIn);
-        EXPECT_EQ(f.period.debit, debit);
-        EXPECT_EQ(f.period.credit, credit);
-        EXPECT_EQ(f.period.lines, m == 1 ? 3 : 2);
-        EXPECT_EQ(f.cumulative.debit, cumDebit);
-        EXPECT_EQ(f.cumulative.credit, cumCredit);
-        EXPECT_EQ(f.yearToDate.debit, yearDebit);
-        EXPECT_EQ(f.yearToDate.credit, yearCredit);
-        EXPECT_EQ(f.closing, closing);
-
-        const qb::journalprint::Printout p = qb::journalprint::journal_printout(t.dat, book, month);
-        EXPECT_EQ(p.monthDebit, debit);
-        EXPECT_EQ(p.cumulativeCredit, cumCredit);
-        EXPECT_EQ(p.yearDebit, yearDebit);
-        EXPECT_EQ(p.closing, closing);
-        EXPECT_EQ(gymk::opening_balance(t.dat, book, month), qb::money::text(broughtIn));
-        EXPECT_EQ(gymk::month_sums(t.dat, book, gymk::CumulativeMode, month).debit,
-                  qb::money::fromCents(cumDebit - debit));
-        EXPECT_EQ(qb::balances::balance_through(t.dat, book, month), closing);
-        EXPECT_EQ(F::month_state(t.dat, book, month).state,
-                  m < 4 ? F::MonthState::Posted : F::MonthState::Open);
-        EXPECT_EQ(F::month_state(t.dat, book, month).afterOpenMonth, m > 4);
+        const qb::journalprint::Printout p =
+            qb::journalprint::journal_printout(t.dat, book, s.month);
+        EXPECT_EQ(p.monthDebit, s.debit);
+        EXPECT_EQ(p.cumulativeCredit, s.cumulativeCredit);
+        EXPECT_EQ(p.yearDebit, s.yearDebit);
+        EXPECT_EQ(p.closing, s.closing);
+        EXPECT_EQ(gymk::opening_balance(t.dat, book, s.month), qb::money::text(s.broughtIn));
+        EXPECT_EQ(gymk::month_sums(t.dat, book, gymk::CumulativeMode, s.month).debit,
+                  qb::money::fromCents(s.cumulativeDebit - s.debit));
+        EXPECT_EQ(gymk::month_sums(t.dat, book, gymk::MonthSumMode, s.month).credit,
+                  qb::money::fromCents(s.credit));
+        EXPECT_EQ(qb::balances::balance_through(t.dat, book, s.month), s.closing);
+        EXPECT_EQ(F::month_state(t.dat, book, s.month).state,
+                  s.posted ? F::MonthState::Posted : F::MonthState::Open);
+        EXPECT_EQ(F::month_state(t.dat, book, s.month).afterOpenMonth,
+                  !s.posted && s.month > QDate(2026, 3, 1));
         // What posting stored agrees with the lines.
-        if (m < 4) {
-            EXPECT_EQ(
-                rowsText(t.dat,
-                         "select j_je,d_je,y_je from total where zbh=? and "
-                         "substr(dzrq,1,7)=? and zy='本月累计'",
-                         {book, qb::months::monthText(month)}),
-                QStringList({amount(cumDebit), amount(cumCredit), amount(closing)}).join('/'));
+        if (s.posted) {
+            EXPECT_EQ(rowsText(t.dat,
+                               "select j_je,d_je,y_je from total where zbh=? and "
+                               "substr(dzrq,1,7)=? and zy='本月累计'",
+                               {book, qb::months::monthText(s.month)}),
+                      QStringList({amount(s.cumulativeDebit), amount(s.cumulativeCredit),
+                                   amount(s.closing)})
+                          .join('/'));
         }
     }
 }
@@ -228,18 +202,18 @@ TEST(Figures, TheDailyReportOfThreeDaysWithACashLimit) {
     // Said once: the receipt takes the day above the limit, the payment after it leaves it there.
     C::Standing before = C::day_end(t.dat, cash, d1);
     EXPECT_EQ(before, C::Standing::Within);
-    L::insert_line(t.dat, cash, entry(d1, 1, "收款", 50000, 0));
+    L::insert_line(t.dat, cash, lineFields(d1, 1, "收款", 50000, 0));
     EXPECT_EQ(C::warning_after_save(t.dat, cash, d1, before),
               "2026-12-01 现金日记帐“本部”日终余额 1,500.00 元，超过库存现金限额 1,200.00 元。");
     before = C::day_end(t.dat, cash, d1);
-    L::insert_line(t.dat, cash, entry(d1, 2, "付款", 0, 12050));
+    L::insert_line(t.dat, cash, lineFields(d1, 2, "付款", 0, 12050));
     EXPECT_EQ(C::warning_after_save(t.dat, cash, d1, before), "");
-    L::insert_line(t.dat, bank, entry(d1, 1, "付货款", 0, 300000));
+    L::insert_line(t.dat, bank, lineFields(d1, 1, "付货款", 0, 300000));
     before = C::day_end(t.dat, cash, d3);
-    L::insert_line(t.dat, cash, entry(d3, 1, "备用金", 0, 150000));
+    L::insert_line(t.dat, cash, lineFields(d3, 1, "备用金", 0, 150000));
     EXPECT_EQ(C::warning_after_save(t.dat, cash, d3, before),
               "2026-12-03 现金日记帐“本部”日终余额 -120.50 元，低于零。");
-    L::insert_line(t.dat, bank, entry(d3, 1, "收货款", 800000, 0));
+    L::insert_line(t.dat, bank, lineFields(d3, 1, "收货款", 800000, 0));
 
     const auto table = [&](const QDate& first, const QDate& last) {
         const qb::dailyreport::Report r = qb::dailyreport::report_of(t.dat, first, last);

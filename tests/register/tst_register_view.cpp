@@ -13,6 +13,7 @@
 #include <QTreeWidget>
 
 #include "dj.h"
+#include "fourteenmonths.h"
 #include "journalgrid.h"
 #include "monthmodel.h"
 #include "registerfixture.h"
@@ -22,6 +23,7 @@ class RegisterView : public QObject {
 private slots:
     void treeListsNamesReversedWithSheetFirst();
     void emptyMonthShowsCarriedCumulativeFooters();
+    void theFiguresStoryInTheFootersAndStatus();
     void clickingBookNameKeepsWhatIsOnShow();
     void closedMonthIsReadOnlyForEverybody();
     void ordinaryUserSeesOpenMonthReadOnly();
@@ -101,6 +103,34 @@ void RegisterView::emptyMonthShowsCarriedCumulativeFooters() {
              QStringLiteral("2024-05 未结账　上月结存 0.00（上月未结账）"));
     QCOMPARE(label3(f), QStringLiteral("甲公司-现金日记帐"));
     QVERIFY(f.window->findChild<QDateEdit*>(QStringLiteral("dtp"))->isEnabled());
+}
+
+// The figures story as the grid shows it: the reversal's month, the year's first month and the
+// last, open one after unposted months.
+void RegisterView::theFiguresStoryInTheFootersAndStatus() {
+    RegisterFixture f;
+    fourteenMonthBook(f.ledger);
+    using qb::money::grouped;
+    for (const StoryMonth& s : fourteenMonthFigures()) {
+        const QString month = s.month.toString(QStringLiteral("yyyy-MM"));
+        if (month != QLatin1String("2025-12") && month != QLatin1String("2026-01") &&
+            month != QLatin1String("2026-12"))
+            continue;
+        f.open(QStringLiteral("总部/现金日记帐"), s.month.addDays(14));
+        const qb::money::Cents sums[3][2] = {{s.debit, s.credit},
+                                             {s.cumulativeDebit, s.cumulativeCredit},
+                                             {s.yearDebit, s.yearCredit}};
+        for (int row = 0; row < 3; ++row) {
+            QCOMPARE(f.footer(row, MonthModel::JJe), grouped(sums[row][0]));
+            QCOMPARE(f.footer(row, MonthModel::DJe), grouped(sums[row][1]));
+            QCOMPARE(f.footer(row, MonthModel::YJe), grouped(s.closing));
+        }
+        QCOMPARE(f.window->findChild<QStatusBar*>(QStringLiteral("monthStatus"))->currentMessage(),
+                 QStringLiteral("%1 %2　上月结存 %3%4")
+                     .arg(month, s.posted ? QStringLiteral("已结账") : QStringLiteral("未结账"),
+                          grouped(s.broughtIn),
+                          s.posted ? QString() : QStringLiteral("（上月未结账）")));
+    }
 }
 
 void RegisterView::clickingBookNameKeepsWhatIsOnShow() {
