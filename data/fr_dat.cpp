@@ -107,9 +107,7 @@ void Query::open() {
     if (shape_.sql != sql_ || shape_.connection != dat_.connections()) shape_ = shapeOf(con);
     engine::Statement& statement = con.prepare(shape_.statementSql);
     const int offset = shape_.table.isEmpty() ? 0 : 1;
-    table_ = shape_.table;
-    columns_ = shape_.columns;
-    const int count = fieldCount();
+    const int count = int(shape_.columns.size());
     statement.bind(params_);
     while (statement.step()) {
         rowIds_.push_back(offset ? statement.value(0).toLongLong() : 0);
@@ -127,8 +125,6 @@ void Query::exec() {
 
 void Query::close() {
     state_ = State::Inactive;
-    table_.clear();
-    columns_.clear();
     rowIds_.clear();
     // The block is kept for the next open, which mostly reads as many rows again; one that
     // held a very large result gives its memory back.
@@ -210,8 +206,8 @@ void Query::setRecNo(int recNo) {
 }
 
 int Query::fieldIndex(const QString& name) const {
-    for (int i = 0; i < int(columns_.size()); ++i)
-        if (!columns_[i].name.compare(name, Qt::CaseInsensitive)) return i;
+    for (int i = 0; i < int(columns().size()); ++i)
+        if (!columns()[i].name.compare(name, Qt::CaseInsensitive)) return i;
     return -1;
 }
 
@@ -260,7 +256,7 @@ void Query::setValue(int index, const QVariant& value) {
         throw DbError(QStringLiteral("数据集不在编辑状态"));
     if (index < 0 || index >= fieldCount())
         throw DbError(QStringLiteral("字段序号 %1 超出范围").arg(index));
-    pending_.values[index] = converted(columns_[index], value);
+    pending_.values[index] = converted(columns()[index], value);
     modified_[index] = true;
 }
 
@@ -307,7 +303,7 @@ void Query::edit() {
     requireRow();
     if (!updatable()) throw DbError(QStringLiteral("该数据集不能修改"));
     pending_ = rowAt(visible_[current_]);
-    modified_.assign(columns_.size(), false);
+    modified_.assign(columns().size(), false);
     state_ = State::Edit;
 }
 
@@ -316,7 +312,7 @@ void Query::append() {
     requireActive();
     if (!updatable()) throw DbError(QStringLiteral("该数据集不能修改"));
     pending_ = Row{0, QVector<QVariant>(fieldCount())};
-    modified_.assign(columns_.size(), false);
+    modified_.assign(columns().size(), false);
     insertAt_ = int(rowIds_.size());
     state_ = State::Insert;
 }
@@ -329,11 +325,11 @@ void Query::insert() {
 QVector<QVariant> Query::readRow(qint64 rowId) {
     engine::Connection& con = dat_.con();
     QStringList names;
-    for (const Column& column : columns_)
+    for (const Column& column : columns())
         names << (column.originColumn.isEmpty() ? QStringLiteral("null") : column.originColumn);
     engine::Statement& statement =
         con.prepare(QStringLiteral("select %1 from %2 where %3=?")
-                        .arg(names.join(QLatin1Char(',')), table_, con.rowIdColumn()));
+                        .arg(names.join(QLatin1Char(',')), table(), con.rowIdColumn()));
     statement.bind({rowId});
     QVector<QVariant> values(fieldCount());
     if (statement.step())
@@ -349,29 +345,29 @@ void Query::post() {
     QStringList names;
     QVariantList values;
     for (int c = 0; c < fieldCount(); ++c) {
-        if (!modified_[c] || columns_[c].originColumn.isEmpty()) continue;
-        names << columns_[c].originColumn;
+        if (!modified_[c] || columns()[c].originColumn.isEmpty()) continue;
+        names << columns()[c].originColumn;
         values << pending_.values[c];
     }
     if (state_ == State::Edit) {
         if (!names.isEmpty()) {
             values << pending_.rowId;
             con.execute(QStringLiteral("update %1 set %2=? where %3=?")
-                            .arg(table_, names.join(QStringLiteral("=?,")), con.rowIdColumn()),
+                            .arg(table(), names.join(QStringLiteral("=?,")), con.rowIdColumn()),
                         values);
         }
         pending_.values = readRow(pending_.rowId);
         storeRow(visible_[current_], pending_);
     } else {
         if (names.isEmpty()) {
-            con.execute(QStringLiteral("insert into %1 default values").arg(table_));
+            con.execute(QStringLiteral("insert into %1 default values").arg(table()));
         } else {
             QStringList marks;
             for (int i = 0; i < names.size(); ++i)
                 marks << QStringLiteral("?");
             con.execute(
                 QStringLiteral("insert into %1(%2) values(%3)")
-                    .arg(table_, names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
+                    .arg(table(), names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
                 values);
         }
         pending_.rowId = con.lastInsertId();
@@ -403,7 +399,7 @@ void Query::remove() {
     if (!updatable()) throw DbError(QStringLiteral("该数据集不能修改"));
     engine::Connection& con = dat_.con();
     const int row = visible_[current_];
-    con.execute(QStringLiteral("delete from %1 where %2=?").arg(table_, con.rowIdColumn()),
+    con.execute(QStringLiteral("delete from %1 where %2=?").arg(table(), con.rowIdColumn()),
                 {rowIds_[row]});
     rowIds_.erase(rowIds_.begin() + row);
     const auto first = cells_.begin() + qsizetype(row) * fieldCount();

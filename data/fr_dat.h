@@ -75,11 +75,11 @@ public:
     void setRecNo(int recNo);
     int recordCount() const { return int(visible_.size()); }
 
-    int fieldCount() const { return int(columns_.size()); }
-    QString fieldName(int index) const { return columns_.at(index).name; }
+    int fieldCount() const { return int(columns().size()); }
+    QString fieldName(int index) const { return columns().at(index).name; }
     // The column's type as the schema declares it ("date", "double", "smallint", "text");
     // empty for an expression.
-    QString fieldType(int index) const { return columns_.at(index).declaredType; }
+    QString fieldType(int index) const { return columns().at(index).declaredType; }
     int fieldIndex(const QString& name) const;  // matched without regard to case; -1 if absent
     Field field(int index);
     Field fieldByName(const QString& name);
@@ -88,8 +88,12 @@ public:
     void setValue(int index, const QVariant& value);
 
     // Editing, for a select over a single table.
-    bool updatable() const { return !table_.isEmpty(); }
-    const QString& table() const { return table_; }
+    bool updatable() const { return !table().isEmpty(); }
+    // The one table rows are written back to; empty when none, or when the query is closed.
+    const QString& table() const {
+        static const QString none;
+        return active() ? shape_.table : none;
+    }
     void edit();
     void append();  // a new row after the last, current until posted or cancelled
     void insert();  // a new row before the current one
@@ -129,6 +133,11 @@ private:
         QString table;           // the one table rows are written back to; empty if none
         std::vector<Column> columns;
     };
+    // The columns of the rows on show: the statement's while the query is open, none once closed.
+    const std::vector<Column>& columns() const {
+        static const std::vector<Column> none;
+        return active() ? shape_.columns : none;
+    }
 
     void requireActive() const;
     void requireRow() const;
@@ -143,9 +152,7 @@ private:
     Tdat& dat_;
     QString sql_;
     QVariantList params_;
-    QString table_;
     Shape shape_;
-    std::vector<Column> columns_;
     // The rows read, one after the other: row r's values are cells_[r * fieldCount() ...],
     // in one block rather than a block per row.
     std::vector<qint64> rowIds_;
