@@ -119,23 +119,24 @@ std::vector<Count> readCounts(Tdat& dat, const QString& where, const QVariantLis
             .arg(quantityColumns(QStringLiteral("x.")), where);
     eachRow(dat, sql, QVariantList{kOverSummary, kShortSummary} + params,
             [&](engine::Statement& s) {
+                rowreading::Columns r(s);
                 Count c;
-                c.id = s.value(0).toLongLong();
-                c.bookId = s.value(1).toString();
-                c.day = QDate::fromString(s.value(2).toString(), Qt::ISODate);
-                c.bookBalance = cents(s.value(3));
-                c.receivedUnbooked = {cents(s.value(4)), s.value(5).toString()};
-                c.paidUnbooked = {cents(s.value(6)), s.value(7).toString()};
-                c.iou = {cents(s.value(8)), s.value(9).toString()};
-                c.counter = s.value(10).toString();
-                c.witness = s.value(11).toString();
-                c.time = QDateTime::fromString(s.value(12).toString(), Qt::ISODateWithMs);
-                c.user = s.value(13).toString();
-                c.settlingLine = s.value(14).toLongLong();
-                c.bookName = s.value(15).toString();
-                c.category = s.value(16).toString();
-                for (int i = 0; i < kDenominationCount; ++i)
-                    c.quantities[size_t(i)] = s.value(17 + i).toLongLong();
+                c.id = r.id();
+                c.bookId = r.text();
+                c.day = r.date();
+                c.bookBalance = r.amount();
+                c.receivedUnbooked = {r.amount(), r.text()};
+                c.paidUnbooked = {r.amount(), r.text()};
+                c.iou = {r.amount(), r.text()};
+                c.counter = r.text();
+                c.witness = r.text();
+                c.time = QDateTime::fromString(r.text(), Qt::ISODateWithMs);
+                c.user = r.text();
+                c.settlingLine = r.id();
+                c.bookName = r.text();
+                c.category = r.text();
+                for (qint64& quantity : c.quantities)
+                    quantity = r.id();
                 found.push_back(std::move(c));
             });
     return found;
